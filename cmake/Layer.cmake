@@ -1,0 +1,30 @@
+# Helpers shared by the layer, tool and test folders.
+#
+# catalog_layer(NAME DEPS...)   a static library from every .cpp/.h in the folder; the
+#                               folder's parent is the include root, so code includes
+#                               "db/query.h", "widgets/data_grid.h" and so on.
+# catalog_layer_test(NAME DEPS) one GoogleTest executable from tests/NAME/*.cpp, run by
+#                               ctest offscreen.
+
+find_package(GTest)
+
+function(catalog_layer name)
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h
+                                   ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+  add_library(${name} STATIC ${srcs})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARGN})
+endfunction()
+
+function(catalog_layer_test name)
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${name}/*.cpp ${CMAKE_SOURCE_DIR}/tests/${name}/*.h)
+  if(NOT srcs)
+    return()
+  endif()
+  add_executable(${name}_tests ${srcs})
+  target_link_libraries(${name}_tests PRIVATE test_common ${ARGN} GTest::gtest)
+  add_test(NAME ${name}_tests COMMAND ${name}_tests)
+  set_tests_properties(${name}_tests PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;CATALOG_FIXTURES=${CATALOG_FIXTURES};CATALOG_APPDIR=${CATALOG_APPDIR};CATALOG_BINDIR=${CMAKE_BINARY_DIR};LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0;ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+    TIMEOUT 900)
+endfunction()

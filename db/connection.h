@@ -1,0 +1,57 @@
+// The connection to one catalogue database, shaped after the ADO connection the screens
+// were designed against: a connection string, a provider name, open/close/connected.
+//
+// Only the Jet provider ("Microsoft.Jet.OLEDB.4.0") exists on this platform: it reads the
+// .mdb file once into an in-memory SQL engine and answers every query there. The file
+// itself is never written. Other providers fail to open with DbErrc::Provider.
+#pragma once
+
+#include <QString>
+#include <memory>
+
+namespace db {
+
+namespace detail { class Engine; }
+
+enum class ConnectMode { Read, ReadWrite };
+
+class Connection {
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    // The connection string as set; once open, as the provider reports it: the keywords
+    // and the database path that were set, never the password.
+    QString ConnectionString() const;
+    void setConnectionString(const QString &text);
+
+    // The provider named before opening (design setting), or the one in use once open.
+    QString Provider() const;
+    void setProvider(const QString &name);
+
+    // Opens with the connection string; raises DbError and stays closed on any failure.
+    void Open();
+    // Closes; closing a closed connection does nothing.
+    void Close();
+    bool Connected() const;
+
+    int CommandTimeout() const { return m_commandTimeout; }
+    void setCommandTimeout(int seconds) { m_commandTimeout = seconds; }
+    ConnectMode Mode() const { return m_mode; }
+    void setMode(ConnectMode mode) { m_mode = mode; }
+    bool LoginPrompt() const { return false; }
+
+    // The engine behind an open connection, for the queries of this layer.
+    detail::Engine *engine() const;
+
+private:
+    QString m_connectionString;
+    QString m_provider;
+    int m_commandTimeout = 60;
+    ConnectMode m_mode = ConnectMode::ReadWrite;
+    std::unique_ptr<detail::Engine> m_engine;
+};
+
+} // namespace db

@@ -1,0 +1,32 @@
+// The database layer's one error type: a family code (what kind of failure) and a
+// message a person can act on.
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+namespace db {
+
+enum class DbErrc {
+    Open,      // the file is missing, unreadable, or not a Jet database
+    Password,  // the database password does not match the file's
+    Workgroup, // the workgroup file is missing or not a Jet file
+    Provider,  // no provider for this kind of database on this platform
+    Format,    // the file is damaged (bad page, bad row, bad table definition)
+    Sql,       // the statement is not valid Jet SQL, or the engine rejected it
+    ReadOnly,  // the statement would change data
+    State,     // the object is not in a state for this call (not connected, not open)
+};
+
+class DbError : public std::runtime_error {
+public:
+    DbError(DbErrc code, const QString &message);
+    DbErrc code() const { return m_code; }
+
+private:
+    DbErrc m_code;
+};
+
+[[noreturn]] void raiseDbError(DbErrc code, const QString &message);
+
+} // namespace db

@@ -1,0 +1,48 @@
+// Global settings and the system queries behind them.
+#include "platform/settings.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QSysInfo>
+#include <QtGlobal>
+
+QString AppDir;
+QString TempDir;
+QString MachineTag;
+QString SelectedBrand;
+
+QString EnsureTrailingBackslash(const QString &path)
+{
+    const QChar sep = QDir::separator();
+    if (path.endsWith(sep))
+        return path;
+    return path + sep;
+}
+
+QString ProgramFolder()
+{
+    return EnsureTrailingBackslash(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
+}
+
+QString TemporaryFolderFromEnvironment()
+{
+    for (const char *name : {"TEMP", "TMPDIR"}) {
+        const QString value = qEnvironmentVariable(name);
+        if (!value.isEmpty())
+            return value;
+    }
+    return QStringLiteral("/tmp");
+}
+
+QString MachineTagFrom(const QString &computerName)
+{
+    QString tag = computerName;
+    for (QChar c : {QChar(' '), QChar('.'), QChar('@'), QChar('-'), QChar(','), QChar(';')})
+        tag.replace(c, QChar('_'));
+    return tag;
+}
+
+QString ComputerName()
+{
+    return QSysInfo::machineHostName();
+}

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Sets up, builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs
+# every test through ctest.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+"$here/scripts/setup.sh"
+cmake -S "$here" -B "$here/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCATALOG_SANITIZE=ON -DCATALOG_WERROR=ON >/dev/null
+cmake --build "$here/build-asan" -j"$(nproc)"
+cd "$here/build-asan"
+ctest --output-on-failure -j"$(nproc)"

@@ -1,0 +1,18 @@
+// Locations of fixtures and build outputs, taken from the environment ctest sets.
+#include "tests/common/test_support.h"
+
+#include <QDir>
+
+namespace testsupport {
+
+static QString fromEnv(const char *name)
+{
+    return QDir::cleanPath(QString::fromLocal8Bit(qgetenv(name)));
+}
+
+QString fixturesDir() { return fromEnv("CATALOG_FIXTURES"); }
+QString fixture(const QString &relative) { return fixturesDir() + "/" + relative; }
+QString appDir() { return fromEnv("CATALOG_APPDIR"); }
+QString binDir() { return fromEnv("CATALOG_BINDIR"); }
+
+} // namespace testsupport

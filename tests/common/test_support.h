@@ -1,0 +1,35 @@
+// Small helpers every layer's tests use: where the fixtures and the built program folder
+// are, scratch folders, and checking an exception's type and text in one step.
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace testsupport {
+
+// ../shared/fixtures of the checkout (CATALOG_FIXTURES in the test environment).
+QString fixturesDir();
+// A file under the fixtures folder, e.g. fixture("catalogue-small/vc_korva.mdb").
+QString fixture(const QString &relative);
+// The program folder the build produced (img/, foto/, db/ with the demo catalogue).
+QString appDir();
+// The build folder (tools are in <build>/tools/...).
+QString binDir();
+
+// Runs f and checks that it throws E whose what() contains `text`.
+template <class E>
+void expectThrowText(const std::function<void()> &f, const std::string &text)
+{
+    try {
+        f();
+        ADD_FAILURE() << "expected an exception containing \"" << text << "\"";
+    } catch (const E &e) {
+        EXPECT_NE(std::string(e.what()).find(text), std::string::npos)
+            << "message was: " << e.what() << "\nexpected to contain: " << text;
+    }
+}
+
+} // namespace testsupport
