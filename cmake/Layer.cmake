@@ -11,6 +11,8 @@ find_package(GTest)
 function(catalog_layer name)
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h
                                    ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+  # A folder's main.cpp is the entry point of an executable, not part of the library.
+  list(FILTER srcs EXCLUDE REGEX "/main\\.cpp$")
   add_library(${name} STATIC ${srcs})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARGN})

@@ -1,0 +1,22 @@
+// Program entry: the application title, the data module first, then the brand selection
+// screen as main form, then the event loop.
+#include "data/data_module.h"
+#include "platform/settings.h"
+#include "shell/form_select.h"
+#include "shell/startup.h"
+
+#include <QApplication>
+
+int main(int argc, char **argv)
+{
+    if (!DisplayAvailable())
+        return ReportNoDisplay();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
+    QApplication::setApplicationDisplayName(QString::fromLatin1(kApplicationTitle));
+    PrepareApplication();
+    TDM dm;
+    TFormSelect form;
+    form.show();
+    return app.exec();
+}

@@ -1,0 +1,22 @@
+// Display detection and application preparation.
+#include "shell/startup.h"
+
+#include <QtGlobal>
+#include <cstdio>
+
+bool DisplayAvailable()
+{
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
+           || qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+}
+
+int ReportNoDisplay()
+{
+    std::fprintf(stderr, "No display found: run it under a desktop session, offscreen with "
+                         "QT_QPA_PLATFORM=offscreen, or through the UI script driver (catalogue-script).\n");
+    return 2;
+}
+
+void PrepareApplication()
+{
+}
