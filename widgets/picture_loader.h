@@ -1,0 +1,29 @@
+// Reading picture files into images: bmp, ico and JPEG (through libjpeg, so a damaged file
+// is an error rather than the end of the process). The image view, the bitmap button and
+// the grid's marker cells all load through here, so the messages are the same everywhere.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <stdexcept>
+
+// A picture file that cannot be opened or decoded; what() is the text the user sees.
+class PictureError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Loads a picture, the format chosen by the extension ignoring case: bmp, ico, jpg, jpeg
+// (emf and wmf are recognised but have no decoder here). Backslashes count as folder
+// separators, a leading "file://" is dropped, and a name missing in the exact case is
+// looked up ignoring case. JPEGs are decoded at full size in 24-bit colour. The result
+// is Format_RGB32 (Format_ARGB32 for icons). Throws PictureError:
+//   Cannot open file "<path>". <system error text>
+//   Unknown picture file extension (.<ext>)
+//   Bitmap image is not valid
+//   JPEG error #<libjpeg message number>
+QImage LoadPictureFile(const QString &path);
+
+// Loads a Windows bitmap only, whatever the extension (button glyphs). Same open error;
+// anything that is not a readable bitmap gives "Bitmap image is not valid".
+QImage LoadBitmapFile(const QString &path);
