@@ -57,6 +57,7 @@ protected:
 
 private:
     QImage m_bitmap;
+    QImage m_scaled; // m_bitmap resampled to the last drawn size
     BitmapAlign m_align = BitmapAlign::baTopLeft;
     ScaleMode m_mode = ScaleMode::smNormal;
     double m_scale = 1.0;

@@ -1,0 +1,188 @@
+// The skinned button: frame cutting, the left-out colour, and the press / drag / release
+// rules that decide when a click happens.
+#include "widgets/bitmap_button.h"
+
+#include "widgets/picture_loader.h"
+
+#include <QEnterEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace {
+
+// clBtnFace of the themed platform the designs were made on.
+const QColor kButtonFace(240, 240, 240);
+
+constexpr QRgb rgbOnly(QRgb c) { return c & 0x00ffffffu; }
+
+} // namespace
+
+BitmapButton::BitmapButton(QWidget *parent) : QWidget(parent), m_color(kButtonFace)
+{
+}
+
+void BitmapButton::setGlyph(const QImage &glyph)
+{
+    m_glyph = glyph.convertToFormat(QImage::Format_RGB32);
+    rebuildFrames();
+}
+
+void BitmapButton::LoadGlyphFile(const QString &path)
+{
+    setGlyph(LoadBitmapFile(path)); // the old glyph stays when the load throws
+}
+
+void BitmapButton::setNumGlyphs(int n)
+{
+    m_numGlyphs = qMax(1, n);
+    rebuildFrames();
+}
+
+void BitmapButton::setTransparent(bool t)
+{
+    m_transparent = t;
+    rebuildFrames();
+}
+
+void BitmapButton::setTransparentMode(TransparentMode m)
+{
+    m_transparentMode = m;
+    rebuildFrames();
+}
+
+void BitmapButton::setColor(const QColor &c)
+{
+    m_color = c;
+    rebuildFrames();
+}
+
+void BitmapButton::setHint(const QString &hint)
+{
+    m_hint = hint;
+    setShowHint(m_showHint);
+}
+
+void BitmapButton::setShowHint(bool show)
+{
+    m_showHint = show;
+    QString shown = m_hint;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    setToolTip(show ? shown : QString());
+}
+
+int BitmapButton::CurrentFrame() const
+{
+    int state = 0;
+    if (!isEnabled())
+        state = 3;
+    else if (m_pressed)
+        state = 2;
+    else if (m_mouseOver)
+        state = 1;
+    return state < m_numGlyphs ? state : 0;
+}
+
+void BitmapButton::rebuildFrames()
+{
+    m_frames.clear();
+    if (!m_glyph.isNull()) {
+        const int fw = m_glyph.width() / m_numGlyphs;
+        const QRgb key = rgbOnly(m_transparentMode == TransparentMode::tmPixel ? m_glyph.pixel(0, 0) : m_color.rgb());
+        for (int i = 0; i < m_numGlyphs && fw > 0; ++i) {
+            QImage frame = m_glyph.copy(i * fw, 0, fw, m_glyph.height()).convertToFormat(QImage::Format_ARGB32);
+            if (m_transparent) {
+                for (int y = 0; y < frame.height(); ++y) {
+                    auto *line = reinterpret_cast<QRgb *>(frame.scanLine(y));
+                    for (int x = 0; x < frame.width(); ++x) {
+                        if (rgbOnly(line[x]) == key)
+                            line[x] = 0;
+                    }
+                }
+            }
+            m_frames.push_back(frame);
+        }
+    }
+    update();
+}
+
+// Pressing and dragging are judged on the frame's resting place, so the 2-pixel shift of
+// the pressed frame cannot make the edge flicker between pressed and not.
+bool BitmapButton::hitsGlyph(QPoint p) const
+{
+    if (m_frames.empty())
+        return false;
+    const int frame = CurrentFrame();
+    const QSize fs = m_frames[size_t(frame)].size();
+    const QRect r(QPoint((width() - fs.width()) / 2, (height() - fs.height()) / 2), fs);
+    if (!r.contains(p))
+        return false;
+    if (!m_transparent)
+        return true;
+    const QPoint in = p - r.topLeft();
+    return rgbOnly(m_glyph.pixel(frame * fs.width() + in.x(), in.y())) != rgbOnly(m_color.rgb());
+}
+
+void BitmapButton::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    if (!m_transparent)
+        p.fillRect(rect(), m_color);
+    if (m_frames.empty())
+        return;
+    const QImage &frame = m_frames[size_t(CurrentFrame())];
+    QPoint at((width() - frame.width()) / 2, (height() - frame.height()) / 2);
+    if (m_pressed)
+        at += QPoint(m_hIndent, m_vIndent);
+    p.drawImage(at, frame);
+}
+
+void BitmapButton::mousePressEvent(QMouseEvent *e)
+{
+    if (e->button() != Qt::LeftButton || !hitsGlyph(e->position().toPoint()))
+        return;
+    m_pressed = true;
+    m_captured = true; // Qt keeps sending moves to the pressed widget until release
+    update();
+}
+
+void BitmapButton::mouseMoveEvent(QMouseEvent *e)
+{
+    if (!m_captured)
+        return;
+    const bool over = hitsGlyph(e->position().toPoint());
+    if (over != m_pressed) {
+        m_pressed = over;
+        update();
+    }
+}
+
+void BitmapButton::mouseReleaseEvent(QMouseEvent *e)
+{
+    if (e->button() != Qt::LeftButton || !m_captured)
+        return;
+    m_captured = false;
+    if (!m_pressed)
+        return;
+    m_pressed = false;
+    repaint();
+    emit clicked();
+}
+
+void BitmapButton::enterEvent(QEnterEvent *)
+{
+    m_mouseOver = true;
+    update();
+}
+
+void BitmapButton::leaveEvent(QEvent *)
+{
+    m_mouseOver = false;
+    update();
+}
+
+void BitmapButton::changeEvent(QEvent *e)
+{
+    if (e->type() == QEvent::EnabledChange)
+        update();
+    QWidget::changeEvent(e);
+}

@@ -1,0 +1,250 @@
+// Reading the note markup: a small scanner over tags, attributes and entities keeping a
+// stack of styles, so that an unmatched closing tag simply restores the previous one.
+#include "widgets/note_markup.h"
+
+#include <QHash>
+#include <QRegularExpression>
+
+namespace {
+
+struct Tag {
+    QString name; // upper case
+    bool closing = false;
+    QHash<QString, QString> attributes; // names upper case
+};
+
+// Parses the inside of <...>; false when it is not a tag at all.
+bool parseTag(const QString &body, Tag &tag)
+{
+    static const QRegularExpression head(QStringLiteral("^\\s*(/?)\\s*([A-Za-z][A-Za-z0-9]*)"));
+    static const QRegularExpression attr(
+        QStringLiteral("([A-Za-z][A-Za-z0-9_-]*)\\s*(?:=\\s*(\"[^\"]*\"|'[^']*'|[^\\s\"'>]+))?"));
+    const auto m = head.match(body);
+    if (!m.hasMatch())
+        return false;
+    tag.closing = !m.captured(1).isEmpty();
+    tag.name = m.captured(2).toUpper();
+    auto it = attr.globalMatch(body, m.capturedEnd());
+    while (it.hasNext()) {
+        const auto a = it.next();
+        QString value = a.captured(2);
+        if (value.size() >= 2 && (value.startsWith(QLatin1Char('"')) || value.startsWith(QLatin1Char('\''))))
+            value = value.mid(1, value.size() - 2);
+        tag.attributes.insert(a.captured(1).toUpper(), value);
+    }
+    return true;
+}
+
+const QHash<QString, QString> &entities()
+{
+    static const QHash<QString, QString> table = {
+        {QStringLiteral("amp"), QStringLiteral("&")},          {QStringLiteral("lt"), QStringLiteral("<")},
+        {QStringLiteral("gt"), QStringLiteral(">")},           {QStringLiteral("quot"), QStringLiteral("\"")},
+        {QStringLiteral("nbsp"), QString(QChar(0x00a0))},      {QStringLiteral("sect"), QString(QChar(0x00a7))},
+        {QStringLiteral("permil"), QString(QChar(0x2030))},    {QStringLiteral("reg"), QString(QChar(0x00ae))},
+        {QStringLiteral("copy"), QString(QChar(0x00a9))},      {QStringLiteral("para"), QString(QChar(0x00b6))},
+        {QStringLiteral("trade"), QString(QChar(0x2122))},     {QStringLiteral("euro"), QString(QChar(0x20ac))},
+    };
+    return table;
+}
+
+int toInt(const QString &s)
+{
+    bool ok = false;
+    const int v = s.trimmed().toInt(&ok);
+    return ok ? v : 0;
+}
+
+Qt::Alignment alignOf(const QString &s)
+{
+    const QString a = s.trimmed().toLower();
+    if (a == QLatin1String("right"))
+        return Qt::AlignRight;
+    if (a == QLatin1String("center"))
+        return Qt::AlignHCenter;
+    return Qt::AlignLeft;
+}
+
+class Reader {
+public:
+    std::vector<NotePiece> pieces;
+
+    void text(const QString &s)
+    {
+        if (s.isEmpty())
+            return;
+        if (!pieces.empty() && pieces.back().kind == NotePiece::Text && sameStyle(pieces.back().style, style())) {
+            pieces.back().text += s;
+            return;
+        }
+        NotePiece p;
+        p.text = s;
+        p.style = style();
+        pieces.push_back(p);
+    }
+
+    void tag(const Tag &t)
+    {
+        const QString &n = t.name;
+        if (n == QLatin1String("BR") || n == QLatin1String("HR")) {
+            NotePiece p;
+            p.kind = n == QLatin1String("BR") ? NotePiece::LineBreak : NotePiece::Rule;
+            pieces.push_back(p);
+            return;
+        }
+        if (n == QLatin1String("P")) {
+            NotePiece p;
+            p.kind = NotePiece::Paragraph;
+            if (!t.closing) {
+                p.align = alignOf(t.attributes.value(QStringLiteral("ALIGN")));
+                p.indent = toInt(t.attributes.value(QStringLiteral("INDENT")));
+                p.background = NoteColor(t.attributes.value(QStringLiteral("BGCOLOR")));
+            }
+            pieces.push_back(p);
+            return;
+        }
+        if (n == QLatin1String("IMG")) {
+            if (t.closing)
+                return;
+            NotePiece p;
+            p.kind = NotePiece::Image;
+            p.style = style();
+            p.src = t.attributes.value(QStringLiteral("SRC"));
+            p.width = toInt(t.attributes.value(QStringLiteral("WIDTH")));
+            p.height = toInt(t.attributes.value(QStringLiteral("HEIGHT")));
+            p.align = alignOf(t.attributes.value(QStringLiteral("ALIGN")));
+            pieces.push_back(p);
+            return;
+        }
+        static const QStringList styling = {QStringLiteral("B"),   QStringLiteral("I"),    QStringLiteral("U"),
+                                            QStringLiteral("S"),   QStringLiteral("FONT"), QStringLiteral("SUB"),
+                                            QStringLiteral("SUP"), QStringLiteral("A"),    QStringLiteral("Z")};
+        if (!styling.contains(n))
+            return; // not ours: dropped, the text around it stays
+        if (t.closing) {
+            // Close the innermost open tag of that name and everything opened inside it.
+            for (int i = int(m_open.size()) - 1; i >= 0; --i) {
+                if (m_open[size_t(i)].first == n) {
+                    m_open.resize(size_t(i));
+                    break;
+                }
+            }
+            return;
+        }
+        NoteStyle s = style();
+        if (n == QLatin1String("B"))
+            s.bold = true;
+        else if (n == QLatin1String("I"))
+            s.italic = true;
+        else if (n == QLatin1String("U"))
+            s.underline = true;
+        else if (n == QLatin1String("S"))
+            s.strike = true;
+        else if (n == QLatin1String("SUB"))
+            s.sub = true, s.sup = false;
+        else if (n == QLatin1String("SUP"))
+            s.sup = true, s.sub = false;
+        else if (n == QLatin1String("A"))
+            s.link = true;
+        else if (n == QLatin1String("Z"))
+            s.hidden = true;
+        else { // FONT
+            if (t.attributes.contains(QStringLiteral("FACE")))
+                s.face = t.attributes.value(QStringLiteral("FACE"));
+            const QColor c = NoteColor(t.attributes.value(QStringLiteral("COLOR")));
+            if (c.isValid())
+                s.color = c;
+            const QColor bg = NoteColor(t.attributes.value(QStringLiteral("BGCOLOR")));
+            if (bg.isValid())
+                s.background = bg;
+            if (const int size = toInt(t.attributes.value(QStringLiteral("SIZE"))); size > 0)
+                s.pointSize = size;
+        }
+        m_open.emplace_back(n, s);
+    }
+
+private:
+    NoteStyle style() const { return m_open.empty() ? NoteStyle{} : m_open.back().second; }
+
+    static bool sameStyle(const NoteStyle &a, const NoteStyle &b)
+    {
+        return a.bold == b.bold && a.italic == b.italic && a.underline == b.underline && a.strike == b.strike &&
+               a.sub == b.sub && a.sup == b.sup && a.link == b.link && a.hidden == b.hidden && a.face == b.face &&
+               a.color == b.color && a.background == b.background && a.pointSize == b.pointSize;
+    }
+
+    std::vector<std::pair<QString, NoteStyle>> m_open;
+};
+
+} // namespace
+
+QColor NoteColor(const QString &given)
+{
+    const QString name = given.trimmed().toLower();
+    if (name.startsWith(QLatin1Char('#'))) {
+        const QColor c = QColor::fromString(name);
+        return c.isValid() ? c : QColor();
+    }
+    static const QHash<QString, QRgb> names = {
+        {QStringLiteral("clblack"), 0x000000},   {QStringLiteral("clmaroon"), 0x800000},
+        {QStringLiteral("clgreen"), 0x008000},   {QStringLiteral("clolive"), 0x808000},
+        {QStringLiteral("clnavy"), 0x000080},    {QStringLiteral("clpurple"), 0x800080},
+        {QStringLiteral("clteal"), 0x008080},    {QStringLiteral("clgray"), 0x808080},
+        {QStringLiteral("clgrey"), 0x808080},    {QStringLiteral("clsilver"), 0xc0c0c0},
+        {QStringLiteral("clred"), 0xff0000},     {QStringLiteral("cllime"), 0x00ff00},
+        {QStringLiteral("clyellow"), 0xffff00},  {QStringLiteral("clblue"), 0x0000ff},
+        {QStringLiteral("clfuchsia"), 0xff00ff}, {QStringLiteral("claqua"), 0x00ffff},
+        {QStringLiteral("clwhite"), 0xffffff},   {QStringLiteral("clmoneygreen"), 0xc0dcc0},
+        {QStringLiteral("clskyblue"), 0xa6caf0}, {QStringLiteral("clcream"), 0xfffbf0},
+        {QStringLiteral("clmedgray"), 0xa0a0a4}, {QStringLiteral("clltgray"), 0xc0c0c0},
+        {QStringLiteral("cldkgray"), 0x808080},  {QStringLiteral("clwindow"), 0xffffff},
+        {QStringLiteral("clwindowtext"), 0x000000}, {QStringLiteral("clbtnface"), 0xf0f0f0},
+        {QStringLiteral("clhighlight"), 0x0078d7},  {QStringLiteral("clhighlighttext"), 0xffffff},
+    };
+    const auto it = names.find(name);
+    return it == names.end() ? QColor() : QColor(*it);
+}
+
+std::vector<NotePiece> ParseNoteMarkup(const QString &markup)
+{
+    Reader r;
+    QString run;
+    const int n = int(markup.size());
+    for (int i = 0; i < n; ++i) {
+        const QChar c = markup[i];
+        if (c == QLatin1Char('<')) {
+            const int end = int(markup.indexOf(QLatin1Char('>'), i + 1));
+            Tag tag;
+            if (end > i && parseTag(markup.mid(i + 1, end - i - 1), tag)) {
+                r.text(run);
+                run.clear();
+                r.tag(tag);
+                i = end;
+                continue;
+            }
+        } else if (c == QLatin1Char('&')) {
+            const int end = int(markup.indexOf(QLatin1Char(';'), i + 1));
+            if (end > i && end - i <= 8) {
+                const auto it = entities().find(markup.mid(i + 1, end - i - 1).toLower());
+                if (it != entities().end()) {
+                    run += *it;
+                    i = end;
+                    continue;
+                }
+            }
+        }
+        run += c;
+    }
+    r.text(run);
+    return std::move(r.pieces);
+}
+
+QString NotePlainText(const QString &markup)
+{
+    QString out;
+    for (const NotePiece &p : ParseNoteMarkup(markup)) {
+        if (p.kind == NotePiece::Text && !p.style.hidden)
+            out += p.text;
+    }
+    return out;
+}

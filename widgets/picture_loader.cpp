@@ -1,0 +1,159 @@
+// Picture files into images. JPEG goes through libjpeg directly so that every decoder
+// complaint, warnings about corrupt or truncated data included, becomes a PictureError
+// carrying libjpeg's message number instead of ending the process or leaving grey bands.
+#include "widgets/picture_loader.h"
+
+#include "platform/files.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+
+#include <csetjmp>
+#include <cstdio>
+#include <memory>
+
+#include <jpeglib.h>
+
+namespace {
+
+[[noreturn]] void raise(const QString &text)
+{
+    throw PictureError(text.toStdString());
+}
+
+// The path as the screens build it ("file://" + AppDir + "\img\BALL.bmp") made usable
+// on this file system.
+QString normalisePath(QString path)
+{
+    if (path.startsWith(QLatin1String("file://"), Qt::CaseInsensitive))
+        path.remove(0, 7);
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return ResolveFileName(path);
+}
+
+QByteArray readWholeFile(const QString &path)
+{
+    QFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+        const QString reason = QFileInfo(path).isDir() ? QStringLiteral("Is a directory") : file.errorString();
+        raise(QStringLiteral("Cannot open file \"%1\". %2").arg(path, reason));
+    }
+    return file.readAll();
+}
+
+QImage decodeWithQt(const QByteArray &data, const char *format, const char *invalidText)
+{
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    reader.setDecideFormatFromContent(false);
+    QImage image;
+    if (!reader.read(&image) || image.isNull())
+        raise(QString::fromLatin1(invalidText));
+    return image;
+}
+
+QImage decodeBitmap(const QByteArray &data)
+{
+    // Qt's reader also accepts a header-less DIB; a file on disk must start with "BM".
+    if (!data.startsWith("BM"))
+        raise(QStringLiteral("Bitmap image is not valid"));
+    return decodeWithQt(data, "bmp", "Bitmap image is not valid").convertToFormat(QImage::Format_RGB32);
+}
+
+// libjpeg's error manager with a way out: the default one prints and exits.
+struct JpegErrors {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    int code;
+};
+
+extern "C" void jpegFail(j_common_ptr cinfo)
+{
+    auto *errors = reinterpret_cast<JpegErrors *>(cinfo->err);
+    errors->code = errors->pub.msg_code;
+    std::longjmp(errors->jump, 1);
+}
+
+// Warnings (level -1) mean corrupt or missing data that libjpeg would paper over.
+extern "C" void jpegMessage(j_common_ptr cinfo, int level)
+{
+    if (level < 0)
+        jpegFail(cinfo);
+}
+
+// Everything the decoder touches after setjmp lives here, behind a pointer that does not
+// change, so the jump back leaves no local in an undefined state.
+struct JpegDecode {
+    jpeg_decompress_struct cinfo;
+    JpegErrors errors;
+    QImage image;
+    bool created = false;
+};
+
+QImage decodeJpeg(const QByteArray &data)
+{
+    const auto d = std::make_unique<JpegDecode>();
+    d->cinfo.err = jpeg_std_error(&d->errors.pub);
+    d->errors.pub.error_exit = jpegFail;
+    d->errors.pub.emit_message = jpegMessage;
+    d->errors.code = 0;
+    if (setjmp(d->errors.jump)) {
+        const int code = d->errors.code;
+        if (d->created)
+            jpeg_destroy_decompress(&d->cinfo);
+        raise(QStringLiteral("JPEG error #%1").arg(code));
+    }
+    jpeg_create_decompress(&d->cinfo);
+    d->created = true;
+    jpeg_mem_src(&d->cinfo, reinterpret_cast<const unsigned char *>(data.constData()),
+                 static_cast<unsigned long>(data.size()));
+    jpeg_read_header(&d->cinfo, TRUE);
+    // Straight into Qt's 0xffRRGGBB layout: full size, 24-bit colour.
+    d->cinfo.out_color_space = JCS_EXT_BGRX;
+    d->cinfo.scale_num = 1;
+    d->cinfo.scale_denom = 1;
+    jpeg_start_decompress(&d->cinfo);
+    d->image = QImage(int(d->cinfo.output_width), int(d->cinfo.output_height), QImage::Format_RGB32);
+    if (d->image.isNull())
+        d->errors.pub.error_exit(reinterpret_cast<j_common_ptr>(&d->cinfo)); // out of memory
+    while (d->cinfo.output_scanline < d->cinfo.output_height) {
+        JSAMPROW row = d->image.scanLine(int(d->cinfo.output_scanline));
+        jpeg_read_scanlines(&d->cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&d->cinfo);
+    jpeg_destroy_decompress(&d->cinfo);
+    d->created = false;
+    return d->image;
+}
+
+} // namespace
+
+QImage LoadPictureFile(const QString &given)
+{
+    const QString path = normalisePath(given);
+    const QString ext = QFileInfo(path).suffix();
+    const QString lower = ext.toLower();
+    const bool known = lower == QLatin1String("bmp") || lower == QLatin1String("ico") ||
+                       lower == QLatin1String("jpg") || lower == QLatin1String("jpeg") ||
+                       lower == QLatin1String("emf") || lower == QLatin1String("wmf");
+    if (!known)
+        raise(QStringLiteral("Unknown picture file extension (.%1)").arg(ext));
+    const QByteArray data = readWholeFile(path);
+    if (lower == QLatin1String("bmp"))
+        return decodeBitmap(data);
+    if (lower == QLatin1String("ico"))
+        return decodeWithQt(data, "ico", "Icon image is not valid").convertToFormat(QImage::Format_ARGB32);
+    if (lower == QLatin1String("jpg") || lower == QLatin1String("jpeg"))
+        return decodeJpeg(data);
+    raise(QStringLiteral("Metafile pictures (.%1) cannot be shown on this system: \"%2\"").arg(ext, path));
+}
+
+QImage LoadBitmapFile(const QString &given)
+{
+    const QString path = normalisePath(given);
+    return decodeBitmap(readWholeFile(path));
+}
