@@ -1,24 +1,41 @@
-// The brand selection screen's creation, showing and the catalogue window's lifecycle.
+// The brand selection screen: its layout, its creation and showing, the brand clicks and
+// the catalogue window's lifecycle around them.
 #include "shell/form_select.h"
 
 #include "catalog/main_form.h"
 #include "data/desk_form.h"
 #include "platform/error_guard.h"
+#include "shell/click_area_p.h"
+#include "widgets/bitmap_button.h"
+#include "widgets/design_pictures.h"
+#include "widgets/fonts.h"
+#include "widgets/image_view.h"
 
-#include <QApplication>
+#include <QDir>
+#include <QGuiApplication>
 #include <QPalette>
+#include <QScreen>
 #include <QShowEvent>
 #include <QToolTip>
 
 TFormSelect *FormSelect = nullptr;
-int HintHidePause = 2500;
+
+namespace {
+
+const QSize kClientSize(1022, 767);
+
+} // namespace
 
 TFormSelect::TFormSelect(QWidget *parent)
-    : QWidget(parent)
+    // A fixed dialog border with no title-bar buttons: only the close button on the
+    // picture ends the program.
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                          | Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("FormSelect"));
     setWindowTitle(QStringLiteral("DazozIzizavuv Korva"));
     FormSelect = this;
+    BuildControls();
     Guarded([this] { FormCreate(); });
 }
 
@@ -29,8 +46,72 @@ TFormSelect::~TFormSelect()
         FormSelect = nullptr;
 }
 
+void TFormSelect::BuildControls()
+{
+    setFixedSize(kClientSize);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(240, 240, 240)); // clBtnFace
+    setPalette(pal);
+    setAutoFillBackground(true);
+    setFont(ProgramFont(11));
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(), kClientSize);
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+
+    Image32LogIn = new ImageView(this);
+    Image32LogIn->setObjectName(QStringLiteral("Image32LogIn"));
+    Image32LogIn->setGeometry(QRect(QPoint(), kClientSize));
+    Image32LogIn->setBitmapAlign(BitmapAlign::baTopLeft);
+    Image32LogIn->setScaleMode(ScaleMode::smNormal);
+    Image32LogIn->setScale(1.0);
+    Image32LogIn->setResampler(Resampler::Nearest);
+
+    // The areas sit over the brand wordmarks that the intro picture shows down its left side.
+    struct AreaDesign {
+        const char *name;
+        QRect place;
+        ClickArea *TFormSelect::*member;
+        void (TFormSelect::*handler)(QObject *);
+    };
+    const AreaDesign areas[] = {
+        {"ImageKorva", QRect(134, 126, 209, 91), &TFormSelect::ImageKorva, &TFormSelect::ImageKorvaClick},
+        {"ImageQuib", QRect(134, 269, 209, 100), &TFormSelect::ImageQuib, &TFormSelect::ImageQuibClick},
+        {"ImageBrask", QRect(134, 401, 209, 80), &TFormSelect::ImageBrask, &TFormSelect::ImageBraskClick},
+        {"ImageFenu", QRect(134, 536, 209, 81), &TFormSelect::ImageFenu, &TFormSelect::ImageFenuClick},
+        {"ImageZelkar", QRect(134, 672, 209, 92), &TFormSelect::ImageZelkar, &TFormSelect::ImageZelkarClick},
+    };
+    for (const AreaDesign &design : areas) {
+        auto *area = new ClickArea(Image32LogIn);
+        area->setObjectName(QString::fromLatin1(design.name));
+        area->setGeometry(design.place);
+        this->*design.member = area;
+        const auto handler = design.handler;
+        connect(area, &ClickArea::clicked, this, [this, area, handler] {
+            Guarded([this, area, handler] { (this->*handler)(area); });
+        });
+    }
+
+    VrBitmapButton1 = new BitmapButton(Image32LogIn);
+    VrBitmapButton1->setObjectName(QStringLiteral("VrBitmapButton1"));
+    VrBitmapButton1->setGeometry(955, 8, 35, 35);
+    VrBitmapButton1->setGlyph(DrawDesignPicture(DesignPicture::CloseGlyph));
+    VrBitmapButton1->setTransparent(true);
+    VrBitmapButton1->setTransparentMode(TransparentMode::tmPixel);
+    connect(VrBitmapButton1, &BitmapButton::clicked, this,
+            [this] { Guarded([this] { VrBitmapButton1Click(VrBitmapButton1); }); });
+}
+
 void TFormSelect::FormCreate()
 {
+    // The picture is read from beside the executable, not from AppDir, which only the
+    // catalogue window's creation sets. Its failure is reported on its own: the export
+    // form and the hint settings below are needed by every later grid and hint.
+    Guarded([this] {
+        Image32LogIn->LoadPictureFile(ProgramFolder() + QStringLiteral("img") + QDir::separator()
+                                      + QStringLiteral("intro.jpg"));
+    });
     frm_desk = new Tfrm_desk(this);
     HintHidePause = 100000;
     QPalette tips = QToolTip::palette();
@@ -48,10 +129,22 @@ void TFormSelect::FormShow()
     frm_main = new Tfrm_main();
 }
 
-void TFormSelect::ShowCatalogWindow()
+void TFormSelect::ChooseBrand(const QString &code)
 {
-    frm_main->exec();
-    show();
+    SelectedBrand = code;
+    ShowCatalogWindow();
+}
+
+void TFormSelect::ImageKorvaClick(QObject *) { ChooseBrand(QStringLiteral("KORVA")); }
+void TFormSelect::ImageQuibClick(QObject *) { ChooseBrand(QStringLiteral("QUIB")); }
+void TFormSelect::ImageBraskClick(QObject *) { ChooseBrand(QStringLiteral("BRASK")); }
+void TFormSelect::ImageFenuClick(QObject *) { ChooseBrand(QStringLiteral("FENU")); }
+void TFormSelect::ImageZelkarClick(QObject *) { ChooseBrand(QStringLiteral("ZELKAR")); }
+
+void TFormSelect::VrBitmapButton1Click(QObject *)
+{
+    // As the main window, closing it ends the message loop and with it the program.
+    close();
 }
 
 void TFormSelect::showEvent(QShowEvent *event)
@@ -59,4 +152,13 @@ void TFormSelect::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (!event->spontaneous())
         Guarded([this] { FormShow(); });
+}
+
+void ShowCatalogWindow()
+{
+    frm_main->exec();
+    // Back on the brand screen whatever ended the visit; having been hidden by the
+    // window's first make click, showing it creates the next visit's window.
+    if (FormSelect)
+        FormSelect->show();
 }
