@@ -1,0 +1,208 @@
+// Painting the data grid: only the rows and columns in view are visited, each cell asks
+// its owner for brush and font, the selected row takes the selection colours, the fixed
+// background picture shows through unselected cells, and marker markup draws pictures.
+#include "widgets/data_grid.h"
+
+#include "platform/error_guard.h"
+#include "platform/files.h"
+#include "widgets/cell_markup.h"
+#include "widgets/data_grid_p.h"
+#include "widgets/picture_loader.h"
+
+#include <QFontMetrics>
+#include <QPaintEvent>
+#include <QPainter>
+#include <algorithm>
+
+namespace {
+
+const QColor kLineColor(192, 192, 192);
+constexpr int kCellMargin = 2;
+
+QFont pieceFont(const QFont &base, const MarkupPiece &piece)
+{
+    QFont font = base;
+    if (piece.bold)
+        font.setBold(true);
+    if (piece.italic)
+        font.setItalic(true);
+    return font;
+}
+
+} // namespace
+
+void DataGrid::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(viewport());
+    const QRect client = viewport()->rect();
+    painter.fillRect(client, d->color);
+    if (!d->background.isNull())
+        painter.drawImage(QPoint(0, 0), d->background); // fixed: it never scrolls
+
+    d->painting = true;
+    const int hLine = d->lineWidth(goHorzLine);
+    const int vLine = d->lineWidth(goVertLine);
+    int y = 0;
+    for (int r = d->topRow; r < d->rowCount() && y < client.height(); ++r) {
+        const int h = d->rowHeights[r];
+        if (h <= 0)
+            continue;
+        int x = 0;
+        for (int c = d->leftCol; c < d->colCount && x < client.width(); ++c) {
+            const int w = d->colWidths[c];
+            if (w <= 0)
+                continue;
+            const QRect rect(x, y, w, h);
+            if (event->rect().intersects(rect))
+                d->drawCell(painter, c, r, rect);
+            x += w;
+            if (vLine > 0) {
+                painter.fillRect(QRect(x, y, vLine, h + hLine), kLineColor);
+                x += vLine;
+            }
+        }
+        y += h;
+        if (hLine > 0) {
+            painter.fillRect(QRect(0, y, x, hLine), kLineColor);
+            y += hLine;
+        }
+    }
+    d->painting = false;
+    if (d->changedWhilePainting) {
+        d->changedWhilePainting = false;
+        viewport()->update();
+    }
+}
+
+void DataGridPrivate::resolveCell(int col, int row, GridDrawState state, QBrush &brush,
+                                  ColoredFont &font, bool guarded)
+{
+    if (!q->OnGetCellColor)
+        return;
+    if (guarded)
+        Guarded([&] { q->OnGetCellColor(q, row, col, state, brush, font); });
+    else
+        q->OnGetCellColor(q, row, col, state, brush, font);
+}
+
+void DataGridPrivate::drawCell(QPainter &painter, int col, int row, const QRect &rect)
+{
+    GridDrawState state;
+    state.selected = (options & DataGrid::goRowSelect) ? row == currentRow
+                                                       : row == currentRow && col == currentCol;
+    state.focused = q->hasFocus() && row == currentRow && col == currentCol;
+    QBrush brush(color);
+    ColoredFont font{q->font(), fontColor};
+    resolveCell(col, row, state, brush, font, true);
+
+    const bool drawSelected = state.selected
+        && (!state.focused || (options & DataGrid::goDrawFocusSelected));
+    if (drawSelected) {
+        brush = QBrush(selectionColor);
+        font.color = selectionTextColor;
+    }
+    painter.fillRect(rect, brush);
+    if (!drawSelected && !background.isNull()) {
+        const QRect under = rect & background.rect();
+        if (!under.isEmpty())
+            painter.drawImage(under, background, under);
+    }
+
+    const QString text = q->Cells(col, row);
+    if (text.isEmpty())
+        return;
+    const QRect area = rect.adjusted(kCellMargin, kCellMargin, -kCellMargin, -kCellMargin);
+    painter.save();
+    painter.setClipRect(rect);
+    if (enableMarkup && IsCellMarkup(text)) {
+        drawMarkup(painter, area, text, font);
+    } else {
+        painter.setFont(font.font);
+        painter.setPen(font.color);
+        const int flags = Qt::AlignLeft | int(verticalAlignment)
+            | (wordWrap ? Qt::TextWordWrap : Qt::TextSingleLine);
+        painter.drawText(area, flags, text);
+    }
+    painter.restore();
+}
+
+void DataGridPrivate::drawMarkup(QPainter &painter, const QRect &area, const QString &text,
+                                 const ColoredFont &font)
+{
+    struct Placed {
+        const MarkupPiece *piece;
+        const QImage *image;
+        QSize size;
+    };
+    const std::vector<MarkupPiece> pieces = ParseCellMarkup(text);
+    std::vector<Placed> placed;
+    int lineHeight = QFontMetrics(font.font).height();
+    for (const MarkupPiece &piece : pieces) {
+        if (piece.imageSource.isEmpty()) {
+            placed.push_back({&piece, nullptr, QSize()});
+            continue;
+        }
+        const QImage &image = picture(piece.imageSource);
+        if (image.isNull())
+            continue; // a missing picture draws nothing
+        const QSize size = piece.width >= 1 && piece.height >= 1 ? QSize(piece.width, piece.height)
+                                                                 : image.size();
+        lineHeight = std::max(lineHeight, size.height());
+        placed.push_back({&piece, &image, size});
+    }
+    const int top = (verticalAlignment & Qt::AlignVCenter)
+        ? area.top() + (area.height() - lineHeight) / 2
+        : area.top();
+    int x = area.left();
+    for (const Placed &p : placed) {
+        if (p.image) {
+            const QRect target(QPoint(x, top + (lineHeight - p.size.height()) / 2), p.size);
+            painter.drawImage(target, *p.image);
+            x += p.size.width();
+            continue;
+        }
+        const QFont f = pieceFont(font.font, *p.piece);
+        painter.setFont(f);
+        painter.setPen(font.color);
+        painter.drawText(QRect(x, top, std::max(area.right() - x + 1, 0), lineHeight),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, p.piece->text);
+        x += QFontMetrics(f).horizontalAdvance(p.piece->text);
+    }
+}
+
+const QImage &DataGridPrivate::picture(const QString &source)
+{
+    auto it = pictures.find(source);
+    if (it != pictures.end())
+        return *it;
+    QImage image;
+    const QString path = MarkupFilePath(source);
+    if (!path.isEmpty() && FileExistsAnyCase(path)) {
+        ++pictureLoads;
+        try {
+            image = LoadPictureFile(path);
+        } catch (const PictureError &) {
+            // An unreadable marker picture is skipped; the cell stays empty.
+        }
+    }
+    return *pictures.insert(source, image);
+}
+
+int DataGridPrivate::textWidth(const QString &text, const QFont &font)
+{
+    if (text.isEmpty())
+        return 0;
+    if (!enableMarkup || !IsCellMarkup(text))
+        return QFontMetrics(font).horizontalAdvance(text);
+    int width = 0;
+    for (const MarkupPiece &piece : ParseCellMarkup(text)) {
+        if (piece.imageSource.isEmpty()) {
+            width += QFontMetrics(pieceFont(font, piece)).horizontalAdvance(piece.text);
+            continue;
+        }
+        const QImage &image = picture(piece.imageSource);
+        if (!image.isNull())
+            width += piece.width >= 1 && piece.height >= 1 ? piece.width : image.width();
+    }
+    return width;
+}
