@@ -1,10 +1,19 @@
-// The catalogue window's creation and showing.
+// The catalogue window's construction, creation steps, showing, the make-list refill and
+// the window buttons.
 #include "catalog/main_form.h"
 
+#include "catalog/statements.h"
+#include "catalog/zoom_form.h"
 #include "data/connect_database.h"
+#include "data/grid_loading.h"
 #include "platform/error_guard.h"
 #include "platform/settings.h"
+#include "widgets/column_combo_box.h"
+#include "widgets/image_view.h"
 
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QLineEdit>
 #include <QShowEvent>
 
 Tfrm_main *frm_main = nullptr;
@@ -12,8 +21,9 @@ Tfrm_main *frm_main = nullptr;
 Tfrm_main::Tfrm_main(QWidget *parent)
     : QDialog(parent)
 {
-    setObjectName(QStringLiteral("frm_main"));
-    setWindowTitle(QStringLiteral("Dazozizizavuv Korva"));
+    BuildControls();
+    ConnectHandlers();
+    ConnectSearchHandlers();
     Guarded([this] { FormCreate(); });
 }
 
@@ -23,21 +33,83 @@ Tfrm_main::~Tfrm_main()
         frm_main = nullptr;
 }
 
+QString Tfrm_main::SearchHint()
+{
+    return QStringLiteral("Usa il tasto [Lente] per cercare i valori inseriti.\r"
+                          "Se premi [Invio] azzeri gli altri campi di ricerca.");
+}
+
 void Tfrm_main::FormCreate()
 {
     AppDir = ProgramFolder();
+    ImageSfondo->LoadPictureFile(AppDir + QStringLiteral("img/interna.jpg"));
     TempDir = EnsureTrailingBackslash(TemporaryFolderFromEnvironment());
     MachineTag = MachineTagFrom(ComputerName());
     ConnectDatabase(QStringLiteral("SQL"), QString(), QStringLiteral("vc_korva"), QString(), QString());
+    LoadComboFromQuery(ComboListino, catalog::priceListStatement(), QString());
 }
 
-void Tfrm_main::FormShow()
+void Tfrm_main::FormShow(QObject *Sender)
 {
+    SizeFieldsAndHints();
+    // Exact comparison: a brand code in another letter case selects no price list.
+    ComboListino->setItemIndex(ComboListino->IndexOfInColumn(0, SelectedBrand));
+    RefillMakeList(catalog::makeListStatement(), Sender);
+    GridOutput->setDoubleBuffered(true);
+}
+
+void Tfrm_main::RefillMakeList(const QString &SqlText, QObject *Sender)
+{
+    // A failed load keeps the previous rows; the refill goes on with them all the same.
+    LoadGridFromMdb(gridMarca, SqlText, true);
+    gridMarca->setDefaultRowHeight(20);
+    gridMarca->setRowHeights(0, 0);
+    gridMarca->setColWidths(0, 20);
+    gridMarca->setColWidths(1, 0);
+    gridMarca->setColWidths(2, 10);
+    FitColumnToGrid(gridMarca, 2);
+    gridMarca->setCurrentRow(1);
+    gridMarcaClickCell(Sender, 1, 0);
+}
+
+bool Tfrm_main::ApplicationsMode() const
+{
+    return CheckBoxApplicazioni->isChecked();
+}
+
+QString Tfrm_main::SelectedPriceList() const
+{
+    return ComboListino->ItemText(ComboListino->ItemIndex(), 0);
+}
+
+void Tfrm_main::VrBitmapButton5Click(QObject *)
+{
+    // Every running event loop ends, this window's modal one and the program's own.
+    m_leaving = true;
+    QCoreApplication::exit(0);
+}
+
+void Tfrm_main::VrBitmapButton6Click(QObject *)
+{
+    m_leaving = true;
+    reject();
+    m_leaving = false;
+}
+
+void Tfrm_main::VrBitmapButtonZoomClick(QObject *)
+{
+    ShowPhotoZoom(this, *ImageZoom);
+}
+
+void Tfrm_main::reject()
+{
+    if (m_leaving)
+        QDialog::reject();
 }
 
 void Tfrm_main::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     if (!event->spontaneous())
-        Guarded([this] { FormShow(); });
+        Guarded([this] { FormShow(this); });
 }

@@ -1,9 +1,29 @@
-// The catalogue window. Its creation computes the global settings and opens (or reuses)
-// the catalogue connection; showing it lists the makes and starts the drill-down from
-// brand to make, model, version and the batteries that fit.
+// The catalogue window. Its creation computes the global settings, opens (or reuses) the
+// catalogue connection, loads the skin and fills the price-list box; showing it lists the
+// makes and starts the drill-down from make to model, version and the batteries of the
+// chosen price list that fit, down to the first battery's data, photo and note.
+//
+// Handlers are plain member functions named after the control and event, as the window
+// design names them; they call each other directly, passing the sender on, so one click
+// cascades through the levels below it and an exception ends every handler at once (the
+// guard sits only where Qt calls in).
 #pragma once
 
+#include "widgets/colored_font.h"
+#include "widgets/data_grid.h"
+
+#include <QBrush>
 #include <QDialog>
+#include <QString>
+
+class BitmapButton;
+class ColumnComboBox;
+class ImageView;
+class NoteLabel;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
 
 class Tfrm_main : public QDialog {
     Q_OBJECT
@@ -11,14 +31,100 @@ public:
     explicit Tfrm_main(QWidget *parent = nullptr);
     ~Tfrm_main() override;
 
-    // Creation handler: program folder, TEMP folder, machine tag, connection. An error
-    // ends it at that step and the window is still created.
+    // --- controls, under their design names (also their objectName)
+    QFrame *Panel2 = nullptr;          // fills the client area
+    ImageView *ImageSfondo = nullptr;  // the skin; parent of the fields, buttons and labels
+    // Children of ImageSfondo.
+    BitmapButton *VrBitmapButton1 = nullptr; // search 1: range and code
+    BitmapButton *VrBitmapButton2 = nullptr; // search 2: capacity, discharge, polarity
+    BitmapButton *VrBitmapButton3 = nullptr; // search 3: dimensions and base fittings
+    BitmapButton *VrBitmapButton4 = nullptr; // search 4: container
+    BitmapButton *VrBitmapButtonApplicazioni = nullptr; // applications-mode toggle
+    QLabel *LabelCodice = nullptr;
+    QLabel *LabelCapacita = nullptr;
+    QLabel *LabelScarica = nullptr;
+    BitmapButton *VrBitmapButton5 = nullptr; // exit: ends the program
+    BitmapButton *VrBitmapButton6 = nullptr; // back: closes the window
+    NoteLabel *HTMLabelNote = nullptr;
+    ImageView *ImageZoom = nullptr;          // the battery photo
+    BitmapButton *VrBitmapButtonZoom = nullptr; // child of ImageZoom
+    QCheckBox *CheckBoxApplicazioni = nullptr;  // never visible; ticked = applications mode
+    QLineEdit *EditGamma = nullptr;
+    QLineEdit *EditCodice = nullptr;
+    QLineEdit *EditCapacita = nullptr;
+    QLineEdit *EditScarica = nullptr;
+    QLineEdit *EditPolarita = nullptr;
+    QLineEdit *EditLunghezza = nullptr;
+    QLineEdit *EditLarghezza = nullptr;
+    QLineEdit *EditAltezza = nullptr;
+    QLineEdit *EditMonoblocco = nullptr;
+    QLineEdit *EditAttacchi = nullptr;
+    // Children of Panel2, above the skin.
+    DataGrid *gridMarca = nullptr;    // makes: marker, idMarca (hidden), name
+    DataGrid *gridModello = nullptr;  // models: marker, name
+    DataGrid *gridVersione = nullptr; // versions: idVeicolo (hidden), version, fuel, years...
+    DataGrid *GridOutput = nullptr;   // batteries, the fifteen-column battery row
+    ColumnComboBox *ComboListino = nullptr; // price lists
+
+    // The hint of the ten edits and the four search buttons.
+    static QString SearchHint();
+
+    // --- creation and showing
+    // Creation handler: program folder, skin, TEMP folder, machine tag, connection, price
+    // lists. An error ends it at that step and the window is still created.
     void FormCreate();
-    // Show handler.
-    void FormShow();
+    // Show handler: field sizes and hints, price-list preselection by SelectedBrand, the
+    // make list and its cascade.
+    void FormShow(QObject *Sender = nullptr);
+    // Loads the make grid from `SqlText` and restarts the drill-down at row 1.
+    void RefillMakeList(const QString &SqlText, QObject *Sender);
+    void VrBitmapButton5Click(QObject *Sender); // exit
+    void VrBitmapButton6Click(QObject *Sender); // back
+    void VrBitmapButtonZoomClick(QObject *Sender);
+
+    // --- vehicle drill-down
+    void gridMarcaClickCell(QObject *Sender, int ARow, int ACol);
+    void gridModelloClickCell(QObject *Sender, int ARow, int ACol);
+    void gridVersioneClickCell(QObject *Sender, int ARow, int ACol);
+    void gridMarcaKeyUp(QObject *Sender, int Key, Qt::KeyboardModifiers Shift);
+    void gridModelloKeyUp(QObject *Sender, int Key, Qt::KeyboardModifiers Shift);
+    void gridVersioneKeyUp(QObject *Sender, int Key, Qt::KeyboardModifiers Shift);
+    void ComboListinoChange(QObject *Sender);
+    void gridMarcaGetCellColor(QObject *Sender, int ARow, int ACol, GridDrawState AState,
+                               QBrush &ABrush, ColoredFont &AFont);
+    void gridModelloGetCellColor(QObject *Sender, int ARow, int ACol, GridDrawState AState,
+                                 QBrush &ABrush, ColoredFont &AFont);
+
+    // --- battery data and photo
+    void GridOutputClickCell(QObject *Sender, int ARow, int ACol);
+    // The path of the picture the photo box last loaded; empty until the first load.
+    QString ShownPhotoPath() const { return m_shownPhotoPath; }
+
+    // The applications-mode flag (CheckBoxApplicazioni ticked).
+    bool ApplicationsMode() const;
+    // The selected price list: column 0 of ComboListino's selected item, empty for none.
+    QString SelectedPriceList() const;
+
+    // Technical searches and applications mode
+    // (declared and implemented by the searches: main_form_search.cpp and
+    // main_form_applications.cpp)
+    void ConnectSearchHandlers();
+    // End of technical searches and applications mode
 
 protected:
     void showEvent(QShowEvent *event) override;
+    // Only the back and exit buttons leave the window: Escape and the frame do not.
+    void reject() override;
+
+private:
+    void BuildControls();      // main_form_layout.cpp
+    void ConnectHandlers();
+    void SizeFieldsAndHints();
+    void ShowPhoto(const QString &photoName);
+    void LoadPhotoBox(const QString &path);
+
+    QString m_shownPhotoPath;
+    bool m_leaving = false; // set by the window buttons so reject() lets the window close
 };
 
 // The catalogue window created last; the brand clicks show this one.

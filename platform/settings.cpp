@@ -10,6 +10,11 @@ QString AppDir;
 QString TempDir;
 QString MachineTag;
 QString SelectedBrand;
+int HintHidePause = 2500;
+
+namespace {
+QString programFolderOverride;
+}
 
 QString EnsureTrailingBackslash(const QString &path)
 {
@@ -21,7 +26,14 @@ QString EnsureTrailingBackslash(const QString &path)
 
 QString ProgramFolder()
 {
+    if (!programFolderOverride.isEmpty())
+        return programFolderOverride;
     return EnsureTrailingBackslash(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
+}
+
+void OverrideProgramFolder(const QString &folder)
+{
+    programFolderOverride = folder.isEmpty() ? QString() : EnsureTrailingBackslash(folder);
 }
 
 QString TemporaryFolderFromEnvironment()

@@ -14,13 +14,21 @@ extern QString TempDir;
 extern QString MachineTag;
 extern QString SelectedBrand;
 
+// How long a hint stays up, in milliseconds (the brand screen's creation sets it); the
+// catalogue window gives it to its controls' tool tips.
+extern int HintHidePause;
+
 // `path` unchanged when it ends in the separator, otherwise with one appended; an empty
 // path gives the separator alone. (Named after the Windows original; on Linux the
 // separator is '/'.)
 QString EnsureTrailingBackslash(const QString &path);
 
-// The folder of the running executable, ending in the separator.
+// The folder of the running executable, ending in the separator, unless another folder
+// was set with OverrideProgramFolder.
 QString ProgramFolder();
+// Runs the program on the program folder `folder` instead of the executable's (the script
+// driver and the tests do); an empty text restores the executable's folder.
+void OverrideProgramFolder(const QString &folder);
 
 // TEMP, then TMPDIR, then /tmp: on Linux TEMP is normally unset and the root folder the
 // Windows original fell back to is not writable.

@@ -1,0 +1,92 @@
+// The battery grid's click: the chosen battery's values in the ten fields and three
+// labels, its photo (or the placeholder) and its note; in applications mode the make list
+// of the vehicles it fits.
+#include "catalog/main_form.h"
+
+#include "catalog/statements.h"
+#include "platform/files.h"
+#include "platform/settings.h"
+#include "widgets/image_view.h"
+#include "widgets/note_label.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <exception>
+
+namespace {
+
+// Battery row columns read here.
+enum BatteryColumn {
+    kGamma = 2,
+    kCodice = 3,
+    kCapacita = 4,
+    kScarica = 5,
+    kPolarita = 6,
+    kLunghezza = 7,
+    kLarghezza = 8,
+    kAltezza = 9,
+    kAttacchi = 10,
+    kMonoblocco = 11,
+    kFoto = 12,
+    kNote = 13,
+};
+
+} // namespace
+
+void Tfrm_main::GridOutputClickCell(QObject *Sender, int ARow, int)
+{
+    if (ARow == 0)
+        return;
+    const std::pair<QLineEdit *, int> fields[] = {
+        {EditGamma, kGamma},         {EditCodice, kCodice},       {EditCapacita, kCapacita},
+        {EditScarica, kScarica},     {EditPolarita, kPolarita},   {EditLunghezza, kLunghezza},
+        {EditLarghezza, kLarghezza}, {EditAltezza, kAltezza},     {EditMonoblocco, kMonoblocco},
+        {EditAttacchi, kAttacchi},
+    };
+    for (const auto &[edit, col] : fields)
+        edit->setText(GridOutput->Cells(col, ARow));
+    LabelCapacita->setText(GridOutput->Cells(kCapacita, ARow));
+    LabelCodice->setText(GridOutput->Cells(kCodice, ARow));
+    LabelScarica->setText(GridOutput->Cells(kScarica, ARow));
+
+    // The note is replaced even when the photo cannot be shown; the photo's error then
+    // ends this handler and every handler that fired it.
+    std::exception_ptr photoError;
+    try {
+        ShowPhoto(GridOutput->Cells(kFoto, ARow));
+    } catch (...) {
+        photoError = std::current_exception();
+    }
+    HTMLabelNote->clearHTMLText();
+    HTMLabelNote->addHTMLLine(GridOutput->Cells(kNote, ARow));
+    if (photoError)
+        std::rethrow_exception(photoError);
+
+    if (ApplicationsMode()) {
+        const QString batteryCode = GridOutput->Cells(kCodice, GridOutput->SelectionRect().Top);
+        RefillMakeList(catalog::makeListForBatteryStatement(batteryCode), Sender);
+    }
+}
+
+// The shown-photo path spares decoding the same photo again when the same battery, or one
+// sharing its photo, is chosen again. The placeholder is loaded every time it is needed.
+void Tfrm_main::ShowPhoto(const QString &photoName)
+{
+    // Catalogues name photos without regard to case (the program adds ".JPG"); on a
+    // case-sensitive file system the file may be spelt otherwise.
+    const QString photo = AppDir + QStringLiteral("foto/") + photoName + QStringLiteral(".JPG");
+    if (FileExistsAnyCase(photo)) {
+        const QString path = ResolveFileName(photo);
+        if (path != m_shownPhotoPath)
+            LoadPhotoBox(path);
+    } else {
+        LoadPhotoBox(ResolveFileName(AppDir + QStringLiteral("foto/vuoto.JPG")));
+    }
+}
+
+void Tfrm_main::LoadPhotoBox(const QString &path)
+{
+    // On failure the previous picture and its path stay.
+    ImageZoom->LoadPictureFile(path);
+    m_shownPhotoPath = path;
+}
