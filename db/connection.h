@@ -48,6 +48,7 @@ public:
 
 private:
     QString m_connectionString;
+    QString m_openString; // what an open connection reports: no password
     QString m_provider;
     int m_commandTimeout = 60;
     ConnectMode m_mode = ConnectMode::ReadWrite;

@@ -1,0 +1,16 @@
+// The layer's one error type and the one function that raises it.
+#include "db/db_error.h"
+
+namespace db {
+
+DbError::DbError(DbErrc code, const QString &message)
+    : std::runtime_error(message.toStdString()), m_code(code)
+{
+}
+
+void raiseDbError(DbErrc code, const QString &message)
+{
+    throw DbError(code, message);
+}
+
+} // namespace db

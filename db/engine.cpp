@@ -1,0 +1,191 @@
+// Running statements on the copy. Three fences keep it query-only: the file is opened
+// read-only, PRAGMA query_only is on, and an authorizer admits nothing but reading
+// (SELECT, column reads, function calls), so even ATTACH or a PRAGMA is refused before
+// it runs, with the layer's own message rather than SQLite's "not authorized".
+#include "db/engine_p.h"
+#include "db/db_error.h"
+#include "db/jet_functions_p.h"
+#include "db/jet_sql_p.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <sqlite3.h>
+
+namespace db::detail {
+
+namespace {
+
+int readOnlyAuthorizer(void *, int action, const char *, const char *, const char *, const char *)
+{
+    switch (action) {
+    case SQLITE_SELECT:
+    case SQLITE_READ:
+    case SQLITE_FUNCTION:
+    case SQLITE_RECURSIVE:
+        return SQLITE_OK;
+    default:
+        return SQLITE_DENY;
+    }
+}
+
+[[noreturn]] void refuseChange()
+{
+    raiseDbError(DbErrc::ReadOnly,
+                 QStringLiteral("The catalogue is open for reading only: a statement that changes data or settings cannot be run."));
+}
+
+struct Deadline {
+    QElapsedTimer clock;
+    qint64 limitMs = 0;
+    bool expired = false;
+};
+
+int checkDeadline(void *p)
+{
+    auto *d = static_cast<Deadline *>(p);
+    if (d->limitMs > 0 && d->clock.elapsed() > d->limitMs)
+        d->expired = true;
+    return d->expired ? 1 : 0;
+}
+
+bool isPlainName(const QString &s)
+{
+    if (s.isEmpty() || s[0].isDigit())
+        return false;
+    for (QChar c : s)
+        if (!(c.isLetterOrNumber() || c == u'_'))
+            return false;
+    return true;
+}
+
+FieldKind kindOfDeclared(const char *decl)
+{
+    const QByteArray d = QByteArray(decl).toUpper();
+    if (d == "LONGTEXT")
+        return FieldKind::LongText;
+    if (d.contains("BLOB"))
+        return FieldKind::Picture;
+    if (d.contains("INT") || d == "REAL" || d == "NUMERIC")
+        return FieldKind::Number;
+    return FieldKind::Text;
+}
+
+struct StmtGuard {
+    sqlite3_stmt *st = nullptr;
+    ~StmtGuard() { sqlite3_finalize(st); }
+};
+
+} // namespace
+
+Engine::Engine(const QString &sqlitePath)
+{
+    if (sqlite3_open_v2(QFile::encodeName(sqlitePath).constData(), &m_db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
+                        nullptr)
+        != SQLITE_OK) {
+        const QString why = QString::fromUtf8(sqlite3_errmsg(m_db));
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        raiseDbError(DbErrc::Open, QStringLiteral("The catalogue's working copy cannot be opened: %1").arg(why));
+    }
+    try {
+        registerJetFunctions(m_db);
+    } catch (...) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        throw;
+    }
+    // A double-quoted text must never fall back to being a string: it never reaches SQLite
+    // as one (the translator makes literals), and a bracketed name that does not exist
+    // must fail as a missing column.
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    sqlite3_exec(m_db, "PRAGMA query_only=1; PRAGMA cache_size=-32768", nullptr, nullptr, nullptr);
+    sqlite3_set_authorizer(m_db, readOnlyAuthorizer, nullptr);
+}
+
+Engine::~Engine() { sqlite3_close_v2(m_db); }
+
+std::unique_ptr<ResultSet> Engine::run(const QString &jetSql, const QString &filter, int timeoutSeconds)
+{
+    QString text = translateJetSql(jetSql);
+    if (!filter.trimmed().isEmpty())
+        text = QStringLiteral("SELECT * FROM (%1) WHERE %2").arg(text, translateJetSql(filter));
+    const QByteArray sql = text.toUtf8();
+    StmtGuard g;
+    const char *tail = nullptr;
+    const int rc = sqlite3_prepare_v2(m_db, sql.constData(), int(sql.size()), &g.st, &tail);
+    if (rc == SQLITE_AUTH)
+        refuseChange();
+    if (rc != SQLITE_OK)
+        raiseDbError(DbErrc::Sql, QString::fromUtf8(sqlite3_errmsg(m_db)));
+    if (!g.st)
+        raiseDbError(DbErrc::Sql, QStringLiteral("The SQL statement is empty."));
+    for (; tail && *tail; ++tail)
+        if (*tail != ' ' && *tail != '\t' && *tail != '\r' && *tail != '\n')
+            raiseDbError(DbErrc::Sql, QStringLiteral("Characters found after end of SQL statement."));
+    if (!sqlite3_stmt_readonly(g.st))
+        refuseChange();
+    if (sqlite3_bind_parameter_count(g.st) > 0)
+        raiseDbError(DbErrc::Sql, QStringLiteral("No value given for one or more required parameters (%1).")
+                                      .arg(QString::fromUtf8(sqlite3_bind_parameter_name(g.st, 1))));
+
+    auto result = std::make_unique<ResultSet>();
+    const int n = sqlite3_column_count(g.st);
+    std::vector<bool> kindKnown(size_t(n), false);
+    for (int i = 0; i < n; ++i) {
+        ResultColumn col;
+        col.name = QString::fromUtf8(sqlite3_column_name(g.st, i));
+        // Jet names an unnamed expression ExprNNNN; SQLite would use its text, which after
+        // translation is not what the user wrote.
+        if (!isPlainName(col.name))
+            col.name = QStringLiteral("Expr%1").arg(1000 + i);
+        if (const char *decl = sqlite3_column_decltype(g.st, i)) {
+            col.kind = kindOfDeclared(decl);
+            kindKnown[size_t(i)] = true;
+        }
+        result->columns.push_back(col);
+    }
+
+    Deadline deadline;
+    deadline.limitMs = qint64(timeoutSeconds) * 1000;
+    deadline.clock.start();
+    sqlite3_progress_handler(m_db, 20000, checkDeadline, &deadline);
+    int step;
+    while ((step = sqlite3_step(g.st)) == SQLITE_ROW) {
+        std::vector<QVariant> row(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            const int type = sqlite3_column_type(g.st, i);
+            QVariant &v = row[size_t(i)];
+            switch (type) {
+            case SQLITE_INTEGER: v = QVariant(qint64(sqlite3_column_int64(g.st, i))); break;
+            case SQLITE_FLOAT: v = QVariant(sqlite3_column_double(g.st, i)); break;
+            case SQLITE_TEXT:
+                v = QVariant(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(g.st, i)),
+                                               sqlite3_column_bytes(g.st, i)));
+                break;
+            case SQLITE_BLOB: {
+                const void *p = sqlite3_column_blob(g.st, i);
+                v = QVariant(QByteArray(static_cast<const char *>(p), sqlite3_column_bytes(g.st, i)));
+                break;
+            }
+            default: break;
+            }
+            if (!kindKnown[size_t(i)] && type != SQLITE_NULL) {
+                result->columns[size_t(i)].kind = type == SQLITE_BLOB ? FieldKind::Picture
+                                                  : type == SQLITE_TEXT ? FieldKind::Text
+                                                                        : FieldKind::Number;
+                kindKnown[size_t(i)] = true;
+            }
+        }
+        result->rows.push_back(std::move(row));
+    }
+    sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+    if (deadline.expired)
+        raiseDbError(DbErrc::Sql, QStringLiteral("Query timeout expired: the statement ran longer than %1 s and was stopped.")
+                                      .arg(timeoutSeconds));
+    if (step != SQLITE_DONE)
+        raiseDbError(DbErrc::Sql, QString::fromUtf8(sqlite3_errmsg(m_db)));
+    return result;
+}
+
+} // namespace db::detail

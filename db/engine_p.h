@@ -1,0 +1,43 @@
+// The SQL engine behind an open Jet connection: a read-only SQLite copy of the catalogue.
+#pragma once
+
+#include "db/query.h"
+
+#include <QVariant>
+#include <memory>
+#include <vector>
+
+struct sqlite3;
+
+namespace db::detail {
+
+struct ResultColumn {
+    QString name;
+    FieldKind kind = FieldKind::Text;
+};
+
+// A whole result, fetched at once (the client-side cursor: exact count, free movement).
+struct ResultSet {
+    std::vector<ResultColumn> columns;
+    std::vector<std::vector<QVariant>> rows; // a Null is an invalid QVariant
+};
+
+class Engine {
+public:
+    // Opens the copy at `sqlitePath` for reading only; raises DbError(Open) on failure.
+    explicit Engine(const QString &sqlitePath);
+    ~Engine();
+    Engine(const Engine &) = delete;
+    Engine &operator=(const Engine &) = delete;
+
+    // Translates the Jet statement, runs it and fetches every record. Raises DbError:
+    // Sql for errors of the statement (the engine's text), ReadOnly for a statement that
+    // would change anything, Sql when it runs longer than `timeoutSeconds` (0: no limit).
+    // A non-empty `filter` (a Jet condition) keeps only the records it holds for.
+    std::unique_ptr<ResultSet> run(const QString &jetSql, const QString &filter, int timeoutSeconds);
+
+private:
+    sqlite3 *m_db = nullptr;
+};
+
+} // namespace db::detail

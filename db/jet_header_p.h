@@ -1,0 +1,23 @@
+// Page 0 of a Jet file: the format version and the database password kept there.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace db::detail {
+
+enum class JetVersion { Jet3, Jet4 };
+
+struct JetHeader {
+    JetVersion version = JetVersion::Jet4;
+    QString password; // empty when the file has none
+};
+
+// Decodes the header of a whole file's bytes. Raises DbError(Open) naming `path` when the
+// bytes are not a Jet 3 or Jet 4 database (too short, wrong signature, other version).
+JetHeader readJetHeader(const QByteArray &file, const QString &path);
+
+// Whether the bytes start like any Jet database (used for the workgroup file).
+bool looksLikeJetFile(const QByteArray &head);
+
+} // namespace db::detail

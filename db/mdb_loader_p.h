@@ -1,0 +1,29 @@
+// Copying a Jet file's user tables into an SQLite database file, through libmdb.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace db::detail {
+
+// What identifies the .mdb a copy was made from; stored in the copy and compared before
+// a copy is used again.
+struct SourceKey {
+    QString path;      // canonical path of the .mdb
+    qint64 size = 0;   // bytes
+    qint64 mtimeNs = 0; // modification time, nanoseconds since the epoch
+    QString hash;      // content hash of every byte, hex
+};
+
+// Bumped whenever the copy's layout or the reading of values changes, so that copies made
+// by an older build are never used.
+inline constexpr int kCopyFormat = 3;
+
+// Reads every user table of the Jet file held in `file` and writes it to a new SQLite
+// database at `sqlitePath` (created; must not exist): faithful types, the file's indexes
+// and the indexes the catalogue's joins need, and `key`. libmdb does the reading and is
+// not hardened against damaged files: call this only in a process that may die.
+// Raises DbError(Format) when libmdb rejects the file.
+void copyJetTables(QByteArray file, const QString &sqlitePath, const SourceKey &key);
+
+} // namespace db::detail
