@@ -66,8 +66,8 @@ void Connection::Open()
     if (provider.compare(QLatin1String(kJetProvider), Qt::CaseInsensitive) != 0)
         raiseDbError(DbErrc::Provider,
                      provider.isEmpty()
-                         ? QStringLiteral("Provider not available: the connection names no provider.")
-                         : QStringLiteral("Provider not available: \"%1\" cannot be used on this platform; only %2 is installed.")
+                         ? QStringLiteral("Cannot open: provider not available (the connection names no provider).")
+                         : QStringLiteral("Cannot open: provider not available for \"%1\" on this platform; only %2 is installed.")
                                .arg(provider, QLatin1String(kJetProvider)));
 
     const QString source = localPath(cs.value(QStringLiteral("Data Source")).value_or(QString()));

@@ -256,11 +256,12 @@ struct TableCopy {
             size_t size = 0;
             if (table->cur_row == 0 || mdb_find_row(mdb, int(table->cur_row) - 1, &start, &size) != 0)
                 damaged(QStringLiteral("a row of table %1 cannot be found again on its page").arg(name));
-            const int n = mdb_crack_row(table, start & 0x1FFF, size, fields.data());
-            if (n != int(table->num_cols))
-                damaged(QStringLiteral("a row of table %1 has the wrong number of columns").arg(name));
+            // The count returned is the row's own column count, which differs from the
+            // table's after columns were added or dropped; every column's field is filled.
+            if (mdb_crack_row(table, start & 0x1FFF, size, fields.data()) <= 0)
+                damaged(QStringLiteral("a row of table %1 cannot be read").arg(name));
             sqlite3_reset(insert.get());
-            for (int i = 0; i < n; ++i) {
+            for (int i = 0; i < int(table->num_cols); ++i) {
                 const MdbField &f = fields[size_t(i)];
                 if (f.colnum < 0 || size_t(f.colnum) >= columns.size())
                     damaged(QStringLiteral("a row of table %1 names a column that does not exist").arg(name));

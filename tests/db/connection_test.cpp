@@ -1,0 +1,190 @@
+// The connection: parsing its string, the checks made on open (provider, file, password,
+// workgroup), what it reports once open, and working copies that never go stale.
+#include "db/connection.h"
+#include "db/connection_string_p.h"
+#include "db/db_error.h"
+#include "db/query.h"
+#include "tests/common/test_support.h"
+#include "tests/db/db_test_support.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+using db::DbErrc;
+using db::DbError;
+using testsupport::expectThrowText;
+
+namespace {
+
+struct ParseCase {
+    const char *name;
+    QString text;
+    QString keyword;
+    std::optional<QString> expected;
+};
+
+TEST(ConnectionStringTest, ReadsKeywordsAndValues)
+{
+    const QString codes = dbtest::programPassword();
+    const ParseCase cases[] = {
+        {"bare value", "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/x/a.mdb", "Data Source", "/x/a.mdb"},
+        {"keyword ignores case", "DATA SOURCE=/x/a.mdb", "data source", "/x/a.mdb"},
+        {"blanks around", "  Data Source =  /x/a.mdb  ;", "Data Source", "/x/a.mdb"},
+        {"single quotes, doubled inside", "Jet OLEDB:Database Password='it''s;=x'", "Jet OLEDB:Database Password", "it's;=x"},
+        {"double quotes keep semicolons", "Jet OLEDB:System database=\"/a;b/system.mdw\";X=1", "Jet OLEDB:System database",
+         "/a;b/system.mdw"},
+        {"doubled double quote", "P=\"a\"\"b\"", "P", "a\"b"},
+        {"control characters arrive intact", "Jet OLEDB:Database Password='" + codes + "'", "Jet OLEDB:Database Password", codes},
+        {"empty quoted value", "Jet OLEDB:Database Password=''", "Jet OLEDB:Database Password", ""},
+        {"driver in braces", "Driver={Microsoft Visual FoxPro Driver};SourceType=DBF", "Driver", "{Microsoft Visual FoxPro Driver}"},
+        {"last one wins", "A=1;A=2", "A", "2"},
+        {"absent keyword", "A=1", "B", std::nullopt},
+    };
+    for (const ParseCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(db::detail::ConnectionString::parse(c.text).value(c.keyword), c.expected);
+    }
+    expectThrowText<DbError>([] { db::detail::ConnectionString::parse("Password='abc"); }, "closing quote is missing");
+}
+
+TEST(ConnectionTest, OpensTheSmallCatalogueAndHidesThePassword)
+{
+    db::Connection c;
+    EXPECT_EQ(c.Provider(), "Microsoft.Jet.OLEDB.4.0");
+    EXPECT_FALSE(c.Connected());
+    c.setConnectionString(dbtest::jetConnectionString(dbtest::smallCatalogue(), dbtest::programPassword(), dbtest::smallWorkgroup()));
+    c.Open();
+    EXPECT_TRUE(c.Connected());
+    EXPECT_EQ(c.Provider(), "Microsoft.Jet.OLEDB.4.0");
+    const QString back = c.ConnectionString();
+    EXPECT_TRUE(back.toLower().contains(("data source=" + dbtest::smallCatalogue() + ";").toLower())) << back.toStdString();
+    EXPECT_FALSE(back.contains(QChar(1))) << "the password must never be read back";
+    EXPECT_FALSE(back.contains("Password", Qt::CaseInsensitive));
+    c.Close();
+    c.Close();
+    EXPECT_FALSE(c.Connected());
+}
+
+TEST(ConnectionTest, RefusesAWrongPassword)
+{
+    QString lastWrong = dbtest::programPassword();
+    lastWrong[19] = QChar(21);
+    const QString wrong[] = {QString(), QStringLiteral("x"), dbtest::programPassword().left(19), lastWrong,
+                             dbtest::programPassword() + QChar(21)};
+    for (const QString &password : wrong) {
+        db::Connection c;
+        c.setConnectionString(dbtest::jetConnectionString(dbtest::smallCatalogue(), password, dbtest::smallWorkgroup()));
+        try {
+            c.Open();
+            ADD_FAILURE() << "opened with a wrong password of " << password.size() << " characters";
+        } catch (const DbError &e) {
+            EXPECT_EQ(e.code(), DbErrc::Password);
+            EXPECT_NE(std::string(e.what()).find("wrong password"), std::string::npos) << e.what();
+        }
+        EXPECT_FALSE(c.Connected());
+    }
+}
+
+TEST(ConnectionTest, NeedsAWorkgroupFileThatIsAJetFile)
+{
+    const QString notJet = testsupport::fixture(QStringLiteral("catalogue-small/CONTENTS.md"));
+    const struct {
+        QString workgroup;
+        const char *message;
+    } cases[] = {
+        {testsupport::fixture(QStringLiteral("catalogue-small/missing.mdw")), "Could not find the workgroup information file"},
+        {notJet, "is not a Jet file"},
+    };
+    for (const auto &c : cases) {
+        db::Connection conn;
+        conn.setConnectionString(dbtest::jetConnectionString(dbtest::smallCatalogue(), dbtest::programPassword(), c.workgroup));
+        try {
+            conn.Open();
+            ADD_FAILURE() << "opened with workgroup " << c.workgroup.toStdString();
+        } catch (const DbError &e) {
+            EXPECT_EQ(e.code(), DbErrc::Workgroup);
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+        }
+        EXPECT_FALSE(conn.Connected());
+    }
+}
+
+TEST(ConnectionTest, OtherProvidersAreNotAvailable)
+{
+    const struct {
+        const char *name;
+        QString text;
+        QString provider;
+    } cases[] = {
+        {"SQL Server", "Provider=SQLOLEDB.1;Persist Security Info=False;User ID=;Password=;Initial Catalog=vc_korva;Data Source=",
+         "SQLOLEDB.1"},
+        {"FoxPro driver", "Driver={Microsoft Visual FoxPro Driver};SourceType=DBF;SourceDB=/x;Exclusive=No",
+         "Microsoft.Jet.OLEDB.4.0"},
+        {"empty string, no provider", "", ""},
+        {"unknown provider", "Provider=Acme.Nothing.1;Data Source=" + dbtest::smallCatalogue(), "Microsoft.Jet.OLEDB.4.0"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        db::Connection conn;
+        conn.setProvider(c.provider);
+        conn.setConnectionString(c.text);
+        try {
+            conn.Open();
+            ADD_FAILURE() << "opened";
+        } catch (const DbError &e) {
+            EXPECT_EQ(e.code(), DbErrc::Provider);
+            EXPECT_NE(std::string(e.what()).find("provider not available"), std::string::npos) << e.what();
+        }
+        EXPECT_FALSE(conn.Connected());
+    }
+}
+
+TEST(ConnectionTest, QueriesNeedAnOpenConnection)
+{
+    db::Connection c;
+    db::Query q(c);
+    q.AddSQL("SELECT 1");
+    expectThrowText<DbError>([&] { q.Open(); }, "connection is closed");
+    EXPECT_FALSE(q.Active());
+}
+
+// A copy kept from an earlier open must never answer for a file that changed since, even
+// when the size and the modification time stayed the same.
+TEST(ConnectionTest, ReopeningAChangedFileReadsTheNewContent)
+{
+    QTemporaryDir dir;
+    const QString mdb = dir.filePath("vc_korva.mdb");
+    ASSERT_TRUE(QFile::copy(dbtest::smallCatalogue(), mdb));
+    QFile::setPermissions(mdb, QFile::ReadOwner | QFile::WriteOwner);
+    const QString sql = "SELECT Marca FROM CP_Veicoli WHERE idVeicolo = 1001";
+    EXPECT_EQ(dbtest::rowsOf(*dbtest::openCatalogue(mdb, dbtest::smallWorkgroup()), sql), QStringList{"Aurelia Motori"});
+
+    struct stat before {};
+    ASSERT_EQ(::stat(QFile::encodeName(mdb).constData(), &before), 0);
+    QFile f(mdb);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    QByteArray bytes = f.readAll();
+    // Compressed text: one byte per letter. Every copy of the make's name changes.
+    ASSERT_GE(bytes.indexOf("Aurelia Motori"), 0);
+    bytes.replace("Aurelia Motori", "Aurelio Motori");
+    f.seek(0);
+    f.write(bytes);
+    f.close();
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(mdb).constData(), times, 0), 0);
+
+    EXPECT_EQ(dbtest::rowsOf(*dbtest::openCatalogue(mdb, dbtest::smallWorkgroup()), sql), QStringList{"Aurelio Motori"});
+}
+
+TEST(ConnectionTest, ReopeningTheSameFileGivesTheSameAnswers)
+{
+    const QString sql = "SELECT count(*), sum(Cv) FROM CP_Veicoli";
+    const QStringList first = dbtest::rowsOf(*dbtest::openSmall(), sql);
+    EXPECT_EQ(first, QStringList{"16|1657"});
+    EXPECT_EQ(dbtest::rowsOf(*dbtest::openSmall(), sql), first);
+}
+
+} // namespace
