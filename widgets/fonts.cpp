@@ -71,3 +71,13 @@ QFont ProgramFont(int pixelHeight, bool bold)
     f.setBold(bold);
     return f;
 }
+
+QFont PictureFont(int pixelHeight, bool bold, bool condensed)
+{
+    const QString family = QString::fromLatin1(condensed ? "DejaVu Sans Condensed" : "DejaVu Sans");
+    QFont f(familyAvailable(family) ? family : ProgramFontFamily());
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(pixelHeight);
+    f.setBold(bold);
+    return f;
+}

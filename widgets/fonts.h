@@ -16,3 +16,7 @@ QString ProgramFontFamily();
 // The program font at a pixel height (the designs' negative font heights), e.g.
 // ProgramFont(11, true) for "Tahoma, height -11, bold".
 QFont ProgramFont(int pixelHeight, bool bold = false);
+
+// The lettering of the pictures the program draws (skins, glyphs, photos): a sans-serif
+// with a heavy bold, the condensed cut for captions in narrow places.
+QFont PictureFont(int pixelHeight, bool bold, bool condensed = false);

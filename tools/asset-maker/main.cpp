@@ -1,0 +1,87 @@
+// asset-maker APPDIR [TECHINFO.csv]: draws every installed picture into APPDIR/img and
+// APPDIR/foto. With the battery table, one photo per distinct FOTO name is drawn as well
+// as the default set; the photo sizes cycle through a fixed list so that wide, square,
+// small and large photos are all present.
+#include "tools/asset-maker/pictures.h"
+
+#include "widgets/design_pictures.h"
+#include "widgets/fonts.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <cstdio>
+#include <exception>
+#include <set>
+#include <stdexcept>
+
+namespace {
+
+void writeBmp(const QImage &img, const QString &path)
+{
+    if (!img.convertToFormat(QImage::Format_RGB888).save(path, "BMP"))
+        throw std::runtime_error("cannot write " + path.toStdString());
+}
+
+// Photo names present even without a catalogue, and the ones the tests rely on.
+const char *const kDefaultPhotos[] = {"korva_start", "korva_power", "quib_classic", "brask_agm", "fenu_eco",
+                                      "zelkar_pro"};
+
+const QSize kPhotoSizes[] = {{1000, 1000}, {2410, 1000}, {800, 600}, {100, 50},
+                             {1200, 900},  {100, 60},    {640, 480}, {600, 800}};
+
+int run(const QString &appDir, const QString &csv)
+{
+    const QDir app(appDir);
+    if (!app.mkpath(QStringLiteral("img")) || !app.mkpath(QStringLiteral("foto")))
+        throw std::runtime_error("cannot create img/ and foto/ under " + appDir.toStdString());
+    const QString img = app.filePath(QStringLiteral("img/")), foto = app.filePath(QStringLiteral("foto/"));
+
+    WriteJpeg(DrawBrandScreen(), img + QStringLiteral("intro.jpg"), 92);
+    WriteJpeg(DrawCatalogueSkin(), img + QStringLiteral("interna.jpg"), 92);
+    writeBmp(DrawDesignPicture(DesignPicture::GridMarker), img + QStringLiteral("BALL.bmp"));
+    writeBmp(DrawDesignPicture(DesignPicture::ApplicationsBarOff), img + QStringLiteral("bottoneMini.bmp"));
+    writeBmp(DrawDesignPicture(DesignPicture::ApplicationsBarOn), img + QStringLiteral("bottoneRossoMini.bmp"));
+    writeBmp(DrawDesignPicture(DesignPicture::MagnifierGlyph), img + QStringLiteral("lente.bmp"));
+    writeBmp(DrawDesignPicture(DesignPicture::ExitGlyph), img + QStringLiteral("esci.bmp"));
+    writeBmp(DrawDesignPicture(DesignPicture::BackGlyph), img + QStringLiteral("indietro.bmp"));
+    writeBmp(DrawDesignPicture(DesignPicture::CloseGlyph), img + QStringLiteral("chiudi.bmp"));
+    writeBmp(DrawDesignPicture(DesignPicture::VersionGridBackground), img + QStringLiteral("sfondoVersioni.bmp"));
+    writeBmp(DrawDesignPicture(DesignPicture::BatteryGridBackground), img + QStringLiteral("sfondoBatterie.bmp"));
+    writeBmp(DrawDesignPicture(DesignPicture::ZoomLinkBackground), img + QStringLiteral("sfondoChiudi.bmp"));
+
+    WriteJpeg(DrawPhotoPlaceholder(), foto + QStringLiteral("vuoto.JPG"), 90);
+    std::set<QString> names;
+    for (const char *n : kDefaultPhotos)
+        names.insert(QString::fromLatin1(n));
+    if (!csv.isEmpty()) {
+        for (const QString &n : PhotoNamesFromCsv(csv))
+            names.insert(n);
+    }
+    int i = 0;
+    for (const QString &name : names) {
+        const QSize size = kPhotoSizes[size_t(i++) % std::size(kPhotoSizes)];
+        WriteJpeg(DrawBatteryPhoto(name, size), foto + name + QStringLiteral(".JPG"), 88);
+    }
+    std::printf("asset-maker: %d photos and the window pictures in %s\n", i, qPrintable(appDir));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication qapp(argc, argv);
+    if (argc < 2 || argc > 3) {
+        std::fprintf(stderr, "usage: asset-maker APPDIR [TECHINFO.csv]\n");
+        return 2;
+    }
+    try {
+        RegisterProgramFonts();
+        return run(QString::fromLocal8Bit(argv[1]), argc == 3 ? QString::fromLocal8Bit(argv[2]) : QString());
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "asset-maker: %s\n", e.what());
+        return 1;
+    }
+}
