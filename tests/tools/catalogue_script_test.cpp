@@ -1,0 +1,233 @@
+// The UI script driver run as people run it: a script file against a program folder,
+// one JSON object per dump on standard output, failures as "line N: ..." on standard
+// error with a non-zero exit.
+#include "tests/common/test_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+struct ScriptRun {
+    int exitCode = -1;
+    std::vector<QJsonObject> dumps;
+    QString out;
+    QString err;
+};
+
+// One copy cache for every run, so the catalogue is read into SQLite only once.
+QString CacheDir()
+{
+    static QTemporaryDir cache;
+    return cache.path();
+}
+
+ScriptRun RunScript(const QString &programFolder, const QString &script)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("steps.txt");
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(script.toUtf8());
+    file.close();
+
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("CATALOG_CACHE_DIR", CacheDir());
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(dir.path());
+    p.start(testsupport::binDir() + "/tools/catalogue-script/catalogue-script", {programFolder, path});
+    EXPECT_TRUE(p.waitForFinished(300000));
+    ScriptRun run;
+    run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    run.out = QString::fromUtf8(p.readAllStandardOutput());
+    run.err = QString::fromUtf8(p.readAllStandardError());
+    for (const QString &line : run.out.split('\n', Qt::SkipEmptyParts)) {
+        QJsonParseError error;
+        const QJsonDocument doc = QJsonDocument::fromJson(line.toUtf8(), &error);
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << line.toStdString();
+        run.dumps.push_back(doc.object());
+    }
+    return run;
+}
+
+QStringList WindowNames(const QJsonObject &dump)
+{
+    QStringList names;
+    for (const QJsonValue w : dump["windows"].toArray())
+        names << w["name"].toString();
+    return names;
+}
+
+QJsonObject Grid(const QJsonObject &dump, const char *name)
+{
+    return dump["grids"][name].toObject();
+}
+
+// The text of the grid's row `row` in its `n`th visible column, as the dump lists it.
+QString CellOfRow(const QJsonObject &grid, int row, int n)
+{
+    for (const QJsonValue r : grid["rows"].toArray()) {
+        if (r["row"].toInt() == row)
+            return r["cells"][n].toString();
+    }
+    return "<no row>";
+}
+
+bool DemoCatalogueBuilt()
+{
+    return QFile::exists(testsupport::appDir() + "/db/vc_korva.mdb");
+}
+
+TEST(CatalogueScript, ScriptMistakesFailWithTheirLineBeforeTheProgramStarts)
+{
+    const struct {
+        const char *script;
+        const char *error;
+    } cases[] = {
+        {"# a comment\n\njump gridMarca\n", "line 3: unknown action \"jump\""},
+        {"dump\n  \nclick-cell gridMarca first\n", "line 3: expected \"click-cell GRID ROW\""},
+        {"dump now\n", "line 1: expected \"dump\""},
+        {"click\n", "line 1: expected \"click NAME\""},
+        {"dump\r\nselect ComboListino\r\n", "line 2: expected \"select COMBO TEXT\""},
+        {"wait -5\n", "line 1: expected \"wait MS\""},
+    };
+    for (const auto &c : cases) {
+        const ScriptRun run = RunScript(testsupport::appDir(), c.script);
+        EXPECT_EQ(run.exitCode, 1) << c.script;
+        EXPECT_TRUE(run.err.contains(c.error)) << c.script << " gave: " << run.err.toStdString();
+        EXPECT_TRUE(run.dumps.empty()) << "nothing runs when a line is wrong: " << c.script;
+    }
+}
+
+TEST(CatalogueScript, UnknownControlEndsTheScriptAtItsLine)
+{
+    const struct {
+        const char *script;
+        const char *error;
+    } cases[] = {
+        {"dump\nclick NoSuchButton\ndump\n", "line 2: no control named NoSuchButton on screen"},
+        {"dump\nkey ImageKorva Sideways\n", "line 2: unknown key Sideways"},
+        {"dump\ntype ImageKorva abc\n", "line 2: ImageKorva is not a field"},
+        {"dump\nclick-cell Image32LogIn 1\n", "line 2: Image32LogIn is not a grid"},
+    };
+    for (const auto &c : cases) {
+        const ScriptRun run = RunScript(testsupport::appDir(), c.script);
+        EXPECT_EQ(run.exitCode, 1) << c.script;
+        EXPECT_TRUE(run.err.contains(c.error)) << c.script << " gave: " << run.err.toStdString();
+        EXPECT_EQ(run.dumps.size(), 1u) << "the steps before the failing line ran, none after it";
+    }
+}
+
+TEST(CatalogueScript, MessagesAreRecordedAndEachDumpShowsTheNewOnes)
+{
+    // A program folder without pictures or catalogue: start-up reports the missing
+    // pictures instead of showing message boxes, and still reaches the brand screen.
+    QTemporaryDir empty;
+    const ScriptRun run = RunScript(empty.path(), "dump\ndump\n");
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    ASSERT_EQ(run.dumps.size(), 2u);
+    const QJsonArray first = run.dumps[0]["messages"].toArray();
+    ASSERT_FALSE(first.isEmpty());
+    bool namesIntro = false;
+    for (const QJsonValue m : first) {
+        EXPECT_FALSE(m["kind"].toString().isEmpty());
+        EXPECT_FALSE(m["caption"].toString().isEmpty());
+        namesIntro = namesIntro || m["text"].toString().contains("intro.jpg");
+    }
+    EXPECT_TRUE(namesIntro) << QJsonDocument(first).toJson().toStdString();
+    EXPECT_TRUE(run.dumps[1]["messages"].toArray().isEmpty());
+    EXPECT_EQ(WindowNames(run.dumps[0]), QStringList{"FormSelect"});
+    EXPECT_EQ(run.dumps[0]["windows"][0]["caption"].toString(), "DazozIzizavuv Korva");
+    EXPECT_EQ(run.dumps[1]["line"].toInt(), 2);
+}
+
+TEST(CatalogueScript, BrandOpensTheCatalogueWindowAndBackReturnsToTheBrandScreen)
+{
+    if (!DemoCatalogueBuilt())
+        GTEST_FAIL() << "the demo catalogue is not in " << testsupport::appDir().toStdString();
+    QTemporaryDir shots;
+    const QString shot = shots.filePath("window.png");
+    const ScriptRun run = RunScript(testsupport::appDir(),
+                                    "brand KORVA\n"
+                                    "dump\n"
+                                    "screenshot " + shot + "\n"
+                                    "click VrBitmapButton6\n"
+                                    "dump\n"
+                                    "click ImageQuib\n"
+                                    "dump\n");
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    ASSERT_EQ(run.dumps.size(), 3u);
+
+    const QJsonObject korva = run.dumps[0];
+    EXPECT_EQ(WindowNames(korva), QStringList{"frm_main"}) << "the brand screen hides as the window opens";
+    EXPECT_EQ(korva["combos"]["ComboListino"]["selected"].toString(), "KORVA");
+    for (const char *grid : {"gridMarca", "gridModello", "gridVersione", "GridOutput"}) {
+        const QJsonObject g = Grid(korva, grid);
+        EXPECT_GE(g["RowCount"].toInt(), 2) << grid;
+        EXPECT_EQ(g["CurrentRow"].toInt(), 1) << grid;
+        EXPECT_EQ(g["current"].toArray().size(), g["ColCount"].toInt()) << grid;
+        EXPECT_TRUE(g["Color"].toString().startsWith('#')) << grid;
+    }
+    EXPECT_FALSE(korva["edits"]["EditCodice"]["text"].toString().isEmpty());
+    EXPECT_EQ(korva["labels"]["LabelCodice"].toString(), korva["edits"]["EditCodice"]["text"].toString());
+    EXPECT_GT(korva["photo"]["width"].toInt(), 0);
+    EXPECT_TRUE(korva["photo"]["path"].toString().contains("foto"));
+    EXPECT_FALSE(korva["mode"].toBool());
+
+    const QImage picture(shot);
+    EXPECT_EQ(picture.size(), QSize(1023, 769));
+
+    EXPECT_EQ(WindowNames(run.dumps[1]), QStringList{"FormSelect"});
+    const QJsonObject quib = run.dumps[2];
+    EXPECT_EQ(WindowNames(quib), QStringList{"frm_main"});
+    EXPECT_EQ(quib["combos"]["ComboListino"]["selected"].toString(), "QUIB");
+}
+
+TEST(CatalogueScript, CellClicksKeysTypingAndListChoicesReachTheControls)
+{
+    if (!DemoCatalogueBuilt())
+        GTEST_FAIL() << "the demo catalogue is not in " << testsupport::appDir().toStdString();
+    // The last make needs scrolling before it can be clicked.
+    const ScriptRun first = RunScript(testsupport::appDir(), "brand KORVA\ndump\n");
+    ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
+    ASSERT_EQ(first.dumps.size(), 1u);
+    const int lastMake = Grid(first.dumps[0], "gridMarca")["RowCount"].toInt() - 1;
+    ASSERT_GE(lastMake, 2);
+
+    const ScriptRun run = RunScript(testsupport::appDir(),
+                                    QString("brand KORVA\n"
+                                            "click-cell gridMarca %1\n"
+                                            "dump\n"
+                                            "click-cell gridMarca 2\n"
+                                            "key gridMarca Down\n"
+                                            "dump\n"
+                                            "type EditCodice ab 12\n"
+                                            "select ComboListino QUIB\n"
+                                            "dump\n")
+                                        .arg(lastMake));
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    ASSERT_EQ(run.dumps.size(), 3u);
+    const QJsonObject makes = Grid(run.dumps[0], "gridMarca");
+    EXPECT_EQ(makes["CurrentRow"].toInt(), lastMake);
+    if (lastMake > 30) // more rows than the 553-pixel grid shows at 20 pixels each
+        EXPECT_GT(makes["TopRow"].toInt(), 1) << "the grid scrolled to show the clicked row";
+    EXPECT_EQ(Grid(run.dumps[1], "gridMarca")["CurrentRow"].toInt(), 3);
+    EXPECT_EQ(run.dumps[2]["edits"]["EditCodice"]["text"].toString(), "ab 12");
+    EXPECT_EQ(run.dumps[2]["combos"]["ComboListino"]["selected"].toString(), "QUIB");
+    // The visible columns of the make grid are the marker and the name (the key is hidden).
+    const QJsonObject after = Grid(run.dumps[1], "gridMarca");
+    EXPECT_EQ(after["columns"].toArray(), (QJsonArray{0, 2}));
+    EXPECT_EQ(CellOfRow(after, 3, 1), after["current"][2].toString());
+}
+
+} // namespace

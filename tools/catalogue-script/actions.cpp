@@ -1,0 +1,140 @@
+// The script's actions: each finds its controls by design name and acts through real
+// input events, except `brand`, which does what a brand click does.
+#include "tools/catalogue-script/actions.h"
+
+#include "platform/error_guard.h"
+#include "platform/messages.h"
+#include "platform/settings.h"
+#include "shell/form_select.h"
+#include "tools/catalogue-script/grid_geometry.h"
+#include "tools/catalogue-script/script.h"
+#include "tools/catalogue-script/state_dump.h"
+#include "tools/catalogue-script/user_input.h"
+#include "tools/catalogue-script/widget_lookup.h"
+#include "widgets/column_combo_box.h"
+#include "widgets/data_grid.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QJsonDocument>
+#include <QLineEdit>
+#include <QPixmap>
+#include <cstdio>
+
+namespace {
+
+[[noreturn]] void Fail(const QString &message)
+{
+    throw ScriptError(message.toStdString());
+}
+
+void Brand(const QString &code)
+{
+    if (!FormSelect || !FormSelect->isVisible() || QApplication::activeModalWidget())
+        Fail(QStringLiteral("the brand screen is not the window in front"));
+    SelectedBrand = code;
+    Guarded([] { ShowCatalogWindow(); });
+}
+
+void ClickControl(const QString &name)
+{
+    QWidget *target = FindWidget(name);
+    RequireVisible(target);
+    ClickCentre(target);
+}
+
+void ClickCell(const QString &name, const QString &rowText)
+{
+    auto *grid = FindWidgetAs<DataGrid>(name, "grid");
+    RequireVisible(grid);
+    const int row = rowText.toInt();
+    if (row >= grid->RowCount())
+        Fail(QStringLiteral("%1 has %2 rows, no row %3").arg(name).arg(grid->RowCount()).arg(row));
+    if (grid->RowHeights(row) <= 0)
+        Fail(QStringLiteral("row %1 of %2 is hidden").arg(row).arg(name));
+    const QRect cell = VisibleCellRect(*grid, row);
+    if (cell.isEmpty())
+        Fail(QStringLiteral("%1 has no visible column to click in").arg(name));
+    ClickAt(grid->viewport(), cell.center());
+}
+
+void Key(const QString &name, const QString &keyName)
+{
+    const KeyStroke stroke = ParseKey(keyName);
+    QWidget *target = FindWidget(name);
+    RequireVisible(target);
+    PressKey(target, stroke);
+}
+
+void Type(const QString &name, const QString &text)
+{
+    auto *edit = FindWidgetAs<QLineEdit>(name, "field");
+    RequireVisible(edit);
+    TypeText(edit, text);
+}
+
+// Opens the box with a click and clicks the item in its list, as the mouse does it.
+void Select(const QString &name, const QString &text)
+{
+    auto *combo = FindWidgetAs<ColumnComboBox>(name, "list box");
+    RequireVisible(combo);
+    const int index = combo->IndexOfInColumn(0, text);
+    if (index < 0)
+        Fail(QStringLiteral("%1 has no item \"%2\"").arg(name, text));
+    if (!combo->DroppedDown())
+        ClickCentre(combo);
+    auto *list = qobject_cast<QAbstractItemView *>(QApplication::activePopupWidget());
+    if (!combo->DroppedDown() || !list)
+        Fail(QStringLiteral("%1 did not open its list on a click").arg(name));
+    const QModelIndex item = list->model()->index(index, 0);
+    list->scrollTo(item);
+    ClickAt(list->viewport(), list->visualRect(item).center());
+    if (combo->ItemIndex() != index || combo->DroppedDown())
+        Fail(QStringLiteral("%1 did not take the item \"%2\" clicked in its list").arg(name, text));
+}
+
+void Dump(int line, ScriptContext &context)
+{
+    const auto &shown = context.messages->shown;
+    const std::vector<RecordedMessage> fresh(shown.begin() + qMin(context.messagesDumped, shown.size()), shown.end());
+    context.messagesDumped = shown.size();
+    const QByteArray json = QJsonDocument(DumpState(line, fresh)).toJson(QJsonDocument::Compact);
+    std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+void Screenshot(const QString &file)
+{
+    QWidget *window = FrontWindow();
+    if (!window)
+        Fail(QStringLiteral("no window is on screen to take a picture of"));
+    const QString path = file.trimmed();
+    if (!window->grab().save(path, "PNG"))
+        Fail(QStringLiteral("cannot write the picture %1").arg(path));
+}
+
+} // namespace
+
+void RunStep(const ScriptStep &step, ScriptContext &context)
+{
+    const QStringList &a = step.args;
+    if (step.action == "brand")
+        Brand(a[0]);
+    else if (step.action == "click")
+        ClickControl(a[0]);
+    else if (step.action == "click-cell")
+        ClickCell(a[0], a[1]);
+    else if (step.action == "key")
+        Key(a[0], a[1]);
+    else if (step.action == "type")
+        Type(a[0], a[1]);
+    else if (step.action == "select")
+        Select(a[0], a[1]);
+    else if (step.action == "dump")
+        Dump(step.line, context);
+    else if (step.action == "screenshot")
+        Screenshot(a[0]);
+    else if (step.action != "wait") // the runner holds back the next step instead
+        Fail(QStringLiteral("unknown action \"%1\"").arg(step.action));
+}

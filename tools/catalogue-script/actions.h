@@ -1,0 +1,18 @@
+// Carrying out one script step against the running program.
+#pragma once
+
+#include <cstddef>
+
+struct ScriptStep;
+class RecordingMessages;
+
+// What the steps share: the recorded messages and how many of them a dump already
+// printed.
+struct ScriptContext {
+    RecordingMessages *messages = nullptr;
+    std::size_t messagesDumped = 0;
+};
+
+// Runs the step; a step that opens a modal window returns only when that window closes.
+// Throws ScriptError (without the line number) when the step cannot be done.
+void RunStep(const ScriptStep &step, ScriptContext &context);

@@ -1,0 +1,100 @@
+// Input events through QTest's event delivery, which goes through QApplication::notify
+// like the window system's own events (event filters, focus on click, propagation).
+#include "tools/catalogue-script/user_input.h"
+
+#include "tools/catalogue-script/script.h"
+
+#include <QApplication>
+#include <QEnterEvent>
+#include <QKeySequence>
+#include <QPointer>
+#include <QTest>
+#include <QWidget>
+
+namespace {
+
+void Focus(QWidget *target)
+{
+    if (QWidget *window = target->window(); window && !window->isActiveWindow())
+        window->activateWindow();
+    target->setFocus(Qt::OtherFocusReason);
+}
+
+void SendKey(QWidget *target, QEvent::Type type, Qt::Key key, Qt::KeyboardModifiers modifiers, const QString &text)
+{
+    QKeyEvent event(type, key, modifiers, text);
+    QApplication::sendEvent(target, &event);
+}
+
+} // namespace
+
+KeyStroke ParseKey(const QString &name)
+{
+    static const struct {
+        const char *name;
+        Qt::Key key;
+        const char *text;
+    } named[] = {
+        {"Enter", Qt::Key_Return, "\r"}, {"Return", Qt::Key_Return, "\r"},
+        {"Shift", Qt::Key_Shift, ""},    {"Ctrl", Qt::Key_Control, ""},
+        {"Control", Qt::Key_Control, ""}, {"Alt", Qt::Key_Alt, ""},
+        {"Tab", Qt::Key_Tab, "\t"},      {"Space", Qt::Key_Space, " "},
+        {"Escape", Qt::Key_Escape, "\x1b"}, {"Backspace", Qt::Key_Backspace, "\b"},
+    };
+    for (const auto &n : named) {
+        if (name.compare(QLatin1String(n.name), Qt::CaseInsensitive) == 0)
+            return {n.key, {}, QString::fromLatin1(n.text)};
+    }
+    const QKeySequence sequence = QKeySequence::fromString(name, QKeySequence::PortableText);
+    if (sequence.count() != 1 || sequence[0].key() == Qt::Key_unknown)
+        throw ScriptError(QStringLiteral("unknown key %1").arg(name).toStdString());
+    KeyStroke stroke{sequence[0].key(), sequence[0].keyboardModifiers(), {}};
+    // Letters, digits and signs type themselves (lower case unless Shift is held).
+    if (stroke.key >= Qt::Key_Space && stroke.key <= Qt::Key_AsciiTilde
+        && !(stroke.modifiers & (Qt::ControlModifier | Qt::AltModifier))) {
+        const QChar c(int(stroke.key));
+        stroke.text = (stroke.modifiers & Qt::ShiftModifier) ? QString(c.toUpper()) : QString(c.toLower());
+    }
+    return stroke;
+}
+
+void ClickAt(QWidget *target, QPoint pos)
+{
+    QPointer<QWidget> guard(target);
+    QEnterEvent enter(pos, target->mapTo(target->window(), pos), target->mapToGlobal(pos));
+    QApplication::sendEvent(target, &enter);
+    // The press may already change the screen (a grid selects on press), so the release
+    // only goes out when the control still exists.
+    QTest::mousePress(target, Qt::LeftButton, Qt::NoModifier, pos);
+    if (guard)
+        QTest::mouseRelease(target, Qt::LeftButton, Qt::NoModifier, pos);
+}
+
+void ClickCentre(QWidget *target)
+{
+    ClickAt(target, target->rect().center());
+}
+
+void PressKey(QWidget *target, const KeyStroke &stroke)
+{
+    QPointer<QWidget> guard(target);
+    Focus(target);
+    SendKey(target, QEvent::KeyPress, stroke.key, stroke.modifiers, stroke.text);
+    if (guard)
+        SendKey(target, QEvent::KeyRelease, stroke.key, stroke.modifiers, stroke.text);
+}
+
+void TypeText(QWidget *target, const QString &text)
+{
+    PressKey(target, {Qt::Key_A, Qt::ControlModifier, {}});
+    if (text.isEmpty()) {
+        PressKey(target, {Qt::Key_Delete, {}, {}});
+        return;
+    }
+    for (const QChar c : text) {
+        // Keys are named by their unshifted face; ASCII letters and digits are their codes.
+        const Qt::Key key = c.unicode() < 128 ? Qt::Key(c.toUpper().unicode()) : Qt::Key_unknown;
+        const Qt::KeyboardModifiers modifiers = c.isUpper() ? Qt::ShiftModifier : Qt::NoModifier;
+        PressKey(target, {key, modifiers, QString(c)});
+    }
+}
