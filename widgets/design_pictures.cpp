@@ -22,16 +22,23 @@ QImage canvas(int w, int h, const QColor &fill)
     return img;
 }
 
-// A round button face: gradient disc, darker rim, soft gloss on the upper half.
-void drawRoundFace(QPainter &p, const QColor &light, const QColor &base, const QColor &dark)
+// The shaded face of every button: light at the top, the base colour, dark at the bottom,
+// outlined in the dark shade.
+void setFace(QPainter &p, qreal top, qreal bottom, const QColor &light, const QColor &base, const QColor &dark)
 {
-    const QRectF disc(1, 1, 31, 31);
-    QLinearGradient g(0, 1, 0, 32);
+    QLinearGradient g(0, top, 0, bottom);
     g.setColorAt(0, light);
     g.setColorAt(0.55, base);
     g.setColorAt(1, dark);
     p.setPen(QPen(dark, 1.2));
     p.setBrush(g);
+}
+
+// A round button face: gradient disc, darker rim, soft gloss on the upper half.
+void drawRoundFace(QPainter &p, const QColor &light, const QColor &base, const QColor &dark)
+{
+    const QRectF disc(1, 1, 31, 31);
+    setFace(p, 1, 32, light, base, dark);
     p.drawEllipse(disc);
     QLinearGradient gloss(0, 3, 0, 17);
     gloss.setColorAt(0, QColor(255, 255, 255, 110));
@@ -93,12 +100,7 @@ QImage applicationsBar(bool on)
     p.setRenderHint(QPainter::TextAntialiasing);
     const QColor light = on ? kRedLight : kBlueLight, base = on ? kRed : kBlue, dark = on ? kRedDark : kBlueDark;
     const QRectF pill(1, 1, 123, 38);
-    QLinearGradient g(0, 1, 0, 39);
-    g.setColorAt(0, light);
-    g.setColorAt(0.5, base);
-    g.setColorAt(1, dark);
-    p.setPen(QPen(dark, 1.2));
-    p.setBrush(g);
+    setFace(p, 1, 39, light, base, dark);
     p.drawRoundedRect(pill, 19, 19);
     QLinearGradient gloss(0, 3, 0, 20);
     gloss.setColorAt(0, QColor(255, 255, 255, 90));
