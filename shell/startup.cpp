@@ -1,5 +1,7 @@
-// Display detection and application preparation.
+// Display detection and application preparation (the screens' fonts).
 #include "shell/startup.h"
+
+#include "widgets/fonts.h"
 
 #include <QtGlobal>
 #include <cstdio>
@@ -19,4 +21,6 @@ int ReportNoDisplay()
 
 void PrepareApplication()
 {
+    // Before the first form, so every control picks up Tahoma (or its stand-in) when built.
+    RegisterProgramFonts();
 }
