@@ -109,6 +109,26 @@ public:
     // (declared and implemented by the searches: main_form_search.cpp and
     // main_form_applications.cpp)
     void ConnectSearchHandlers();
+    // The four searches: the batteries of the price list equal to the fields of one group,
+    // the first one shown, and applications mode entered for it.
+    void VrBitmapButton1Click(QObject *Sender); // old-code lookup, then range and code
+    void VrBitmapButton2Click(QObject *Sender); // capacity, discharge and polarity
+    void VrBitmapButton3Click(QObject *Sender); // dimensions and base fittings
+    void VrBitmapButton4Click(QObject *Sender); // container
+    // Enter (key 13, any shift state) empties the other fields of the group when every
+    // one of them is filled; other keys do nothing.
+    void EditGammaKeyDown(QObject *Sender, int Key, Qt::KeyboardModifiers Shift);
+    void EditCodiceKeyDown(QObject *Sender, int Key, Qt::KeyboardModifiers Shift);
+    void EditCapacitaKeyDown(QObject *Sender, int Key, Qt::KeyboardModifiers Shift);
+    void EditScaricaKeyDown(QObject *Sender, int Key, Qt::KeyboardModifiers Shift);
+    void EditPolaritaKeyDown(QObject *Sender, int Key, Qt::KeyboardModifiers Shift);
+    void EditLunghezzaKeyDown(QObject *Sender, int Key, Qt::KeyboardModifiers Shift);
+    void EditLarghezzaKeyDown(QObject *Sender, int Key, Qt::KeyboardModifiers Shift);
+    void EditAltezzaKeyDown(QObject *Sender, int Key, Qt::KeyboardModifiers Shift);
+    void EditAttacchiKeyDown(QObject *Sender, int Key, Qt::KeyboardModifiers Shift);
+    // Applications mode on (the vehicles the selected battery fits) or off (every make),
+    // with the window's look and the make list changed to match.
+    void VrBitmapButtonApplicazioniClick(QObject *Sender);
     // End of technical searches and applications mode
 
 protected:
