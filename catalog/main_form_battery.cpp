@@ -8,6 +8,7 @@
 #include "platform/settings.h"
 #include "widgets/image_view.h"
 #include "widgets/note_label.h"
+#include "widgets/picture_loader.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -86,7 +87,15 @@ void Tfrm_main::ShowPhoto(const QString &photoName)
 
 void Tfrm_main::LoadPhotoBox(const QString &path)
 {
-    // On failure the previous picture and its path stay.
-    ImageZoom->LoadPictureFile(path);
+    // On failure the previous picture and its path stay. A decoding error does not say
+    // which file it came from; the report should.
+    try {
+        ImageZoom->LoadPictureFile(path);
+    } catch (const PictureError &e) {
+        const QString text = QString::fromUtf8(e.what());
+        if (text.contains(path))
+            throw;
+        throw PictureError((text + QStringLiteral(" (") + path + QStringLiteral(")")).toStdString());
+    }
     m_shownPhotoPath = path;
 }
