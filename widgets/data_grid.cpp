@@ -73,8 +73,7 @@ void DataGrid::setRowCount(int rows)
     if (static_cast<int>(d->cells.size()) > rows)
         d->cells.resize(rows);
     d->currentRow = std::min(d->currentRow, rows - 1);
-    d->updateScrollBars();
-    viewport()->update();
+    d->relayout();
 }
 
 int DataGrid::ColCount() const { return d->colCount; }
@@ -85,8 +84,7 @@ void DataGrid::setColCount(int cols)
     d->colWidths.resize(cols, d->defaultColWidth);
     d->colCount = cols;
     d->currentCol = std::min(d->currentCol, cols - 1);
-    d->updateScrollBars();
-    viewport()->update();
+    d->relayout();
 }
 
 int DataGrid::ColWidths(int col) const
@@ -99,8 +97,7 @@ void DataGrid::setColWidths(int col, int width)
     if (col < 0 || col >= d->colCount)
         raiseGridIndexError();
     d->colWidths[col] = std::max(width, 0);
-    d->updateScrollBars();
-    viewport()->update();
+    d->relayout();
 }
 
 int DataGrid::RowHeights(int row) const
@@ -113,8 +110,7 @@ void DataGrid::setRowHeights(int row, int height)
     if (row < 0 || row >= d->rowCount())
         raiseGridIndexError();
     d->rowHeights[row] = std::max(height, 0);
-    d->updateScrollBars();
-    viewport()->update();
+    d->relayout();
 }
 
 int DataGrid::DefaultRowHeight() const { return d->defaultRowHeight; }
@@ -123,8 +119,7 @@ void DataGrid::setDefaultRowHeight(int height)
 {
     d->defaultRowHeight = std::max(height, 0);
     std::fill(d->rowHeights.begin(), d->rowHeights.end(), d->defaultRowHeight);
-    d->updateScrollBars();
-    viewport()->update();
+    d->relayout();
 }
 
 int DataGrid::DefaultColWidth() const { return d->defaultColWidth; }
@@ -133,8 +128,7 @@ void DataGrid::setDefaultColWidth(int width)
 {
     d->defaultColWidth = std::max(width, 0);
     std::fill(d->colWidths.begin(), d->colWidths.end(), d->defaultColWidth);
-    d->updateScrollBars();
-    viewport()->update();
+    d->relayout();
 }
 
 void DataGrid::ClearRowCells(int first, int count)
@@ -174,8 +168,7 @@ void DataGrid::ShowAllColumns()
         if (c < d->colCount)
             d->colWidths[c] = d->hiddenWidth[c];
     }
-    d->updateScrollBars();
-    viewport()->update();
+    d->relayout();
 }
 
 void DataGrid::HideRow(int row)
@@ -190,8 +183,7 @@ void DataGrid::HideRow(int row)
     d->rowHeights.erase(d->rowHeights.begin() + row);
     d->hiddenRows.push_back(std::move(hidden));
     d->currentRow = std::min(d->currentRow, d->rowCount() - 1);
-    d->updateScrollBars();
-    viewport()->update();
+    d->relayout();
 }
 
 void DataGrid::ShowAllRows()
@@ -207,8 +199,7 @@ void DataGrid::ShowAllRows()
     if (d->hiddenRows.empty())
         return;
     d->hiddenRows.clear();
-    d->updateScrollBars();
-    viewport()->update();
+    d->relayout();
 }
 
 // ---------------------------------------------------------------------------- updates
@@ -252,8 +243,7 @@ void DataGrid::setAutoSize(bool on)
         }
         d->colWidths[c] = widest + extra;
     }
-    d->updateScrollBars();
-    viewport()->update();
+    d->relayout();
 }
 
 // ---------------------------------------------------------------------------- selection
@@ -373,8 +363,7 @@ int DataGrid::GridLineWidth() const { return d->gridLineWidth; }
 void DataGrid::setGridLineWidth(int width)
 {
     d->gridLineWidth = std::max(width, 0);
-    d->updateScrollBars();
-    viewport()->update();
+    d->relayout();
 }
 
 unsigned DataGrid::Options() const { return d->options; }
@@ -384,8 +373,7 @@ void DataGrid::setOptions(unsigned options)
     d->options = options;
     verticalScrollBar()->setTracking(options & goThumbTracking);
     horizontalScrollBar()->setTracking(options & goThumbTracking);
-    d->updateScrollBars();
-    viewport()->update();
+    d->relayout();
 }
 
 DataGrid::ScrollStyle DataGrid::ScrollBars() const { return d->scrollBars; }
@@ -617,6 +605,12 @@ int DataGridPrivate::colAt(int x) const
         left += w + vLine;
     }
     return -1;
+}
+
+void DataGridPrivate::relayout()
+{
+    updateScrollBars();
+    q->viewport()->update();
 }
 
 void DataGridPrivate::updateScrollBars()

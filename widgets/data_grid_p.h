@@ -86,6 +86,7 @@ struct DataGridPrivate {
     int rowAt(int y) const;
     int colAt(int x) const;
     void updateScrollBars();
+    void relayout(); // sizes changed: scroll ranges and a repaint
     void scrollIntoView(int row);
     void repaintRow(int row);
 
