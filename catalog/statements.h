@@ -69,16 +69,16 @@ enum class SearchGroup {
 };
 
 struct SearchFields {
-    QString gamma;
-    QString codice;
-    QString capacita;
-    QString scarica;
-    QString polarita;
-    QString lunghezza;
-    QString larghezza;
-    QString altezza;
-    QString attacchi;
-    QString monoblocco;
+    QString gamma{};
+    QString codice{};
+    QString capacita{};
+    QString scarica{};
+    QString polarita{};
+    QString lunghezza{};
+    QString larghezza{};
+    QString altezza{};
+    QString attacchi{};
+    QString monoblocco{};
 };
 
 // Batteries of the price list equal to every filled field of the group, in the battery
