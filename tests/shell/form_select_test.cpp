@@ -6,7 +6,6 @@
 #include "platform/messages.h"
 #include "platform/settings.h"
 #include "shell/form_select.h"
-#include "widgets/bitmap_button.h"
 #include "widgets/image_view.h"
 
 #include <QApplication>
@@ -112,20 +111,6 @@ protected:
     QTemporaryDir emptyFolder;
     std::unique_ptr<TFormSelect> form;
 };
-
-TEST_F(BrandScreen, WindowDesign)
-{
-    start(emptyFolder.path());
-    EXPECT_EQ(form->size(), QSize(1022, 767));
-    EXPECT_EQ(form->minimumSize(), form->maximumSize()) << "the border is fixed";
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("DazozIzizavuv Korva"));
-    const Qt::WindowFlags flags = form->windowFlags();
-    EXPECT_FALSE(flags & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint
-                          | Qt::WindowMaximizeButtonHint | Qt::WindowSystemMenuHint));
-    EXPECT_EQ(form->Image32LogIn->geometry(), QRect(0, 0, 1022, 767));
-    EXPECT_EQ(form->VrBitmapButton1->geometry(), QRect(955, 8, 35, 35));
-    EXPECT_EQ(form->VrBitmapButton1->parentWidget(), form->Image32LogIn);
-}
 
 TEST_F(BrandScreen, IntroPictureShownFromTheProgramFolder)
 {
