@@ -197,12 +197,16 @@ TEST(CatalogueScript, CellClicksKeysTypingAndListChoicesReachTheControls)
 {
     if (!DemoCatalogueBuilt())
         GTEST_FAIL() << "the demo catalogue is not in " << testsupport::appDir().toStdString();
-    // The last make needs scrolling before it can be clicked.
-    const ScriptRun first = RunScript(testsupport::appDir(), "brand KORVA\ndump\n");
+    // The last rows are learnt first: clicking them checks where the driver puts the
+    // mouse, and the battery list of a container search is longer than its grid shows.
+    const QString search = "type EditMonoblocco L2\nclick VrBitmapButton4\n";
+    const ScriptRun first = RunScript(testsupport::appDir(), "brand KORVA\ndump\n" + search + "dump\n");
     ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
-    ASSERT_EQ(first.dumps.size(), 1u);
+    ASSERT_EQ(first.dumps.size(), 2u);
     const int lastMake = Grid(first.dumps[0], "gridMarca")["RowCount"].toInt() - 1;
-    ASSERT_GE(lastMake, 2);
+    const int lastBattery = Grid(first.dumps[1], "GridOutput")["RowCount"].toInt() - 1;
+    ASSERT_GE(lastMake, 3);
+    ASSERT_GT(lastBattery * 21, 136) << "the search should list more batteries than the grid shows";
 
     const ScriptRun run = RunScript(testsupport::appDir(),
                                     QString("brand KORVA\n"
@@ -212,22 +216,38 @@ TEST(CatalogueScript, CellClicksKeysTypingAndListChoicesReachTheControls)
                                             "key gridMarca Down\n"
                                             "dump\n"
                                             "type EditCodice ab 12\n"
+                                            "dump\n"
                                             "select ComboListino QUIB\n"
+                                            "dump\n"
+                                            "select ComboListino KORVA\n"
+                                            "%2"
+                                            "click-cell GridOutput %3\n"
                                             "dump\n")
-                                        .arg(lastMake));
+                                        .arg(lastMake)
+                                        .arg(search)
+                                        .arg(lastBattery));
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    ASSERT_EQ(run.dumps.size(), 3u);
-    const QJsonObject makes = Grid(run.dumps[0], "gridMarca");
-    EXPECT_EQ(makes["CurrentRow"].toInt(), lastMake);
-    if (lastMake > 30) // more rows than the 553-pixel grid shows at 20 pixels each
-        EXPECT_GT(makes["TopRow"].toInt(), 1) << "the grid scrolled to show the clicked row";
-    EXPECT_EQ(Grid(run.dumps[1], "gridMarca")["CurrentRow"].toInt(), 3);
-    EXPECT_EQ(run.dumps[2]["edits"]["EditCodice"]["text"].toString(), "ab 12");
-    EXPECT_EQ(run.dumps[2]["combos"]["ComboListino"]["selected"].toString(), "QUIB");
+    ASSERT_EQ(run.dumps.size(), 5u);
+    EXPECT_EQ(Grid(run.dumps[0], "gridMarca")["CurrentRow"].toInt(), lastMake);
+
     // The visible columns of the make grid are the marker and the name (the key is hidden).
-    const QJsonObject after = Grid(run.dumps[1], "gridMarca");
-    EXPECT_EQ(after["columns"].toArray(), (QJsonArray{0, 2}));
-    EXPECT_EQ(CellOfRow(after, 3, 1), after["current"][2].toString());
+    const QJsonObject makes = Grid(run.dumps[1], "gridMarca");
+    EXPECT_EQ(makes["CurrentRow"].toInt(), 3) << "click on row 2, then Down";
+    EXPECT_EQ(makes["columns"].toArray(), (QJsonArray{0, 2}));
+    EXPECT_EQ(CellOfRow(makes, 3, 1), makes["current"][2].toString());
+
+    EXPECT_EQ(run.dumps[2]["edits"]["EditCodice"]["text"].toString(), "ab 12");
+
+    // The price-list change re-lists the batteries, whose first one refills the fields.
+    const QJsonObject quib = run.dumps[3];
+    EXPECT_EQ(quib["combos"]["ComboListino"]["selected"].toString(), "QUIB");
+    EXPECT_EQ(Grid(quib, "GridOutput")["current"][0].toString(), "QUIB");
+    EXPECT_NE(quib["edits"]["EditCodice"]["text"].toString(), "ab 12");
+
+    const QJsonObject batteries = Grid(run.dumps[4], "GridOutput");
+    EXPECT_EQ(batteries["CurrentRow"].toInt(), lastBattery);
+    EXPECT_GT(batteries["TopRow"].toInt(), 1) << "the grid scrolled to show the clicked row";
+    EXPECT_EQ(run.dumps[4]["edits"]["EditCodice"]["text"].toString(), batteries["current"][3].toString());
 }
 
 } // namespace

@@ -80,6 +80,12 @@ void ScriptRunner::Tick()
         m_timer.start(kSettleRetryMs);
         return;
     }
+    // A user acts on a screen that has been shown and painted: window-system events
+    // (exposure) and posted repaints go first. Painting also writes cells (the model
+    // grid's markers). Our own timer is not armed now, so no step runs in here.
+    QCoreApplication::processEvents();
+    if (m_ended)
+        return;
     if (m_next == m_steps.size()) {
         End(0);
         return;

@@ -99,7 +99,8 @@ struct Collector {
     void Visit(QWidget *window)
     {
         for (QWidget *w : window->findChildren<QWidget *>()) {
-            if (w->objectName().isEmpty())
+            // A window owned by this one (the zoom window) is dumped as a window of its own.
+            if (w->objectName().isEmpty() || w->window() != window)
                 continue;
             if (auto *grid = qobject_cast<DataGrid *>(w))
                 Put(grids, window, w, GridState(*grid));

@@ -48,6 +48,8 @@ QWidget *FindWidget(const QString &name)
         // A visible control wins over a hidden one of the same name.
         QWidget *hidden = nullptr;
         for (QWidget *child : (*it)->findChildren<QWidget *>(name)) {
+            if (child->window() != *it) // a control of a window this one owns
+                continue;
             if (child->isVisibleTo(*it))
                 return child;
             if (!hidden)
