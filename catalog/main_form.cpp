@@ -86,7 +86,7 @@ void Tfrm_main::VrBitmapButton5Click(QObject *)
 {
     // Every running event loop ends, this window's modal one and the program's own.
     m_leaving = true;
-    QCoreApplication::exit(0);
+    RequestProgramEnd();
 }
 
 void Tfrm_main::VrBitmapButton6Click(QObject *)

@@ -58,3 +58,18 @@ QString ComputerName()
 {
     return QSysInfo::machineHostName();
 }
+
+namespace {
+bool g_programEndRequested = false;
+}
+
+void RequestProgramEnd()
+{
+    g_programEndRequested = true;
+    QCoreApplication::exit(0);
+}
+
+bool ProgramEndRequested()
+{
+    return g_programEndRequested;
+}

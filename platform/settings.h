@@ -38,3 +38,8 @@ QString TemporaryFolderFromEnvironment();
 // made underscores; empty when the name cannot be read.
 QString MachineTagFrom(const QString &computerName);
 QString ComputerName();
+
+// Ends the program: every running event loop returns (a modal window's and the main one)
+// and nothing is shown any more on the way out.
+void RequestProgramEnd();
+bool ProgramEndRequested();

@@ -159,6 +159,6 @@ void ShowCatalogWindow()
     frm_main->exec();
     // Back on the brand screen whatever ended the visit; having been hidden by the
     // window's first make click, showing it creates the next visit's window.
-    if (FormSelect)
+    if (FormSelect && !ProgramEndRequested())
         FormSelect->show();
 }
