@@ -16,7 +16,7 @@ using namespace buildtest;
 
 namespace {
 
-const QString kSmallSources = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/catalogue_build_small";
+const QString kSmallSources = smallCatalogueSources();
 
 QString defaultPassword()
 {

@@ -12,7 +12,7 @@ using namespace buildtest;
 
 namespace {
 
-const QString kSmallSources = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/catalogue_build_small";
+const QString kSmallSources = smallCatalogueSources();
 
 struct BadSource {
     const char *name;

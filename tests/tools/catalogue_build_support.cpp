@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <set>
 
@@ -47,6 +48,11 @@ void writeFiles(const QString &dir, const std::map<QString, QByteArray> &files)
         if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
             ADD_FAILURE() << "cannot write " << f.fileName().toStdString();
     }
+}
+
+QString smallCatalogueSources()
+{
+    return QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/catalogue_build_small";
 }
 
 QByteArray readFile(const QString &path)

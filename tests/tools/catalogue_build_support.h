@@ -39,4 +39,7 @@ QString structureFault(const QString &file);
 
 QByteArray readFile(const QString &path);
 
+// The sources of the small catalogue (the fixture's content as CSV), kept beside the tests.
+QString smallCatalogueSources();
+
 } // namespace buildtest

@@ -15,8 +15,7 @@ using namespace buildtest;
 
 namespace {
 
-// The small catalogue's sources, kept beside this file.
-const QString kSmallSources = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/catalogue_build_small";
+const QString kSmallSources = smallCatalogueSources();
 const QStringList kCatalogueTables{"CP_Veicoli", "CP_Veicoli_Rel_Korva_Master", "TabDistintaBatterie",
                                    "TabTechInfo", "Tab1riga"};
 
