@@ -128,6 +128,26 @@ TEST(CatalogueScript, UnknownControlEndsTheScriptAtItsLine)
     }
 }
 
+TEST(CatalogueScript, StepsAfterTheProgramEndedFailAndAnEndingLastStepSucceeds)
+{
+    const struct {
+        const char *script;
+        int exitCode;
+        const char *error;
+    } cases[] = {
+        {"brand KORVA\nclick VrBitmapButton5\ndump\n", 1, "line 3: the program ended after line 2, before this step"},
+        {"click VrBitmapButton1\ndump\n", 1, "line 2: the program ended after line 1, before this step"},
+        {"brand KORVA\nclick VrBitmapButton5\n", 0, ""},
+        {"click VrBitmapButton1\n", 0, ""},
+    };
+    for (const auto &c : cases) {
+        const ScriptRun run = RunScript(testsupport::appDir(), c.script);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.script << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(c.error)) << c.script << " gave: " << run.err.toStdString();
+        EXPECT_TRUE(run.dumps.empty()) << c.script;
+    }
+}
+
 TEST(CatalogueScript, MessagesAreRecordedAndEachDumpShowsTheNewOnes)
 {
     // A program folder without pictures or catalogue: start-up reports the missing

@@ -1,6 +1,8 @@
 // The stepping, the wait for modal loops to settle, and the end of the program.
 #include "tools/catalogue-script/script_runner.h"
 
+#include "tools/catalogue-script/widget_lookup.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <cstdio>
@@ -45,9 +47,7 @@ void ScriptRunner::Start()
 int ScriptRunner::Result()
 {
     if (!m_ended && m_next < m_steps.size()) {
-        const int line = m_next > 0 ? m_steps[m_next - 1].line : 0;
-        std::fprintf(stderr, "%s\n",
-                     qPrintable(LineMessage(line, QStringLiteral("the program ended before the script did"))));
+        std::fprintf(stderr, "%s\n", qPrintable(EndedEarly()));
         return 1;
     }
     return m_exitCode;
@@ -90,6 +90,11 @@ void ScriptRunner::Tick()
         End(0);
         return;
     }
+    // Closing the last window ends the program a moment later; nothing is left to act on.
+    if (VisibleWindows().empty()) {
+        Fail(EndedEarly());
+        return;
+    }
     const ScriptStep &step = m_steps[m_next++];
     m_timer.start(step.action == QLatin1String("wait") ? step.args[0].toInt() : 0);
     m_running.push_back({QApplication::activeModalWidget(), {}, false});
@@ -101,6 +106,12 @@ void ScriptRunner::Tick()
         Fail(LineMessage(step.line, QStringLiteral("an error escaped the program: %1").arg(QString::fromUtf8(e.what()))));
     }
     m_running.pop_back();
+}
+
+QString ScriptRunner::EndedEarly() const
+{
+    const QString after = m_next > 0 ? QStringLiteral(" after line %1").arg(m_steps[m_next - 1].line) : QString();
+    return LineMessage(m_steps[m_next].line, QStringLiteral("the program ended%1, before this step").arg(after));
 }
 
 void ScriptRunner::Fail(const QString &message)

@@ -36,6 +36,8 @@ private:
     // Whether the next step may run now: only while every running step waits in a modal
     // window that is still open.
     bool Settled();
+    // "line N: the program ended after line M, before this step" for the next step.
+    QString EndedEarly() const;
     void Fail(const QString &message);
     void End(int exitCode);
 
