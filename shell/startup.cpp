@@ -1,6 +1,8 @@
-// Display detection and application preparation (the screens' fonts).
+// Display detection and application preparation (the screens' fonts, the widgets'
+// accessibility).
 #include "shell/startup.h"
 
+#include "widgets/accessible_widgets.h"
 #include "widgets/fonts.h"
 
 #include <QtGlobal>
@@ -23,4 +25,5 @@ void PrepareApplication()
 {
     // Before the first form, so every control picks up Tahoma (or its stand-in) when built.
     RegisterProgramFonts();
+    InstallAccessibleWidgets();
 }

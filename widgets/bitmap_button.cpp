@@ -5,8 +5,10 @@
 #include "widgets/picture_loader.h"
 
 #include <QEnterEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 namespace {
 
@@ -19,6 +21,9 @@ constexpr QRgb rgbOnly(QRgb c) { return c & 0x00ffffffu; }
 
 BitmapButton::BitmapButton(QWidget *parent) : QWidget(parent), m_color(kButtonFace)
 {
+    // Tab reaches the button, a mouse click does not take the focus from the field the
+    // user was typing in (the search buttons act on those fields).
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void BitmapButton::setGlyph(const QImage &glyph)
@@ -134,6 +139,16 @@ void BitmapButton::paintEvent(QPaintEvent *)
     if (m_pressed)
         at += QPoint(m_hIndent, m_vIndent);
     p.drawImage(at, frame);
+    if (hasFocus()) {
+        // The keyboard focus is shown as a dotted ring around the glyph (round buttons get
+        // a circle, the bar a pill).
+        const QRectF ring = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+        const qreal radius = std::min(ring.width(), ring.height()) / 2;
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(ring, radius, radius);
+    }
 }
 
 void BitmapButton::mousePressEvent(QMouseEvent *e)
@@ -178,6 +193,29 @@ void BitmapButton::leaveEvent(QEvent *)
 {
     m_mouseOver = false;
     update();
+}
+
+void BitmapButton::keyPressEvent(QKeyEvent *e)
+{
+    const int key = e->key();
+    if ((key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Space) || e->isAutoRepeat()
+        || e->modifiers() & ~Qt::KeypadModifier) {
+        QWidget::keyPressEvent(e);
+        return;
+    }
+    emit clicked();
+}
+
+void BitmapButton::focusInEvent(QFocusEvent *e)
+{
+    update();
+    QWidget::focusInEvent(e);
+}
+
+void BitmapButton::focusOutEvent(QFocusEvent *e)
+{
+    update();
+    QWidget::focusOutEvent(e);
 }
 
 void BitmapButton::changeEvent(QEvent *e)

@@ -1,6 +1,7 @@
 // The skinned windowless button: a glyph strip of NumGlyphs frames (normal, mouse over,
 // pressed, disabled), drawn centred with one colour left out so the window's skin shows
-// through, and clicked by press-and-release on the glyph.
+// through, and clicked by press-and-release on the glyph, or by Enter or Space while it
+// has the keyboard focus (Tab reaches it).
 #pragma once
 
 #include <QColor>
@@ -59,6 +60,9 @@ protected:
     void enterEvent(QEnterEvent *) override;
     void leaveEvent(QEvent *) override;
     void changeEvent(QEvent *) override;
+    void keyPressEvent(QKeyEvent *) override;
+    void focusInEvent(QFocusEvent *) override;
+    void focusOutEvent(QFocusEvent *) override;
 
 private:
     bool hitsGlyph(QPoint p) const;

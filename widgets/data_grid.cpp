@@ -3,6 +3,7 @@
 #include "widgets/data_grid.h"
 
 #include "platform/error_guard.h"
+#include "widgets/data_grid_accessible.h"
 #include "widgets/data_grid_p.h"
 #include "widgets/exchange_file.h"
 #include "widgets/grid_error.h"
@@ -261,6 +262,7 @@ void DataGrid::setCurrentRow(int row)
     d->scrollIntoView(row);
     d->repaintRow(old);
     d->repaintRow(row);
+    NotifyAccessibleCurrentRow(this);
     if (row != d->lastReportedRow) {
         const int reported = d->lastReportedRow;
         d->lastReportedRow = row;
@@ -311,6 +313,12 @@ int DataGrid::ClientWidth() const { return viewport()->width(); }
 
 int DataGrid::ClientHeight() const { return viewport()->height(); }
 
+QRect DataGrid::CellRect(int col, int row) const { return d->cellRect(col, row); }
+
+int DataGrid::RowAt(int y) const { return d->rowAt(y); }
+
+int DataGrid::ColAt(int x) const { return d->colAt(x); }
+
 // ---------------------------------------------------------------------------- exchange
 
 QChar DataGrid::FieldSeparator() const { return d->fieldSeparator; }
@@ -334,6 +342,7 @@ void DataGrid::ImportFromTextFile(const QString &path, int maxLines)
         ++row;
     }
     setRowCount(row);
+    NotifyAccessibleContentsReset(this);
 }
 
 // ---------------------------------------------------------------------------- appearance

@@ -107,6 +107,11 @@ public:
     int VisibleRowCount() const; // rows fully in view from TopRow
     int ClientWidth() const;
     int ClientHeight() const;
+    // Where a cell lies in the viewport; empty when it is hidden or out of view. RowAt and
+    // ColAt give the row and column under a viewport position, -1 for none.
+    QRect CellRect(int col, int row) const;
+    int RowAt(int y) const;
+    int ColAt(int x) const;
 
     // --- exchange file (format in exchange_file.h)
     QChar FieldSeparator() const;
