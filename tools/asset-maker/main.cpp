@@ -2,6 +2,8 @@
 // APPDIR/foto. With the battery table, one photo per distinct FOTO name is drawn as well
 // as the default set; the photo sizes cycle through a fixed list so that wide, square,
 // small and large photos are all present.
+// asset-maker --icon DIR: draws the desktop icon into DIR/<n>x<n>/apps/dazozizizavuv.png
+// for the usual theme sizes (the hicolor layout, for installing beside the program).
 #include "tools/asset-maker/pictures.h"
 
 #include "widgets/design_pictures.h"
@@ -13,6 +15,7 @@
 #include <exception>
 #include <set>
 #include <stdexcept>
+#include <string_view>
 
 namespace {
 
@@ -66,6 +69,22 @@ int run(const QString &appDir, const QString &csv)
     return 0;
 }
 
+// The sizes desktops ask a theme for most; the larger ones serve high-density screens.
+const int kIconSizes[] = {16, 32, 48, 64, 128, 256};
+
+int writeIcons(const QString &dir)
+{
+    for (int size : kIconSizes) {
+        const QString sub = QStringLiteral("%1x%1/apps").arg(size);
+        if (!QDir(dir).mkpath(sub))
+            throw std::runtime_error("cannot create " + (dir + u'/' + sub).toStdString());
+        const QString path = dir + u'/' + sub + QStringLiteral("/dazozizizavuv.png");
+        if (!DrawProgramIcon(size).save(path, "PNG"))
+            throw std::runtime_error("cannot write " + path.toStdString());
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -74,10 +93,17 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication qapp(argc, argv);
     if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: asset-maker APPDIR [TECHINFO.csv]\n");
+        std::fprintf(stderr, "usage: asset-maker APPDIR [TECHINFO.csv]\n       asset-maker --icon DIR\n");
         return 2;
     }
     try {
+        if (std::string_view(argv[1]) == "--icon") {
+            if (argc != 3) {
+                std::fprintf(stderr, "usage: asset-maker --icon DIR\n");
+                return 2;
+            }
+            return writeIcons(QString::fromLocal8Bit(argv[2]));
+        }
         RegisterProgramFonts();
         return run(QString::fromLocal8Bit(argv[1]), argc == 3 ? QString::fromLocal8Bit(argv[2]) : QString());
     } catch (const std::exception &e) {

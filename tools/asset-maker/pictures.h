@@ -11,6 +11,8 @@ QImage DrawCatalogueSkin();    // img/interna.jpg, 1021 x 767
 QImage DrawPhotoPlaceholder(); // foto/vuoto.JPG
 // A studio shot of a battery for the photo name (e.g. "korva_start"), at `size`.
 QImage DrawBatteryPhoto(const QString &name, QSize size);
+// The desktop icon, `size` x `size`, transparent around a rounded tile.
+QImage DrawProgramIcon(int size);
 
 // Writes a baseline JPEG without chroma subsampling, so lettering stays crisp.
 void WriteJpeg(const QImage &image, const QString &path, int quality);
