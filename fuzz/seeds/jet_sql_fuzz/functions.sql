@@ -1,0 +1,1 @@
+select Left(CODICE,2) & '-' & Mid([NOTE],3,4), IIf(Nz(CAPACITA,0)>60,True,False) from TabTechInfo where CODICE like "A*" and Val(ALTEZZA) Mod 2 = 1 order by 1;

@@ -1,0 +1,1 @@
+select distinct Listino from TabTechInfo WHERE not Listino is null and trim(Listino) <> "" ORDER BY Listino 

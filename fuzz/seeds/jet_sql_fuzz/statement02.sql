@@ -1,0 +1,1 @@
+SELECT DISTINCT "", idMarca, Marca FROM CP_Veicoli INNER JOIN CP_Veicoli_Rel_Korva_Master ON CP_Veicoli.idVeicolo = CP_Veicoli_Rel_Korva_Master.idVeicolo ORDER BY Marca

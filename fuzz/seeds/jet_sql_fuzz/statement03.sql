@@ -1,0 +1,1 @@
+SELECT DISTINCT "" AS Espr1, CP_Veicoli.idMarca, CP_Veicoli.marca  FROM (CP_Veicoli_Rel_Korva_Master INNER JOIN CP_Veicoli ON CP_Veicoli_Rel_Korva_Master.idVeicolo = CP_Veicoli.idVeicolo)  INNER JOIN TabDistintaBatterie ON CP_Veicoli_Rel_Korva_Master.ktypnr = TabDistintaBatterie.ktypnr  WHERE (((TabDistintaBatterie.codice)="L1"))  ORDER BY CP_Veicoli.marca; 

@@ -1,0 +1,1 @@
+SELECT DISTINCT "", Modello FROM CP_Veicoli INNER JOIN CP_Veicoli_Rel_Korva_Master ON CP_Veicoli.idVeicolo = CP_Veicoli_Rel_Korva_Master.idVeicolo WHERE idMarca = "L1" ORDER BY Modello

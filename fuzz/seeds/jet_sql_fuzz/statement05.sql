@@ -1,0 +1,1 @@
+SELECT DISTINCT "" AS Espr1, CP_Veicoli.Modello  FROM (CP_Veicoli_Rel_Korva_Master INNER JOIN CP_Veicoli ON CP_Veicoli_Rel_Korva_Master.idVeicolo = CP_Veicoli.idVeicolo)  INNER JOIN TabDistintaBatterie ON CP_Veicoli_Rel_Korva_Master.ktypnr = TabDistintaBatterie.ktypnr  WHERE (((CP_Veicoli.idMarca)="L1")  AND ((TabDistintaBatterie.codice)=123))  ORDER BY CP_Veicoli.Modello; 

@@ -1,0 +1,1 @@
+SELECT [CP_Veicoli].idVeicolo, Versione, Alimentazione, left([Dal],4), left([Al],4), cm3, cv, kw FROM CP_Veicoli INNER JOIN CP_Veicoli_Rel_Korva_Master ON CP_Veicoli.idVeicolo = CP_Veicoli_Rel_Korva_Master.idVeicolo  WHERE idMarca = "L1" AND Modello = 123 ORDER BY Versione 

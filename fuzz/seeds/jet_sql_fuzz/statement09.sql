@@ -1,0 +1,1 @@
+SELECT TabTechInfo.OLD_CODICE, TabTechInfo.CODICE, TabTechInfo.GAMMA  FROM TabTechInfo  WHERE (((TabTechInfo.OLD_CODICE)= "L1")  AND ((TabTechInfo.LISTINO)=123 ) )
