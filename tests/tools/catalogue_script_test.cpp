@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <initializer_list>
 #include <vector>
 
 namespace {
@@ -88,64 +89,55 @@ bool DemoCatalogueBuilt()
     return QFile::exists(testsupport::appDir() + "/db/vc_korva.mdb");
 }
 
+// A script, how the run ends, a text its standard error must hold and how many dumps
+// it printed before it ended.
+struct ScriptCase {
+    const char *script;
+    int exitCode;
+    const char *error;
+    size_t dumps;
+};
+
+void CheckCases(std::initializer_list<ScriptCase> cases)
+{
+    for (const ScriptCase &c : cases) {
+        const ScriptRun run = RunScript(testsupport::appDir(), c.script);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.script << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(c.error)) << c.script << " gave: " << run.err.toStdString();
+        EXPECT_EQ(run.dumps.size(), c.dumps) << "the steps before the failing line ran, none after it: " << c.script;
+    }
+}
+
 TEST(CatalogueScript, ScriptMistakesFailWithTheirLineBeforeTheProgramStarts)
 {
-    const struct {
-        const char *script;
-        const char *error;
-    } cases[] = {
-        {"# a comment\n\njump gridMarca\n", "line 3: unknown action \"jump\""},
-        {"dump\n  \nclick-cell gridMarca first\n", "line 3: expected \"click-cell GRID ROW\""},
-        {"dump now\n", "line 1: expected \"dump\""},
-        {"click\n", "line 1: expected \"click NAME\""},
-        {"dump\r\nselect ComboListino\r\n", "line 2: expected \"select COMBO TEXT\""},
-        {"wait -5\n", "line 1: expected \"wait MS\""},
-    };
-    for (const auto &c : cases) {
-        const ScriptRun run = RunScript(testsupport::appDir(), c.script);
-        EXPECT_EQ(run.exitCode, 1) << c.script;
-        EXPECT_TRUE(run.err.contains(c.error)) << c.script << " gave: " << run.err.toStdString();
-        EXPECT_TRUE(run.dumps.empty()) << "nothing runs when a line is wrong: " << c.script;
-    }
+    CheckCases({
+        {"# a comment\n\njump gridMarca\n", 1, "line 3: unknown action \"jump\"", 0},
+        {"dump\n  \nclick-cell gridMarca first\n", 1, "line 3: expected \"click-cell GRID ROW\"", 0},
+        {"dump now\n", 1, "line 1: expected \"dump\"", 0},
+        {"click\n", 1, "line 1: expected \"click NAME\"", 0},
+        {"dump\r\nselect ComboListino\r\n", 1, "line 2: expected \"select COMBO TEXT\"", 0},
+        {"wait -5\n", 1, "line 1: expected \"wait MS\"", 0},
+    });
 }
 
 TEST(CatalogueScript, UnknownControlEndsTheScriptAtItsLine)
 {
-    const struct {
-        const char *script;
-        const char *error;
-    } cases[] = {
-        {"dump\nclick NoSuchButton\ndump\n", "line 2: no control named NoSuchButton on screen"},
-        {"dump\nkey ImageKorva Sideways\n", "line 2: unknown key Sideways"},
-        {"dump\ntype ImageKorva abc\n", "line 2: ImageKorva is not a field"},
-        {"dump\nclick-cell Image32LogIn 1\n", "line 2: Image32LogIn is not a grid"},
-    };
-    for (const auto &c : cases) {
-        const ScriptRun run = RunScript(testsupport::appDir(), c.script);
-        EXPECT_EQ(run.exitCode, 1) << c.script;
-        EXPECT_TRUE(run.err.contains(c.error)) << c.script << " gave: " << run.err.toStdString();
-        EXPECT_EQ(run.dumps.size(), 1u) << "the steps before the failing line ran, none after it";
-    }
+    CheckCases({
+        {"dump\nclick NoSuchButton\ndump\n", 1, "line 2: no control named NoSuchButton on screen", 1},
+        {"dump\nkey ImageKorva Sideways\n", 1, "line 2: unknown key Sideways", 1},
+        {"dump\ntype ImageKorva abc\n", 1, "line 2: ImageKorva is not a field", 1},
+        {"dump\nclick-cell Image32LogIn 1\n", 1, "line 2: Image32LogIn is not a grid", 1},
+    });
 }
 
 TEST(CatalogueScript, StepsAfterTheProgramEndedFailAndAnEndingLastStepSucceeds)
 {
-    const struct {
-        const char *script;
-        int exitCode;
-        const char *error;
-    } cases[] = {
-        {"brand KORVA\nclick VrBitmapButton5\ndump\n", 1, "line 3: the program ended after line 2, before this step"},
-        {"click VrBitmapButton1\ndump\n", 1, "line 2: the program ended after line 1, before this step"},
-        {"brand KORVA\nclick VrBitmapButton5\n", 0, ""},
-        {"click VrBitmapButton1\n", 0, ""},
-    };
-    for (const auto &c : cases) {
-        const ScriptRun run = RunScript(testsupport::appDir(), c.script);
-        EXPECT_EQ(run.exitCode, c.exitCode) << c.script << run.err.toStdString();
-        EXPECT_TRUE(run.err.contains(c.error)) << c.script << " gave: " << run.err.toStdString();
-        EXPECT_TRUE(run.dumps.empty()) << c.script;
-    }
+    CheckCases({
+        {"brand KORVA\nclick VrBitmapButton5\ndump\n", 1, "line 3: the program ended after line 2, before this step", 0},
+        {"click VrBitmapButton1\ndump\n", 1, "line 2: the program ended after line 1, before this step", 0},
+        {"brand KORVA\nclick VrBitmapButton5\n", 0, "", 0},
+        {"click VrBitmapButton1\n", 0, "", 0},
+    });
 }
 
 TEST(CatalogueScript, MessagesAreRecordedAndEachDumpShowsTheNewOnes)
