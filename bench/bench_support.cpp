@@ -1,0 +1,75 @@
+// Paths, cache folders and sample statistics for the catalogue benchmarks.
+#include "bench/bench_support.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <unistd.h>
+
+namespace bench {
+
+QString largeCatalogue()
+{
+    const QString env = qEnvironmentVariable("CATALOG_BENCH_MDB");
+    if (!env.isEmpty())
+        return env;
+    return QStringLiteral(CATALOG_SOURCE_DIR "/../shared/fixtures/catalogue-large/vc_korva.mdb");
+}
+
+QString builtProgramFolder()
+{
+    const QString env = qEnvironmentVariable("CATALOG_BENCH_APP");
+    if (!env.isEmpty())
+        return env;
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/../app");
+}
+
+QString freshCacheDir()
+{
+    // Each first open gets a folder of its own, so no earlier copy can be found; the
+    // folders live until the run ends.
+    static std::vector<std::unique_ptr<QTemporaryDir>> dirs;
+    dirs.push_back(std::make_unique<QTemporaryDir>());
+    const QString path = dirs.back()->path();
+    qputenv("CATALOG_CACHE_DIR", QFile::encodeName(path));
+    return path;
+}
+
+double nowMs()
+{
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+void reportSamples(benchmark::State &state, std::vector<double> samples)
+{
+    if (samples.empty()) {
+        state.SkipWithError("no samples were taken");
+        return;
+    }
+    std::sort(samples.begin(), samples.end());
+    auto at = [&](double q) { return samples[std::min(samples.size() - 1, size_t(q * double(samples.size() - 1) + 0.5))]; };
+    state.counters["median_ms"] = at(0.5);
+    state.counters["p99_ms"] = at(0.99);
+    state.counters["min_ms"] = samples.front();
+    state.counters["max_ms"] = samples.back();
+    state.counters["samples"] = double(samples.size());
+}
+
+double residentMb()
+{
+    long pages = 0, resident = 0;
+    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(f);
+    }
+    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+} // namespace bench

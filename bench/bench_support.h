@@ -1,0 +1,30 @@
+// What the catalogue benchmarks share: where the large catalogue and the built pictures
+// are, a scratch cache for the converted copies, and the figures of a run of samples.
+#pragma once
+
+#include <QString>
+#include <benchmark/benchmark.h>
+#include <vector>
+
+namespace bench {
+
+// The large catalogue (.mdb): $CATALOG_BENCH_MDB, else the shared large fixture.
+QString largeCatalogue();
+// The built program folder holding img/ and foto/: $CATALOG_BENCH_APP, else app/ of the
+// build folder the benchmark runs from.
+QString builtProgramFolder();
+
+// Points the provider's copy cache at a new empty folder (first opens) and returns it.
+QString freshCacheDir();
+
+// Milliseconds since an arbitrary start, monotonic.
+double nowMs();
+
+// Reports `samples` (milliseconds) as the counters scripts/bench.sh reads: median, p99,
+// min, max and the sample count.
+void reportSamples(benchmark::State &state, std::vector<double> samples);
+
+// The resident set of this process in megabytes.
+double residentMb();
+
+} // namespace bench

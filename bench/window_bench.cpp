@@ -1,0 +1,298 @@
+// The catalogue window on the large catalogue, offscreen: the make-click cascade down to
+// the first battery's data, photo and note, applications mode for the most-fitted
+// battery, a search listing a whole price list, and memory over a long day of clicks.
+// The window runs on a scratch program folder: the built pictures and the large catalogue.
+#include "bench/bench_support.h"
+#include "catalog/main_form.h"
+#include "data/data_module.h"
+#include "data/desk_form.h"
+#include "data/query_channel.h"
+#include "platform/messages.h"
+#include "platform/settings.h"
+
+#include "widgets/bitmap_button.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace {
+
+class LargeWindow {
+public:
+    LargeWindow()
+    {
+        const QString app = bench::builtProgramFolder();
+        const QString mdb = bench::largeCatalogue();
+        QDir root(m_folder.path());
+        root.mkdir(QStringLiteral("db"));
+        m_ok = QFile::link(app + QStringLiteral("/img"), root.filePath(QStringLiteral("img")))
+               && root.mkdir(QStringLiteral("foto"))
+               && QFile::link(mdb, root.filePath(QStringLiteral("db/vc_korva.mdb")))
+               && QFile::link(QFileInfo(mdb).absolutePath() + QStringLiteral("/system.mdw"),
+                              root.filePath(QStringLiteral("db/system.mdw")));
+        if (!m_ok)
+            return;
+        for (const QFileInfo &photo : QDir(app + QStringLiteral("/foto")).entryInfoList(QDir::Files))
+            QFile::link(photo.absoluteFilePath(), root.filePath(QStringLiteral("foto/") + photo.fileName()));
+        qputenv("TEMP", QFile::encodeName(m_temp.path()));
+        bench::freshCacheDir();
+        OverrideProgramFolder(m_folder.path() + QLatin1Char('/'));
+        dm = std::make_unique<TDM>();
+        desk = std::make_unique<Tfrm_desk>();
+        form = std::make_unique<Tfrm_main>();
+        SelectedBrand = QStringLiteral("KORVA");
+        form->show();
+        QApplication::processEvents();
+        m_ok = rec.shown.empty() && form->gridMarca->RowCount() > 2;
+        if (m_ok)
+            linkCataloguePhotos(app + QStringLiteral("/foto"), root.filePath(QStringLiteral("foto")));
+    }
+    ~LargeWindow()
+    {
+        form.reset();
+        desk.reset();
+        dm.reset();
+        OverrideProgramFolder(QString());
+    }
+    bool ok() const { return m_ok; }
+    QString problem() const
+    {
+        return m_ok ? QString() : QStringLiteral("the window on the large catalogue did not come up: ") + rec.texts().join(u' ');
+    }
+
+    // A make click with everything it cascades into, painted as the user would see it.
+    void clickMake(int row)
+    {
+        form->gridMarca->setCurrentRow(row); // the click selects the row, then the handler runs
+        form->gridMarcaClickCell(form->gridMarca, row, 2);
+        QApplication::processEvents();
+    }
+    int makeCount() const { return form->gridMarca->RowCount() - 1; }
+
+    ScopedRecordingMessages rec;
+    std::unique_ptr<TDM> dm;
+    std::unique_ptr<Tfrm_desk> desk;
+    std::unique_ptr<Tfrm_main> form;
+
+private:
+    // The large catalogue names its photos "<list>_<range>_<n>.jpg" while the built
+    // pictures are one per range: each name is linked to its range's photo, so every
+    // battery shows a real JPEG under a path of its own and a new battery is a new decode.
+    void linkCataloguePhotos(const QString &built, const QString &folder)
+    {
+        if (ApriQRY(QStringLiteral("SELECT DISTINCT FOTO FROM TabTechInfo WHERE not FOTO is null")) <= 0)
+            return;
+        const QStringList photos = QDir(built).entryList(QDir::Files);
+        for (int n = 0; !DM->ADOQuery1.Eof(); DM->ADOQuery1.Next(), ++n) {
+            const QString name = DM->ADOQuery1.FieldAsString(QStringLiteral("FOTO"));
+            const QString range = name.section(u'_', 0, 1) + QStringLiteral(".JPG");
+            const QString target = photos.contains(range) ? range : photos.value(n % photos.size());
+            QFile::link(built + u'/' + target, folder + u'/' + name + QStringLiteral(".JPG"));
+        }
+        DM->ADOQuery1.Close();
+    }
+
+    QTemporaryDir m_folder, m_temp;
+    bool m_ok = false;
+};
+
+// One window for every figure: building it opens the large catalogue once. It goes
+// before the application object does, as widgets must.
+LargeWindow &window()
+{
+    static LargeWindow *w = [] {
+        auto *made = new LargeWindow;
+        qAddPostRoutine([] { delete w; });
+        return made;
+    }();
+    return *w;
+}
+
+bool ready(benchmark::State &state)
+{
+    if (window().ok())
+        return true;
+    state.SkipWithError(window().problem().toStdString().c_str());
+    return false;
+}
+
+// Clicks through the makes; a click counts when it brought a photo other than the one
+// on screen (the decode included).
+void Figure_MakeClickNewPhoto(benchmark::State &state)
+{
+    if (!ready(state))
+        return;
+    LargeWindow &w = window();
+    std::vector<double> samples;
+    for (auto _ : state) {
+        for (int i = 0; samples.size() < 200 && i < 2000; ++i) {
+            const QString before = w.form->ShownPhotoPath();
+            const double t0 = bench::nowMs();
+            w.clickMake(1 + i % w.makeCount());
+            const double t = bench::nowMs() - t0;
+            if (w.form->ShownPhotoPath() != before)
+                samples.push_back(t);
+        }
+    }
+    bench::reportSamples(state, samples);
+}
+
+// The same make clicked again: its first battery's photo is the one already shown.
+void Figure_MakeClickPhotoShown(benchmark::State &state)
+{
+    if (!ready(state))
+        return;
+    LargeWindow &w = window();
+    std::vector<double> samples;
+    for (auto _ : state) {
+        for (int make = 1; make <= std::min(20, w.makeCount()); ++make) {
+            w.clickMake(make);
+            for (int i = 0; i < 10; ++i) {
+                const double t0 = bench::nowMs();
+                w.clickMake(make);
+                samples.push_back(bench::nowMs() - t0);
+            }
+        }
+    }
+    bench::reportSamples(state, samples);
+}
+
+// The battery of the selected price list that fits the most vehicle types.
+QString mostFittedBattery()
+{
+    const QString sql = QStringLiteral(
+        "SELECT TabDistintaBatterie.codice, count(*) AS n FROM TabDistintaBatterie INNER JOIN TabTechInfo "
+        "ON TabDistintaBatterie.codice = TabTechInfo.CODICE WHERE TabTechInfo.LISTINO = \"%1\" "
+        "GROUP BY TabDistintaBatterie.codice ORDER BY count(*) DESC")
+                            .arg(window().form->SelectedPriceList());
+    QString code;
+    if (ApriQRY(sql) > 0)
+        code = DM->ADOQuery1.FieldAsString(QStringLiteral("codice"));
+    DM->ADOQuery1.Close();
+    return code;
+}
+
+void leaveApplicationsMode(Tfrm_main &form)
+{
+    if (form.ApplicationsMode())
+        form.VrBitmapButtonApplicazioniClick(form.VrBitmapButtonApplicazioni);
+}
+
+void clearSearchFields(Tfrm_main &form)
+{
+    for (QLineEdit *e : {form.EditGamma, form.EditCodice, form.EditCapacita, form.EditScarica, form.EditPolarita,
+                         form.EditLunghezza, form.EditLarghezza, form.EditAltezza, form.EditAttacchi,
+                         form.EditMonoblocco})
+        e->clear();
+}
+
+// The battery found by its code (untimed), then the mode toggled off without refilling
+// and entered again: the vehicles it fits, down the cascade.
+void Figure_ApplicationsModeMostFitted(benchmark::State &state)
+{
+    if (!ready(state))
+        return;
+    Tfrm_main &form = *window().form;
+    const QString code = mostFittedBattery();
+    if (code.isEmpty()) {
+        state.SkipWithError("no battery of the price list fits any vehicle");
+        return;
+    }
+    std::vector<double> samples;
+    for (auto _ : state) {
+        for (int i = 0; i < 30; ++i) {
+            leaveApplicationsMode(form);
+            clearSearchFields(form);
+            form.EditCodice->setText(code);
+            form.VrBitmapButton1Click(form.VrBitmapButton1);
+            form.CheckBoxApplicazioni->setChecked(false);
+            QApplication::processEvents();
+            if (form.GridOutput->Cells(3, form.GridOutput->SelectionRect().Top) != code) {
+                state.SkipWithError("the search did not show the most-fitted battery first");
+                return;
+            }
+            const double t0 = bench::nowMs();
+            form.VrBitmapButtonApplicazioniClick(form.VrBitmapButtonApplicazioni);
+            QApplication::processEvents();
+            samples.push_back(bench::nowMs() - t0);
+        }
+    }
+    state.SetLabel(code.toStdString());
+    leaveApplicationsMode(form);
+    bench::reportSamples(state, samples);
+}
+
+// A search with no field filled lists every battery of the price list; the click goes
+// on as every search does, to the first battery and applications mode for it.
+void Figure_SearchWholePriceList(benchmark::State &state)
+{
+    if (!ready(state))
+        return;
+    Tfrm_main &form = *window().form;
+    std::vector<double> samples;
+    int listed = 0;
+    for (auto _ : state) {
+        for (int i = 0; i < 30; ++i) {
+            leaveApplicationsMode(form);
+            clearSearchFields(form);
+            QApplication::processEvents();
+            const double t0 = bench::nowMs();
+            form.VrBitmapButton2Click(form.VrBitmapButton2);
+            QApplication::processEvents();
+            samples.push_back(bench::nowMs() - t0);
+            listed = form.GridOutput->RowCount() - 1;
+        }
+    }
+    state.counters["batteries"] = listed;
+    leaveApplicationsMode(form);
+    bench::reportSamples(state, samples);
+}
+
+// 1,000 clicks over makes, models and versions; resident memory at the end, and its
+// growth over the last 500.
+void Figure_MemoryAfterClicks(benchmark::State &state)
+{
+    if (!ready(state))
+        return;
+    LargeWindow &w = window();
+    Tfrm_main &form = *w.form;
+    double atHalf = 0, atEnd = 0;
+    for (auto _ : state) {
+        for (int i = 0; i < 1000; ++i) {
+            switch (i % 3) {
+            case 0: w.clickMake(1 + (i / 3) % w.makeCount()); break;
+            case 1:
+                if (const int rows = form.gridModello->RowCount() - 1; rows > 0) {
+                    form.gridModello->setCurrentRow(1 + (i / 3) % rows);
+                    form.gridModelloClickCell(form.gridModello, 1 + (i / 3) % rows, 1);
+                }
+                break;
+            default:
+                if (const int rows = form.gridVersione->RowCount() - 1; rows > 0) {
+                    form.gridVersione->setCurrentRow(1 + (i / 3) % rows);
+                    form.gridVersioneClickCell(form.gridVersione, 1 + (i / 3) % rows, 1);
+                }
+            }
+            QApplication::processEvents();
+            if (i == 499)
+                atHalf = bench::residentMb();
+        }
+        atEnd = bench::residentMb();
+    }
+    state.counters["resident_mb"] = atEnd;
+    state.counters["growth_mb"] = atEnd - atHalf;
+}
+
+} // namespace
+
+BENCHMARK(Figure_MakeClickNewPhoto)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(Figure_MakeClickPhotoShown)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(Figure_ApplicationsModeMostFitted)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(Figure_SearchWholePriceList)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(Figure_MemoryAfterClicks)->Iterations(1)->Unit(benchmark::kMillisecond);
