@@ -44,10 +44,18 @@ const QSet<QString> &joinColumns()
 {
     static const QSet<QString> names = {
         QStringLiteral("idveicolo"), QStringLiteral("ktypnr"),  QStringLiteral("codice"),
-        QStringLiteral("listino"),   QStringLiteral("idmarca"), QStringLiteral("modello"),
-        QStringLiteral("old_codice"),
+        QStringLiteral("listino"),   QStringLiteral("idmarca"), QStringLiteral("old_codice"),
     };
     return names;
+}
+
+// Columns always filtered together: one index on both serves the model list (by make,
+// sorted by model) and the version list (by make and model), and costs one sort instead
+// of two at the first open.
+const QList<QStringList> &pairedColumns()
+{
+    static const QList<QStringList> pairs = {{QStringLiteral("idmarca"), QStringLiteral("modello")}};
+    return pairs;
 }
 
 class Sqlite {
@@ -298,6 +306,15 @@ struct TableCopy {
                 if (!cols.isEmpty())
                     create(cols);
             }
+        }
+        for (const QStringList &pair : pairedColumns()) {
+            QStringList cols;
+            for (const QString &wanted : pair)
+                for (MdbColumn *col : columns)
+                    if (QString::fromUtf8(col->name).toLower() == wanted)
+                        cols << quoteName(QString::fromUtf8(col->name));
+            if (cols.size() == pair.size() && !firstColumns.contains(cols.front().toLower()))
+                create(cols);
         }
         for (MdbColumn *col : columns) {
             const QString colName = QString::fromUtf8(col->name);

@@ -17,7 +17,7 @@ struct SourceKey {
 
 // Bumped whenever the copy's layout or the reading of values changes, so that copies made
 // by an older build are never used.
-inline constexpr int kCopyFormat = 4;
+inline constexpr int kCopyFormat = 5;
 
 // Reads every user table of the Jet file held in `file` and writes it to a new SQLite
 // database at `sqlitePath` (created; must not exist): faithful types, the file's indexes

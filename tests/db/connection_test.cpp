@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -177,6 +178,51 @@ TEST(ConnectionTest, ReopeningAChangedFileReadsTheNewContent)
     ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(mdb).constData(), times, 0), 0);
 
     EXPECT_EQ(dbtest::rowsOf(*dbtest::openCatalogue(mdb, dbtest::smallWorkgroup()), sql), QStringList{"Aurelio Motori"});
+}
+
+// The file swapped for another one under the same name and time stamp, or cut short
+// (a copy that was interrupted): the copy of the earlier file must not answer for it.
+TEST(ConnectionTest, AReplacedOrTruncatedFileIsNeverAnsweredFromTheEarlierCopy)
+{
+    const QString sql = "SELECT Marca FROM CP_Veicoli WHERE idVeicolo = 1001";
+    struct Case {
+        const char *what;
+        bool truncate;
+    };
+    for (const Case c : {Case{"replaced", false}, Case{"truncated", true}}) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        const QString mdb = dir.filePath("vc_korva.mdb");
+        ASSERT_TRUE(QFile::copy(dbtest::smallCatalogue(), mdb));
+        QFile::setPermissions(mdb, QFile::ReadOwner | QFile::WriteOwner);
+        EXPECT_EQ(dbtest::rowsOf(*dbtest::openCatalogue(mdb, dbtest::smallWorkgroup()), sql),
+                  QStringList{"Aurelia Motori"});
+        struct stat before {};
+        ASSERT_EQ(::stat(QFile::encodeName(mdb).constData(), &before), 0);
+
+        QFile original(mdb);
+        ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+        QByteArray bytes = original.readAll();
+        original.close();
+        if (c.truncate)
+            bytes.truncate(2 * 4096); // the header pages only: the tables are gone
+        else
+            bytes.replace("Aurelia Motori", "Aurelio Motori");
+        const QString other = dir.filePath("incoming.mdb");
+        QFile f(other);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        const timespec times[2] = {before.st_atim, before.st_mtim};
+        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(other).constData(), times, 0), 0);
+        ASSERT_EQ(::rename(QFile::encodeName(other).constData(), QFile::encodeName(mdb).constData()), 0);
+
+        if (c.truncate)
+            expectThrowText<DbError>([&] { dbtest::openCatalogue(mdb, dbtest::smallWorkgroup()); }, "damaged");
+        else
+            EXPECT_EQ(dbtest::rowsOf(*dbtest::openCatalogue(mdb, dbtest::smallWorkgroup()), sql),
+                      QStringList{"Aurelio Motori"});
+    }
 }
 
 TEST(ConnectionTest, ReopeningTheSameFileGivesTheSameAnswers)
