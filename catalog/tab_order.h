@@ -1,0 +1,21 @@
+// Keyboard and screen-reader access to the catalogue window. Tab follows the drill-down (makes, models,
+// versions, batteries), then the chosen battery's photo button and the applications
+// button, then the search rows left to right with each row's search button after its
+// fields, and last the back and exit buttons.
+#pragma once
+
+#include <QStringList>
+
+class Tfrm_main;
+
+// The object names in Tab order.
+const QStringList &CatalogueTabOrder();
+
+// Chains the window's controls in that order and gives the make grid the first focus.
+// Controls are found by object name; a name the window lacks raises an error naming it.
+void ApplyTabOrder(Tfrm_main *form);
+
+// Names for assistive tools where the window shows a text only as part of its skin
+// picture: the fields, the grids and the buttons that have no hint. Buttons with a hint
+// keep the hint as their name.
+void ApplyAccessibleNames(Tfrm_main *form);
