@@ -8,3 +8,7 @@ cmake -S "$here" -B "$here/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE
 cmake --build "$here/build-asan" -j"$(nproc)"
 cd "$here/build-asan"
 ctest --output-on-failure -j"$(nproc)"
+# CI also fuzzes every target for a minute, in its own incremental clang build.
+if [ "${CI:-}" = true ]; then
+  "$here/scripts/fuzz.sh" 60
+fi
