@@ -93,6 +93,20 @@ void Select(const QString &name, const QString &text)
         Fail(QStringLiteral("%1 did not take the item \"%2\" clicked in its list").arg(name, text));
 }
 
+// The window's close box: the close event the window system sends when it is clicked. A
+// window drawn without a close box cannot be closed this way, as a user could not.
+void CloseWindow(const QString &name)
+{
+    QWidget *window = FindWidget(name);
+    RequireVisible(window);
+    if (!window->isWindow())
+        Fail(QStringLiteral("%1 is not a window").arg(name));
+    const Qt::WindowFlags flags = window->windowFlags();
+    if (flags.testFlag(Qt::CustomizeWindowHint) && !flags.testFlag(Qt::WindowCloseButtonHint))
+        Fail(QStringLiteral("%1 has no close box").arg(name));
+    window->close();
+}
+
 void Dump(int line, ScriptContext &context)
 {
     const auto &shown = context.messages->shown;
@@ -135,6 +149,8 @@ void RunStep(const ScriptStep &step, ScriptContext &context)
         Dump(step.line, context);
     else if (step.action == "screenshot")
         Screenshot(a[0]);
+    else if (step.action == "close")
+        CloseWindow(a[0]);
     else if (step.action != "wait") // the runner holds back the next step instead
         Fail(QStringLiteral("unknown action \"%1\"").arg(step.action));
 }

@@ -29,6 +29,7 @@ const std::map<QString, ArgumentShape> &Actions()
         {"dump", {0, false, false, "dump"}},
         {"screenshot", {0, true, false, "screenshot FILE.png"}},
         {"wait", {1, false, false, "wait MS"}},
+        {"close", {1, false, false, "close WINDOW"}},
     };
     return actions;
 }
