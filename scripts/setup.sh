@@ -12,6 +12,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   fonts-wine
   clang libclang-rt-14-dev
+  pngquant
 )
 
 missing=()

@@ -8,8 +8,14 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <memory>
+#include <ostream>
 #include <vector>
+
+// Failure messages show texts as texts, lists of them too.
+static inline void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace flows {
 
