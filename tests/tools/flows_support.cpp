@@ -186,12 +186,18 @@ void Damage(const QString &file)
     f.write(head + "this is no longer a picture");
 }
 
+// The `field` of every object in the dump's list `list`.
+static QStringList Fields(const QJsonObject &dump, const char *list, const char *field)
+{
+    QStringList texts;
+    for (const QJsonValue item : dump[list].toArray())
+        texts << item[field].toString();
+    return texts;
+}
+
 QStringList WindowNames(const QJsonObject &dump)
 {
-    QStringList names;
-    for (const QJsonValue w : dump["windows"].toArray())
-        names << w["name"].toString();
-    return names;
+    return Fields(dump, "windows", "name");
 }
 
 QJsonObject Grid(const QJsonObject &dump, const QString &name)
@@ -229,10 +235,7 @@ QString EditColor(const QJsonObject &dump, const QString &edit)
 
 QStringList MessageTexts(const QJsonObject &dump)
 {
-    QStringList texts;
-    for (const QJsonValue m : dump["messages"].toArray())
-        texts << m["text"].toString();
-    return texts;
+    return Fields(dump, "messages", "text");
 }
 
 QString PhotoFile(const QJsonObject &dump, const QString &programFolder)
