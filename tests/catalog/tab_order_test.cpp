@@ -31,14 +31,24 @@ void pressTab(Qt::KeyboardModifiers mods = Qt::NoModifier)
 
 } // namespace
 
-TEST_F(CatalogueWindowTest, TabVisitsGridsFieldsAndButtonsInOrder)
+// Opens the window as the program does, with the Tab order applied when it is created,
+// and makes it the active window so the keyboard focus can move.
+class TabOrderTest : public CatalogueWindowTest {
+protected:
+    void openActive()
+    {
+        form = std::make_unique<Tfrm_main>();
+        ApplyTabOrder(form.get());
+        SelectedBrand = QStringLiteral("KORVA");
+        form->show();
+        form->activateWindow();
+        QApplication::setActiveWindow(form.get());
+    }
+};
+
+TEST_F(TabOrderTest, TabVisitsGridsFieldsAndButtonsInOrder)
 {
-    form = std::make_unique<Tfrm_main>();
-    ApplyTabOrder(form.get());
-    SelectedBrand = QStringLiteral("KORVA");
-    form->show();
-    form->activateWindow();
-    QApplication::setActiveWindow(form.get());
+    openActive();
 
     const QStringList &order = CatalogueTabOrder();
     ASSERT_EQ(order.size(), 23);
@@ -61,17 +71,12 @@ TEST_F(CatalogueWindowTest, TabVisitsGridsFieldsAndButtonsInOrder)
     EXPECT_EQ(errorCount(), 0);
 }
 
-TEST_F(CatalogueWindowTest, TabThenEnterRunsTheSearch)
+TEST_F(TabOrderTest, TabThenEnterRunsTheSearch)
 {
     // The search leaves applications mode, which swaps the bar's picture.
     folder.writePicture("img/bottoneMini.bmp", {125, 40}, Qt::blue);
     folder.writePicture("img/bottoneRossoMini.bmp", {125, 40}, Qt::red);
-    form = std::make_unique<Tfrm_main>();
-    ApplyTabOrder(form.get());
-    SelectedBrand = QStringLiteral("KORVA");
-    form->show();
-    form->activateWindow();
-    QApplication::setActiveWindow(form.get());
+    openActive();
     // The chosen battery's code is in its field; the search must find that battery.
     const QString code = form->GridOutput->Cells(3, form->GridOutput->CurrentRow());
     ASSERT_FALSE(code.isEmpty());
