@@ -3,6 +3,7 @@
 #include "catalog/main_form.h"
 
 #include "catalog/statements.h"
+#include "catalog/tab_order.h"
 #include "catalog/zoom_form.h"
 #include "data/connect_database.h"
 #include "data/grid_loading.h"
@@ -24,6 +25,8 @@ Tfrm_main::Tfrm_main(QWidget *parent)
     BuildControls();
     ConnectHandlers();
     ConnectSearchHandlers();
+    ApplyTabOrder(this);
+    ApplyAccessibleNames(this);
     Guarded([this] { FormCreate(); });
 }
 
