@@ -19,7 +19,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     QList<ConnectionPair> kept;
     for (const ConnectionPair &p : cs.pairs()) {
-        if (p.keyword.compare(QLatin1String(db::detail::kPasswordKey), Qt::CaseInsensitive) != 0)
+        // Every password keyword the providers know stays out of the text read back.
+        const bool password = p.keyword.compare(QLatin1String(db::detail::kPasswordKey), Qt::CaseInsensitive) == 0
+                              || p.keyword.compare(QLatin1String("Password"), Qt::CaseInsensitive) == 0
+                              || p.keyword.compare(QLatin1String("Pwd"), Qt::CaseInsensitive) == 0;
+        if (!password)
             kept << p;
     }
     const ConnectionString back = ConnectionString::parse(cs.withoutPassword());

@@ -3,8 +3,9 @@
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
 # The build folder (FUZZ_BUILD, default build-fuzz) is kept between runs, so a second run
 # rebuilds only what changed, and each target's corpus grows there run after run. Seeds
-# come from fuzz/seeds/, the fixture catalogues, and the demo catalogue and pictures the
-# build makes. A crash, leak, hang or sanitizer report stops the script with its input
+# come from fuzz/seeds/, the fixture catalogues, and the demo catalogue and pictures an
+# ASan build makes (FUZZ_SEED_APP, default build-asan/app, which scripts/test.sh builds
+# first). A crash, leak, hang or sanitizer report stops the script with its input
 # saved under <build>/artifacts/<target>/; make it a regression test in tests/<layer>/.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -22,10 +23,11 @@ if [ ${#targets[@]} -eq 0 ]; then
     targets+=("$(basename "$src" .cpp)")
   done
 fi
-# The demo catalogue and the pictures are seeds of the file targets.
-cmake --build "$build" -j"$jobs" --target "${targets[@]}" catalogue_demo_db pictures
+cmake --build "$build" -j"$jobs" --target "${targets[@]}"
 
-app=$build/app
+# The demo catalogue and the pictures are seeds of the file targets. They come from a
+# build without the fuzzer's instrumentation: its tools would not link here.
+app=${FUZZ_SEED_APP:-$here/build-asan/app}
 seed_files() {
   # One line per seed file of target $1 (the picture target's seeds get a kind byte).
   case $1 in

@@ -66,16 +66,7 @@ void expectValueIsLiteral(const std::function<QString(const QString &)> &make, c
 TEST(HostileInput, StatementsKeepEveryTextValueALiteral)
 {
     db::Connection connection;
-    connection.setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%1;"
-                                                  "Jet OLEDB:Database Password=%2")
-                                       .arg(testsupport::appDir() + QStringLiteral("/db/vc_korva.mdb"),
-                                            QStringLiteral("'") + [] {
-                                                QString p;
-                                                for (int c = 1; c <= 20; ++c)
-                                                    p += QChar(c);
-                                                return p;
-                                            }() + QStringLiteral("'")));
-    ASSERT_NO_THROW(connection.Open());
+    ASSERT_NO_THROW(OpenDemoCatalogue(connection));
 
     const std::vector<std::pair<const char *, std::function<QString(const QString &)>>> makers = {
         {"makes for battery", [](const QString &v) { return catalog::makeListForBatteryStatement(v); }},
@@ -261,15 +252,7 @@ TEST(HostileInput, DISABLED_NulInAValueIsRefusedBeforeItIsSent)
 {
     const QString statement = catalog::modelListStatement(QStringLiteral("a") + QChar(0) + QStringLiteral("b"));
     db::Connection connection;
-    connection.setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%1;"
-                                                  "Jet OLEDB:Database Password='%2'")
-                                       .arg(testsupport::appDir() + QStringLiteral("/db/vc_korva.mdb"), [] {
-                                           QString p;
-                                           for (int c = 1; c <= 20; ++c)
-                                               p += QChar(c);
-                                           return p;
-                                       }()));
-    connection.Open();
+    OpenDemoCatalogue(connection);
     db::Query query(connection);
     query.AddSQL(statement);
     query.Open();

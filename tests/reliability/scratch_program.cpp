@@ -1,6 +1,8 @@
 // The scratch program folder and the window it runs.
 #include "tests/reliability/scratch_program.h"
 
+#include "data/connect_database.h"
+#include "db/connection.h"
 #include "platform/settings.h"
 #include "tests/common/test_support.h"
 
@@ -9,9 +11,7 @@
 #include <QDirIterator>
 #include <QFile>
 
-namespace {
-
-void copyTree(const QString &from, const QString &to)
+void CopyProgramFolder(const QString &from, const QString &to)
 {
     QDir().mkpath(to);
     QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
@@ -27,6 +27,17 @@ void copyTree(const QString &from, const QString &to)
     }
 }
 
+void OpenDemoCatalogue(db::Connection &connection)
+{
+    connection.setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%1;"
+                                                  "Jet OLEDB:Database Password=%2")
+                                       .arg(testsupport::appDir() + QStringLiteral("/db/vc_korva.mdb"),
+                                            DatabasePasswordLiteral()));
+    connection.Open();
+}
+
+namespace {
+
 // One copy cache for the whole test program, away from the user's own.
 const QTemporaryDir &cacheDir()
 {
@@ -40,7 +51,7 @@ void ScratchProgramTest::SetUp()
 {
     ASSERT_TRUE(QFileInfo::exists(testsupport::appDir() + QStringLiteral("/db/vc_korva.mdb")))
         << "the build's program folder is missing: " << testsupport::appDir().toStdString();
-    copyTree(testsupport::appDir(), dir.path());
+    CopyProgramFolder(testsupport::appDir(), dir.path());
     qputenv("CATALOG_CACHE_DIR", QFile::encodeName(cacheDir().path()));
     qputenv("TEMP", QFile::encodeName(temp.path()));
     OverrideProgramFolder(dir.path());

@@ -19,6 +19,13 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+namespace db { class Connection; }
+
+// Copies the folder `from` with everything under it to `to`, files writable by us.
+void CopyProgramFolder(const QString &from, const QString &to);
+// Opens `connection` on the built program folder's demo catalogue with its password.
+void OpenDemoCatalogue(db::Connection &connection);
+
 class ScratchProgramTest : public ::testing::Test {
 protected:
     void SetUp() override;
