@@ -52,8 +52,8 @@ protected:
     // Messages of `kind` ("message", "box", "error") whose text holds `part`.
     int count(const QString &kind, const QString &part = QString()) const;
     QString allTexts() const;
-    // Whether the drill-down still works: a second make (or the first) is clicked and
-    // models, versions and batteries are listed.
+    // Whether the drill-down still works: the first make is clicked and models,
+    // versions and batteries are listed, with no message.
     void expectDrillDownWorks();
 
     QTemporaryDir dir;
