@@ -100,7 +100,10 @@ QString ConnectionString::withoutPassword() const
             || p.keyword.compare(QLatin1String("Pwd"), Qt::CaseInsensitive) == 0)
             continue;
         QString v = p.value;
-        if (v.contains(u';') || v.contains(u'"') || v.contains(u'\'')
+        // A value that opens with a brace reads back as a braced value, up to its first
+        // closing brace: one that does not end there must be quoted to keep its text.
+        const bool braceOpen = v.startsWith(u'{') && v.indexOf(u'}') != v.size() - 1;
+        if (v.contains(u';') || v.contains(u'"') || v.contains(u'\'') || braceOpen
             || (!v.isEmpty() && (isBlank(v.front()) || isBlank(v.back()))))
             v = u'"' + QString(v).replace(u'"', QStringLiteral("\"\"")) + u'"';
         out += p.keyword + u'=' + v + u';';

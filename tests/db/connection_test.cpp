@@ -51,6 +51,35 @@ TEST(ConnectionStringTest, ReadsKeywordsAndValues)
     expectThrowText<DbError>([] { db::detail::ConnectionString::parse("Password='abc"); }, "closing quote is missing");
 }
 
+// What an open connection reports must parse back to the same pairs: the next window's
+// reuse test reads it. The unclosed brace came from the connection-string fuzzer.
+TEST(ConnectionStringTest, ReadBackParsesToTheSamePairsWithoutThePassword)
+{
+    const char *texts[] = {
+        "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/x/a b.mdb;Jet OLEDB:Database Password='p;w'",
+        "DDriver={Microata S;Provider=x",
+        "A={one}two};B= {lead",
+        "A=\"q\"\"uote\";B='x'",
+        "A= padded ;B=\" kept \"",
+    };
+    for (const char *text : texts) {
+        SCOPED_TRACE(text);
+        const auto cs = db::detail::ConnectionString::parse(QString::fromUtf8(text));
+        const auto back = db::detail::ConnectionString::parse(cs.withoutPassword());
+        QList<db::detail::ConnectionPair> kept;
+        for (const auto &p : cs.pairs()) {
+            if (!p.keyword.contains("Password", Qt::CaseInsensitive))
+                kept << p;
+        }
+        ASSERT_EQ(back.pairs().size(), kept.size()) << cs.withoutPassword().toStdString();
+        for (qsizetype i = 0; i < kept.size(); ++i) {
+            EXPECT_EQ(back.pairs()[i].keyword, kept[i].keyword);
+            EXPECT_EQ(back.pairs()[i].value, kept[i].value);
+        }
+        EXPECT_FALSE(cs.withoutPassword().contains("p;w"));
+    }
+}
+
 TEST(ConnectionTest, OpensTheSmallCatalogueAndHidesThePassword)
 {
     db::Connection c;
