@@ -80,11 +80,13 @@ TEST_F(FaultInjection, EveryPictureOfImgMissingOrDamagedInTurn)
                                      : name.endsWith(QLatin1String(".bmp")) ? QStringLiteral("Bitmap image is not valid")
                                                                               : QStringLiteral("JPEG error #");
             // (Half a bitmap is still shown by Qt's reader, the missing rows black.)
-            if (picturesRead().contains(name) && (missing || !name.endsWith(QLatin1String(".bmp"))))
+            if (picturesRead().contains(name) && (missing || !name.endsWith(QLatin1String(".bmp")))) {
                 EXPECT_GE(count(QStringLiteral("error"), promised), 1) << allTexts().toStdString();
+            }
             // Nothing else is reported: a bad picture is no reason for another failure.
-            for (const RecordedMessage &m : rec.shown)
+            for (const RecordedMessage &m : rec.shown) {
                 EXPECT_TRUE(m.kind == QLatin1String("error") && m.text.contains(promised)) << m.text.toStdString();
+            }
             // The window whose creation failed stays as it is; the next visit is whole.
             restore(relative);
             rec.clear();
@@ -293,8 +295,9 @@ TEST_F(FaultInjection, ExchangeFolderUnusable)
         {"exchange folder of another user",
          [](const QString &scratch) {
              QDir().mkpath(scratch + QStringLiteral("/u/kelpStone"));
-             if (::geteuid() == 0)
+             if (::geteuid() == 0) {
                  EXPECT_EQ(::chown(QFile::encodeName(scratch + QStringLiteral("/u/kelpStone")).constData(), 65534, 65534), 0);
+             }
              return scratch + QStringLiteral("/u");
          },
          "another user"},

@@ -192,9 +192,10 @@ TEST_F(HostileWindow, TypedIntoEverySearchField)
                 expectNoEngineError();
                 EXPECT_EQ(count(QStringLiteral("error")), 0) << allTexts().toStdString();
                 EXPECT_TRUE(form->GridOutput->Cells(3, 1).isEmpty()) << "a hostile value found batteries";
-                if (f.edit == form->EditCodice)
+                if (f.edit == form->EditCodice) {
                     EXPECT_EQ(DM->ADOQuery1.SQLText(),
                               NormalizeSql(catalog::oldCodeStatement(typed, form->SelectedPriceList())));
+                }
             }
         }
     }
