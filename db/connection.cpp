@@ -88,8 +88,8 @@ void Connection::Open()
                          QStringLiteral("The workgroup information file \"%1\" is not a Jet file.").arg(workgroup));
     }
 
-    const QString copy = sqliteCopyOf(source, file, m_commandTimeout > 0 ? m_commandTimeout : 60);
-    m_engine = std::make_unique<Engine>(copy);
+    const QStringList copy = sqliteCopyOf(source, file, m_commandTimeout > 0 ? m_commandTimeout : 60);
+    m_engine = std::make_unique<Engine>(copy.front(), copy.mid(1));
     m_openString = cs.withoutPassword();
     m_provider = QLatin1String(kJetProvider);
 }

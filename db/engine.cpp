@@ -77,7 +77,7 @@ struct StmtGuard {
 
 } // namespace
 
-Engine::Engine(const QString &sqlitePath)
+Engine::Engine(const QString &sqlitePath, const QStringList &attached)
 {
     if (sqlite3_open_v2(QFile::encodeName(sqlitePath).constData(), &m_db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
                         nullptr)
@@ -88,6 +88,23 @@ Engine::Engine(const QString &sqlitePath)
         raiseDbError(DbErrc::Open, QStringLiteral("The catalogue's working copy cannot be opened: %1").arg(why));
     }
     try {
+        // Attached before the fences go up; they open read-only like the main file, and an
+        // unqualified table name is looked up in each of them, so statements need no change.
+        for (qsizetype i = 0; i < attached.size(); ++i) {
+            sqlite3_stmt *st = nullptr;
+            const QByteArray file = QFile::encodeName(attached[i]);
+            const QByteArray schema = "jetpart" + QByteArray::number(i + 2);
+            int rc = sqlite3_prepare_v2(m_db, "ATTACH ?1 AS ?2", -1, &st, nullptr);
+            if (rc == SQLITE_OK) {
+                sqlite3_bind_text(st, 1, file.constData(), int(file.size()), SQLITE_TRANSIENT);
+                sqlite3_bind_text(st, 2, schema.constData(), int(schema.size()), SQLITE_TRANSIENT);
+                rc = sqlite3_step(st) == SQLITE_DONE ? SQLITE_OK : SQLITE_ERROR;
+            }
+            sqlite3_finalize(st);
+            if (rc != SQLITE_OK)
+                raiseDbError(DbErrc::Open, QStringLiteral("The catalogue's working copy \"%1\" cannot be opened: %2")
+                                               .arg(attached[i], QString::fromUtf8(sqlite3_errmsg(m_db))));
+        }
         registerJetFunctions(m_db);
     } catch (...) {
         sqlite3_close_v2(m_db);

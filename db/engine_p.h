@@ -3,6 +3,7 @@
 
 #include "db/query.h"
 
+#include <QStringList>
 #include <QVariant>
 #include <memory>
 #include <vector>
@@ -24,8 +25,9 @@ struct ResultSet {
 
 class Engine {
 public:
-    // Opens the copy at `sqlitePath` for reading only; raises DbError(Open) on failure.
-    explicit Engine(const QString &sqlitePath);
+    // Opens the copy at `sqlitePath` for reading only, with the databases at `attached`
+    // (the rest of the copy's tables) beside it; raises DbError(Open) on failure.
+    explicit Engine(const QString &sqlitePath, const QStringList &attached = {});
     ~Engine();
     Engine(const Engine &) = delete;
     Engine &operator=(const Engine &) = delete;

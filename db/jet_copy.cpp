@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -22,6 +23,7 @@
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
+#include <vector>
 
 namespace db::detail {
 
@@ -109,6 +111,13 @@ bool copyMatches(const QString &copy, const SourceKey &key)
     return match;
 }
 
+// One copy file: where it is kept, where it is written first, and which tables it holds.
+struct Share {
+    QString copy;
+    QString tmp;
+    TableShare tables = TableShare::All;
+};
+
 [[noreturn]] void damagedFile(const QString &path, const QString &why)
 {
     raiseDbError(DbErrc::Format, QStringLiteral("The catalogue file \"%1\" is damaged: %2.").arg(path, why));
@@ -116,7 +125,8 @@ bool copyMatches(const QString &copy, const SourceKey &key)
 
 // The child: copy, report a DbError's text through the pipe, and leave with _exit so that
 // nothing of the parent's (atexit handlers, Qt, buffered output) runs twice.
-[[noreturn]] void runChild(int reportFd, const QByteArray &file, const QString &tmp, const SourceKey &key)
+[[noreturn]] void runChild(int reportFd, const QByteArray &file, const QString &tmp, const SourceKey &key,
+                           TableShare share)
 {
     const int devnull = ::open("/dev/null", O_WRONLY);
     if (devnull >= 0) {
@@ -125,7 +135,7 @@ bool copyMatches(const QString &copy, const SourceKey &key)
     }
     int status = 0;
     try {
-        copyJetTables(file, tmp, key);
+        copyJetTables(file, tmp, key, share);
     } catch (const std::exception &e) {
         const size_t len = std::strlen(e.what());
         [[maybe_unused]] ssize_t w = ::write(reportFd, e.what(), len);
@@ -136,29 +146,74 @@ bool copyMatches(const QString &copy, const SourceKey &key)
     ::_exit(status);
 }
 
-void makeCopy(const QString &path, const QByteArray &file, const SourceKey &key, const QString &tmp, int timeoutSeconds)
-{
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0)
-        raiseDbError(DbErrc::Open, QStringLiteral("The catalogue cannot be read: %1.").arg(QString::fromLocal8Bit(std::strerror(errno))));
-    const pid_t pid = ::fork();
-    if (pid < 0) {
-        ::close(fds[0]);
-        ::close(fds[1]);
-        raiseDbError(DbErrc::Open, QStringLiteral("The catalogue cannot be read: %1.").arg(QString::fromLocal8Bit(std::strerror(errno))));
-    }
-    if (pid == 0) {
-        ::close(fds[0]);
-        runChild(fds[1], file, tmp, key);
-    }
-    ::close(fds[1]);
-
+struct Child {
+    pid_t pid = -1;
+    int reportFd = -1;
     QByteArray report;
+    int status = 0;
+};
+
+[[noreturn]] void cannotRead()
+{
+    raiseDbError(DbErrc::Open, QStringLiteral("The catalogue cannot be read: %1.").arg(QString::fromLocal8Bit(std::strerror(errno))));
+}
+
+// Forks the children, each copying its share to its temporary file; the children that
+// were started are always reaped, whatever fails.
+void makeCopies(const QString &path, const QByteArray &file, const SourceKey &key, const std::vector<Share> &shares,
+                int timeoutSeconds)
+{
+    std::vector<Child> children(shares.size());
+    auto reapAll = [&](bool kill) {
+        for (Child &c : children) {
+            if (c.reportFd >= 0)
+                ::close(c.reportFd);
+            c.reportFd = -1;
+            if (c.pid <= 0)
+                continue;
+            if (kill)
+                ::kill(c.pid, SIGKILL);
+            while (::waitpid(c.pid, &c.status, 0) < 0 && errno == EINTR) {
+            }
+            c.pid = -1;
+        }
+    };
+    for (size_t i = 0; i < shares.size(); ++i) {
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) != 0) {
+            reapAll(true);
+            cannotRead();
+        }
+        const pid_t pid = ::fork();
+        if (pid < 0) {
+            ::close(fds[0]);
+            ::close(fds[1]);
+            reapAll(true);
+            cannotRead();
+        }
+        if (pid == 0) {
+            ::close(fds[0]);
+            runChild(fds[1], file, shares[i].tmp, key, shares[i].tables);
+        }
+        ::close(fds[1]);
+        children[i].pid = pid;
+        children[i].reportFd = fds[0];
+    }
+
     bool timedOut = false;
     timespec startTs{};
     clock_gettime(CLOCK_MONOTONIC, &startTs);
     const qint64 limitMs = qint64(timeoutSeconds) * 1000;
     for (;;) {
+        std::vector<pollfd> open;
+        std::vector<Child *> owners;
+        for (Child &c : children)
+            if (c.reportFd >= 0) {
+                open.push_back({c.reportFd, POLLIN, 0});
+                owners.push_back(&c);
+            }
+        if (open.empty())
+            break;
         timespec now{};
         clock_gettime(CLOCK_MONOTONIC, &now);
         const qint64 elapsed = (now.tv_sec - startTs.tv_sec) * 1000 + (now.tv_nsec - startTs.tv_nsec) / 1000000;
@@ -166,61 +221,80 @@ void makeCopy(const QString &path, const QByteArray &file, const SourceKey &key,
             timedOut = true;
             break;
         }
-        pollfd p{fds[0], POLLIN, 0};
-        const int r = ::poll(&p, 1, int(limitMs - elapsed));
+        const int r = ::poll(open.data(), nfds_t(open.size()), int(limitMs - elapsed));
         if (r < 0 && errno == EINTR)
             continue;
         if (r <= 0) {
             timedOut = r == 0;
             break;
         }
-        char buf[512];
-        const ssize_t got = ::read(fds[0], buf, sizeof buf);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break; // the child closed its end: it is leaving
-        report.append(buf, got);
+        for (size_t k = 0; k < open.size(); ++k) {
+            if (!open[k].revents)
+                continue;
+            Child &c = *owners[k];
+            char buf[512];
+            const ssize_t got = ::read(c.reportFd, buf, sizeof buf);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0) { // the child closed its end: it is leaving
+                ::close(c.reportFd);
+                c.reportFd = -1;
+                continue;
+            }
+            c.report.append(buf, got);
+        }
     }
-    ::close(fds[0]);
-    if (timedOut)
-        ::kill(pid, SIGKILL);
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (timedOut || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        QFile::remove(tmp);
+    reapAll(timedOut);
+
+    bool failed = timedOut;
+    for (const Child &c : children)
+        failed = failed || !WIFEXITED(c.status) || WEXITSTATUS(c.status) != 0;
+    if (failed)
+        for (const Share &s : shares)
+            QFile::remove(s.tmp);
     if (timedOut)
         damagedFile(path, QStringLiteral("reading it did not finish within %1 s").arg(timeoutSeconds));
-    if (WIFSIGNALED(status))
-        damagedFile(path, QStringLiteral("reading it failed (signal %1)").arg(WTERMSIG(status)));
-    if (WEXITSTATUS(status) == 2 && !report.isEmpty())
-        raiseDbError(DbErrc::Format, QString::fromUtf8(report) + QStringLiteral(" (\"%1\")").arg(path));
-    if (WEXITSTATUS(status) != 0)
-        damagedFile(path, QStringLiteral("reading it failed"));
+    for (const Child &c : children) {
+        if (WIFSIGNALED(c.status))
+            damagedFile(path, QStringLiteral("reading it failed (signal %1)").arg(WTERMSIG(c.status)));
+        if (WEXITSTATUS(c.status) == 2 && !c.report.isEmpty())
+            raiseDbError(DbErrc::Format, QString::fromUtf8(c.report) + QStringLiteral(" (\"%1\")").arg(path));
+        if (WEXITSTATUS(c.status) != 0)
+            damagedFile(path, QStringLiteral("reading it failed"));
+    }
 }
 
 } // namespace
 
 QString contentHash(const QByteArray &bytes) { return hex(hash64(bytes.constData(), size_t(bytes.size()))); }
 
-QString sqliteCopyOf(const QString &path, const QByteArray &file, int timeoutSeconds)
+QStringList sqliteCopyOf(const QString &path, const QByteArray &file, int timeoutSeconds)
 {
     const SourceKey key = keyOf(path, file);
     const QByteArray pathBytes = key.path.toUtf8();
-    const QString copy = cacheDir() + u'/' + hex(hash64(pathBytes.constData(), size_t(pathBytes.size()))) + QStringLiteral(".sqlite");
-    if (copyMatches(copy, key))
-        return copy;
+    const QString stem = cacheDir() + u'/' + hex(hash64(pathBytes.constData(), size_t(pathBytes.size())));
+    // The largest table is copied by a process of its own beside the others: it takes
+    // about as long as all the rest together, and the two run on two cores.
+    std::vector<Share> shares = {{stem + QStringLiteral(".sqlite"), {}, TableShare::Others},
+                                 {stem + QStringLiteral("-largest.sqlite"), {}, TableShare::Largest}};
+    QStringList copies;
+    for (const Share &s : shares)
+        copies << s.copy;
+    if (std::all_of(shares.begin(), shares.end(), [&](const Share &s) { return copyMatches(s.copy, key); }))
+        return copies;
 
     static std::atomic<int> serial{0};
-    const QString tmp = copy + QStringLiteral(".tmp-%1-%2").arg(::getpid()).arg(serial++);
-    QFile::remove(tmp);
-    makeCopy(path, file, key, tmp, timeoutSeconds);
-    if (::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(copy).constData()) != 0) {
-        // Someone else's copy may stand there; ours is still good to use under its own name.
-        return tmp;
+    for (Share &s : shares) {
+        s.tmp = s.copy + QStringLiteral(".tmp-%1-%2").arg(::getpid()).arg(serial++);
+        QFile::remove(s.tmp);
     }
-    return copy;
+    makeCopies(path, file, key, shares, timeoutSeconds);
+    // Each file carries the key, so a pair half replaced by another process is only a
+    // mismatch that a later open copies again.
+    for (size_t i = 0; i < shares.size(); ++i)
+        if (::rename(QFile::encodeName(shares[i].tmp).constData(), QFile::encodeName(shares[i].copy).constData()) != 0)
+            copies[qsizetype(i)] = shares[i].tmp; // someone else's copy may stand there; ours still serves
+    return copies;
 }
 
 } // namespace db::detail

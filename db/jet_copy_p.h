@@ -1,18 +1,21 @@
-// The SQLite copy of a catalogue file: made in a child process, kept for later opens.
+// The SQLite copy of a catalogue file: made by child processes, kept for later opens.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace db::detail {
 
-// The path of an SQLite copy of the Jet file at `path`, whose whole content is `file`.
-// A copy made earlier is used when its recorded path, size, modification time and content
-// hash all equal the file's; otherwise a new one is made by a child process, so that a
-// crash or a hang of the reader on a damaged file ends only the child. Raises
-// DbError(Format) "the catalogue file is damaged" when the child fails or takes longer
+// The paths of the SQLite copy of the Jet file at `path`, whose whole content is `file`:
+// the main database first, then the databases to attach to it (together they hold every
+// table). A copy made earlier is used when its recorded path, size, modification time and
+// content hash all equal the file's in every one of its files; otherwise a new one is made
+// by child processes, so that a crash or a hang of the reader on a damaged file ends only
+// a child. Raises
+// DbError(Format) "the catalogue file is damaged" when a child fails or they take longer
 // than `timeoutSeconds`.
-QString sqliteCopyOf(const QString &path, const QByteArray &file, int timeoutSeconds);
+QStringList sqliteCopyOf(const QString &path, const QByteArray &file, int timeoutSeconds);
 
 // The content hash used in the key (hex), exposed for the tests of the cache.
 QString contentHash(const QByteArray &bytes);

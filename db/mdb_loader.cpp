@@ -13,13 +13,16 @@
 #include "db/db_error.h"
 #include "db/jet_functions_p.h"
 #include "db/jet_text_p.h"
+#include "db/row_buffer_p.h"
 
 #include <QDate>
 #include <QSet>
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <mdbtools.h>
 #include <sqlite3.h>
 #include <vector>
@@ -143,11 +146,11 @@ QString dateText(double days)
         .arg(sec % 60, 2, 10, QChar(u'0'));
 }
 
-void bindText(sqlite3_stmt *st, int slot, char *text)
+void storeText(RowBuffer &rows, size_t column, char *text)
 {
     if (!text)
         damaged(QStringLiteral("a text value cannot be read"));
-    sqlite3_bind_text(st, slot, text, -1, SQLITE_TRANSIENT);
+    rows.setText(column, text);
     g_free(text);
 }
 
@@ -159,6 +162,7 @@ struct TableCopy {
     std::vector<MdbColumn *> columns;
     std::vector<std::vector<char>> oleBuffers; // one bound buffer per OLE column
     std::vector<int> oleLengths;
+    std::vector<std::vector<size_t>> indexes; // column numbers of each index to build
 
     void createTable()
     {
@@ -189,17 +193,15 @@ struct TableCopy {
         }
     }
 
-    void bindValue(sqlite3_stmt *st, int slot, const MdbField &f, MdbColumn *col)
+    void readValue(RowBuffer &rows, size_t column, const MdbField &f, MdbColumn *col)
     {
         const int type = col->col_type;
         if (type == MDB_BOOL) {
-            sqlite3_bind_int(st, slot, f.is_null ? 0 : -1);
+            rows.setInt(column, f.is_null ? 0 : -1);
             return;
         }
-        if (f.is_null) {
-            sqlite3_bind_null(st, slot);
+        if (f.is_null)
             return;
-        }
         if (f.start < 0 || f.siz < 0 || size_t(f.start) + size_t(f.siz) > size_t(mdb->fmt->pg_size))
             damaged(QStringLiteral("a value of table %1 lies outside its page").arg(name));
         const unsigned char *p = mdb->pg_buf + f.start;
@@ -208,55 +210,51 @@ struct TableCopy {
                 damaged(QStringLiteral("a value of table %1 is too short for its type").arg(name));
         };
         switch (type) {
-        case MDB_BYTE: need(1); sqlite3_bind_int(st, slot, p[0]); return;
-        case MDB_INT: { need(2); int16_t v; std::memcpy(&v, p, 2); sqlite3_bind_int(st, slot, v); return; }
-        case MDB_LONGINT: { need(4); int32_t v; std::memcpy(&v, p, 4); sqlite3_bind_int(st, slot, v); return; }
-        case MDB_MONEY: { need(8); int64_t v; std::memcpy(&v, p, 8); sqlite3_bind_double(st, slot, double(v) / 10000.0); return; }
-        case MDB_FLOAT: { need(4); float v; std::memcpy(&v, p, 4); sqlite3_bind_double(st, slot, double(v)); return; }
-        case MDB_DOUBLE: { need(8); double v; std::memcpy(&v, p, 8); sqlite3_bind_double(st, slot, v); return; }
+        case MDB_BYTE: need(1); rows.setInt(column, p[0]); return;
+        case MDB_INT: { need(2); int16_t v; std::memcpy(&v, p, 2); rows.setInt(column, v); return; }
+        case MDB_LONGINT: { need(4); int32_t v; std::memcpy(&v, p, 4); rows.setInt(column, v); return; }
+        case MDB_MONEY: { need(8); int64_t v; std::memcpy(&v, p, 8); rows.setReal(column, double(v) / 10000.0); return; }
+        case MDB_FLOAT: { need(4); float v; std::memcpy(&v, p, 4); rows.setReal(column, double(v)); return; }
+        case MDB_DOUBLE: { need(8); double v; std::memcpy(&v, p, 8); rows.setReal(column, v); return; }
         case MDB_DATETIME: {
             need(8);
             double v;
             std::memcpy(&v, p, 8);
             const QByteArray t = dateText(v).toUtf8();
-            if (t.isEmpty())
-                sqlite3_bind_null(st, slot);
-            else
-                sqlite3_bind_text(st, slot, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+            if (!t.isEmpty())
+                rows.setText(column, std::string_view(t.constData(), size_t(t.size())));
             return;
         }
-        case MDB_BINARY: sqlite3_bind_blob(st, slot, p, f.siz, SQLITE_TRANSIENT); return;
+        case MDB_BINARY: rows.setBlob(column, p, size_t(f.siz)); return;
         case MDB_OLE: {
             if (f.siz < MDB_MEMO_OVERHEAD) {
-                sqlite3_bind_zeroblob(st, slot, 0);
+                rows.setBlob(column, nullptr, 0);
                 return;
             }
             size_t size = 0;
             void *data = mdb_ole_read_full(mdb, col, &size);
             if (!data)
                 damaged(QStringLiteral("a picture value of table %1 cannot be read").arg(name));
-            sqlite3_bind_blob64(st, slot, data, size, SQLITE_TRANSIENT);
+            rows.setBlob(column, data, size);
             free(data);
             return;
         }
         case MDB_TEXT:
         case MDB_MEMO:
             if (f.siz == 0) {
-                sqlite3_bind_text(st, slot, "", 0, SQLITE_STATIC);
+                rows.setText(column, {});
                 return;
             }
             [[fallthrough]];
         default:
-            bindText(st, slot, mdb_col_to_string(mdb, mdb->pg_buf, f.start, type, f.siz));
+            storeText(rows, column, mdb_col_to_string(mdb, mdb->pg_buf, f.start, type, f.siz));
         }
     }
 
+    // The rows are read whole before any is written, then written in the file's order.
     void copyRows()
     {
-        QStringList marks;
-        for (size_t i = 0; i < columns.size(); ++i)
-            marks << QStringLiteral("?");
-        Stmt insert(out.prepare(QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(quoteName(name), marks.join(u','))));
+        RowBuffer rows(columns.size());
         std::vector<MdbField> fields(table->num_cols + 1);
         mdb_rewind_table(table);
         while (mdb_fetch_row(table)) {
@@ -268,65 +266,109 @@ struct TableCopy {
             // table's after columns were added or dropped; every column's field is filled.
             if (mdb_crack_row(table, start & 0x1FFF, size, fields.data()) <= 0)
                 damaged(QStringLiteral("a row of table %1 cannot be read").arg(name));
-            sqlite3_reset(insert.get());
+            rows.beginRow();
             for (int i = 0; i < int(table->num_cols); ++i) {
                 const MdbField &f = fields[size_t(i)];
                 if (f.colnum < 0 || size_t(f.colnum) >= columns.size())
                     damaged(QStringLiteral("a row of table %1 names a column that does not exist").arg(name));
-                bindValue(insert.get(), f.colnum + 1, f, columns[size_t(f.colnum)]);
+                readValue(rows, size_t(f.colnum), f, columns[size_t(f.colnum)]);
             }
-            if (sqlite3_step(insert.get()) != SQLITE_DONE)
+        }
+
+        // One statement inserts a batch of rows: stepping a statement costs more than
+        // the insert it makes, so the rows go in batches of up to 64.
+        const size_t perRow = std::max<size_t>(columns.size(), 1);
+        const size_t maxParameters = size_t(sqlite3_limit(out.handle(), SQLITE_LIMIT_VARIABLE_NUMBER, -1));
+        const size_t batch = std::clamp<size_t>(maxParameters / perRow, 1, 64);
+        auto prepareFor = [&](size_t count) {
+            QStringList tuple, tuples;
+            for (size_t i = 0; i < columns.size(); ++i)
+                tuple << QStringLiteral("?");
+            const QString one = u'(' + tuple.join(u',') + u')';
+            for (size_t i = 0; i < count; ++i)
+                tuples << one;
+            return Stmt(out.prepare(QStringLiteral("INSERT INTO %1 VALUES %2").arg(quoteName(name), tuples.join(u','))));
+        };
+        auto write = [&](sqlite3_stmt *st, size_t first, size_t count) {
+            sqlite3_reset(st);
+            for (size_t k = 0; k < count; ++k)
+                rows.bindRow(st, first + k, int(k * perRow));
+            if (sqlite3_step(st) != SQLITE_DONE)
                 out.fail(QStringLiteral("while copying a row of table %1").arg(name));
+        };
+        const size_t total = rows.rows();
+        size_t done = 0;
+        if (total >= batch) {
+            Stmt many = prepareFor(batch);
+            for (; done + batch <= total; done += batch)
+                write(many.get(), done, batch);
+        }
+        if (done < total) {
+            Stmt rest = prepareFor(total - done);
+            write(rest.get(), done, total - done);
         }
     }
 
-    void createIndexes(int &serial)
+    // The file's own indexes, then the paired and the join columns that no index leads.
+    void planIndexes()
     {
-        QSet<QString> firstColumns, lists;
-        auto create = [&](const QStringList &cols) {
-            const QString list = cols.join(u',');
-            if (lists.contains(list.toLower()))
-                return;
-            lists.insert(list.toLower());
-            firstColumns.insert(cols.front().toLower());
-            out.exec(QStringLiteral("CREATE INDEX \"jetidx_%1\" ON %2 (%3)").arg(serial++).arg(quoteName(name), list));
+        QSet<size_t> firstColumns;
+        auto plan = [&](const std::vector<size_t> &cols) {
+            for (const auto &index : indexes)
+                if (index == cols)
+                    return;
+            indexes.push_back(cols);
+            firstColumns.insert(cols.front());
+        };
+        auto columnNamed = [&](const QString &wanted) -> std::optional<size_t> {
+            for (size_t c = 0; c < columns.size(); ++c)
+                if (QString::fromUtf8(columns[c]->name).toLower() == wanted)
+                    return c;
+            return std::nullopt;
         };
         if (table->indices) {
             for (unsigned i = 0; i < table->indices->len; ++i) {
                 auto *idx = static_cast<MdbIndex *>(g_ptr_array_index(table->indices, i));
-                QStringList cols;
+                std::vector<size_t> cols;
                 for (unsigned k = 0; k < idx->num_keys && k < MDB_MAX_IDX_COLS; ++k) {
                     const int c = idx->key_col_num[k] - 1;
                     if (c < 0 || size_t(c) >= columns.size()) {
                         cols.clear();
                         break;
                     }
-                    cols << quoteName(QString::fromUtf8(columns[size_t(c)]->name));
+                    cols.push_back(size_t(c));
                 }
-                if (!cols.isEmpty())
-                    create(cols);
+                if (!cols.empty())
+                    plan(cols);
             }
         }
         for (const QStringList &pair : pairedColumns()) {
-            QStringList cols;
+            std::vector<size_t> cols;
             for (const QString &wanted : pair)
-                for (MdbColumn *col : columns)
-                    if (QString::fromUtf8(col->name).toLower() == wanted)
-                        cols << quoteName(QString::fromUtf8(col->name));
-            if (cols.size() == pair.size() && !firstColumns.contains(cols.front().toLower()))
-                create(cols);
+                if (const auto c = columnNamed(wanted))
+                    cols.push_back(*c);
+            if (cols.size() == size_t(pair.size()) && !firstColumns.contains(cols.front()))
+                plan(cols);
         }
-        for (MdbColumn *col : columns) {
-            const QString colName = QString::fromUtf8(col->name);
-            if (joinColumns().contains(colName.toLower()) && !firstColumns.contains(quoteName(colName).toLower()))
-                create({quoteName(colName)});
+        for (size_t c = 0; c < columns.size(); ++c)
+            if (joinColumns().contains(QString::fromUtf8(columns[c]->name).toLower()) && !firstColumns.contains(c))
+                plan({c});
+    }
+
+    void createIndexes(int &serial)
+    {
+        for (const auto &index : indexes) {
+            QStringList cols;
+            for (size_t c : index)
+                cols << quoteName(QString::fromUtf8(columns[c]->name));
+            out.exec(QStringLiteral("CREATE INDEX \"jetidx_%1\" ON %2 (%3)").arg(serial++).arg(quoteName(name), cols.join(u',')));
         }
     }
 };
 
 } // namespace
 
-void copyJetTables(QByteArray file, const QString &sqlitePath, const SourceKey &key)
+void copyJetTables(QByteArray file, const QString &sqlitePath, const SourceKey &key, TableShare share)
 {
     MdbHandle *mdb = mdb_open_buffer(file.data(), size_t(file.size()), MDB_NOFLAGS);
     if (!mdb)
@@ -335,8 +377,15 @@ void copyJetTables(QByteArray file, const QString &sqlitePath, const SourceKey &
     if (!mdb_read_catalog(mdb, MDB_TABLE))
         damaged(QStringLiteral("its table of contents cannot be read"));
 
-    Sqlite out(sqlitePath);
-    int serial = 0;
+    using TableDef = std::unique_ptr<MdbTableDef, void (*)(MdbTableDef *)>;
+    // The definitions are read twice: libmdb reads a table's columns from the page it
+    // left in its buffer when it read the definition, so each is read again right before.
+    struct Listed {
+        QString name;
+        MdbCatalogEntry *entry;
+        guint32 rows;
+    };
+    std::vector<Listed> tables;
     QSet<QString> names;
     for (unsigned i = 0; i < mdb->num_catalog; ++i) {
         auto *entry = static_cast<MdbCatalogEntry *>(g_ptr_array_index(mdb->catalog, i));
@@ -346,20 +395,37 @@ void copyJetTables(QByteArray file, const QString &sqlitePath, const SourceKey &
         if (name.isEmpty() || names.contains(name.toLower()))
             damaged(QStringLiteral("two tables share the name \"%1\"").arg(name));
         names.insert(name.toLower());
-        MdbTableDef *table = mdb_read_table(entry);
+        TableDef table(mdb_read_table(entry), mdb_free_tabledef);
         if (!table)
             damaged(QStringLiteral("the definition of table %1 cannot be read").arg(name));
-        std::unique_ptr<MdbTableDef, void (*)(MdbTableDef *)> tableCloser(table, mdb_free_tabledef);
+        tables.push_back({name, entry, table->num_rows});
+    }
+    if (tables.empty())
+        damaged(QStringLiteral("it holds no tables"));
+    size_t largest = 0;
+    for (size_t t = 1; t < tables.size(); ++t)
+        if (tables[t].rows > tables[largest].rows)
+            largest = t;
+
+    Sqlite out(sqlitePath);
+    int serial = 0;
+    for (size_t t = 0; t < tables.size(); ++t) {
+        if ((share == TableShare::Largest && t != largest) || (share == TableShare::Others && t == largest))
+            continue;
+        const QString &name = tables[t].name;
+        TableDef def(mdb_read_table(tables[t].entry), mdb_free_tabledef);
+        MdbTableDef *table = def.get();
+        if (!table)
+            damaged(QStringLiteral("the definition of table %1 cannot be read").arg(name));
         if (!mdb_read_columns(table))
             damaged(QStringLiteral("the columns of table %1 cannot be read").arg(name));
         mdb_read_indices(table);
-        TableCopy copy{mdb, table, out, name, {}, {}, {}};
+        TableCopy copy{mdb, table, out, name, {}, {}, {}, {}};
         copy.createTable();
+        copy.planIndexes();
         copy.copyRows();
         copy.createIndexes(serial);
     }
-    if (names.isEmpty())
-        damaged(QStringLiteral("it holds no tables"));
 
     out.exec(QStringLiteral("CREATE TABLE __jet_source (path TEXT, size INTEGER, mtime INTEGER, hash TEXT)"));
     Stmt st(out.prepare(QStringLiteral("INSERT INTO __jet_source VALUES (?, ?, ?, ?)")));

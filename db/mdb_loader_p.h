@@ -17,13 +17,19 @@ struct SourceKey {
 
 // Bumped whenever the copy's layout or the reading of values changes, so that copies made
 // by an older build are never used.
-inline constexpr int kCopyFormat = 5;
+inline constexpr int kCopyFormat = 6;
+
+// Which of the file's tables a copy holds: all, or one of the two shares that two
+// processes copy side by side, the table with the most rows or every other table.
+enum class TableShare { All, Largest, Others };
 
 // Reads every user table of the Jet file held in `file` and writes it to a new SQLite
 // database at `sqlitePath` (created; must not exist): faithful types, the file's indexes
 // and the indexes the catalogue's joins need, and `key`. libmdb does the reading and is
 // not hardened against damaged files: call this only in a process that may die.
-// Raises DbError(Format) when libmdb rejects the file.
-void copyJetTables(QByteArray file, const QString &sqlitePath, const SourceKey &key);
+// Raises DbError(Format) when libmdb rejects the file. With a `share` other than All only
+// that share of the tables is copied; both shares check the whole catalogue alike.
+void copyJetTables(QByteArray file, const QString &sqlitePath, const SourceKey &key,
+                   TableShare share = TableShare::All);
 
 } // namespace db::detail

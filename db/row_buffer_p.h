@@ -1,0 +1,53 @@
+// The rows of one table held in memory between reading them from the Jet file and writing
+// them to the copy, so that they can be written many to one statement.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+struct sqlite3_stmt;
+
+namespace db::detail {
+
+class RowBuffer {
+public:
+    explicit RowBuffer(size_t columns) : m_columns(columns) {}
+
+    // Starts a new row whose values are all Null until set.
+    void beginRow();
+    void setInt(size_t column, int64_t value);
+    void setReal(size_t column, double value);
+    void setText(size_t column, std::string_view text);
+    void setBlob(size_t column, const void *data, size_t size);
+
+    size_t rows() const { return m_columns ? m_cells.size() / m_columns : 0; }
+
+    // Binds the values of `row` to the parameters after the first `skip` of `st`. Text
+    // and blobs are bound without a copy: the buffer must outlive the statement's use.
+    void bindRow(sqlite3_stmt *st, size_t row, int skip = 0) const;
+
+private:
+    enum class Kind : uint8_t { Null, Int, Real, Text, Blob };
+    struct Cell {
+        Kind kind = Kind::Null;
+        uint32_t size = 0;
+        union {
+            int64_t i;
+            double d;
+            uint64_t offset;
+        };
+        Cell() : i(0) {}
+    };
+
+    Cell &cell(size_t column) { return m_cells[m_cells.size() - m_columns + column]; }
+    std::string_view textOf(const Cell &c) const { return {m_bytes.data() + c.offset, c.size}; }
+    void store(size_t column, Kind kind, const void *data, size_t size);
+
+    size_t m_columns;
+    std::vector<Cell> m_cells; // row after row
+    std::vector<char> m_bytes; // the text and blob values, one after another
+};
+
+} // namespace db::detail
