@@ -30,7 +30,12 @@ bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
 
 QString sqlLiteral(const QString &value)
 {
-    return u'\'' + QString(value).replace(u'\'', QStringLiteral("''")) + u'\'';
+    QString literal = u'\'' + QString(value).replace(u'\'', QStringLiteral("''")) + u'\'';
+    // SQLite ends a statement's text at a NUL character, even inside a literal: such a
+    // value is written as pieces joined around char(0), so it is searched for as typed.
+    if (literal.contains(QChar(0)))
+        literal = u'(' + literal.replace(QChar(0), QStringLiteral("' || char(0) || '")) + u')';
+    return literal;
 }
 
 class Translator {
