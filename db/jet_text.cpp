@@ -155,8 +155,8 @@ int compareGeneral(std::string_view a, std::string_view b)
             cb = *pb++;
             if (ca == cb)
                 continue;
-            ca = foldCodePoint(ca);
-            cb = foldCodePoint(cb);
+            ca = ca - 'A' < 26u ? ca + 32 : ca; // folded here, not called: this is the hot path
+            cb = cb - 'A' < 26u ? cb + 32 : cb;
         } else {
             ca = foldCodePoint(nextCodePoint(pa, ea));
             cb = foldCodePoint(nextCodePoint(pb, eb));

@@ -255,6 +255,7 @@ struct TableCopy {
     void copyRows()
     {
         RowBuffer rows(columns.size());
+        rows.reserve(table->num_rows);
         std::vector<MdbField> fields(table->num_cols + 1);
         mdb_rewind_table(table);
         while (mdb_fetch_row(table)) {

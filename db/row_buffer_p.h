@@ -15,6 +15,8 @@ class RowBuffer {
 public:
     explicit RowBuffer(size_t columns) : m_columns(columns) {}
 
+    // Makes room for `rows` rows at once, so that reading does not move them again and again.
+    void reserve(size_t rows) { m_cells.reserve(rows * m_columns); }
     // Starts a new row whose values are all Null until set.
     void beginRow();
     void setInt(size_t column, int64_t value);
