@@ -1,9 +1,10 @@
-// Where the copies live and how they are made. The child receives the file's bytes that
-// the parent already read and hashed (fork shares them), so the copy always matches the
-// key recorded with it even if the file changes meanwhile. It writes to a temporary name
-// that the parent renames into place only after a clean exit: a half-written copy is
-// never found by a later open. Copies live in $CATALOG_CACHE_DIR, else the user's cache
-// folder, else the temporary folder.
+// Where the copies live and how they are made. A copy is two files written side by side
+// by two children: the largest table, and all the others. Each child receives the file's
+// bytes that the parent already read and hashed (fork shares them), so the copy always
+// matches the key recorded with it even if the file changes meanwhile. Each writes to a
+// temporary name that the parent renames into place only after both left cleanly: a
+// half-written copy is never found by a later open. Copies live in $CATALOG_CACHE_DIR,
+// else the user's cache folder, else the temporary folder.
 #include "db/jet_copy_p.h"
 #include "db/db_error.h"
 #include "db/mdb_loader_p.h"

@@ -255,7 +255,9 @@ struct TableCopy {
     void copyRows()
     {
         RowBuffer rows(columns.size());
-        rows.reserve(table->num_rows);
+        // The row count comes from the file, which may be damaged: the room made ahead is
+        // bounded, and a larger table simply grows beyond it.
+        rows.reserve(std::min<size_t>(table->num_rows, (size_t(1) << 22) / std::max<size_t>(columns.size(), 1)));
         std::vector<MdbField> fields(table->num_cols + 1);
         mdb_rewind_table(table);
         while (mdb_fetch_row(table)) {

@@ -7,7 +7,9 @@
 #include "tests/common/test_support.h"
 #include "tests/db/db_test_support.h"
 
+#include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <cstdio>
@@ -251,6 +253,61 @@ TEST(ConnectionTest, AReplacedOrTruncatedFileIsNeverAnsweredFromTheEarlierCopy)
         else
             EXPECT_EQ(dbtest::rowsOf(*dbtest::openCatalogue(mdb, dbtest::smallWorkgroup()), sql),
                       QStringList{"Aurelio Motori"});
+    }
+}
+
+// A copy is two files, the largest table and the others; each must belong to the file's
+// present content. Either one put back from the copy of an earlier content must make the
+// next open copy afresh, not answer half from the earlier catalogue.
+TEST(ConnectionTest, EachFileOfACopyMustMatchThePresentCatalogue)
+{
+    QTemporaryDir cache;
+    const QByteArray runCache = qgetenv("CATALOG_CACHE_DIR");
+    qputenv("CATALOG_CACHE_DIR", QFile::encodeName(cache.path()));
+    struct Restore {
+        QByteArray value;
+        ~Restore() { qputenv("CATALOG_CACHE_DIR", value); }
+    } restore{runCache};
+
+    QTemporaryDir dir;
+    const QString mdb = dir.filePath("vc_korva.mdb");
+    ASSERT_TRUE(QFile::copy(dbtest::smallCatalogue(), mdb));
+    QFile::setPermissions(mdb, QFile::ReadOwner | QFile::WriteOwner);
+    auto answers = [&] {
+        auto conn = dbtest::openCatalogue(mdb, dbtest::smallWorkgroup());
+        return dbtest::rowsOf(*conn, "SELECT Marca FROM CP_Veicoli WHERE idVeicolo = 1001")
+               + dbtest::rowsOf(*conn, "SELECT count(*) FROM TabDistintaBatterie WHERE codice = 'KS06Z'");
+    };
+    EXPECT_EQ(answers(), (QStringList{"Aurelia Motori", "0"}));
+
+    QMap<QString, QByteArray> earlier;
+    for (const QString &name : QDir(cache.path()).entryList({"*.sqlite"}, QDir::Files)) {
+        QFile f(cache.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        earlier[name] = f.readAll();
+    }
+    ASSERT_EQ(earlier.size(), 2);
+
+    {
+        QFile f(mdb);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        QByteArray bytes = f.readAll();
+        // Compressed text: one byte per letter. The make is in one file of the copy, the
+        // battery code in the largest table, which is in the other.
+        bytes.replace("Aurelia Motori", "Aurelio Motori");
+        bytes.replace("KS060", "KS06Z");
+        f.seek(0);
+        f.write(bytes);
+    }
+    const QStringList present{"Aurelio Motori", "1"};
+    EXPECT_EQ(answers(), present);
+    for (auto it = earlier.cbegin(); it != earlier.cend(); ++it) {
+        SCOPED_TRACE(it.key().toStdString());
+        QFile f(cache.filePath(it.key()));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(it.value());
+        f.close();
+        EXPECT_EQ(answers(), present);
     }
 }
 
