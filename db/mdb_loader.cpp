@@ -314,13 +314,34 @@ struct TableCopy {
         }
     }
 
-    // The rows are read whole before any is written, then written in the file's order.
+    // Rows go to the copy in batches, one statement for up to 64 of them: stepping a
+    // statement costs more than the insert it makes. A batch is held until it is written,
+    // then its room serves the next one.
     void copyRows()
     {
+        const size_t perRow = std::max<size_t>(columns.size(), 1);
+        const size_t maxParameters = size_t(sqlite3_limit(out.handle(), SQLITE_LIMIT_VARIABLE_NUMBER, -1));
+        const size_t batch = std::clamp<size_t>(maxParameters / perRow, 1, 64);
+        auto prepareFor = [&](size_t count) {
+            QStringList tuple, tuples;
+            for (size_t i = 0; i < columns.size(); ++i)
+                tuple << QStringLiteral("?");
+            const QString one = u'(' + tuple.join(u',') + u')';
+            for (size_t i = 0; i < count; ++i)
+                tuples << one;
+            return Stmt(out.prepare(QStringLiteral("INSERT INTO %1 VALUES %2").arg(quoteName(name), tuples.join(u','))));
+        };
         RowBuffer rows(columns.size());
-        // The row count comes from the file, which may be damaged: the room made ahead is
-        // bounded, and a larger table simply grows beyond it.
-        rows.reserve(std::min<size_t>(table->num_rows, (size_t(1) << 22) / std::max<size_t>(columns.size(), 1)));
+        auto write = [&](sqlite3_stmt *st) {
+            sqlite3_reset(st);
+            for (size_t k = 0; k < rows.rows(); ++k)
+                rows.bindRow(st, k, int(k * perRow));
+            if (sqlite3_step(st) != SQLITE_DONE)
+                out.fail(QStringLiteral("while copying a row of table %1").arg(name));
+            rows.clear();
+        };
+        Stmt full; // declared after the rows it binds, so it goes first
+
         std::vector<MdbField> fields(table->num_cols + 1);
         mdb_rewind_table(table);
         while (mdb_fetch_row(table)) {
@@ -339,39 +360,15 @@ struct TableCopy {
                     damaged(QStringLiteral("a row of table %1 names a column that does not exist").arg(name));
                 readValue(rows, size_t(f.colnum), f, columns[size_t(f.colnum)]);
             }
+            if (rows.rows() == batch) {
+                if (!full)
+                    full = prepareFor(batch);
+                write(full.get());
+            }
         }
-
-        // One statement inserts a batch of rows: stepping a statement costs more than
-        // the insert it makes, so the rows go in batches of up to 64.
-        const size_t perRow = std::max<size_t>(columns.size(), 1);
-        const size_t maxParameters = size_t(sqlite3_limit(out.handle(), SQLITE_LIMIT_VARIABLE_NUMBER, -1));
-        const size_t batch = std::clamp<size_t>(maxParameters / perRow, 1, 64);
-        auto prepareFor = [&](size_t count) {
-            QStringList tuple, tuples;
-            for (size_t i = 0; i < columns.size(); ++i)
-                tuple << QStringLiteral("?");
-            const QString one = u'(' + tuple.join(u',') + u')';
-            for (size_t i = 0; i < count; ++i)
-                tuples << one;
-            return Stmt(out.prepare(QStringLiteral("INSERT INTO %1 VALUES %2").arg(quoteName(name), tuples.join(u','))));
-        };
-        auto write = [&](sqlite3_stmt *st, size_t first, size_t count) {
-            sqlite3_reset(st);
-            for (size_t k = 0; k < count; ++k)
-                rows.bindRow(st, first + k, int(k * perRow));
-            if (sqlite3_step(st) != SQLITE_DONE)
-                out.fail(QStringLiteral("while copying a row of table %1").arg(name));
-        };
-        const size_t total = rows.rows();
-        size_t done = 0;
-        if (total >= batch) {
-            Stmt many = prepareFor(batch);
-            for (; done + batch <= total; done += batch)
-                write(many.get(), done, batch);
-        }
-        if (done < total) {
-            Stmt rest = prepareFor(total - done);
-            write(rest.get(), done, total - done);
+        if (rows.rows() > 0) {
+            Stmt rest = prepareFor(rows.rows());
+            write(rest.get());
         }
     }
 

@@ -1,5 +1,5 @@
-// The rows of one table held in memory between reading them from the Jet file and writing
-// them to the copy, so that they can be written many to one statement.
+// A batch of rows of one table held in memory between reading them from the Jet file and
+// writing them to the copy, so that they can be written many to one statement.
 #pragma once
 
 #include <cstddef>
@@ -15,8 +15,12 @@ class RowBuffer {
 public:
     explicit RowBuffer(size_t columns) : m_columns(columns) {}
 
-    // Makes room for `rows` rows at once, so that reading does not move them again and again.
-    void reserve(size_t rows) { m_cells.reserve(rows * m_columns); }
+    // Forgets every row, keeping the room they took for the next ones.
+    void clear()
+    {
+        m_cells.clear();
+        m_bytes.clear();
+    }
     // Starts a new row whose values are all Null until set.
     void beginRow();
     void setInt(size_t column, int64_t value);
