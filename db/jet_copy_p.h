@@ -12,9 +12,8 @@ namespace db::detail {
 // table). A copy made earlier is used when its recorded path, size, modification time and
 // content hash all equal the file's in every one of its files; otherwise a new one is made
 // by child processes, so that a crash or a hang of the reader on a damaged file ends only
-// a child. Raises
-// DbError(Format) "the catalogue file is damaged" when a child fails or they take longer
-// than `timeoutSeconds`.
+// a child. Raises DbError(Format) "the catalogue file is damaged" when a child fails or
+// they take longer than `timeoutSeconds`.
 QStringList sqliteCopyOf(const QString &path, const QByteArray &file, int timeoutSeconds);
 
 // The content hash used in the key (hex), exposed for the tests of the cache.
