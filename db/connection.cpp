@@ -57,6 +57,18 @@ void Connection::setProvider(const QString &name) { m_provider = name; }
 
 void Connection::Open()
 {
+    try {
+        openChecked();
+        m_lastOpenError.clear();
+    } catch (const DbError &e) {
+        // Kept so that the queries that fail afterwards can say why there is no connection.
+        m_lastOpenError = QString::fromUtf8(e.what());
+        throw;
+    }
+}
+
+void Connection::openChecked()
+{
     Close();
     const auto cs = detail::ConnectionString::parse(m_connectionString);
 

@@ -36,6 +36,8 @@ public:
     // Closes; closing a closed connection does nothing.
     void Close();
     bool Connected() const;
+    // Why the last Open failed (its error message); empty after a successful one.
+    QString LastOpenError() const { return m_lastOpenError; }
 
     int CommandTimeout() const { return m_commandTimeout; }
     void setCommandTimeout(int seconds) { m_commandTimeout = seconds; }
@@ -47,6 +49,9 @@ public:
     detail::Engine *engine() const;
 
 private:
+    void openChecked();
+
+    QString m_lastOpenError;
     QString m_connectionString;
     QString m_openString; // what an open connection reports: no password
     QString m_provider;

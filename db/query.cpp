@@ -25,8 +25,12 @@ void Query::Open()
 {
     Close();
     detail::Engine *engine = m_connection.engine();
-    if (!engine)
-        raiseDbError(DbErrc::State, QStringLiteral("Operation is not allowed when the connection is closed."));
+    if (!engine) {
+        QString message = QStringLiteral("Operation is not allowed when the connection is closed.");
+        if (!m_connection.LastOpenError().isEmpty())
+            message += QStringLiteral(" The catalogue could not be opened: ") + m_connection.LastOpenError();
+        raiseDbError(DbErrc::State, message);
+    }
     m_result = engine->run(m_sql, m_filtered ? m_filter : QString(), m_commandTimeout);
     m_current = 0;
 }

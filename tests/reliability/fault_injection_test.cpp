@@ -224,10 +224,9 @@ TEST_F(FaultInjection, CatalogueFilesMissingLockedOrWithoutWorkgroup)
     }
 }
 
-// The queries after a failed open say only that the connection is closed; the reason
-// (which file is missing, or that the password is wrong) should reach the person too.
-// Enable once the database layer gives the last open failure with that error.
-TEST_F(FaultInjection, DISABLED_FailedOpenNamesTheFileInTheQueryMessages)
+// The queries after a failed open say why there is no connection: which file is missing,
+// or that the password is wrong, reaches the person with the query's own message.
+TEST_F(FaultInjection, FailedOpenNamesTheFileInTheQueryMessages)
 {
     QFile::remove(path(QStringLiteral("db/system.mdw")));
     openWindow();
