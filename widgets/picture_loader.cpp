@@ -61,6 +61,25 @@ QImage decodeBitmap(const QByteArray &data)
     // Qt's reader also accepts a header-less DIB; a file on disk must start with "BM".
     if (!data.startsWith("BM"))
         raise(QStringLiteral("Bitmap image is not valid"));
+    // Qt's reader shows a cut-off bitmap with its missing rows black; a damaged file must
+    // be reported instead. The pixel rows of an uncompressed bitmap must all be there.
+    if (data.size() >= 34) {
+        const auto u32 = [&](int at) {
+            return quint32(quint8(data[at])) | quint32(quint8(data[at + 1])) << 8 | quint32(quint8(data[at + 2])) << 16
+                   | quint32(quint8(data[at + 3])) << 24;
+        };
+        const quint32 infoSize = u32(14);
+        const quint32 compression = u32(30);
+        if (infoSize >= 40 && (compression == 0 || compression == 3)) {
+            const qint64 width = qint32(u32(18));
+            const qint64 height = qint32(u32(22));
+            const qint64 bits = quint16(quint8(data[28]) | quint8(data[29]) << 8);
+            const qint64 rowBytes = ((width * bits + 31) / 32) * 4;
+            const qint64 needed = qint64(u32(10)) + rowBytes * (height < 0 ? -height : height);
+            if (width <= 0 || bits == 0 || needed > data.size())
+                raise(QStringLiteral("Bitmap image is not valid"));
+        }
+    }
     return decodeWithQt(data, "bmp", "Bitmap image is not valid").convertToFormat(QImage::Format_RGB32);
 }
 

@@ -164,6 +164,7 @@ TEST_F(PictureFiles, FailuresKeepThePreviousPicture)
         {"missing file", missing, "Cannot open file \"" + missing.toStdString() + "\". No such file or directory"},
         {"unknown extension", write(QStringLiteral("photo.png"), bmp), "Unknown picture file extension (.png)"},
         {"damaged bitmap", write(QStringLiteral("bad.bmp"), damagedBmp), "Bitmap image is not valid"},
+        {"bitmap cut in half", write(QStringLiteral("half.bmp"), bmp.left(bmp.size() / 2)), "Bitmap image is not valid"},
         {"not a bitmap at all", write(QStringLiteral("text.bmp"), "hello"), "Bitmap image is not valid"},
         {"truncated JPEG", write(QStringLiteral("short.jpg"), jpeg.left(jpeg.size() / 2)), "JPEG error #"},
         {"corrupted JPEG", write(QStringLiteral("noise.jpeg"), corrupted), "JPEG error #"},
