@@ -1,7 +1,11 @@
 // A long day at the counter, played by the UI script driver against a scratch program
 // folder: visit after visit of brand, drill-down, searches, applications mode, zoom and
-// back. Memory must stop growing once the program has warmed up, no file descriptor may
-// leak, no exchange file may be left behind, and the sanitizers must stay silent.
+// back. The live heap must stop growing once the program has warmed up, no file
+// descriptor may leak, no exchange file may be left behind, and the sanitizers must stay
+// silent. The resident size is printed but not judged: under AddressSanitizer it grows by
+// some 14 kB a visit with the allocation stacks the sanitizer records (its fast unwinder
+// meets frames of libraries built without frame pointers and files many a garbage stack
+// as new), while the live heap the driver reads from the allocator stays flat.
 //
 // CATALOG_SOAK_VISITS sets the number of visits (default 1,000: about three minutes
 // under ASan). Growth is measured from the end of the warm-up, a tenth of the visits
@@ -12,6 +16,8 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -57,6 +63,7 @@ int openDescriptors(qint64 pid)
 struct Sample {
     int visit;
     qint64 rssKb;
+    qint64 heapKb;
     int fds;
 };
 
@@ -114,8 +121,9 @@ TEST(Soak, ALongDayThroughTheScriptDriver)
         if (!driver.canReadLine() && !driver.waitForReadyRead(600000))
             break;
         while (driver.canReadLine() && samples.size() < checkpoints.size()) {
-            (void)driver.readLine();
-            samples.push_back({checkpoints[samples.size()], residentKb(pid), openDescriptors(pid)});
+            const QJsonObject dump = QJsonDocument::fromJson(driver.readLine()).object();
+            samples.push_back({checkpoints[samples.size()], residentKb(pid),
+                               qint64(dump["heapBytes"].toDouble(-1024)) / 1024, openDescriptors(pid)});
         }
     }
     ASSERT_TRUE(driver.waitForFinished(600000));
@@ -128,12 +136,14 @@ TEST(Soak, ALongDayThroughTheScriptDriver)
 
     Sample base{};
     for (const Sample &s : samples) {
-        std::cout << "visit " << s.visit << ": " << s.rssKb << " kB resident, " << s.fds << " descriptors\n";
+        std::cout << "visit " << s.visit << ": " << s.heapKb << " kB live heap, " << s.rssKb << " kB resident, "
+                  << s.fds << " descriptors\n";
         if (s.visit == warmUp)
             base = s;
     }
     const Sample &last = samples.back();
-    EXPECT_LE(last.rssKb - base.rssKb, 5 * 1024) << "memory grew after the warm-up";
+    ASSERT_GE(base.heapKb, 0) << "the driver's dump gave no heap figure";
+    EXPECT_LE(last.heapKb - base.heapKb, 5 * 1024) << "the live heap grew after the warm-up";
     EXPECT_LE(last.fds, base.fds) << "file descriptors leaked";
 
     // The exchange file goes after every load; only its lock stays, one per computer.

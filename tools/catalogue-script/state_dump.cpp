@@ -3,6 +3,7 @@
 
 #include "catalog/main_form.h"
 #include "platform/messages.h"
+#include "tools/catalogue-script/heap_usage.h"
 #include "tools/catalogue-script/widget_lookup.h"
 #include "widgets/column_combo_box.h"
 #include "widgets/data_grid.h"
@@ -145,6 +146,8 @@ QJsonObject DumpState(int line, const std::vector<RecordedMessage> &messages)
         {"combos", collector.combos},
         {"checks", collector.checks},
         {"messages", shown},
+        // Not on screen: what a long run checks for growth.
+        {"heapBytes", double(LiveHeapBytes())},
     };
     // Short cuts for what every catalogue check reads.
     if (collector.checks.contains("CheckBoxApplicazioni"))
