@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <memory>
@@ -17,6 +18,11 @@
 #include <jpeglib.h>
 
 namespace {
+
+// The largest picture the screens are given: a battery photo is a few thousand pixels
+// wide. Anything beyond is a damaged header, not a picture.
+constexpr qint64 kMaxPictureSide = 20000;
+constexpr qint64 kMaxPicturePixels = 100'000'000;
 
 [[noreturn]] void raise(const QString &text)
 {
@@ -74,9 +80,12 @@ QImage decodeBitmap(const QByteArray &data)
             const qint64 width = qint32(u32(18));
             const qint64 height = qint32(u32(22));
             const qint64 bits = quint16(quint8(data[28]) | quint8(data[29]) << 8);
+            if (width <= 0 || width > kMaxPictureSide || height == 0 || height > kMaxPictureSide
+                || height < -kMaxPictureSide || bits == 0 || bits > 64)
+                raise(QStringLiteral("Bitmap image is not valid"));
             const qint64 rowBytes = ((width * bits + 31) / 32) * 4;
             const qint64 needed = qint64(u32(10)) + rowBytes * (height < 0 ? -height : height);
-            if (width <= 0 || bits == 0 || needed > data.size())
+            if (needed > data.size())
                 raise(QStringLiteral("Bitmap image is not valid"));
         }
     }
@@ -131,6 +140,15 @@ QImage decodeJpeg(const QByteArray &data)
     jpeg_mem_src(&d->cinfo, reinterpret_cast<const unsigned char *>(data.constData()),
                  static_cast<unsigned long>(data.size()));
     jpeg_read_header(&d->cinfo, TRUE);
+    // A damaged or hostile header can declare a picture of many gigabytes: refuse it
+    // before any memory is taken for it.
+    const qint64 side = std::max<qint64>(d->cinfo.image_width, d->cinfo.image_height);
+    if (side > kMaxPictureSide || qint64(d->cinfo.image_width) * d->cinfo.image_height > kMaxPicturePixels) {
+        const QString size = QStringLiteral("%1 x %2").arg(d->cinfo.image_width).arg(d->cinfo.image_height);
+        jpeg_destroy_decompress(&d->cinfo);
+        d->created = false;
+        raise(QStringLiteral("Picture too large to show (%1 pixels)").arg(size));
+    }
     // Straight into Qt's 0xffRRGGBB layout: full size, 24-bit colour.
     d->cinfo.out_color_space = JCS_EXT_BGRX;
     d->cinfo.scale_num = 1;

@@ -153,7 +153,18 @@ TEST_F(PictureFiles, FailuresKeepThePreviousPicture)
     QByteArray corrupted = jpeg;
     for (int i = 20; i < corrupted.size() - 2; i += 7)
         corrupted[i] = char(0xff - corrupted[i]);
+    // Headers that declare pictures of many gigabytes (found by the picture fuzzer): the
+    // load must refuse them, not try to take the memory.
+    QByteArray hugeJpeg = jpeg;
+    const qsizetype sof = hugeJpeg.indexOf(QByteArray("\xff\xc0", 2));
+    hugeJpeg[sof + 5] = char(0xea); // height 60000
+    hugeJpeg[sof + 6] = char(0x60);
+    hugeJpeg[sof + 7] = char(0xea); // width 60000
+    hugeJpeg[sof + 8] = char(0x60);
     QByteArray bmp = bytesOf(good);
+    QByteArray hugeBmp = bmp;
+    hugeBmp[21] = char(0x40); // width 2^30 and more
+
     QByteArray damagedBmp = bmp.left(20);
     const QString missing = dir.filePath(QStringLiteral("nothing.jpg"));
     struct Case {
@@ -164,6 +175,8 @@ TEST_F(PictureFiles, FailuresKeepThePreviousPicture)
         {"missing file", missing, "Cannot open file \"" + missing.toStdString() + "\". No such file or directory"},
         {"unknown extension", write(QStringLiteral("photo.png"), bmp), "Unknown picture file extension (.png)"},
         {"damaged bitmap", write(QStringLiteral("bad.bmp"), damagedBmp), "Bitmap image is not valid"},
+        {"JPEG declaring 60000 x 60000", write(QStringLiteral("huge.jpg"), hugeJpeg), "Picture too large to show (60000 x 60000 pixels)"},
+        {"bitmap declaring a billion columns", write(QStringLiteral("huge.bmp"), hugeBmp), "Bitmap image is not valid"},
         {"bitmap cut in half", write(QStringLiteral("half.bmp"), bmp.left(bmp.size() / 2)), "Bitmap image is not valid"},
         {"not a bitmap at all", write(QStringLiteral("text.bmp"), "hello"), "Bitmap image is not valid"},
         {"truncated JPEG", write(QStringLiteral("short.jpg"), jpeg.left(jpeg.size() / 2)), "JPEG error #"},
