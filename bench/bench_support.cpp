@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
+#include <malloc.h>
 #include <cstdio>
 #include <memory>
 #include <unistd.h>
@@ -71,5 +72,7 @@ double residentMb()
     }
     return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
+
+double liveHeapMb() { return double(mallinfo2().uordblks) / (1024.0 * 1024.0); }
 
 } // namespace bench

@@ -27,4 +27,8 @@ void reportSamples(benchmark::State &state, std::vector<double> samples);
 // The resident set of this process in megabytes.
 double residentMb();
 
+// The bytes the allocator holds for live objects, in megabytes: what grows when memory
+// is kept, apart from pages the allocator took once and the mapped files.
+double liveHeapMb();
+
 } // namespace bench

@@ -9,6 +9,7 @@
 // guard sits only where Qt calls in).
 #pragma once
 
+#include "catalog/photo_cache.h"
 #include "widgets/colored_font.h"
 #include "widgets/data_grid.h"
 
@@ -141,9 +142,11 @@ private:
     void ConnectHandlers();
     void SizeFieldsAndHints();
     void ShowPhoto(const QString &photoName);
-    void LoadPhotoBox(const QString &path);
+    // `cached`: the photo may come from the photo cache.
+    void LoadPhotoBox(const QString &path, bool cached = true);
 
     QString m_shownPhotoPath;
+    PhotoCache m_photos;
     bool m_leaving = false; // set by the window buttons so reject() lets the window close
 };
 

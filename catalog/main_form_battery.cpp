@@ -70,7 +70,8 @@ void Tfrm_main::GridOutputClickCell(QObject *Sender, int ARow, int)
 }
 
 // The shown-photo path spares decoding the same photo again when the same battery, or one
-// sharing its photo, is chosen again. The placeholder is loaded every time it is needed.
+// sharing its photo, is chosen again; the photo cache, when one shown a little earlier
+// comes back. The placeholder is loaded every time it is needed.
 void Tfrm_main::ShowPhoto(const QString &photoName)
 {
     // Catalogues name photos without regard to case (the program adds ".JPG"); on a
@@ -81,16 +82,19 @@ void Tfrm_main::ShowPhoto(const QString &photoName)
         if (path != m_shownPhotoPath)
             LoadPhotoBox(path);
     } else {
-        LoadPhotoBox(ResolveFileName(AppDir + QStringLiteral("foto/vuoto.JPG")));
+        LoadPhotoBox(ResolveFileName(AppDir + QStringLiteral("foto/vuoto.JPG")), false);
     }
 }
 
-void Tfrm_main::LoadPhotoBox(const QString &path)
+void Tfrm_main::LoadPhotoBox(const QString &path, bool cached)
 {
     // On failure the previous picture and its path stay. A decoding error does not say
     // which file it came from; the report should.
     try {
-        ImageZoom->LoadPictureFile(path);
+        if (cached)
+            ImageZoom->setBitmap(m_photos.load(path));
+        else
+            ImageZoom->LoadPictureFile(path);
     } catch (const PictureError &e) {
         const QString text = QString::fromUtf8(e.what());
         if (text.contains(path))

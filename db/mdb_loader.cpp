@@ -1,3 +1,5 @@
+
+
 // The copy from Jet to SQLite. Rows are walked with mdb_fetch_row, then the row just read
 // is cracked again with mdb_crack_row: libmdb's bound values report length 0 for both
 // Null and the empty text, and only the row's null mask tells them apart.
@@ -12,6 +14,7 @@
 #include "db/mdb_loader_p.h"
 #include "db/db_error.h"
 #include "db/jet_functions_p.h"
+#include "db/insert_order_p.h"
 #include "db/jet_text_p.h"
 #include "db/row_buffer_p.h"
 
@@ -22,6 +25,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <numeric>
 #include <optional>
 #include <string>
 #include <mdbtools.h>
@@ -62,12 +66,18 @@ const QList<QStringList> &pairedColumns()
     return pairs;
 }
 
+// From this many rows a table is written in the order of a text index (see
+// copyRowsAndIndexes).
+constexpr guint32 kOrderedCopyRows = 10000;
+
 class Sqlite {
 public:
     explicit Sqlite(const QString &path)
     {
         if (sqlite3_open_v2(path.toUtf8().constData(), &m_db,
-                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE, nullptr)
+                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE
+                                | SQLITE_OPEN_NOMUTEX, // one thread writes it
+                            nullptr)
             != SQLITE_OK)
             fail(QStringLiteral("cannot create the working copy \"%1\"").arg(path));
         registerJetFunctions(m_db);
@@ -155,7 +165,10 @@ QString dateText(double days)
 // value, which was a tenth of the copy's time.
 bool decodeText(const unsigned char *p, int size, std::string &out)
 {
-    out.clear();
+    // Each byte of the value gives at most three bytes of UTF-8 (a compressed Latin-1
+    // byte two, a UTF-16 pair three), so the room is taken once and written through.
+    out.resize(size_t(size) * 3);
+    char *o = out.data();
     const unsigned char *end = p + size;
     const bool switching = size >= 2 && p[0] == 0xFF && p[1] == 0xFE;
     bool compressed = switching;
@@ -179,18 +192,19 @@ bool decodeText(const unsigned char *p, int size, std::string &out)
         if (c == 0) { // libmdb's text would end there
             return false;
         } else if (c < 0x80) {
-            out += char(c);
+            *o++ = char(c);
         } else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
+            *o++ = char(0xC0 | (c >> 6));
+            *o++ = char(0x80 | (c & 0x3F));
         } else if (c < 0xD800) {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
+            *o++ = char(0xE0 | (c >> 12));
+            *o++ = char(0x80 | ((c >> 6) & 0x3F));
+            *o++ = char(0x80 | (c & 0x3F));
         } else {
             return false;
         }
     }
+    out.resize(size_t(o - out.data()));
     return true;
 }
 
@@ -315,33 +329,54 @@ struct TableCopy {
     }
 
     // Rows go to the copy in batches, one statement for up to 64 of them: stepping a
-    // statement costs more than the insert it makes. A batch is held until it is written,
-    // then its room serves the next one.
-    void copyRows()
-    {
-        const size_t perRow = std::max<size_t>(columns.size(), 1);
-        const size_t maxParameters = size_t(sqlite3_limit(out.handle(), SQLITE_LIMIT_VARIABLE_NUMBER, -1));
-        const size_t batch = std::clamp<size_t>(maxParameters / perRow, 1, 64);
-        auto prepareFor = [&](size_t count) {
+    // statement costs more than the insert it makes.
+    struct Writer {
+        TableCopy &copy;
+        size_t perRow, batch;
+        Stmt full;
+
+        explicit Writer(TableCopy &c) : copy(c), perRow(std::max<size_t>(c.columns.size(), 1))
+        {
+            const size_t maxParameters =
+                size_t(sqlite3_limit(copy.out.handle(), SQLITE_LIMIT_VARIABLE_NUMBER, -1));
+            batch = std::clamp<size_t>(maxParameters / perRow, 1, 64);
+        }
+        Stmt prepareFor(size_t count)
+        {
             QStringList tuple, tuples;
-            for (size_t i = 0; i < columns.size(); ++i)
+            for (size_t i = 0; i < copy.columns.size(); ++i)
                 tuple << QStringLiteral("?");
             const QString one = u'(' + tuple.join(u',') + u')';
             for (size_t i = 0; i < count; ++i)
                 tuples << one;
-            return Stmt(out.prepare(QStringLiteral("INSERT INTO %1 VALUES %2").arg(quoteName(name), tuples.join(u','))));
-        };
-        RowBuffer rows(columns.size());
-        auto write = [&](sqlite3_stmt *st) {
-            sqlite3_reset(st);
-            for (size_t k = 0; k < rows.rows(); ++k)
-                rows.bindRow(st, k, int(k * perRow));
+            return Stmt(copy.out.prepare(
+                QStringLiteral("INSERT INTO %1 VALUES %2").arg(quoteName(copy.name), tuples.join(u','))));
+        }
+        // Writes the rows `which[0..count)` of `rows` as one statement.
+        void write(const RowBuffer &rows, const uint32_t *which, size_t count)
+        {
+            Stmt rest;
+            sqlite3_stmt *st = nullptr;
+            if (count == batch) {
+                if (!full)
+                    full = prepareFor(batch);
+                st = full.get();
+            } else {
+                rest = prepareFor(count);
+                st = rest.get();
+            }
+            for (size_t k = 0; k < count; ++k)
+                rows.bindRow(st, which[k], int(k * perRow));
             if (sqlite3_step(st) != SQLITE_DONE)
-                out.fail(QStringLiteral("while copying a row of table %1").arg(name));
-            rows.clear();
-        };
-        Stmt full; // declared after the rows it binds, so it goes first
+                copy.out.fail(QStringLiteral("while copying a row of table %1").arg(copy.name));
+            sqlite3_reset(st); // lets go of the bound values before the rows are cleared
+        }
+    };
 
+    // Reads the rows one by one into `rows`, calling `rowRead` after each.
+    template <class RowRead>
+    void readRows(RowBuffer &rows, RowRead rowRead)
+    {
         std::vector<MdbField> fields(table->num_cols + 1);
         mdb_rewind_table(table);
         while (mdb_fetch_row(table)) {
@@ -360,16 +395,36 @@ struct TableCopy {
                     damaged(QStringLiteral("a row of table %1 names a column that does not exist").arg(name));
                 readValue(rows, size_t(f.colnum), f, columns[size_t(f.colnum)]);
             }
-            if (rows.rows() == batch) {
-                if (!full)
-                    full = prepareFor(batch);
-                write(full.get());
+            rowRead();
+        }
+    }
+
+    // The rows as the file holds them, a batch at a time.
+    void copyRows()
+    {
+        RowBuffer rows(columns.size());
+        Writer writer(*this);
+        std::vector<uint32_t> identity(writer.batch);
+        std::iota(identity.begin(), identity.end(), 0u);
+        readRows(rows, [&] {
+            if (rows.rows() == writer.batch) {
+                writer.write(rows, identity.data(), writer.batch);
+                rows.clear();
             }
-        }
-        if (rows.rows() > 0) {
-            Stmt rest = prepareFor(rows.rows());
-            write(rest.get());
-        }
+        });
+        if (rows.rows() > 0)
+            writer.write(rows, identity.data(), rows.rows());
+    }
+
+    // The whole table read first, then written in the order of the index on `key`.
+    void copyRowsInOrderOf(const std::vector<size_t> &key)
+    {
+        RowBuffer rows(columns.size());
+        readRows(rows, [] {});
+        const std::vector<uint32_t> order = rowsInIndexOrder(rows, key);
+        Writer writer(*this);
+        for (size_t k = 0; k < order.size(); k += writer.batch)
+            writer.write(rows, order.data() + k, std::min(writer.batch, order.size() - k));
     }
 
     // The file's own indexes, then the paired and the join columns that no index leads.
@@ -418,14 +473,45 @@ struct TableCopy {
                 plan({c});
     }
 
-    void createIndexes(int &serial)
+    void createIndex(const std::vector<size_t> &index, int &serial)
     {
-        for (const auto &index : indexes) {
-            QStringList cols;
-            for (size_t c : index)
-                cols << quoteName(QString::fromUtf8(columns[c]->name));
-            out.exec(QStringLiteral("CREATE INDEX \"jetidx_%1\" ON %2 (%3)").arg(serial++).arg(quoteName(name), cols.join(u',')));
+        QStringList cols;
+        for (size_t c : index)
+            cols << quoteName(QString::fromUtf8(columns[c]->name));
+        out.exec(QStringLiteral("CREATE INDEX \"jetidx_%1\" ON %2 (%3)").arg(serial++).arg(quoteName(name), cols.join(u',')));
+    }
+
+    // The index a large table's rows are written in the order of: the first led by a
+    // text column. Smaller tables keep the file's order; sorting them costs little.
+    std::optional<size_t> orderedIndex() const
+    {
+        if (table->num_rows < kOrderedCopyRows)
+            return std::nullopt;
+        for (size_t i = 0; i < indexes.size(); ++i)
+            if (isTextType(columns[indexes[i].front()]->col_type))
+                return i;
+        return std::nullopt;
+    }
+
+    // Rows and indexes. Building an index led by a text column sorts every key with the
+    // General collation, which SQLite's fast sorter cannot use: that was most of the
+    // time of the copy of the largest table. So for a large table that index exists
+    // before the rows, which come in its order, and SQLite only appends its keys; the
+    // other indexes are built after, by the sorter. Such a table's rows then stand in
+    // that index's order rather than the file's, which no statement relies on: rows
+    // equal on its key keep their order, and every list the catalogue shows is sorted.
+    void copyRowsAndIndexes(int &serial)
+    {
+        const std::optional<size_t> ordered = orderedIndex();
+        if (ordered) {
+            createIndex(indexes[*ordered], serial);
+            copyRowsInOrderOf(indexes[*ordered]);
+        } else {
+            copyRows();
         }
+        for (size_t i = 0; i < indexes.size(); ++i)
+            if (i != ordered)
+                createIndex(indexes[i], serial);
     }
 };
 
@@ -486,8 +572,7 @@ void copyJetTables(QByteArray file, const QString &sqlitePath, const SourceKey &
         TableCopy copy{mdb, table, out, name, {}, {}, {}, {}, {}};
         copy.createTable();
         copy.planIndexes();
-        copy.copyRows();
-        copy.createIndexes(serial);
+        copy.copyRowsAndIndexes(serial);
     }
 
     out.exec(QStringLiteral("CREATE TABLE __jet_source (path TEXT, size INTEGER, mtime INTEGER, hash TEXT)"));
@@ -499,6 +584,10 @@ void copyJetTables(QByteArray file, const QString &sqlitePath, const SourceKey &
     sqlite3_bind_text(st.get(), 4, hash.constData(), int(hash.size()), SQLITE_TRANSIENT);
     if (sqlite3_step(st.get()) != SQLITE_DONE)
         out.fail(QStringLiteral("while recording the source"));
+    // Without statistics SQLite takes every index for equally selective and may walk a
+    // make's hundreds of vehicles where a battery code's few fitments would do; a sample
+    // of each index is enough to tell them apart, and costs little.
+    out.exec(QStringLiteral("PRAGMA analysis_limit=1000; ANALYZE"));
     out.exec(QStringLiteral("PRAGMA user_version=%1; COMMIT").arg(kCopyFormat));
 }
 

@@ -17,7 +17,7 @@ struct SourceKey {
 
 // Bumped whenever the copy's layout or the reading of values changes, so that copies made
 // by an older build are never used.
-inline constexpr int kCopyFormat = 6;
+inline constexpr int kCopyFormat = 7;
 
 // Which of the file's tables a copy holds: all, or one of the two shares that two
 // processes copy side by side, the table with the most rows or every other table.

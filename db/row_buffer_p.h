@@ -30,12 +30,26 @@ public:
 
     size_t rows() const { return m_columns ? m_cells.size() / m_columns : 0; }
 
+    enum class Kind : uint8_t { Null, Int, Real, Text, Blob };
+
+    // What `column` of `row` holds, and its value when it is a whole number or a text
+    // (a text stays valid until the buffer changes).
+    Kind kindAt(size_t row, size_t column) const { return at(row, column).kind; }
+    int64_t intAt(size_t row, size_t column) const { return at(row, column).i; }
+    bool textAt(size_t row, size_t column, std::string_view &text) const
+    {
+        const Cell &c = at(row, column);
+        if (c.kind != Kind::Text)
+            return false;
+        text = c.size ? textOf(c) : std::string_view();
+        return true;
+    }
+
     // Binds the values of `row` to the parameters after the first `skip` of `st`. Text
     // and blobs are bound without a copy: the buffer must outlive the statement's use.
     void bindRow(sqlite3_stmt *st, size_t row, int skip = 0) const;
 
 private:
-    enum class Kind : uint8_t { Null, Int, Real, Text, Blob };
     struct Cell {
         Kind kind = Kind::Null;
         uint32_t size = 0;
@@ -47,6 +61,7 @@ private:
         Cell() : i(0) {}
     };
 
+    const Cell &at(size_t row, size_t column) const { return m_cells[row * m_columns + column]; }
     Cell &cell(size_t column) { return m_cells[m_cells.size() - m_columns + column]; }
     std::string_view textOf(const Cell &c) const { return {m_bytes.data() + c.offset, c.size}; }
     void store(size_t column, Kind kind, const void *data, size_t size);

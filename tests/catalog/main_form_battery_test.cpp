@@ -76,6 +76,7 @@ TEST_F(BatteryClickTest, PhotoThenPlaceholderThenThePhotoAgain)
 {
     chooseVesta();
     EXPECT_EQ(photoSize(), kKorvaStartSize); // KS060
+    const qint64 photo = pictureKey();
     chooseVersion(3);                        // KP074, whose photo is missing
     ASSERT_EQ(form->EditCodice->text(), "KP074");
     EXPECT_EQ(photoSize(), kPlaceholderSize);
@@ -85,6 +86,7 @@ TEST_F(BatteryClickTest, PhotoThenPlaceholderThenThePhotoAgain)
     EXPECT_NE(pictureKey(), placeholder) << "the placeholder is loaded every time it is needed";
     chooseVersion(1);
     EXPECT_EQ(photoSize(), kKorvaStartSize);
+    EXPECT_EQ(pictureKey(), photo) << "a photo shown a moment ago, unchanged, is not decoded again";
     EXPECT_TRUE(rec.shown.empty()) << rec.texts().join("\n").toStdString();
 }
 

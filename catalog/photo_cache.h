@@ -1,0 +1,33 @@
+// The photos decoded last, kept so that going back to a battery shown a moment ago (the
+// search result after a look at another vehicle, the battery before) shows its photo at
+// once instead of decoding it again. A photo is found again only while its file is the
+// same file, unchanged.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <list>
+
+class PhotoCache {
+public:
+    // Keeps at most `maxPhotos` photos and `maxBytes` of pixels; the one used longest ago
+    // goes first.
+    explicit PhotoCache(int maxPhotos = 8, qint64 maxBytes = 48LL * 1024 * 1024);
+
+    // The picture of the file at `path`: kept from an earlier load when the file is the
+    // same and unchanged, else read with LoadPictureFile (which throws PictureError).
+    QImage load(const QString &path);
+
+private:
+    struct Entry {
+        QString path;
+        qint64 device = 0, inode = 0, size = 0, mtimeNs = 0;
+        QImage image;
+    };
+    bool identify(const QString &path, Entry &into) const;
+    void trim();
+
+    int m_maxPhotos;
+    qint64 m_maxBytes;
+    std::list<Entry> m_entries; // the most recently used first
+};
