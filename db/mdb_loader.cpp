@@ -1,5 +1,3 @@
-
-
 // The copy from Jet to SQLite. Rows are walked with mdb_fetch_row, then the row just read
 // is cracked again with mdb_crack_row: libmdb's bound values report length 0 for both
 // Null and the empty text, and only the row's null mask tells them apart.
@@ -13,8 +11,8 @@
 // DISTINCT, GROUP BY and Max behave as they do in Jet.
 #include "db/mdb_loader_p.h"
 #include "db/db_error.h"
-#include "db/jet_functions_p.h"
 #include "db/insert_order_p.h"
+#include "db/jet_functions_p.h"
 #include "db/jet_text_p.h"
 #include "db/row_buffer_p.h"
 
