@@ -7,8 +7,8 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
-#include <malloc.h>
 #include <cstdio>
+#include <malloc.h>
 #include <memory>
 #include <unistd.h>
 

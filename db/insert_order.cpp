@@ -69,9 +69,8 @@ bool numberKeys(const RowBuffer &rows, size_t column, std::vector<int64_t> &keys
     return true;
 }
 
-// Rows keyed by one rank each (Null first), placed in one counting pass: the common case
-// of a table ordered by one text column.
-// (each row's rank the first of its `stride` keys)
+// Rows placed in one counting pass by the rank that leads each row's `stride` keys (Null
+// first): the common case of a table ordered by one text column.
 std::vector<uint32_t> placedByRank(const std::vector<int64_t> &keys, size_t stride)
 {
     const size_t n = keys.size() / stride;
@@ -105,12 +104,12 @@ std::vector<uint32_t> rowsInIndexOrder(const RowBuffer &rows, const std::vector<
             break;
         firstIsText = firstIsText || (used == 0 && text);
     }
+    if (used == 1 && firstIsText)
+        return placedByRank(keys, stride);
     std::vector<uint32_t> order(n);
     std::iota(order.begin(), order.end(), 0u);
     if (used == 0)
         return order;
-    if (used == 1 && firstIsText)
-        return placedByRank(keys, stride);
     std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
         const int64_t *ka = &keys[a * stride], *kb = &keys[b * stride];
         return std::lexicographical_compare(ka, ka + used, kb, kb + used);
