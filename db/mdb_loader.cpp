@@ -2,6 +2,12 @@
 // is cracked again with mdb_crack_row: libmdb's bound values report length 0 for both
 // Null and the empty text, and only the row's null mask tells them apart.
 //
+// Tables are not inserted through SQLite: SQLite creates the file, the tables and their
+// indexes empty, and closes it; the rows and index entries are then laid out straight
+// into b-tree pages (BtreeWriter), and SQLite opens the file again for the statistics and
+// the source key. A table with a column whose values SQLite would convert on insert
+// (NUMERIC) is inserted through SQLite instead.
+//
 // Types in the copy (declared types are what Query reports as field kinds):
 //   BOOLEAN -> BOOLINT -1/0      BYTE, INT, LONG -> INTEGER   FLOAT, DOUBLE -> REAL
 //   MONEY -> REAL (value/10000)  DATETIME -> DATETEXT "yyyy-MM-dd hh:mm:ss"
@@ -11,7 +17,8 @@
 // DISTINCT, GROUP BY and Max behave as they do in Jet.
 #include "db/mdb_loader_p.h"
 #include "db/db_error.h"
-#include "db/insert_order_p.h"
+#include "db/btree_writer_p.h"
+#include "db/index_order_p.h"
 #include "db/jet_functions_p.h"
 #include "db/jet_text_p.h"
 #include "db/row_buffer_p.h"
@@ -23,7 +30,6 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
-#include <numeric>
 #include <optional>
 #include <string>
 #include <mdbtools.h>
@@ -64,20 +70,23 @@ const QList<QStringList> &pairedColumns()
     return pairs;
 }
 
-// From this many rows a table is written in the order of a text index (see
-// copyRowsAndIndexes).
-constexpr guint32 kOrderedCopyRows = 10000;
+struct StmtDeleter {
+    void operator()(sqlite3_stmt *s) const { sqlite3_finalize(s); }
+};
+using Stmt = std::unique_ptr<sqlite3_stmt, StmtDeleter>;
 
 class Sqlite {
 public:
-    explicit Sqlite(const QString &path)
+    enum class Mode { Create, Reopen };
+    Sqlite(const QString &path, Mode mode)
     {
+        const int create = mode == Mode::Create ? SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE : 0;
         if (sqlite3_open_v2(path.toUtf8().constData(), &m_db,
-                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE
-                                | SQLITE_OPEN_NOMUTEX, // one thread writes it
+                            SQLITE_OPEN_READWRITE | create | SQLITE_OPEN_NOMUTEX, // one thread writes it
                             nullptr)
             != SQLITE_OK)
-            fail(QStringLiteral("cannot create the working copy \"%1\"").arg(path));
+            fail(QStringLiteral("cannot %1 the working copy \"%2\"")
+                     .arg(mode == Mode::Create ? QStringLiteral("create") : QStringLiteral("open"), path));
         registerJetFunctions(m_db);
         exec("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA cache_size=-65536;"
              "PRAGMA locking_mode=EXCLUSIVE; BEGIN");
@@ -98,6 +107,16 @@ public:
             fail(QStringLiteral("while preparing %1").arg(sql.left(200)));
         return st;
     }
+    // The first page of the b-tree of the table or index `name`.
+    uint32_t rootPage(const QString &name)
+    {
+        Stmt st(prepare(QStringLiteral("SELECT rootpage FROM sqlite_schema WHERE name = ?")));
+        const QByteArray utf8 = name.toUtf8();
+        sqlite3_bind_text(st.get(), 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        if (sqlite3_step(st.get()) != SQLITE_ROW)
+            fail(QStringLiteral("while looking for the pages of %1").arg(name));
+        return uint32_t(sqlite3_column_int64(st.get(), 0));
+    }
     [[noreturn]] void fail(const QString &what)
     {
         raiseDbError(DbErrc::Format, QStringLiteral("The catalogue could not be copied for reading (%1): %2")
@@ -108,11 +127,6 @@ public:
 private:
     sqlite3 *m_db = nullptr;
 };
-
-struct StmtDeleter {
-    void operator()(sqlite3_stmt *s) const { sqlite3_finalize(s); }
-};
-using Stmt = std::unique_ptr<sqlite3_stmt, StmtDeleter>;
 
 const char *declaredType(int jetType)
 {
@@ -223,6 +237,14 @@ void storeText(RowBuffer &rows, size_t column, char *text)
     rows.setText(column, text);
     g_free(text);
 }
+
+// A table whose b-trees SQLite created empty: their first pages, and the rows to fill
+// them with.
+struct PagedTable {
+    uint32_t root;
+    RowBuffer rows;
+    std::vector<std::pair<uint32_t, std::vector<IndexColumn>>> indexes;
+};
 
 struct TableCopy {
     MdbHandle *mdb;
@@ -350,8 +372,8 @@ struct TableCopy {
             return Stmt(copy.out.prepare(
                 QStringLiteral("INSERT INTO %1 VALUES %2").arg(quoteName(copy.name), tuples.join(u','))));
         }
-        // Writes the rows `which[0..count)` of `rows` as one statement.
-        void write(const RowBuffer &rows, const uint32_t *which, size_t count)
+        // Writes the first `count` rows of `rows` as one statement.
+        void write(const RowBuffer &rows, size_t count)
         {
             Stmt rest;
             sqlite3_stmt *st = nullptr;
@@ -364,27 +386,65 @@ struct TableCopy {
                 st = rest.get();
             }
             for (size_t k = 0; k < count; ++k)
-                rows.bindRow(st, which[k], int(k * perRow));
+                rows.bindRow(st, k, int(k * perRow));
             if (sqlite3_step(st) != SQLITE_DONE)
                 copy.out.fail(QStringLiteral("while copying a row of table %1").arg(copy.name));
             sqlite3_reset(st); // lets go of the bound values before the rows are cleared
         }
     };
 
+    // Calls `rowAt(start, size)` for each row of the table, in the file's order, with the
+    // place of the row on the page in libmdb's buffer, skipping the rows libmdb skips
+    // (deleted, or not on their page). A table with a picture column is walked by
+    // mdb_fetch_row, which also fills the bound buffer that mdb_ole_read_full reads from;
+    // any other is walked page by page here, which cracks each row once instead of twice
+    // (mdb_fetch_row cracks it, and its bound values cannot tell Null from the empty text,
+    // so it would be cracked again for its null mask).
+    template <class RowAt>
+    void forEachRow(RowAt rowAt)
+    {
+        mdb_rewind_table(table);
+        const bool pictures = std::any_of(columns.begin(), columns.end(), [](MdbColumn *c) { return c->col_type == MDB_OLE; });
+        if (pictures) {
+            while (mdb_fetch_row(table)) {
+                int start = 0;
+                size_t size = 0;
+                if (table->cur_row == 0 || mdb_find_row(mdb, int(table->cur_row) - 1, &start, &size) != 0)
+                    damaged(QStringLiteral("a row of table %1 cannot be found again on its page").arg(name));
+                rowAt(start & 0x1FFF, size);
+            }
+            return;
+        }
+        if (!mdb_read_next_dpg(table))
+            return;
+        for (unsigned row = 0;;) {
+            if (row >= unsigned(mdb_get_int16(mdb->pg_buf, mdb->fmt->row_count_offset))) {
+                row = 0;
+                if (!mdb_read_next_dpg(table))
+                    return;
+            }
+            int start = 0;
+            size_t size = 0;
+            if (mdb_find_row(mdb, int(row++), &start, &size) != 0 || size == 0)
+                continue;
+            if ((start & 0x4000) && !table->noskip_del) // deleted
+                continue;
+            rowAt(start & 0x1FFF, size);
+        }
+    }
+
     // Reads the rows one by one into `rows`, calling `rowRead` after each.
     template <class RowRead>
     void readRows(RowBuffer &rows, RowRead rowRead)
     {
         std::vector<MdbField> fields(table->num_cols + 1);
-        mdb_rewind_table(table);
-        while (mdb_fetch_row(table)) {
-            int start = 0;
-            size_t size = 0;
-            if (table->cur_row == 0 || mdb_find_row(mdb, int(table->cur_row) - 1, &start, &size) != 0)
-                damaged(QStringLiteral("a row of table %1 cannot be found again on its page").arg(name));
+        forEachRow([&](int start, size_t size) {
             // The count returned is the row's own column count, which differs from the
             // table's after columns were added or dropped; every column's field is filled.
-            if (mdb_crack_row(table, start & 0x1FFF, size, fields.data()) <= 0)
+            const int cracked = mdb_crack_row(table, start, size, fields.data());
+            if (cracked < 0)
+                return; // mdb_fetch_row passes over such a row too
+            if (cracked == 0)
                 damaged(QStringLiteral("a row of table %1 cannot be read").arg(name));
             rows.beginRow();
             for (int i = 0; i < int(table->num_cols); ++i) {
@@ -394,7 +454,7 @@ struct TableCopy {
                 readValue(rows, size_t(f.colnum), f, columns[size_t(f.colnum)]);
             }
             rowRead();
-        }
+        });
     }
 
     // The rows as the file holds them, a batch at a time.
@@ -402,27 +462,14 @@ struct TableCopy {
     {
         RowBuffer rows(columns.size());
         Writer writer(*this);
-        std::vector<uint32_t> identity(writer.batch);
-        std::iota(identity.begin(), identity.end(), 0u);
         readRows(rows, [&] {
             if (rows.rows() == writer.batch) {
-                writer.write(rows, identity.data(), writer.batch);
+                writer.write(rows, writer.batch);
                 rows.clear();
             }
         });
         if (rows.rows() > 0)
-            writer.write(rows, identity.data(), rows.rows());
-    }
-
-    // The whole table read first, then written in the order of the index on `key`.
-    void copyRowsInOrderOf(const std::vector<size_t> &key)
-    {
-        RowBuffer rows(columns.size());
-        readRows(rows, [] {});
-        const std::vector<uint32_t> order = rowsInIndexOrder(rows, key);
-        Writer writer(*this);
-        for (size_t k = 0; k < order.size(); k += writer.batch)
-            writer.write(rows, order.data() + k, std::min(writer.batch, order.size() - k));
+            writer.write(rows, rows.rows());
     }
 
     // The file's own indexes, then the paired and the join columns that no index leads.
@@ -471,51 +518,53 @@ struct TableCopy {
                 plan({c});
     }
 
-    void createIndex(const std::vector<size_t> &index, int &serial)
+    // Creates the index on `index` (empty when the table is) and returns its name.
+    QString createIndex(const std::vector<size_t> &index, int &serial)
     {
         QStringList cols;
         for (size_t c : index)
             cols << quoteName(QString::fromUtf8(columns[c]->name));
-        out.exec(QStringLiteral("CREATE INDEX \"jetidx_%1\" ON %2 (%3)").arg(serial++).arg(quoteName(name), cols.join(u',')));
+        const QString indexName = QStringLiteral("jetidx_%1").arg(serial++);
+        out.exec(QStringLiteral("CREATE INDEX %1 ON %2 (%3)").arg(quoteName(indexName), quoteName(name), cols.join(u',')));
+        return indexName;
     }
 
-    // The index a large table's rows are written in the order of: the first led by a
-    // text column. Smaller tables keep the file's order; sorting them costs little.
-    std::optional<size_t> orderedIndex() const
+    // Whether every value is stored as it is read. A NUMERIC column converts the text it
+    // is given to a number when that text looks like one, which only SQLite's insert does.
+    bool pagesWritable() const
     {
-        if (table->num_rows < kOrderedCopyRows)
-            return std::nullopt;
-        for (size_t i = 0; i < indexes.size(); ++i)
-            if (isTextType(columns[indexes[i].front()]->col_type))
-                return i;
-        return std::nullopt;
+        return std::none_of(columns.begin(), columns.end(), [](MdbColumn *c) { return c->col_type == MDB_NUMERIC; });
     }
 
-    // Rows and indexes. Building an index led by a text column sorts every key with the
-    // General collation, which SQLite's fast sorter cannot use: that was most of the
-    // time of the copy of the largest table. So for a large table that index exists
-    // before the rows, which come in its order, and SQLite only appends its keys; the
-    // other indexes are built after, by the sorter. Such a table's rows then stand in
-    // that index's order rather than the file's, which no statement relies on: rows
-    // equal on its key keep their order, and every list the catalogue shows is sorted.
-    void copyRowsAndIndexes(int &serial)
+    // The table's indexes created empty, and its rows read, for BtreeWriter to fill once
+    // SQLite has closed the file.
+    PagedTable readForPages(int &serial)
     {
-        const std::optional<size_t> ordered = orderedIndex();
-        if (ordered) {
-            createIndex(indexes[*ordered], serial);
-            copyRowsInOrderOf(indexes[*ordered]);
-        } else {
-            copyRows();
+        PagedTable paged{out.rootPage(name), RowBuffer(columns.size()), {}};
+        for (const auto &index : indexes) {
+            std::vector<IndexColumn> key;
+            for (size_t c : index)
+                key.push_back({c, isTextType(columns[c]->col_type)});
+            paged.indexes.push_back({out.rootPage(createIndex(index, serial)), std::move(key)});
         }
-        for (size_t i = 0; i < indexes.size(); ++i)
-            if (i != ordered)
-                createIndex(indexes[i], serial);
+        paged.rows.reserve(table->num_rows); // the count the file states; a wrong one only costs time
+        readRows(paged.rows, [] {});
+        return paged;
+    }
+
+    // Rows inserted through SQLite, then the indexes built by it.
+    void insertRowsAndIndexes(int &serial)
+    {
+        copyRows();
+        for (const auto &index : indexes)
+            createIndex(index, serial);
     }
 };
 
 } // namespace
 
-void copyJetTables(QByteArray file, const QString &sqlitePath, const SourceKey &key, TableShare share)
+void copyJetTables(QByteArray file, const QString &sqlitePath, const SourceKey &key, TableShare share,
+                   RowWriting writing)
 {
     MdbHandle *mdb = mdb_open_buffer(file.data(), size_t(file.size()), MDB_NOFLAGS);
     if (!mdb)
@@ -554,25 +603,42 @@ void copyJetTables(QByteArray file, const QString &sqlitePath, const SourceKey &
         if (tables[t].rows > tables[largest].rows)
             largest = t;
 
-    Sqlite out(sqlitePath);
+    std::vector<PagedTable> paged;
     int serial = 0;
-    for (size_t t = 0; t < tables.size(); ++t) {
-        if ((share == TableShare::Largest && t != largest) || (share == TableShare::Others && t == largest))
-            continue;
-        const QString &name = tables[t].name;
-        TableDef def(mdb_read_table(tables[t].entry), mdb_free_tabledef);
-        MdbTableDef *table = def.get();
-        if (!table)
-            damaged(QStringLiteral("the definition of table %1 cannot be read").arg(name));
-        if (!mdb_read_columns(table))
-            damaged(QStringLiteral("the columns of table %1 cannot be read").arg(name));
-        mdb_read_indices(table);
-        TableCopy copy{mdb, table, out, name, {}, {}, {}, {}, {}};
-        copy.createTable();
-        copy.planIndexes();
-        copy.copyRowsAndIndexes(serial);
+    {
+        Sqlite out(sqlitePath, Sqlite::Mode::Create);
+        for (size_t t = 0; t < tables.size(); ++t) {
+            if ((share == TableShare::Largest && t != largest) || (share == TableShare::Others && t == largest))
+                continue;
+            const QString &name = tables[t].name;
+            TableDef def(mdb_read_table(tables[t].entry), mdb_free_tabledef);
+            MdbTableDef *table = def.get();
+            if (!table)
+                damaged(QStringLiteral("the definition of table %1 cannot be read").arg(name));
+            if (!mdb_read_columns(table))
+                damaged(QStringLiteral("the columns of table %1 cannot be read").arg(name));
+            mdb_read_indices(table);
+            TableCopy copy{mdb, table, out, name, {}, {}, {}, {}, {}};
+            copy.createTable();
+            copy.planIndexes();
+            if (writing == RowWriting::Pages && copy.pagesWritable())
+                paged.push_back(copy.readForPages(serial));
+            else
+                copy.insertRowsAndIndexes(serial);
+        }
+        out.exec(QStringLiteral("COMMIT"));
+    }
+    if (!paged.empty()) {
+        BtreeWriter writer(sqlitePath);
+        for (const PagedTable &t : paged) {
+            writer.writeTable(t.root, t.rows);
+            for (const auto &[root, key] : t.indexes)
+                writer.writeIndex(root, t.rows, key);
+        }
+        writer.finish();
     }
 
+    Sqlite out(sqlitePath, Sqlite::Mode::Reopen);
     out.exec(QStringLiteral("CREATE TABLE __jet_source (path TEXT, size INTEGER, mtime INTEGER, hash TEXT)"));
     Stmt st(out.prepare(QStringLiteral("INSERT INTO __jet_source VALUES (?, ?, ?, ?)")));
     const QByteArray path = key.path.toUtf8(), hash = key.hash.toUtf8();

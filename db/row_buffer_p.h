@@ -21,6 +21,9 @@ public:
         m_cells.clear();
         m_bytes.clear();
     }
+    // Makes room for `rows` rows at once: growing by doubling copies, and faults in
+    // fresh memory, for every cell several times over.
+    void reserve(size_t rows) { m_cells.reserve(rows * m_columns); }
     // Starts a new row whose values are all Null until set.
     void beginRow();
     void setInt(size_t column, int64_t value);
@@ -29,6 +32,7 @@ public:
     void setBlob(size_t column, const void *data, size_t size);
 
     size_t rows() const { return m_columns ? m_cells.size() / m_columns : 0; }
+    size_t columns() const { return m_columns; }
 
     enum class Kind : uint8_t { Null, Int, Real, Text, Blob };
 
@@ -41,8 +45,15 @@ public:
         const Cell &c = at(row, column);
         if (c.kind != Kind::Text)
             return false;
-        text = c.size ? textOf(c) : std::string_view();
+        text = bytesOf(c);
         return true;
+    }
+    double realAt(size_t row, size_t column) const { return at(row, column).d; }
+    // The bytes of a text or a blob; empty for any other kind.
+    std::string_view bytesAt(size_t row, size_t column) const
+    {
+        const Cell &c = at(row, column);
+        return c.kind == Kind::Text || c.kind == Kind::Blob ? bytesOf(c) : std::string_view();
     }
 
     // Binds the values of `row` to the parameters after the first `skip` of `st`. Text
@@ -63,7 +74,10 @@ private:
 
     const Cell &at(size_t row, size_t column) const { return m_cells[row * m_columns + column]; }
     Cell &cell(size_t column) { return m_cells[m_cells.size() - m_columns + column]; }
-    std::string_view textOf(const Cell &c) const { return {m_bytes.data() + c.offset, c.size}; }
+    std::string_view bytesOf(const Cell &c) const
+    {
+        return c.size ? std::string_view(m_bytes.data() + c.offset, c.size) : std::string_view();
+    }
     void store(size_t column, Kind kind, const void *data, size_t size);
 
     size_t m_columns;

@@ -1,71 +1,20 @@
-// Copying a large table: its rows are written in the order of a text index and their keys
-// appended to it, so the ordering itself and the answers from the large fixture are held
-// against an independent reading of the file (mdbtools' mdb-export).
-#include "db/insert_order_p.h"
+// The copy held against an independent reading of the large fixture (mdbtools'
+// mdb-export), and the pages laid out for each fixture against the same rows inserted
+// through SQLite.
+#include "db/jet_functions_p.h"
+#include "db/mdb_loader_p.h"
 #include "tests/common/test_support.h"
 #include "tests/db/db_test_support.h"
 
+#include <QFile>
 #include <QMap>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <optional>
-
-using db::detail::RowBuffer;
-using db::detail::rowsInIndexOrder;
+#include <sqlite3.h>
 
 namespace {
-
-// A buffer of rows of (text, whole number, real), a missing text or number as Null.
-struct Row {
-    const char *text;
-    std::optional<int64_t> number;
-    double real;
-};
-
-RowBuffer bufferOf(const std::vector<Row> &rows)
-{
-    RowBuffer b(3);
-    for (const Row &r : rows) {
-        b.beginRow();
-        if (r.text)
-            b.setText(0, r.text);
-        if (r.number)
-            b.setInt(1, *r.number);
-        b.setReal(2, r.real);
-    }
-    return b;
-}
-
-TEST(InsertOrderTest, TextsByTheGeneralOrderNullFirstEqualKeysKeepTheirOrder)
-{
-    // "ks044", "KS044" and "Ks044" are one key: their rows stay in the order they came.
-    const RowBuffer b = bufferOf({{"ks060", 1, 0},
-                                  {"ks044", 2, 0},
-                                  {nullptr, 3, 0},
-                                  {"KS044", 4, 0},
-                                  {"èa", 5, 0},
-                                  {"Ks044", 6, 0},
-                                  {"", 7, 0},
-                                  {"eb", 8, 0}});
-    EXPECT_EQ(rowsInIndexOrder(b, {0}), (std::vector<uint32_t>{2, 6, 4, 7, 1, 3, 5, 0}));
-}
-
-TEST(InsertOrderTest, LaterKeyColumnsOrderRowsEqualOnTheFirst)
-{
-    const RowBuffer b = bufferOf({{"b", 2, 0}, {"a", 9, 0}, {"B", std::nullopt, 0}, {"b", -1, 0}, {"A", 9, 0}});
-    EXPECT_EQ(rowsInIndexOrder(b, {0, 1}), (std::vector<uint32_t>{1, 4, 2, 3, 0}));
-    EXPECT_EQ(rowsInIndexOrder(b, {1}), (std::vector<uint32_t>{2, 3, 0, 1, 4}));
-}
-
-TEST(InsertOrderTest, AKeyColumnOfAnotherKindEndsTheKey)
-{
-    // Reals are not ordered here: the order is that of the text alone, then the file's.
-    const RowBuffer b = bufferOf({{"b", 1, 2.0}, {"a", 1, 3.0}, {"b", 1, 1.0}});
-    EXPECT_EQ(rowsInIndexOrder(b, {0, 2}), (std::vector<uint32_t>{1, 0, 2}));
-    EXPECT_EQ(rowsInIndexOrder(b, {2, 0}), (std::vector<uint32_t>{0, 1, 2}));
-    EXPECT_TRUE(rowsInIndexOrder(RowBuffer(3), {0}).empty());
-}
 
 // The fitments of the large fixture as mdb-export reads them: (ktypnr, codice) in the
 // file's order.
@@ -108,7 +57,7 @@ TEST(LargeCopyTest, FitmentsAnswerAsTheFileHoldsThem)
                                                   .arg(code.toLower())),
                   typesOfCode[code]);
     }
-    // Every code's count at once, from the index the rows were appended to.
+    // Every code's count at once, from the index on the code.
     QStringList expected;
     for (auto it = typesOfCode.cbegin(); it != typesOfCode.cend(); ++it)
         expected << it.key() + u'|' + QString::number(it.value().size());
@@ -116,6 +65,76 @@ TEST(LargeCopyTest, FitmentsAnswerAsTheFileHoldsThem)
         *connection, QStringLiteral("SELECT Ucase(codice), count(*) FROM TabDistintaBatterie GROUP BY codice"));
     counted.sort();
     EXPECT_EQ(counted, expected);
+}
+
+// Each row of `sql` on `db`, its columns joined by '|'.
+QStringList rowsOf(sqlite3 *db, const QString &sql)
+{
+    sqlite3_stmt *st = nullptr;
+    QStringList out;
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK) {
+        ADD_FAILURE() << sql.toStdString() << ": " << sqlite3_errmsg(db);
+        return out;
+    }
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        QStringList fields;
+        for (int c = 0; c < sqlite3_column_count(st); ++c)
+            fields << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, c)));
+        out << fields.join(u'|');
+    }
+    sqlite3_finalize(st);
+    return out;
+}
+
+struct Copy {
+    sqlite3 *db = nullptr;
+    explicit Copy(const QString &path)
+    {
+        EXPECT_EQ(sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+        db::detail::registerJetFunctions(db);
+    }
+    ~Copy() { sqlite3_close(db); }
+};
+
+// Every file the fixtures hold copied both ways, pages laid out and rows inserted through
+// SQLite: the same rows with the same kinds in the same order, every index walked in the
+// same order, and SQLite's own check of the pages.
+TEST(CopyWaysTest, PagesLaidOutAnswerAsRowsInsertedThroughSqlite)
+{
+    for (const char *name : {"catalogue-small/vc_korva.mdb", "catalogue-large/vc_korva.mdb",
+                             "access-made/testV2000.mdb", "access-made/test2V2000.mdb",
+                             "access-made/overflowTestV2000.mdb"}) {
+        SCOPED_TRACE(name);
+        QFile file(testsupport::fixture(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QTemporaryDir dir;
+        const QString pagesPath = dir.filePath(QStringLiteral("pages.sqlite")),
+                      insertsPath = dir.filePath(QStringLiteral("inserts.sqlite"));
+        db::detail::copyJetTables(bytes, pagesPath, {});
+        db::detail::copyJetTables(bytes, insertsPath, {}, db::detail::TableShare::All, db::detail::RowWriting::Inserts);
+        Copy pages(pagesPath), inserts(insertsPath);
+        EXPECT_EQ(rowsOf(pages.db, QStringLiteral("PRAGMA integrity_check")), QStringList{QStringLiteral("ok")});
+
+        const QString schema = QStringLiteral("SELECT type, name, tbl_name, sql FROM sqlite_schema WHERE name NOT LIKE 'sqlite_%' ORDER BY name");
+        const QStringList objects = rowsOf(inserts.db, schema);
+        ASSERT_EQ(rowsOf(pages.db, schema), objects);
+        for (const QString &object : objects) {
+            const QStringList f = object.split(u'|');
+            const QString quoted = u'"' + f[1] + u'"';
+            QString sql;
+            if (f[0] == QLatin1String("table")) {
+                const QStringList columns = rowsOf(inserts.db, QStringLiteral("SELECT 'quote(\"' || name || '\")' FROM pragma_table_info('%1')").arg(f[1]));
+                sql = QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY rowid").arg(columns.join(u','), quoted);
+            } else {
+                const QStringList key = rowsOf(inserts.db, QStringLiteral("SELECT '\"' || name || '\"' FROM pragma_index_info('%1') ORDER BY seqno").arg(f[1]));
+                sql = QStringLiteral("SELECT rowid FROM \"%1\" INDEXED BY %2 ORDER BY %3").arg(f[2], quoted, key.join(u','));
+            }
+            SCOPED_TRACE(sql.toStdString());
+            const QStringList expected = rowsOf(inserts.db, sql);
+            EXPECT_EQ(rowsOf(pages.db, sql), expected);
+        }
+    }
 }
 
 } // namespace

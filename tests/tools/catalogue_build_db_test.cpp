@@ -96,3 +96,31 @@ TEST(CatalogueBuildThroughDb, NullEmptyAndPasswordCodes)
     };
     EXPECT_EQ(got, want);
 }
+
+TEST(CatalogueBuildThroughDb, TextKeysDifferingInCaseAndAccentsAreFoundTogether)
+{
+    // Codes equal under the General order but not byte by byte, and codes whose General
+    // order is not their byte order ("a1" < "B2" < "b3"): a lookup goes down the copy's
+    // index on codice, which must hold them in the General order to find every one.
+    const QStringList codes = {"ks044", "KS044", "Ks044", "a1", "B2", "è3", "E3", "z9", "Z9", "b2"};
+    QByteArray csv = "ktypnr:long,codice:text(30)\n";
+    for (int i = 0; i < 300; ++i)
+        csv += QByteArray::number(i) + ",\"" + codes[i % codes.size()].toUtf8() + "\"\n";
+    QTemporaryDir dir;
+    writeFiles(dir.path() + "/src", {{"Fit.csv", csv}});
+    const RunResult r = runBuild({"--schema", "none", dir.path() + "/src", dir.path() + "/out"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    db::Connection c;
+    open(c, dir.path() + "/out", defaultPassword());
+    for (const QString asked : {"KS044", "b2", "e3", "A1", "z9"}) {
+        SCOPED_TRACE(asked.toStdString());
+        std::vector<QStringList> want;
+        for (int i = 0; i < 300; ++i) {
+            const QString code = codes[i % codes.size()];
+            if (QString(code).replace(QChar(0xE8), u'e').toLower() == asked.toLower())
+                want.push_back({QString::number(i)});
+        }
+        ASSERT_FALSE(want.empty());
+        EXPECT_EQ(rows(c, "SELECT ktypnr FROM Fit WHERE codice = \"" + asked + "\""), want);
+    }
+}

@@ -1,0 +1,582 @@
+// Laying out SQLite b-tree pages. A page is a header, an array of two-byte cell offsets in
+// key order and the cells, packed from the end of the usable space down. Table b-trees
+// keep every row in their leaves, and their interior cells repeat the largest rowid of the
+// child on the left; index b-trees keep each entry once, so the entry between two pages
+// moves up into the parent. A payload too large for its page keeps a first part in the
+// cell and the rest in a chain of overflow pages.
+#include "db/btree_writer_p.h"
+#include "db/db_error.h"
+
+#include <QFile>
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace db::detail {
+
+namespace {
+
+using Kind = RowBuffer::Kind;
+
+[[noreturn]] void fail(const QString &why)
+{
+    raiseDbError(DbErrc::Format, QStringLiteral("The catalogue could not be copied for reading (%1).").arg(why));
+}
+
+enum PageType : uint8_t { IndexInterior = 2, TableInterior = 5, IndexLeaf = 10, TableLeaf = 13 };
+
+void put16(uint8_t *p, uint32_t v)
+{
+    p[0] = uint8_t(v >> 8);
+    p[1] = uint8_t(v);
+}
+
+void put32(uint8_t *p, uint32_t v)
+{
+    p[0] = uint8_t(v >> 24);
+    p[1] = uint8_t(v >> 16);
+    p[2] = uint8_t(v >> 8);
+    p[3] = uint8_t(v);
+}
+
+uint32_t get32(const uint8_t *p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+
+size_t varintLength(uint64_t v)
+{
+    size_t n = 1;
+    while (n < 9 && (v >> (7 * n)) != 0)
+        ++n;
+    return n;
+}
+
+// SQLite's variable-length integer: seven bits a byte, high bit set on all but the last;
+// a ninth byte, when needed, carries eight. Writes at `p`, returns the end.
+uint8_t *putVarint(uint8_t *p, uint64_t v)
+{
+    if (v < 0x80) { // serial types and sizes are nearly always this short
+        *p = uint8_t(v);
+        return p + 1;
+    }
+    if (varintLength(v) == 9) {
+        p[8] = uint8_t(v);
+        v >>= 8;
+        for (int i = 7; i >= 0; --i, v >>= 7)
+            p[i] = uint8_t((v & 0x7F) | 0x80);
+        return p + 9;
+    }
+    uint8_t low[8]; // the groups of seven bits, lowest first
+    size_t n = 0;
+    do {
+        low[n++] = uint8_t(v & 0x7F);
+        v >>= 7;
+    } while (v != 0 && n < 8);
+    for (size_t i = 0; i < n; ++i)
+        p[i] = uint8_t(low[n - 1 - i] | (i + 1 < n ? 0x80 : 0));
+    return p + n;
+}
+
+void putVarint(std::vector<uint8_t> &out, uint64_t v)
+{
+    uint8_t buf[9];
+    out.insert(out.end(), buf, putVarint(buf, v));
+}
+
+// A value's serial type in a record, and the length of its body.
+struct Serial {
+    uint64_t type;
+    size_t length;
+};
+
+Serial serialOfInt(int64_t v)
+{
+    if (v == 0 || v == 1)
+        return {uint64_t(8 + v), 0};
+    const uint64_t u = v < 0 ? ~uint64_t(v) : uint64_t(v);
+    if (u <= 0x7F) return {1, 1};
+    if (u <= 0x7FFF) return {2, 2};
+    if (u <= 0x7FFFFF) return {3, 3};
+    if (u <= 0x7FFFFFFF) return {4, 4};
+    if (u <= 0x7FFFFFFFFFFF) return {5, 6};
+    return {6, 8};
+}
+
+Serial serialOf(const RowBuffer &rows, size_t row, size_t column)
+{
+    switch (rows.kindAt(row, column)) {
+    case Kind::Null: break;
+    case Kind::Int: return serialOfInt(rows.intAt(row, column));
+    case Kind::Real:
+        if (std::isnan(rows.realAt(row, column)))
+            break; // SQLite keeps a NaN bound to a statement as Null
+        return {7, 8};
+    case Kind::Text: {
+        const size_t n = rows.bytesAt(row, column).size();
+        return {13 + 2 * uint64_t(n), n};
+    }
+    case Kind::Blob: {
+        const size_t n = rows.bytesAt(row, column).size();
+        return {12 + 2 * uint64_t(n), n};
+    }
+    }
+    return {0, 0};
+}
+
+uint8_t *putBigEndian(uint8_t *p, uint64_t v, size_t length)
+{
+    for (size_t i = length; i-- > 0; v >>= 8)
+        p[i] = uint8_t(v);
+    return p + length;
+}
+
+// Builds records: the serial types of the values, then their bodies.
+class RecordEncoder {
+public:
+    // Appends to `out` the record of `columns` of `row`, and `rowid` last when not 0.
+    void append(std::vector<uint8_t> &out, const RowBuffer &rows, size_t row, const std::vector<size_t> &columns,
+                int64_t rowid)
+    {
+        const size_t at = out.size();
+        out.resize(at + size(rows, row, columns, rowid));
+        uint8_t *p = putVarint(out.data() + at, m_header);
+        for (const Serial &s : m_serials)
+            p = putVarint(p, s.type);
+        for (size_t k = 0; k < columns.size(); ++k)
+            p = putBody(p, rows, row, columns[k], m_serials[k]);
+        if (rowid)
+            putBigEndian(p, uint64_t(rowid), m_serials.back().length);
+    }
+
+    // The size of that record.
+    size_t size(const RowBuffer &rows, size_t row, const std::vector<size_t> &columns, int64_t rowid)
+    {
+        m_serials.clear();
+        size_t header = 0, body = 0;
+        auto count = [&](const Serial &s) {
+            m_serials.push_back(s);
+            header += varintLength(s.type);
+            body += s.length;
+        };
+        for (size_t c : columns)
+            count(serialOf(rows, row, c));
+        if (rowid)
+            count(serialOfInt(rowid));
+        size_t sizeLength = 1; // the header's own size counts itself
+        while (varintLength(header + sizeLength) > sizeLength)
+            ++sizeLength;
+        m_header = header + sizeLength;
+        return m_header + body;
+    }
+
+private:
+    static uint8_t *putBody(uint8_t *p, const RowBuffer &rows, size_t row, size_t column, const Serial &s)
+    {
+        if (s.length == 0)
+            return p;
+        switch (rows.kindAt(row, column)) {
+        case Kind::Int: return putBigEndian(p, uint64_t(rows.intAt(row, column)), s.length);
+        case Kind::Real: {
+            const double d = rows.realAt(row, column);
+            uint64_t bits;
+            std::memcpy(&bits, &d, 8);
+            return putBigEndian(p, bits, 8);
+        }
+        default: {
+            const std::string_view bytes = rows.bytesAt(row, column);
+            std::memcpy(p, bytes.data(), bytes.size());
+            return p + bytes.size();
+        }
+        }
+    }
+
+    std::vector<Serial> m_serials;
+    size_t m_header = 0;
+};
+
+// One page being filled: cells go down from the end of the usable space, their offsets
+// up after the header.
+class PageBuilder {
+public:
+    PageBuilder(uint32_t pageSize, uint32_t usable, PageType type)
+        : m_bytes(pageSize, 0), m_top(usable), m_type(type),
+          m_header(type == IndexInterior || type == TableInterior ? 12 : 8)
+    {
+    }
+    bool fits(size_t cellSize) const { return m_header + 2 * (m_offsets.size() + 1) + cellSize <= m_top; }
+    void add(const std::vector<uint8_t> &cell)
+    {
+        m_top -= uint32_t(cell.size());
+        std::memcpy(m_bytes.data() + m_top, cell.data(), cell.size());
+        m_offsets.push_back(m_top);
+    }
+    std::vector<uint8_t> finish(uint32_t rightChild = 0)
+    {
+        uint8_t *p = m_bytes.data();
+        p[0] = m_type;
+        put16(p + 3, uint32_t(m_offsets.size()));
+        put16(p + 5, m_top == 65536 ? 0 : m_top); // 0 stands for 65536
+        if (m_header == 12)
+            put32(p + 8, rightChild);
+        for (size_t i = 0; i < m_offsets.size(); ++i)
+            put16(p + m_header + 2 * i, m_offsets[i]);
+        return std::move(m_bytes);
+    }
+
+private:
+    std::vector<uint8_t> m_bytes;
+    uint32_t m_top;
+    PageType m_type;
+    uint32_t m_header;
+    std::vector<uint32_t> m_offsets;
+};
+
+// How each level of an index b-tree is cut into pages: entry positions [first, end) per
+// page, and the entries between pages, which go up a level.
+struct Cut {
+    std::vector<std::pair<size_t, size_t>> pages;
+    std::vector<size_t> raised;
+};
+
+} // namespace
+
+struct BtreeWriter::Impl {
+    QString path;
+    int fd = -1;
+    uint32_t pageSize = 0, usable = 0;
+    uint32_t firstNew = 0, next = 0;
+    uint32_t lockPage = 0; // holds the byte at 1 GiB that SQLite locks; never used
+    // The pages from imageFirst on, written out a megabyte at a time: the room is kept
+    // and reused, where growing one image of the whole copy faulted in fresh memory for
+    // every page several times over.
+    std::vector<uint8_t> image;
+    uint32_t imageFirst = 0;
+    std::vector<std::pair<uint32_t, std::vector<uint8_t>>> roots;
+    RecordEncoder encoder;
+    std::vector<uint8_t> record, cell;
+
+    [[noreturn]] void ioFailed(const char *what)
+    {
+        fail(QStringLiteral("cannot %1 \"%2\": %3").arg(QLatin1String(what), path, QString::fromLocal8Bit(std::strerror(errno))));
+    }
+
+    uint32_t allocate()
+    {
+        uint32_t p = next++;
+        if (p == lockPage)
+            p = next++;
+        if (next == 0 || next > 0x7FFFFFFF)
+            fail(QStringLiteral("the copy would be larger than SQLite allows"));
+        image.resize(size_t(next - imageFirst) * pageSize);
+        return p;
+    }
+    uint8_t *page(uint32_t p) { return image.data() + size_t(p - imageFirst) * pageSize; }
+    // Writes the pages laid out so far. Only between two cells or pages: an overflow
+    // chain is always complete.
+    void flush()
+    {
+        writeAt(uint64_t(imageFirst - 1) * pageSize, image.data(), image.size());
+        image.clear();
+        imageFirst = next;
+    }
+    uint32_t place(const std::vector<uint8_t> &bytes)
+    {
+        const uint32_t p = allocate();
+        std::memcpy(page(p), bytes.data(), pageSize);
+        if (image.size() >= (1u << 20))
+            flush();
+        return p;
+    }
+
+    // How much of a payload stays in its cell (the rest overflows), as SQLite reckons it.
+    size_t localSize(size_t payload, bool tableLeaf) const
+    {
+        const size_t u = usable;
+        const size_t maxLocal = tableLeaf ? u - 35 : (u - 12) * 64 / 255 - 23;
+        const size_t minLocal = (u - 12) * 32 / 255 - 23;
+        if (payload <= maxLocal)
+            return payload;
+        const size_t k = minLocal + (payload - minLocal) % (u - 4);
+        return k <= maxLocal ? k : minLocal;
+    }
+    size_t payloadCellSize(size_t payload, bool tableLeaf) const
+    {
+        const size_t local = localSize(payload, tableLeaf);
+        return varintLength(payload) + local + (local < payload ? 4 : 0);
+    }
+
+    // Appends to `cell` the part of `payload` kept in the cell, and the number of the first
+    // overflow page holding the rest, whose chain is written here.
+    void appendPayload(std::vector<uint8_t> &out, const uint8_t *payload, size_t size, bool tableLeaf)
+    {
+        const size_t local = localSize(size, tableLeaf);
+        out.insert(out.end(), payload, payload + local);
+        if (local == size)
+            return;
+        uint32_t current = allocate();
+        out.resize(out.size() + 4);
+        put32(out.data() + out.size() - 4, current);
+        for (size_t at = local;;) {
+            const size_t chunk = std::min<size_t>(usable - 4, size - at);
+            std::memcpy(page(current) + 4, payload + at, chunk);
+            at += chunk;
+            if (at == size)
+                return; // the chain ends with page number 0, already there
+            const uint32_t following = allocate();
+            put32(page(current), following);
+            current = following;
+        }
+    }
+
+    void writeAt(uint64_t offset, const uint8_t *data, size_t size)
+    {
+        while (size > 0) {
+            const ssize_t w = ::pwrite(fd, data, size, off_t(offset));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0)
+                ioFailed("write");
+            data += w;
+            size -= size_t(w);
+            offset += uint64_t(w);
+        }
+    }
+
+    void checkRoot(uint32_t root) const
+    {
+        if (root < 2 || root >= firstNew)
+            fail(QStringLiteral("a b-tree to fill has no page of its own"));
+    }
+
+    // Index levels: a leaf level of every entry, then levels of the entries raised from
+    // the one below, until one page holds them all.
+    Cut cutIndexLevel(const std::vector<uint32_t> &entries, const std::vector<uint32_t> &sizes, bool interior) const
+    {
+        Cut cut;
+        const size_t header = interior ? 12 : 8, m = entries.size();
+        size_t first = 0, used = header;
+        for (size_t i = 0; i < m; ++i) {
+            const size_t need = 2 + sizes[entries[i]] + (interior ? 4 : 0);
+            if (used + need <= usable) {
+                used += need;
+                continue;
+            }
+            if (i == first)
+                fail(QStringLiteral("an index entry is larger than a page"));
+            cut.pages.push_back({first, i});
+            cut.raised.push_back(i);
+            first = i + 1;
+            used = header;
+        }
+        cut.pages.push_back({first, m});
+        if (cut.pages.size() > 1 && first == m) {
+            // The last entry went up and left the last page empty: the entry before it
+            // goes up instead, and the last one stays on the last page.
+            auto &before = cut.pages[cut.pages.size() - 2];
+            if (before.second - before.first < 2)
+                fail(QStringLiteral("index entries too large for their pages"));
+            before.second -= 1;
+            cut.raised.back() -= 1;
+            cut.pages.back().first -= 1;
+        }
+        return cut;
+    }
+};
+
+BtreeWriter::BtreeWriter(const QString &path) : d(std::make_unique<Impl>())
+{
+    d->path = path;
+    d->fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
+    if (d->fd < 0)
+        d->ioFailed("open");
+    uint8_t header[100];
+    struct stat st {};
+    if (::fstat(d->fd, &st) != 0 || ::pread(d->fd, header, sizeof header, 0) != ssize_t(sizeof header))
+        d->ioFailed("read");
+    const uint32_t pageSize = header[16] << 8 | header[17];
+    d->pageSize = pageSize == 1 ? 65536 : pageSize;
+    if (std::memcmp(header, "SQLite format 3", 16) != 0 || d->pageSize < 512 || (d->pageSize & (d->pageSize - 1))
+        || header[18] != 1 || header[19] != 1 || header[20] >= d->pageSize - 480 || st.st_size % d->pageSize != 0)
+        fail(QStringLiteral("\"%1\" is not an SQLite database in rollback mode").arg(path));
+    d->usable = d->pageSize - header[20];
+    d->firstNew = d->next = d->imageFirst = uint32_t(st.st_size / d->pageSize) + 1;
+    d->lockPage = 0x40000000u / d->pageSize + 1;
+}
+
+BtreeWriter::~BtreeWriter()
+{
+    if (d->fd >= 0)
+        ::close(d->fd);
+}
+
+void BtreeWriter::writeTable(uint32_t rootPage, const RowBuffer &rows)
+{
+    d->checkRoot(rootPage);
+    const size_t n = rows.rows();
+    if (n == 0)
+        return;
+    std::vector<size_t> columns(rows.columns());
+    for (size_t c = 0; c < columns.size(); ++c)
+        columns[c] = c;
+
+    // Leaves are placed as they are finished, but for the first: when it is the only one,
+    // it is the root.
+    std::vector<uint8_t> firstLeaf;
+    std::vector<uint32_t> numbers;   // the pages of the level being built
+    std::vector<uint64_t> lastRowid; // the largest rowid under each
+    auto finishLeaf = [&](PageBuilder &leaf, uint64_t last) {
+        if (lastRowid.empty()) {
+            firstLeaf = leaf.finish();
+        } else {
+            if (numbers.empty())
+                numbers.push_back(d->place(firstLeaf));
+            numbers.push_back(d->place(leaf.finish()));
+        }
+        lastRowid.push_back(last);
+    };
+    PageBuilder leaf(d->pageSize, d->usable, TableLeaf);
+    for (size_t r = 0; r < n; ++r) {
+        const uint64_t rowid = r + 1;
+        d->record.clear();
+        d->encoder.append(d->record, rows, r, columns, 0);
+        d->cell.clear();
+        putVarint(d->cell, d->record.size());
+        putVarint(d->cell, rowid);
+        d->appendPayload(d->cell, d->record.data(), d->record.size(), true);
+        if (!leaf.fits(d->cell.size())) {
+            finishLeaf(leaf, rowid - 1);
+            leaf = PageBuilder(d->pageSize, d->usable, TableLeaf);
+        }
+        leaf.add(d->cell);
+    }
+    finishLeaf(leaf, n);
+    if (lastRowid.size() == 1) {
+        d->roots.push_back({rootPage, std::move(firstLeaf)});
+        return;
+    }
+
+    for (;;) {
+        // Children [first, last] per page: a cell for each but the last, the page's
+        // right-most pointer.
+        std::vector<std::pair<size_t, size_t>> groups;
+        size_t first = 0, used = 12;
+        for (size_t j = 0; j < numbers.size(); ++j) {
+            if (j + 1 == numbers.size()) {
+                groups.push_back({first, j});
+                break;
+            }
+            const size_t need = 2 + 4 + varintLength(lastRowid[j]);
+            if (used + need <= d->usable) {
+                used += need;
+                continue;
+            }
+            groups.push_back({first, j});
+            first = j + 1;
+            used = 12;
+        }
+        if (groups.size() > 1 && groups.back().first == groups.back().second) {
+            // A page of one child and no cell: it takes the last child of the page before.
+            auto &before = groups[groups.size() - 2];
+            if (before.second - before.first < 2)
+                fail(QStringLiteral("table pages too small for their cells"));
+            before.second -= 1;
+            groups.back().first -= 1;
+        }
+        std::vector<uint32_t> parents;
+        std::vector<uint64_t> parentLast;
+        for (const auto &[from, to] : groups) {
+            PageBuilder page(d->pageSize, d->usable, TableInterior);
+            for (size_t j = from; j < to; ++j) {
+                d->cell.assign(4, 0);
+                put32(d->cell.data(), numbers[j]);
+                putVarint(d->cell, lastRowid[j]);
+                page.add(d->cell);
+            }
+            if (groups.size() == 1) {
+                d->roots.push_back({rootPage, page.finish(numbers[to])});
+                return;
+            }
+            parents.push_back(d->place(page.finish(numbers[to])));
+            parentLast.push_back(lastRowid[to]);
+        }
+        numbers.swap(parents);
+        lastRowid.swap(parentLast);
+    }
+}
+
+void BtreeWriter::writeIndex(uint32_t rootPage, const RowBuffer &rows, const std::vector<IndexColumn> &key)
+{
+    d->checkRoot(rootPage);
+    const size_t n = rows.rows();
+    if (n == 0)
+        return;
+    std::vector<size_t> columns;
+    for (const IndexColumn &k : key)
+        columns.push_back(k.column);
+    const std::vector<uint32_t> order = rowsInIndexOrder(rows, key);
+
+    // The size of each entry's cell in a leaf, to cut the levels by; the records are
+    // made again as their cells are.
+    std::vector<uint32_t> sizes(n);
+    for (size_t k = 0; k < n; ++k)
+        sizes[k] = uint32_t(d->payloadCellSize(d->encoder.size(rows, order[k], columns, int64_t(order[k]) + 1), false));
+
+    std::vector<uint32_t> entries(n), children;
+    for (size_t k = 0; k < n; ++k)
+        entries[k] = uint32_t(k);
+    for (bool interior = false;; interior = true) {
+        const Cut cut = d->cutIndexLevel(entries, sizes, interior);
+        std::vector<uint32_t> numbers;
+        for (const auto &[from, end] : cut.pages) {
+            PageBuilder page(d->pageSize, d->usable, interior ? IndexInterior : IndexLeaf);
+            for (size_t i = from; i < end; ++i) {
+                const uint32_t e = entries[i];
+                d->cell.clear();
+                if (interior) {
+                    d->cell.resize(4);
+                    put32(d->cell.data(), children[i]);
+                }
+                d->record.clear();
+                d->encoder.append(d->record, rows, order[e], columns, int64_t(order[e]) + 1);
+                putVarint(d->cell, d->record.size());
+                d->appendPayload(d->cell, d->record.data(), d->record.size(), false);
+                page.add(d->cell);
+            }
+            std::vector<uint8_t> bytes = page.finish(interior ? children[end] : 0);
+            if (cut.pages.size() == 1) {
+                d->roots.push_back({rootPage, std::move(bytes)});
+                return;
+            }
+            numbers.push_back(d->place(bytes));
+        }
+        std::vector<uint32_t> raised;
+        for (size_t i : cut.raised)
+            raised.push_back(entries[i]);
+        entries.swap(raised);
+        children.swap(numbers);
+    }
+}
+
+void BtreeWriter::finish()
+{
+    d->flush();
+    for (const auto &[root, bytes] : d->roots)
+        d->writeAt(uint64_t(root - 1) * d->pageSize, bytes.data(), bytes.size());
+    // The database's size in pages, valid while the change counter equals the
+    // version-valid-for number; both move on so that any cached view is stale.
+    uint8_t header[100];
+    if (::pread(d->fd, header, sizeof header, 0) != ssize_t(sizeof header))
+        d->ioFailed("read");
+    const uint32_t counter = get32(header + 24) + 1;
+    put32(header + 24, counter);
+    put32(header + 28, d->next - 1);
+    put32(header + 92, counter);
+    d->writeAt(0, header, sizeof header);
+    d->roots.clear();
+    d->firstNew = d->next;
+}
+
+} // namespace db::detail

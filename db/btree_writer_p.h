@@ -1,0 +1,44 @@
+// Writing a table's rows and its indexes straight into the pages of an SQLite database
+// file. SQLite itself creates the file, its schema and every b-tree (empty) and closes it;
+// only the contents of those b-trees are laid out here, then SQLite opens the file again.
+// Inserting the rows of a large catalogue through SQLite cost several times more than
+// laying out its pages, and was most of the time of a first open.
+#pragma once
+
+#include "db/index_order_p.h"
+#include "db/row_buffer_p.h"
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace db::detail {
+
+class BtreeWriter {
+public:
+    // The database file at `path`, which SQLite has closed (no journal, not in WAL mode).
+    // Raises DbError(Format) when it cannot be opened or is not an SQLite file.
+    explicit BtreeWriter(const QString &path);
+    ~BtreeWriter();
+    BtreeWriter(const BtreeWriter &) = delete;
+    BtreeWriter &operator=(const BtreeWriter &) = delete;
+
+    // Fills the empty table b-tree whose root is `rootPage` with `rows`, each row's rowid
+    // its position plus one. Values are stored as SQLite would store them bound to the
+    // statement: a real that is not a number as Null.
+    void writeTable(uint32_t rootPage, const RowBuffer &rows);
+
+    // Fills the empty index b-tree whose root is `rootPage` with one entry per row of
+    // `rows` (as written by writeTable): the values of `key`, then the rowid.
+    void writeIndex(uint32_t rootPage, const RowBuffer &rows, const std::vector<IndexColumn> &key);
+
+    // Writes the new pages and the database's new size. Nothing is on disk before.
+    void finish();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace db::detail
