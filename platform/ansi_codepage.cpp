@@ -25,29 +25,37 @@ char toByte(char16_t u)
 
 } // namespace
 
+// Both conversions write through a buffer sized once: the grid exchange file passes every
+// value of every grid load through them, and appending character by character was most
+// of the cost of a load.
 QByteArray ToAnsi(const QString &text)
 {
-    QByteArray out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-            out.append('?'); // one character outside the code page, not two
-            ++i;
-            continue;
+    QByteArray out(text.size(), Qt::Uninitialized);
+    char *o = out.data();
+    const auto *p = reinterpret_cast<const char16_t *>(text.constData());
+    const auto *end = p + text.size();
+    for (; p < end; ++p) {
+        const char16_t u = *p;
+        if (u < 0x80) {
+            *o++ = char(u);
+        } else if (QChar::isHighSurrogate(u) && p + 1 < end && QChar::isLowSurrogate(p[1])) {
+            *o++ = '?'; // one character outside the code page, not two
+            ++p;
+        } else {
+            *o++ = toByte(u);
         }
-        out.append(toByte(c.unicode()));
     }
+    out.truncate(o - out.constData());
     return out;
 }
 
-QString FromAnsi(const QByteArray &bytes)
+QString FromAnsi(QByteArrayView bytes)
 {
-    QString out;
-    out.reserve(bytes.size());
+    QString out(bytes.size(), Qt::Uninitialized);
+    auto *o = reinterpret_cast<char16_t *>(out.data());
     for (char b : bytes) {
         const auto u = static_cast<unsigned char>(b);
-        out.append(QChar(u >= 0x80 && u < 0xA0 ? kHigh[u - 0x80] : char16_t(u)));
+        *o++ = u >= 0x80 && u < 0xA0 ? kHigh[u - 0x80] : char16_t(u);
     }
     return out;
 }

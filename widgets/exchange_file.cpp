@@ -5,6 +5,7 @@
 #include "widgets/grid_error.h"
 
 #include <QLocale>
+#include <cmath>
 
 namespace {
 
@@ -14,6 +15,8 @@ constexpr qsizetype kBufferSize = 64 * 1024;
 
 char separatorByte(QChar separator)
 {
+    if (separator.unicode() < 0x80) // every value passes here: the common case is quick
+        return char(separator.unicode());
     const QByteArray bytes = ToAnsi(QString(separator));
     return bytes.isEmpty() ? '|' : bytes.front();
 }
@@ -22,8 +25,10 @@ char separatorByte(QChar separator)
 // dropped from an unquoted value and kept in a quoted one.
 QString unescape(QByteArrayView raw, bool keepLoneQuotes = false)
 {
-    QByteArray out;
-    out.reserve(raw.size());
+    if (!raw.contains(kQuote) && !raw.contains(kLineBreakMark))
+        return FromAnsi(raw); // most values: nothing to undo
+    QByteArray out(raw.size() * 2, Qt::Uninitialized); // a mark becomes two bytes
+    char *o = out.data();
     for (qsizetype i = 0; i < raw.size(); ++i) {
         const char c = raw[i];
         if (c == kQuote) {
@@ -31,13 +36,15 @@ QString unescape(QByteArrayView raw, bool keepLoneQuotes = false)
             if (pair)
                 ++i;
             if (pair || keepLoneQuotes)
-                out.append(kQuote);
+                *o++ = kQuote;
         } else if (c == kLineBreakMark) {
-            out.append("\r\n");
+            *o++ = '\r';
+            *o++ = '\n';
         } else {
-            out.append(c);
+            *o++ = c;
         }
     }
+    out.truncate(o - out.constData());
     return FromAnsi(out);
 }
 
@@ -74,7 +81,13 @@ QString ExchangeValueText(RecordFieldKind kind, const QVariant &value)
         if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float) {
             QLocale locale;
             locale.setNumberOptions(QLocale::OmitGroupSeparator);
-            return locale.toString(value.toDouble(), 'g', 15);
+            const double d = value.toDouble();
+            // A whole number of up to 15 digits reads the same in 'g' with 15 digits as
+            // written as a whole number, which skips the costly shortest-digits search
+            // (capacities are mostly whole). Negative zero keeps its sign the 'g' way.
+            if (std::fabs(d) < 1e15 && d == std::trunc(d) && !(d == 0 && std::signbit(d)))
+                return locale.toString(qlonglong(d));
+            return locale.toString(d, 'g', 15);
         }
         return value.toString();
     case RecordFieldKind::Text:
