@@ -93,9 +93,28 @@ uint32_t columnRanks(const RowBuffer &rows, const IndexColumn &key, std::vector<
     }
     rank.assign(n, 0); // Null
     uint32_t next = 1;
-    if (std::all_of(numbers.begin(), numbers.end(), [&](uint32_t r) { return rows.kindAt(r, c) == Kind::Int; })) {
-        // The common case, a column of whole numbers, sorted by value without looking
-        // at the kinds again.
+    const bool whole = std::all_of(numbers.begin(), numbers.end(), [&](uint32_t r) { return rows.kindAt(r, c) == Kind::Int; });
+    int64_t low = 0, high = 0;
+    if (whole && !numbers.empty()) {
+        const auto [lo, hi] = std::minmax_element(numbers.begin(), numbers.end(), [&](uint32_t a, uint32_t b) {
+            return rows.intAt(a, c) < rows.intAt(b, c);
+        });
+        low = rows.intAt(*lo, c);
+        high = rows.intAt(*hi, c);
+    }
+    const uint64_t span = uint64_t(high) - uint64_t(low); // no overflow in unsigned
+    if (whole && !numbers.empty() && span < 4 * uint64_t(numbers.size()) + 1024) {
+        // Whole numbers packed in a range not much wider than their count (identifiers,
+        // type numbers): ranked by marking each value present, with no sort at all.
+        std::vector<uint32_t> rankOfValue(size_t(span) + 1, 0);
+        for (uint32_t r : numbers)
+            rankOfValue[size_t(uint64_t(rows.intAt(r, c)) - uint64_t(low))] = 1;
+        for (uint32_t &v : rankOfValue)
+            v = v ? next++ : 0;
+        for (uint32_t r : numbers)
+            rank[r] = rankOfValue[size_t(uint64_t(rows.intAt(r, c)) - uint64_t(low))];
+    } else if (whole) {
+        // Other whole numbers, sorted by value without looking at the kinds again.
         std::vector<std::pair<int64_t, uint32_t>> byValue;
         byValue.reserve(numbers.size());
         for (uint32_t r : numbers)

@@ -169,17 +169,19 @@ QString dateText(double days)
         .arg(sec % 60, 2, 10, QChar(u'0'));
 }
 
-// A TEXT value as UTF-8 in `out`: UTF-16LE, or after FF FE the compressed form, where a
-// zero byte switches between one byte per character and two. Only characters below
-// U+D800 are decoded here, exactly as libmdb's converter does; a value holding anything
-// else (surrogates, an odd byte) returns false and is left to libmdb, so both ways give
-// the same text. Done here because libmdb allocates and converts through iconv for each
+// A TEXT value as UTF-8 in the first `length` bytes of `out`: UTF-16LE, or after FF FE
+// the compressed form, where a zero byte switches between one byte per character and
+// two. Only characters below U+D800 are decoded here, exactly as libmdb's converter
+// does; a value holding anything else (surrogates, an odd byte) returns false and is left
+// to libmdb, so both ways give the same text. Done here because libmdb allocates and converts through iconv for each
 // value, which was a tenth of the copy's time.
-bool decodeText(const unsigned char *p, int size, std::string &out)
+bool decodeText(const unsigned char *p, int size, std::string &out, size_t &length)
 {
     // Each byte of the value gives at most three bytes of UTF-8 (a compressed Latin-1
-    // byte two, a UTF-16 pair three), so the room is taken once and written through.
-    out.resize(size_t(size) * 3);
+    // byte two, a UTF-16 pair three), so the room is taken once and written through; it
+    // only ever grows, as clearing it for every value cost as much as the decoding.
+    if (out.size() < size_t(size) * 3)
+        out.resize(size_t(size) * 3);
     char *o = out.data();
     const unsigned char *end = p + size;
     const bool switching = size >= 2 && p[0] == 0xFF && p[1] == 0xFE;
@@ -216,7 +218,7 @@ bool decodeText(const unsigned char *p, int size, std::string &out)
             return false;
         }
     }
-    out.resize(size_t(o - out.data()));
+    length = size_t(o - out.data());
     return true;
 }
 
@@ -338,8 +340,9 @@ struct TableCopy {
                 rows.setText(column, {});
                 return;
             }
-            if (type == MDB_TEXT && IS_JET4(mdb) && libmdbWritesUtf8() && decodeText(p, f.siz, textBuffer)) {
-                rows.setText(column, textBuffer);
+            if (size_t length = 0;
+                type == MDB_TEXT && IS_JET4(mdb) && libmdbWritesUtf8() && decodeText(p, f.siz, textBuffer, length)) {
+                rows.setText(column, std::string_view(textBuffer.data(), length));
                 return;
             }
             [[fallthrough]];
@@ -537,8 +540,8 @@ struct TableCopy {
     }
 
     // The table's indexes created empty, and its rows read, for BtreeWriter to fill once
-    // SQLite has closed the file.
-    PagedTable readForPages(int &serial)
+    // SQLite has closed the file. `mostRows` bounds the rows the file could hold.
+    PagedTable readForPages(int &serial, size_t mostRows)
     {
         PagedTable paged{out.rootPage(name), RowBuffer(columns.size()), {}};
         for (const auto &index : indexes) {
@@ -547,7 +550,9 @@ struct TableCopy {
                 key.push_back({c, isTextType(columns[c]->col_type)});
             paged.indexes.push_back({out.rootPage(createIndex(index, serial)), std::move(key)});
         }
-        paged.rows.reserve(table->num_rows); // the count the file states; a wrong one only costs time
+        // Room for the count the file states, but no more than it could hold: a damaged
+        // count must not take the memory of billions of rows.
+        paged.rows.reserve(std::min<size_t>(table->num_rows, mostRows));
         readRows(paged.rows, [] {});
         return paged;
     }
@@ -622,7 +627,7 @@ void copyJetTables(QByteArray file, const QString &sqlitePath, const SourceKey &
             copy.createTable();
             copy.planIndexes();
             if (writing == RowWriting::Pages && copy.pagesWritable())
-                paged.push_back(copy.readForPages(serial));
+                paged.push_back(copy.readForPages(serial, size_t(file.size()) / 4)); // a row takes 4 bytes at least
             else
                 copy.insertRowsAndIndexes(serial);
         }
