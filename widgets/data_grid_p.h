@@ -5,7 +5,9 @@
 #include "widgets/data_grid.h"
 
 #include <QHash>
+#include <QFont>
 #include <QImage>
+#include <QStaticText>
 #include <QRect>
 #include <QString>
 #include <array>
@@ -64,6 +66,16 @@ struct DataGridPrivate {
     // be read, so it is not tried again.
     QHash<QString, QImage> pictures;
     int pictureLoads = 0; // how many times a file was read, for the tests
+
+    // Plain one-line cell texts laid out once per font: every click repaints the grids,
+    // and laying the same texts out again was most of the painting. A few fonts at most
+    // (the grid's and the ones OnGetCellColor picks); each is emptied when it grows large.
+    struct LaidOutTexts {
+        QFont font;
+        QHash<QString, QStaticText> texts;
+    };
+    std::vector<LaidOutTexts> laidOut;
+    const QStaticText &laidOutText(const QFont &font, const QString &text);
 
     bool painting = false;
     bool changedWhilePainting = false;

@@ -119,11 +119,46 @@ void DataGridPrivate::drawCell(QPainter &painter, int col, int row, const QRect 
     } else {
         painter.setFont(font.font);
         painter.setPen(font.color);
-        const int flags = Qt::AlignLeft | int(verticalAlignment)
-            | (wordWrap ? Qt::TextWordWrap : Qt::TextSingleLine);
-        painter.drawText(area, flags, text);
+        if (!wordWrap && std::none_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x20; })) {
+            // Placed and clipped as drawText places and clips one line in `area`: left,
+            // and up, down or centred by the line's height.
+            const QStaticText &laid = laidOutText(font.font, text);
+            painter.setClipRect(area, Qt::IntersectClip);
+            qreal y = area.top();
+            const qreal spare = area.height() - laid.size().height();
+            if (verticalAlignment & Qt::AlignVCenter)
+                y += spare / 2;
+            else if (verticalAlignment & Qt::AlignBottom)
+                y += spare;
+            painter.drawStaticText(QPointF(area.left(), y), laid);
+        } else {
+            const int flags = Qt::AlignLeft | int(verticalAlignment)
+                | (wordWrap ? Qt::TextWordWrap : Qt::TextSingleLine);
+            painter.drawText(area, flags, text);
+        }
     }
     painter.restore();
+}
+
+const QStaticText &DataGridPrivate::laidOutText(const QFont &font, const QString &text)
+{
+    constexpr qsizetype kMostTexts = 4096;
+    auto cache = std::find_if(laidOut.begin(), laidOut.end(), [&](const LaidOutTexts &c) { return c.font == font; });
+    if (cache == laidOut.end()) {
+        if (laidOut.size() >= 8)
+            laidOut.clear();
+        laidOut.push_back({font, {}});
+        cache = laidOut.end() - 1;
+    }
+    auto found = cache->texts.constFind(text);
+    if (found != cache->texts.constEnd())
+        return *found;
+    if (cache->texts.size() >= kMostTexts)
+        cache->texts.clear();
+    QStaticText laid(text);
+    laid.setTextFormat(Qt::PlainText);
+    laid.prepare(QTransform(), font);
+    return *cache->texts.insert(text, laid);
 }
 
 void DataGridPrivate::drawMarkup(QPainter &painter, const QRect &area, const QString &text,

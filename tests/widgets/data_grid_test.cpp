@@ -361,3 +361,43 @@ TEST_F(MarkerTest, MissingPictureDrawsNothingAndLowerCaseTagsAreText)
 }
 
 } // namespace
+
+// The pixels of `text` drawn by QPainter in a white `size` cell, within its 2-pixel
+// margin, as one left-aligned line centred upright.
+QImage referenceCell(QSize size, const QFont &font, const QString &text)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setFont(font);
+    p.setPen(Qt::black);
+    p.drawText(QRect(QPoint(0, 0), size).adjusted(2, 2, -2, -2), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+               text);
+    return image;
+}
+
+TEST(DataGridTest, OneLineTextsLookAsQPainterDrawsThemAfterTextAndFontChanges)
+{
+    // Cell (1, 2) of the plain grid: 50 x 20 pixels at (50, 40), never selected.
+    CatalogueGrid grid(4, 3);
+    grid.show();
+    const QRect cell(50, 40, 50, 20);
+    QFont bold = grid.font();
+    bold.setBold(true);
+    bool boldCell = false;
+    grid.OnGetCellColor = [&](QObject *, int row, int col, GridDrawState, QBrush &, ColoredFont &font) {
+        if (boldCell && row == 2 && col == 1)
+            font.font = bold;
+    };
+    const QString texts[] = {QString::fromUtf8("Più venduta"), "Benzina 1.6 16V", " spazi ", "KS044"};
+    for (const QString &text : texts) {
+        for (bool isBold : {false, true, false}) {
+            SCOPED_TRACE((text + (isBold ? " bold" : "")).toStdString());
+            boldCell = isBold;
+            grid.setCells(1, 2, text);
+            grid.viewport()->update();
+            const QImage shown = drawn(grid).copy(cell);
+            EXPECT_EQ(shown, referenceCell(cell.size(), isBold ? bold : grid.font(), text));
+        }
+    }
+}
