@@ -33,7 +33,8 @@ public:
     // `rows` (as written by writeTable): the values of `key`, then the rowid.
     void writeIndex(uint32_t rootPage, const RowBuffer &rows, const std::vector<IndexColumn> &key);
 
-    // Writes the new pages and the database's new size. Nothing is on disk before.
+    // Writes the pages still held, the roots and the database's new size. Pages go out a
+    // megabyte at a time before, but until this the file's b-trees read as empty.
     void finish();
 
 private:
