@@ -1,6 +1,6 @@
-// The copy from Jet to SQLite. Rows are walked with mdb_fetch_row, then the row just read
-// is cracked again with mdb_crack_row: libmdb's bound values report length 0 for both
-// Null and the empty text, and only the row's null mask tells them apart.
+// The copy from Jet to SQLite. Each row is cracked with mdb_crack_row and its values read
+// from the page: libmdb's bound values report length 0 for both Null and the empty text,
+// and only the row's null mask tells them apart (see forEachRow).
 //
 // Tables are not inserted through SQLite: SQLite creates the file, the tables and their
 // indexes empty, and closes it; the rows and index entries are then laid out straight
@@ -173,8 +173,8 @@ QString dateText(double days)
 // the compressed form, where a zero byte switches between one byte per character and
 // two. Only characters below U+D800 are decoded here, exactly as libmdb's converter
 // does; a value holding anything else (surrogates, an odd byte) returns false and is left
-// to libmdb, so both ways give the same text. Done here because libmdb allocates and converts through iconv for each
-// value, which was a tenth of the copy's time.
+// to libmdb, so both ways give the same text. Done here because libmdb allocates and
+// converts through iconv for each value, which was a tenth of the copy's time.
 bool decodeText(const unsigned char *p, int size, std::string &out, size_t &length)
 {
     // Each byte of the value gives at most three bytes of UTF-8 (a compressed Latin-1
