@@ -5,14 +5,16 @@
 // Tables are not inserted through SQLite: SQLite creates the file, the tables and their
 // indexes empty, and closes it; the rows and index entries are then laid out straight
 // into b-tree pages (BtreeWriter), and SQLite opens the file again for the statistics and
-// the source key. A table with a column whose values SQLite would convert on insert
-// (NUMERIC) is inserted through SQLite instead.
+// the source key.
 //
 // Types in the copy (declared types are what Query reports as field kinds):
-//   BOOLEAN -> BOOLINT -1/0      BYTE, INT, LONG -> INTEGER   FLOAT, DOUBLE -> REAL
-//   MONEY -> REAL (value/10000)  DATETIME -> DATETEXT "yyyy-MM-dd hh:mm:ss"
+//   BOOLEAN -> BOOLINT -1/0      BYTE, INT, LONG -> INTEGER   DOUBLE -> REAL
+//   FLOAT (Single) -> REAL, the double of its shortest text   MONEY -> REAL (value/10000)
+//   DATETIME -> DATETEXT "yyyy-MM-dd hh:mm:ss"
 //   TEXT -> TEXT (General collation)   MEMO -> LONGTEXT (General collation)
-//   BINARY -> BLOB   OLE -> OLEBLOB   GUID -> TEXT "{...}"   NUMERIC -> NUMERIC
+//   BINARY -> BLOB   OLE -> OLEBLOB   GUID -> TEXT "{8-4-4-4-12}"
+//   NUMERIC (Decimal) -> NUMERIC: a whole number, a real, or the exact text when a double
+//   would not hold its digits
 // Every text column compares and sorts by the General order, so equality, ORDER BY,
 // DISTINCT, GROUP BY and Max behave as they do in Jet.
 #include "db/mdb_loader_p.h"
@@ -21,6 +23,7 @@
 #include "db/index_order_p.h"
 #include "db/jet_functions_p.h"
 #include "db/jet_text_p.h"
+#include "db/jet_values_p.h"
 #include "db/row_buffer_p.h"
 
 #include <QDate>
@@ -240,6 +243,10 @@ void storeText(RowBuffer &rows, size_t column, char *text)
     g_free(text);
 }
 
+// Whether the file's 8-bit text (Jet 3) is in Windows-1252 (a header without a code page
+// means the default, 1252); text of other code pages is left to libmdb.
+bool windows1252(const MdbHandle *mdb) { return mdb->f->code_page == 1252 || mdb->f->code_page == 0; }
+
 // A table whose b-trees SQLite created empty: their first pages, and the rows to fill
 // them with.
 struct PagedTable {
@@ -309,7 +316,7 @@ struct TableCopy {
         case MDB_INT: { need(2); int16_t v; std::memcpy(&v, p, 2); rows.setInt(column, v); return; }
         case MDB_LONGINT: { need(4); int32_t v; std::memcpy(&v, p, 4); rows.setInt(column, v); return; }
         case MDB_MONEY: { need(8); int64_t v; std::memcpy(&v, p, 8); rows.setReal(column, double(v) / 10000.0); return; }
-        case MDB_FLOAT: { need(4); float v; std::memcpy(&v, p, 4); rows.setReal(column, double(v)); return; }
+        case MDB_FLOAT: { need(4); float v; std::memcpy(&v, p, 4); rows.setReal(column, singleAsDouble(v)); return; }
         case MDB_DOUBLE: { need(8); double v; std::memcpy(&v, p, 8); rows.setReal(column, v); return; }
         case MDB_DATETIME: {
             need(8);
@@ -321,6 +328,19 @@ struct TableCopy {
             return;
         }
         case MDB_BINARY: rows.setBlob(column, p, size_t(f.siz)); return;
+        case MDB_NUMERIC:
+            need(kDecimalBytes);
+            // libmdb names the two bytes of the definition the other way round: what it
+            // calls the precision is the scale.
+            if (!setDecimal(rows, column, p, col->col_prec))
+                damaged(QStringLiteral("a Decimal value of table %1 has more digits than a Decimal holds").arg(name));
+            return;
+        case MDB_REPID: {
+            need(kGuidBytes);
+            const std::string guid = guidText(p);
+            rows.setText(column, guid);
+            return;
+        }
         case MDB_OLE: {
             if (f.siz < MDB_MEMO_OVERHEAD) {
                 rows.setBlob(column, nullptr, 0);
@@ -343,6 +363,11 @@ struct TableCopy {
             if (size_t length = 0;
                 type == MDB_TEXT && IS_JET4(mdb) && libmdbWritesUtf8() && decodeText(p, f.siz, textBuffer, length)) {
                 rows.setText(column, std::string_view(textBuffer.data(), length));
+                return;
+            }
+            if (type == MDB_TEXT && IS_JET3(mdb) && windows1252(mdb)) {
+                const QByteArray text = codePageText(p, size_t(f.siz));
+                rows.setText(column, std::string_view(text.constData(), size_t(text.size())));
                 return;
             }
             [[fallthrough]];
@@ -532,13 +557,6 @@ struct TableCopy {
         return indexName;
     }
 
-    // Whether every value is stored as it is read. A NUMERIC column converts the text it
-    // is given to a number when that text looks like one, which only SQLite's insert does.
-    bool pagesWritable() const
-    {
-        return std::none_of(columns.begin(), columns.end(), [](MdbColumn *c) { return c->col_type == MDB_NUMERIC; });
-    }
-
     // The table's indexes created empty, and its rows read, for BtreeWriter to fill once
     // SQLite has closed the file. `mostRows` bounds the rows the file could hold.
     PagedTable readForPages(int &serial, size_t mostRows)
@@ -601,8 +619,6 @@ void copyJetTables(QByteArray file, const QString &sqlitePath, const SourceKey &
             damaged(QStringLiteral("the definition of table %1 cannot be read").arg(name));
         tables.push_back({name, entry, table->num_rows});
     }
-    if (tables.empty())
-        damaged(QStringLiteral("it holds no tables"));
     size_t largest = 0;
     for (size_t t = 1; t < tables.size(); ++t)
         if (tables[t].rows > tables[largest].rows)
@@ -626,7 +642,7 @@ void copyJetTables(QByteArray file, const QString &sqlitePath, const SourceKey &
             TableCopy copy{mdb, table, out, name, {}, {}, {}, {}, {}};
             copy.createTable();
             copy.planIndexes();
-            if (writing == RowWriting::Pages && copy.pagesWritable())
+            if (writing == RowWriting::Pages)
                 paged.push_back(copy.readForPages(serial, size_t(file.size()) / 4)); // a row takes 4 bytes at least
             else
                 copy.insertRowsAndIndexes(serial);

@@ -17,20 +17,22 @@ struct SourceKey {
 
 // Bumped whenever the copy's layout or the reading of values changes, so that copies made
 // by an older build are never used.
-inline constexpr int kCopyFormat = 8;
+inline constexpr int kCopyFormat = 9;
 
 // Which of the file's tables a copy holds: all, or one of the two shares that two
 // processes copy side by side, the table with the most rows or every other table.
 enum class TableShare { All, Largest, Others };
 
 // How the rows reach the copy: laid out straight into SQLite's pages, or inserted through
-// SQLite. Tables with a column whose values SQLite converts on insert (NUMERIC) are always
-// inserted; Inserts makes every table go that way, so that the two can be compared.
+// SQLite, so that the two can be compared. Inserting converts a Decimal that only its text
+// holds exactly (more than 15 digits) to a real, as SQLite's NUMERIC columns do; the
+// pages keep the text.
 enum class RowWriting { Pages, Inserts };
 
 // Reads every user table of the Jet file held in `file` and writes it to a new SQLite
 // database at `sqlitePath` (created; must not exist): faithful types, the file's indexes
-// and the indexes the catalogue's joins need, and `key`. libmdb does the reading and is
+// and the indexes the catalogue's joins need, and `key`; a file without user tables gives
+// a copy without tables. libmdb does the reading and is
 // not hardened against damaged files: call this only in a process that may die.
 // Raises DbError(Format) when libmdb rejects the file. With a `share` other than All only
 // that share of the tables is copied; both shares check the whole catalogue alike.

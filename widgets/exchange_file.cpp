@@ -89,6 +89,8 @@ QString ExchangeValueText(RecordFieldKind kind, const QVariant &value)
                 return locale.toString(qlonglong(d));
             return locale.toString(d, 'g', 15);
         }
+        if (value.typeId() == QMetaType::QString) // a number kept as its exact decimal text
+            return value.toString().replace(u'.', QLocale().decimalPoint());
         return value.toString();
     case RecordFieldKind::Text:
     case RecordFieldKind::LongText:

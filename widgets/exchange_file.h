@@ -24,7 +24,8 @@
 
 // The text a field's value is written as: text as stored, memo as its text, whole numbers
 // as plain digits, decimals in the user's locale form (up to 15 significant digits, no
-// grouping), Null as empty, pictures and other binary values "(GRAPHIC)".
+// grouping; a number held as its exact decimal text keeps every digit, with the locale's
+// decimal point), Null as empty, pictures and other binary values "(GRAPHIC)".
 QString ExchangeValueText(RecordFieldKind kind, const QVariant &value);
 
 // One value encoded for the file, as Windows-1252 bytes.

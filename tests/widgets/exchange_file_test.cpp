@@ -92,6 +92,8 @@ TEST(ExchangeEncodingTest, ValueTextsFollowTheFieldKind)
         {"fifteen significant digits", RecordFieldKind::Number, 1.0 / 3.0, "0,333333333333333"},
         {"whole decimal", RecordFieldKind::Number, 60.0, "60"},
         {"null number", RecordFieldKind::Number, QVariant(), ""},
+        {"decimal kept as its exact text", RecordFieldKind::Number, QString("-1234567890123456789.25"),
+         "-1234567890123456789,25"},
         {"memo shows its text", RecordFieldKind::LongText, QString("nota\r\nlunga"), "nota\r\nlunga"},
         {"picture", RecordFieldKind::Picture, QByteArray("\x89PNG", 4), "(GRAPHIC)"},
         {"null picture", RecordFieldKind::Picture, QVariant(), ""},
