@@ -64,7 +64,7 @@ bool fits(jet::ColumnType t, Kind kind)
     switch (kind) {
     case Kind::Text: return t == T::Text;
     case Kind::Integer: return integer;
-    case Kind::Number: return integer || t == T::Double;
+    case Kind::Number: return integer || t == T::Single || t == T::Double || t == T::Numeric;
     case Kind::Shown: return t != T::Memo;
     }
     return false;
@@ -75,7 +75,7 @@ const char *kindWord(Kind kind)
     switch (kind) {
     case Kind::Text: return "text";
     case Kind::Integer: return "a whole number (long, int or byte)";
-    case Kind::Number: return "a number (long, int, byte or double)";
+    case Kind::Number: return "a number (long, int, byte, single, double or decimal)";
     case Kind::Shown: return "any type but memo";
     }
     return "";

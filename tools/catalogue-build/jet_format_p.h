@@ -57,6 +57,12 @@ void appendUtf16(std::string &out, const std::u16string &text);
 // when the column allows it and every character is U+0001..U+00FF, else UTF-16LE.
 std::string encodeText(const std::u16string &text, bool compressible);
 
+// The 17 bytes of a Decimal given as text ("-12.5") for a column of this precision and
+// scale, and the 16 bytes of a GUID given as "{8E39276A-BCA8-4AC4-891E-49911D8438DD}";
+// JetError when the text is not such a value or has more digits than the column holds.
+std::string encodeDecimal(const std::u16string &text, int precision, int scale);
+std::string encodeGuid(const std::u16string &text);
+
 // The 4096 bytes of page 0 for a file with this password and creation date.
 std::vector<std::uint8_t> headerPage(const DatabaseOptions &options);
 

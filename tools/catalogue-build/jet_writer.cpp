@@ -117,6 +117,9 @@ std::uint16_t fixedLength(ColumnType t)
     case ColumnType::Byte: return 1;
     case ColumnType::Int: return 2;
     case ColumnType::Long: return 4;
+    case ColumnType::Single: return 4;
+    case ColumnType::Guid: return 16;
+    case ColumnType::Numeric: return 17;
     default: return 8; // Double, DateTime
     }
 }
@@ -128,8 +131,11 @@ const char *typeName(ColumnType t)
     case ColumnType::Byte: return "byte";
     case ColumnType::Int: return "int";
     case ColumnType::Long: return "long";
+    case ColumnType::Single: return "single";
     case ColumnType::Double: return "double";
     case ColumnType::DateTime: return "datetime";
+    case ColumnType::Guid: return "guid";
+    case ColumnType::Numeric: return "decimal";
     case ColumnType::Binary: return "binary";
     case ColumnType::Text: return "text";
     case ColumnType::Ole: return "ole";
@@ -251,6 +257,10 @@ int Writer::State::declare(const std::u16string &name, const std::vector<Column>
                 c.length = std::uint16_t(def.size);
             }
         } else {
+            if (def.type == ColumnType::Numeric &&
+                (def.precision < 1 || def.precision > 28 || def.scale < 0 || def.scale > def.precision))
+                throw JetError("decimal column \"" + narrow(def.name) +
+                               "\" needs a precision of 1 to 28 and a scale of 0 to its precision");
             c.fixed = true;
             c.length = def.type == ColumnType::Bool ? 1 : fixedLength(def.type);
             if (def.type != ColumnType::Bool) {
@@ -314,6 +324,29 @@ std::string Writer::State::fieldBytes(const ColumnLayout &c, const Value &v)
         out.assign(reinterpret_cast<const char *>(b), 8);
         break;
     }
+    case ColumnType::Single: {
+        if (v.kind != Value::Kind::Real && v.kind != Value::Kind::Integer)
+            throw wrongKind();
+        const float f = float(v.kind == Value::Kind::Real ? v.real : double(v.integer));
+        if (!std::isfinite(f))
+            throw JetError(column + "only finite numbers within the range of a single can be stored");
+        std::uint32_t bits;
+        std::memcpy(&bits, &f, 4);
+        std::uint8_t b[4];
+        put32(b, bits);
+        out.assign(reinterpret_cast<const char *>(b), 4);
+        break;
+    }
+    case ColumnType::Numeric:
+    case ColumnType::Guid:
+        if (v.kind != Value::Kind::Text)
+            throw wrongKind();
+        try {
+            out = type == ColumnType::Guid ? encodeGuid(v.text) : encodeDecimal(v.text, c.def.precision, c.def.scale);
+        } catch (const JetError &e) {
+            throw JetError(column + e.what());
+        }
+        break;
     case ColumnType::Text:
     case ColumnType::Memo: {
         if (v.kind != Value::Kind::Text)
@@ -476,7 +509,12 @@ std::vector<std::uint8_t> Writer::State::definition(const Table &t)
         put16(p + 5, c.number);
         put16(p + 7, c.fixed ? 0 : c.varIndex);
         put16(p + 9, c.number);
-        put16(p + 11, 0x0409); // sort order "General", version 0
+        if (c.def.type == ColumnType::Numeric) {
+            p[11] = std::uint8_t(c.def.precision);
+            p[12] = std::uint8_t(c.def.scale);
+        } else {
+            put16(p + 11, 0x0409); // sort order "General", version 0
+        }
         p[15] = std::uint8_t((c.fixed ? 0x01 : 0) | 0x02 | (t.system ? 0x10 : 0));
         p[16] = c.compressible ? 0x01 : 0;
         put16(p + 21, c.fixedOffset);

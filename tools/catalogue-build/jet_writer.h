@@ -25,23 +25,32 @@ enum class ColumnType : std::uint8_t {
     Byte = 0x02,
     Int = 0x03,
     Long = 0x04,
+    Single = 0x06,
     Double = 0x07,
     DateTime = 0x08,
     Binary = 0x09,
     Text = 0x0A,
     Ole = 0x0B,
     Memo = 0x0C,
+    Guid = 0x0F,
+    Numeric = 0x10, // Access's "Decimal"
 };
 
 struct Column {
     std::u16string name;
     ColumnType type;
     int size = 0; // Text: characters (1..255); Binary: bytes (1..510); ignored otherwise
+    int precision = 18; // Numeric: digits in all (1..28)
+    int scale = 0;      // Numeric: digits after the point (0..precision)
 };
 
-// One field of a row. Bool, Byte, Int and Long take Integer; Double and DateTime take Real
-// (DateTime: days since 1899-12-30, the fraction is the time of day); Text and Memo take
-// Text; Binary and Ole take Bytes. Null is allowed everywhere (a Null Bool is false).
+// One field of a row. Bool, Byte, Int and Long take Integer; Single, Double and DateTime
+// take Real (DateTime: days since 1899-12-30, the fraction is the time of day; Single:
+// rounded to the nearest float); Text and Memo take Text; Binary and Ole take Bytes.
+// Numeric takes Text, a decimal number ("-12.50") with no more digits than its column's
+// precision and scale allow; Guid takes Text in the form
+// "{8E39276A-BCA8-4AC4-891E-49911D8438DD}". Null is allowed everywhere (a Null Bool is
+// false).
 struct Value {
     enum class Kind { Null, Integer, Real, Text, Bytes };
     Kind kind = Kind::Null;

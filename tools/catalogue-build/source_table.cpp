@@ -39,6 +39,8 @@ jet::Column parseColumn(const CsvField &field, const std::string &file)
         {"byte", jet::ColumnType::Byte},         {"bool", jet::ColumnType::Bool},
         {"double", jet::ColumnType::Double},     {"datetime", jet::ColumnType::DateTime},
         {"memo", jet::ColumnType::Memo},         {"text", jet::ColumnType::Text},
+        {"single", jet::ColumnType::Single},     {"guid", jet::ColumnType::Guid},
+        {"decimal", jet::ColumnType::Numeric},
     };
     for (const auto &[word, t] : simple)
         if (type == word) {
@@ -56,9 +58,29 @@ jet::Column parseColumn(const CsvField &field, const std::string &file)
         }
         throw SourceError(file, 1, "column " + name + ": a text size must be 1 to 255, not \"" + digits + "\"");
     }
+    if (type.size() > 9 && type.compare(0, 8, "decimal(") == 0 && type.back() == ')') {
+        // decimal(P) or decimal(P,S): precision 1..28, scale 0..P.
+        const std::string inside = type.substr(8, type.size() - 9);
+        const std::size_t comma = inside.find(',');
+        auto number = [](const std::string &s, int &out) {
+            const std::string d = trimmed(s);
+            const auto [end, ec] = std::from_chars(d.data(), d.data() + d.size(), out);
+            return !d.empty() && ec == std::errc() && end == d.data() + d.size();
+        };
+        column.type = jet::ColumnType::Numeric;
+        column.scale = 0;
+        if (number(inside.substr(0, comma), column.precision) &&
+            (comma == std::string::npos || number(inside.substr(comma + 1), column.scale)) && column.precision >= 1 &&
+            column.precision <= 28 && column.scale >= 0 && column.scale <= column.precision)
+            return column;
+        throw SourceError(file, 1,
+                          "column " + name + ": a decimal needs a precision of 1 to 28 and a scale of 0 to the precision, not \"" +
+                              inside + "\"");
+    }
     throw SourceError(file, 1,
                       "column " + name + ": unknown type \"" + type +
-                          "\" (known: long, int, byte, bool, double, datetime, text(N), text, memo)");
+                          "\" (known: long, int, byte, bool, single, double, decimal(P,S), datetime, guid, text(N), "
+                          "text, memo)");
 }
 
 bool parseInteger(const std::string &s, std::int64_t &out)
@@ -126,8 +148,11 @@ const char *typeWord(jet::ColumnType type)
     case jet::ColumnType::Int: return "int";
     case jet::ColumnType::Byte: return "byte";
     case jet::ColumnType::Bool: return "bool";
+    case jet::ColumnType::Single: return "single";
     case jet::ColumnType::Double: return "double";
+    case jet::ColumnType::Numeric: return "decimal";
     case jet::ColumnType::DateTime: return "datetime";
+    case jet::ColumnType::Guid: return "guid";
     case jet::ColumnType::Memo: return "memo";
     default: return "text";
     }
@@ -197,10 +222,12 @@ std::vector<jet::Value> convertRecord(const SourceTable &table, const CsvRecord 
             values.push_back(jet::Value::ofInteger(v));
             break;
         }
+        case jet::ColumnType::Single:
         case jet::ColumnType::Double: {
             double v;
             if (!parseDouble(f.text, v))
-                throw refuse("a number (double, with a decimal point)");
+                throw refuse(c.type == jet::ColumnType::Single ? "a number (single, with a decimal point)"
+                                                               : "a number (double, with a decimal point)");
             values.push_back(jet::Value::ofReal(v));
             break;
         }

@@ -1,6 +1,6 @@
 // One source table: a CSV file named after the table whose header line declares each
-// column as `name:type` (long, int, byte, bool, double, datetime, text(N), text, memo),
-// and the conversion of its records into the writer's values.
+// column as `name:type` (long, int, byte, bool, single, double, decimal(P,S), datetime,
+// guid, text(N), text, memo), and the conversion of its records into the writer's values.
 #pragma once
 
 #include "tools/catalogue-build/jet_writer.h"
@@ -25,7 +25,8 @@ SourceTable readSourceTable(const std::filesystem::path &path);
 const char *typeWord(jet::ColumnType type);
 
 // The values of one data record. Empty unquoted fields are Null, "" is the empty text;
-// bool takes true/false in any case, 1/0 and -1/0; numbers use a decimal point;
+// bool takes true/false in any case, 1/0 and -1/0; numbers use a decimal point; a guid is
+// written {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX};
 // datetime takes YYYY-MM-DD with an optional time HH:MM[:SS] after a blank or a T.
 std::vector<jet::Value> convertRecord(const SourceTable &table, const CsvRecord &record);
 
