@@ -224,3 +224,29 @@ TEST(FixtureReadTest, AccessMadeFilesReadBackAsDescribed)
 }
 
 } // namespace
+
+TEST(FixtureReadTest, AccessMadeDecimalsAreNumbers)
+{
+    // The row holds 1, 0, 0, 4, -1, 1 in six Decimal(18,0) columns (the file's README).
+    auto conn = std::make_unique<db::Connection>();
+    conn->setConnectionString(dbtest::jetConnectionString(testsupport::fixture("access-made/fixedNumericTestV2000.mdb"),
+                                                          QString(), dbtest::smallWorkgroup()));
+    conn->Open();
+    const struct {
+        const char *sql;
+        QStringList rows;
+    } cases[] = {
+        {"SELECT col2, col3, col4, col5, col6, col7 FROM test", {"1|0|0|4|-1|1"}},
+        {"SELECT count(*) FROM test WHERE col5 = 4 AND col6 = -1 AND col2 = 1", {"1"}},
+        {"SELECT col5 + 0, col6 * 2.5, col5 > col2 FROM test", {"4|-2.5|1"}},
+        {"SELECT IsNull(col3), col3 IS NULL FROM test", {"0|0"}},
+        {"SELECT count(*) FROM test WHERE col5 = '4'", {"1"}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(dbtest::rowsOf(*conn, c.sql), c.rows) << c.sql;
+    db::Query q(*conn);
+    q.AddSQL("SELECT col5 FROM test");
+    q.Open();
+    EXPECT_EQ(q.FieldKindOf(0), db::FieldKind::Number);
+    EXPECT_EQ(q.Value(0), QVariant(qint64(4)));
+}

@@ -144,6 +144,45 @@ TEST(CatalogueBuild, HostileValuesReadBackUnchanged)
         EXPECT_EQ(longs[i + 1], QStringList{QString::number(i)} + others[i].want) << others[i].name;
 }
 
+TEST(CatalogueBuild, SingleDecimalAndGuidReadBackThroughLibmdb)
+{
+    // libmdb's text: a Single with up to eight digits, a Decimal padded to its scale, a
+    // GUID whose last two groups run together (compared without the hyphens).
+    struct Case {
+        const char *name;
+        QByteArray csv; // single,decimal(10,3),guid,decimal(28,4)
+        QStringList want;
+    };
+    const std::vector<Case> cases = {
+        {"plain values", "1.1,-123.45,{8E39276A-BCA8-4AC4-891E-49911D8438DD},12.5",
+         {"1.1", "-123.450", "8E39276ABCA84AC4891E49911D8438DD", "12.5000"}},
+        {"extremes", "-3.4e38,9999999.999,{FFFFFFFF-FFFF-FFFF-FFFF-FFFFFFFFFFFF},999999999999999999999999.9999",
+         {"-3.4e+38", "9999999.999", "FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF", "999999999999999999999999.9999"}},
+        {"smallest steps", "16777217,0.001,{00112233-4455-6677-8899-aabbccddeeff},-0.0001",
+         {"16777216", "0.001", "00112233445566778899AABBCCDDEEFF", "-0.0001"}},
+        {"zeros", "0,-0,{00000000-0000-0000-0000-000000000000},+0.00",
+         {"0", "0.000", "00000000000000000000000000000000", "0.0000"}},
+        {"nulls", ",,,", {"<NULL>", "<NULL>", "<NULL>", "<NULL>"}},
+    };
+    QByteArray csv = "id:long,s:single,\"d:decimal(10,3)\",g:guid,\"z:decimal(28,4)\"\n";
+    for (std::size_t i = 0; i < cases.size(); ++i)
+        csv += QByteArray::number(qulonglong(i)) + "," + cases[i].csv + "\n";
+    QTemporaryDir dir;
+    writeFiles(dir.path() + "/src", {{"Rare.csv", csv}});
+    const RunResult r = runBuild({"--schema", "none", dir.path() + "/src", dir.path() + "/out"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QString mdb = dir.path() + "/out/vc_korva.mdb";
+    EXPECT_EQ(structureFault(mdb), "");
+    QString err;
+    auto rows = mdbExport(mdb, "Rare", &err);
+    EXPECT_EQ(err, "");
+    ASSERT_EQ(rows.size(), cases.size() + 1);
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        rows[i + 1][3].remove('-').remove('{').remove('}');
+        EXPECT_EQ(rows[i + 1], QStringList{QString::number(i)} + cases[i].want) << cases[i].name;
+    }
+}
+
 TEST(CatalogueBuild, LargeTableOverManyPagesReadsBackWhole)
 {
     // Short rows hit the 255-rows-per-page limit; 120,000 of them need a reference map.
