@@ -1,127 +1,21 @@
 // The catalogue window on the large catalogue, offscreen: the make-click cascade down to
 // the first battery's data, photo and note, applications mode for the most-fitted
 // battery, a search listing a whole price list, and memory over a long day of clicks.
-// The window runs on a scratch program folder: the built pictures and the large catalogue.
+// The window is the shared one of bench/large_window.h.
 #include "bench/bench_support.h"
-#include "catalog/main_form.h"
-#include "data/data_module.h"
-#include "data/desk_form.h"
+#include "bench/large_window.h"
 #include "data/query_channel.h"
-#include "platform/messages.h"
-#include "platform/settings.h"
-
 #include "widgets/bitmap_button.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QLineEdit>
-#include <QStringList>
-#include <QTemporaryDir>
-#include <memory>
 
 namespace {
 
-class LargeWindow {
-public:
-    LargeWindow()
-    {
-        const QString app = bench::builtProgramFolder();
-        const QString mdb = bench::largeCatalogue();
-        QDir root(m_folder.path());
-        root.mkdir(QStringLiteral("db"));
-        m_ok = QFile::link(app + QStringLiteral("/img"), root.filePath(QStringLiteral("img")))
-               && root.mkdir(QStringLiteral("foto"))
-               && QFile::link(mdb, root.filePath(QStringLiteral("db/vc_korva.mdb")))
-               && QFile::link(QFileInfo(mdb).absolutePath() + QStringLiteral("/system.mdw"),
-                              root.filePath(QStringLiteral("db/system.mdw")));
-        if (!m_ok)
-            return;
-        for (const QFileInfo &photo : QDir(app + QStringLiteral("/foto")).entryInfoList(QDir::Files))
-            QFile::link(photo.absoluteFilePath(), root.filePath(QStringLiteral("foto/") + photo.fileName()));
-        qputenv("TEMP", QFile::encodeName(m_temp.path()));
-        bench::freshCacheDir();
-        OverrideProgramFolder(m_folder.path() + QLatin1Char('/'));
-        dm = std::make_unique<TDM>();
-        desk = std::make_unique<Tfrm_desk>();
-        form = std::make_unique<Tfrm_main>();
-        SelectedBrand = QStringLiteral("KORVA");
-        form->show();
-        QApplication::processEvents();
-        m_ok = rec.shown.empty() && form->gridMarca->RowCount() > 2;
-        if (m_ok)
-            linkCataloguePhotos(app + QStringLiteral("/foto"), root.filePath(QStringLiteral("foto")));
-    }
-    ~LargeWindow()
-    {
-        form.reset();
-        desk.reset();
-        dm.reset();
-        OverrideProgramFolder(QString());
-    }
-    bool ok() const { return m_ok; }
-    QString problem() const
-    {
-        return m_ok ? QString() : QStringLiteral("the window on the large catalogue did not come up: ") + rec.texts().join(u' ');
-    }
-
-    // A make click with everything it cascades into, painted as the user would see it.
-    void clickMake(int row)
-    {
-        form->gridMarca->setCurrentRow(row); // the click selects the row, then the handler runs
-        form->gridMarcaClickCell(form->gridMarca, row, 2);
-        QApplication::processEvents();
-    }
-    int makeCount() const { return form->gridMarca->RowCount() - 1; }
-
-    ScopedRecordingMessages rec;
-    std::unique_ptr<TDM> dm;
-    std::unique_ptr<Tfrm_desk> desk;
-    std::unique_ptr<Tfrm_main> form;
-
-private:
-    // The large catalogue names its photos "<list>_<range>_<n>.jpg" while the built
-    // pictures are one per range: each name is linked to its range's photo, so every
-    // battery shows a real JPEG under a path of its own and a new battery is a new decode.
-    void linkCataloguePhotos(const QString &built, const QString &folder)
-    {
-        if (ApriQRY(QStringLiteral("SELECT DISTINCT FOTO FROM TabTechInfo WHERE not FOTO is null")) <= 0)
-            return;
-        const QStringList photos = QDir(built).entryList(QDir::Files);
-        for (int n = 0; !DM->ADOQuery1.Eof(); DM->ADOQuery1.Next(), ++n) {
-            const QString name = DM->ADOQuery1.FieldAsString(QStringLiteral("FOTO"));
-            const QString range = name.section(u'_', 0, 1) + QStringLiteral(".JPG");
-            const QString target = photos.contains(range) ? range : photos.value(n % photos.size());
-            QFile::link(built + u'/' + target, folder + u'/' + name + QStringLiteral(".JPG"));
-        }
-        DM->ADOQuery1.Close();
-    }
-
-    QTemporaryDir m_folder, m_temp;
-    bool m_ok = false;
-};
-
-// One window for every figure: building it opens the large catalogue once. It goes
-// before the application object does, as widgets must.
-LargeWindow &window()
-{
-    static LargeWindow *w = [] {
-        auto *made = new LargeWindow;
-        qAddPostRoutine([] { delete w; });
-        return made;
-    }();
-    return *w;
-}
-
-bool ready(benchmark::State &state)
-{
-    if (window().ok())
-        return true;
-    state.SkipWithError(window().problem().toStdString().c_str());
-    return false;
-}
+using bench::LargeWindow;
+using bench::ready;
+using bench::window;
 
 // Clicks through the makes; a click counts when it brought a photo other than the one
 // on screen and none of the last ones shown, which the window may still hold decoded:

@@ -25,6 +25,7 @@ Tfrm_main::Tfrm_main(QWidget *parent)
     BuildControls();
     ConnectHandlers();
     ConnectSearchHandlers();
+    BuildQuickFind();
     ApplyTabOrder(this);
     ApplyAccessibleNames(this);
     Guarded([this] { FormCreate(); });

@@ -16,6 +16,7 @@
 #include <QBrush>
 #include <QDialog>
 #include <QString>
+#include <memory>
 
 class BitmapButton;
 class ColumnComboBox;
@@ -25,6 +26,8 @@ class QCheckBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QListWidget;
+struct QuickFindState;
 
 class Tfrm_main : public QDialog {
     Q_OBJECT
@@ -132,6 +135,21 @@ public:
     void VrBitmapButtonApplicazioniClick(QObject *Sender);
     // End of technical searches and applications mode
 
+    // Finding by typing (main_form_quick_find.cpp): the search box in the header band,
+    // the list of matches it drops, and type-ahead in the make, model and version grids.
+    QLineEdit *EditTrova = nullptr;    // vehicle words, a battery code, measures or ratings
+    QListWidget *ListaTrova = nullptr; // the matches, in groups; hidden until typing
+    // Every edit of the box: the list refilled for the text, or closed when it is blank.
+    void EditTrovaChange(QObject *Sender);
+    // Up and Down move in the list, Enter chooses its current row, Escape closes it.
+    void EditTrovaKeyDown(QObject *Sender, int Key, Qt::KeyboardModifiers Shift);
+    // Row `Row` of the list chosen: the list closes and the window goes to what the row
+    // names, by the same steps a user's clicks and searches take.
+    void ListaTrovaChoose(QObject *Sender, int Row);
+    // Ctrl+F and F3: the focus into the box, its text selected.
+    void FocusQuickFind();
+    // End of finding by typing
+
 protected:
     void showEvent(QShowEvent *event) override;
     // Only the back and exit buttons leave the window: Escape and the frame do not.
@@ -139,6 +157,7 @@ protected:
 
 private:
     void BuildControls();      // main_form_layout.cpp
+    void BuildQuickFind();     // main_form_quick_find.cpp
     void ConnectHandlers();
     void SizeFieldsAndHints();
     void ShowPhoto(const QString &photoName);
@@ -148,6 +167,7 @@ private:
     QString m_shownPhotoPath;
     PhotoCache m_photos;
     bool m_leaving = false; // set by the window buttons so reject() lets the window close
+    std::shared_ptr<QuickFindState> m_quickFind; // the catalogue in memory and the rows shown
 };
 
 // The catalogue window created last; the brand clicks show this one.

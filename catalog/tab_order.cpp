@@ -35,6 +35,8 @@ const std::pair<const char *, const char *> kNames[] = {
     {"EditMonoblocco", "Monoblocco"},
     {"ComboListino", "Listino"},
     {"ImageZoom", "Foto della batteria"},
+    {"EditTrova", "Cerca veicolo, codice o misure"},
+    {"ListaTrova", "Risultati della ricerca"},
     {"HTMLabelNote", "Nota"},
     {"VrBitmapButtonZoom", "Ingrandisci la foto"},
     {"VrBitmapButtonApplicazioni", "Mostra veicoli montanti"},
@@ -47,6 +49,7 @@ const std::pair<const char *, const char *> kNames[] = {
 const QStringList &CatalogueTabOrder()
 {
     static const QStringList order = {
+        "EditTrova",
         "gridMarca",     "gridModello",   "gridVersione",   "GridOutput",
         "VrBitmapButtonZoom", "VrBitmapButtonApplicazioni",
         "EditGamma",     "EditCodice",    "VrBitmapButton1",

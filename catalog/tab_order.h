@@ -1,7 +1,7 @@
-// Keyboard and screen-reader access to the catalogue window. Tab follows the drill-down (makes, models,
-// versions, batteries), then the chosen battery's photo button and the applications
-// button, then the search rows left to right with each row's search button after its
-// fields, and last the back and exit buttons.
+// Keyboard and screen-reader access to the catalogue window. Tab starts at the search box,
+// then follows the drill-down (makes, models, versions, batteries), then the chosen
+// battery's photo button and the applications button, then the search rows left to right
+// with each row's search button after its fields, and last the back and exit buttons.
 #pragma once
 
 #include <QStringList>
@@ -11,7 +11,7 @@ class Tfrm_main;
 // The object names in Tab order.
 const QStringList &CatalogueTabOrder();
 
-// Chains the window's controls in that order and gives the make grid the first focus.
+// Chains the window's controls in that order and gives the search box the first focus.
 // Controls are found by object name; a name the window lacks raises an error naming it.
 void ApplyTabOrder(Tfrm_main *form);
 

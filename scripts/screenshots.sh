@@ -18,7 +18,7 @@ trap 'rm -rf "$work"' EXIT
 
 # The capacity search lists every 60 Ah battery and ends in applications mode; the mode is
 # then left and entered again for the first battery of the fifth make, which fits vehicles
-# of many makes.
+# of many makes. Last, the search box with its list open for a model name.
 cat >"$work/visit.txt" <<STEPS
 screenshot $work/brand-screen.png
 click ImageKorva
@@ -35,6 +35,8 @@ screenshot $work/applications.png
 click VrBitmapButtonZoom
 screenshot $work/zoom.png
 click ZoomFoto
+type EditTrova arno
+screenshot $work/quick-find.png
 STEPS
 QT_QPA_PLATFORM=offscreen CATALOG_CACHE_DIR="$work/cache" \
   "$build/tools/catalogue-script/catalogue-script" "$build/app" "$work/visit.txt" >/dev/null

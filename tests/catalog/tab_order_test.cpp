@@ -1,6 +1,6 @@
-// Keyboard use of the catalogue window: Tab visits the grids, fields and buttons in the
-// drill-down and search order and comes round again; Shift+Tab goes back; the controls
-// whose caption is only painted on the skin carry accessible names.
+// Keyboard use of the catalogue window: Tab visits the search box, then the grids, fields
+// and buttons in the drill-down and search order and comes round again; Shift+Tab goes
+// back; the controls whose caption is only painted on the skin carry accessible names.
 #include "tests/catalog/main_form_fixture.h"
 
 #include "catalog/tab_order.h"
@@ -51,8 +51,8 @@ TEST_F(TabOrderTest, TabVisitsGridsFieldsAndButtonsInOrder)
     openActive();
 
     const QStringList &order = CatalogueTabOrder();
-    ASSERT_EQ(order.size(), 23);
-    EXPECT_EQ(focusedName(), "gridMarca") << "the make grid has the first focus";
+    ASSERT_EQ(order.size(), 24);
+    EXPECT_EQ(focusedName(), "EditTrova") << "the search box has the first focus";
 
     QStringList forward{focusedName()};
     for (qsizetype i = 1; i <= order.size(); ++i) {
@@ -60,7 +60,7 @@ TEST_F(TabOrderTest, TabVisitsGridsFieldsAndButtonsInOrder)
         forward << focusedName();
     }
     EXPECT_EQ(forward.mid(0, order.size()), order);
-    EXPECT_EQ(forward.last(), "gridMarca") << "Tab after the exit button comes round to the makes";
+    EXPECT_EQ(forward.last(), "EditTrova") << "Tab after the exit button comes round to the search box";
 
     QStringList backward;
     for (qsizetype i = 0; i < 3; ++i) {
@@ -104,10 +104,13 @@ TEST_F(CatalogueWindowTest, PaintedCaptionsBecomeAccessibleNames)
     struct { QWidget *control; const char *name; } named[] = {
         {form->gridMarca, "Marche"}, {form->GridOutput, "Batterie"}, {form->EditCapacita, "Capacità"},
         {form->VrBitmapButton5, "Esci"}, {form->VrBitmapButton6, "Indietro"},
+        {form->EditTrova, "Cerca veicolo, codice o misure"}, {form->ListaTrova, "Risultati della ricerca"},
     };
     for (const auto &n : named)
         EXPECT_EQ(QAccessible::queryAccessibleInterface(n.control)->text(QAccessible::Name), QString::fromUtf8(n.name))
             << n.control->objectName().toStdString();
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(form->EditTrova)->role(), QAccessible::EditableText);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(form->ListaTrova)->role(), QAccessible::List);
     // The search buttons keep their hint as their name.
     EXPECT_TRUE(QAccessible::queryAccessibleInterface(form->VrBitmapButton2)
                     ->text(QAccessible::Name)

@@ -61,6 +61,7 @@ QImage DrawCatalogueSkin()
                QStringLiteral("Catalogo batterie  \u2022  applicazioni veicolo e dati tecnici"));
     p.setPen(QPen(kBlue, 2));
     p.drawLine(QPointF(14, 72), QPointF(1006, 72));
+    fieldWell(p, 679, 23, 250, 26); // the search box of the header band
 
     // The vehicle lists.
     const QRectF marca = fromWindow(15, 128, 166, 553);

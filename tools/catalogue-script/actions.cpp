@@ -58,12 +58,19 @@ void ClickCell(const QString &name, const QString &rowText)
     ClickAt(grid->viewport(), cell.center());
 }
 
+// A key by its name ("Down", "Ctrl+F"); any other text is typed key by key, as letters
+// typed into a grid to jump to a name.
 void Key(const QString &name, const QString &keyName)
 {
-    const KeyStroke stroke = ParseKey(keyName);
     QWidget *target = FindWidget(name);
     RequireVisible(target);
-    PressKey(target, stroke);
+    try {
+        PressKey(target, ParseKey(keyName));
+    } catch (const ScriptError &) {
+        if (keyName.size() < 2)
+            throw;
+        TypeKeys(target, keyName);
+    }
 }
 
 void Type(const QString &name, const QString &text)

@@ -14,6 +14,7 @@
 #include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 
 namespace {
 
@@ -79,6 +80,16 @@ QJsonObject ImageState(const ImageView &image)
     return state;
 }
 
+// A list of choices: whether it is on screen, its rows' texts in order and the current
+// row (-1 for none).
+QJsonObject ListState(const QListWidget &list)
+{
+    QJsonArray rows;
+    for (int r = 0; r < list.count(); ++r)
+        rows.append(list.item(r)->text());
+    return QJsonObject{{"visible", list.isVisible()}, {"rows", rows}, {"currentRow", list.currentRow()}};
+}
+
 QJsonObject MessageState(const RecordedMessage &m)
 {
     return QJsonObject{{"kind", m.kind}, {"caption", m.caption}, {"text", m.text}, {"style", m.style}};
@@ -87,7 +98,7 @@ QJsonObject MessageState(const RecordedMessage &m)
 // Collects the named controls of every visible window into one object per kind. A name
 // already taken by a window further back is prefixed with the window's name.
 struct Collector {
-    QJsonObject grids, edits, labels, notes, images, combos, checks;
+    QJsonObject grids, edits, labels, notes, images, combos, checks, lists;
 
     static void Put(QJsonObject &into, QWidget *window, QWidget *control, const QJsonValue &value)
     {
@@ -117,6 +128,8 @@ struct Collector {
                 Put(combos, window, w, ComboState(*combo));
             else if (auto *check = qobject_cast<QCheckBox *>(w))
                 Put(checks, window, w, check->isChecked());
+            else if (auto *list = qobject_cast<QListWidget *>(w))
+                Put(lists, window, w, ListState(*list));
         }
     }
 };
@@ -145,6 +158,7 @@ QJsonObject DumpState(int line, const std::vector<RecordedMessage> &messages)
         {"images", collector.images},
         {"combos", collector.combos},
         {"checks", collector.checks},
+        {"lists", collector.lists},
         {"messages", shown},
         // Not on screen: what a long run checks for growth.
         {"heapBytes", double(LiveHeapBytes())},

@@ -79,6 +79,9 @@ void PressKey(QWidget *target, const KeyStroke &stroke)
 {
     QPointer<QWidget> guard(target);
     Focus(target);
+    // As the window system does: the window's shortcuts (Ctrl+F) see the key first.
+    if (qt_sendShortcutOverrideEvent(target, 0, stroke.key, stroke.modifiers, stroke.text))
+        return;
     SendKey(target, QEvent::KeyPress, stroke.key, stroke.modifiers, stroke.text);
     if (guard)
         SendKey(target, QEvent::KeyRelease, stroke.key, stroke.modifiers, stroke.text);
@@ -91,6 +94,11 @@ void TypeText(QWidget *target, const QString &text)
         PressKey(target, {Qt::Key_Delete, {}, {}});
         return;
     }
+    TypeKeys(target, text);
+}
+
+void TypeKeys(QWidget *target, const QString &text)
+{
     for (const QChar c : text) {
         // Keys are named by their unshifted face; ASCII letters and digits are their codes.
         const Qt::Key key = c.unicode() < 128 ? Qt::Key(c.toUpper().unicode()) : Qt::Key_unknown;

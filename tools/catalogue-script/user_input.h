@@ -30,3 +30,5 @@ void PressKey(QWidget *target, const KeyStroke &stroke);
 // Replaces the text of a field as a user does: focus, select all, type each character
 // (an empty text deletes the selection instead).
 void TypeText(QWidget *target, const QString &text);
+// Types each character of `text` into `target` as it stands, one key after another.
+void TypeKeys(QWidget *target, const QString &text);

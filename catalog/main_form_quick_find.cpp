@@ -1,0 +1,365 @@
+// Finding by typing in the catalogue window: the search box in the header band, the list
+// of matches that drops below it, what choosing a row does, and type-ahead in the vehicle
+// grids.
+//
+// Choosing never takes a road of its own: a vehicle is reached by selecting and clicking
+// the make, model and version rows as a user would, a code by the code search with its
+// old-code notices, a measure by the dimensions or capacity search. So the window ends up
+// exactly as those clicks and searches leave it.
+//
+// The catalogue is read into memory at the first keystroke of a window (the finder's
+// own two statements); every later keystroke is answered from there.
+#include "catalog/main_form.h"
+
+#include "catalog/quick_find.h"
+#include "catalog/type_ahead.h"
+#include "data/data_module.h"
+#include "data/grid_loading.h"
+#include "platform/error_guard.h"
+#include "platform/settings.h"
+#include "widgets/bitmap_button.h"
+#include "widgets/fonts.h"
+#include "widgets/image_view.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QShortcut>
+#include <optional>
+
+struct QuickFindState {
+    std::optional<catalog::QuickFinder> finder; // loaded at the first keystroke
+    std::vector<catalog::FindRow> rows;          // what the list shows, by row role
+};
+
+namespace {
+
+using catalog::FindKind;
+
+constexpr int kRowRole = Qt::UserRole;     // index into QuickFindState::rows; -1 for captions
+constexpr int kListWidth = 560;
+constexpr int kListMaxHeight = 640;
+
+// Where the box sits on the skin (the skin draws its frame there), and the list's top.
+const QRect kBoxOnSkin(679, 23, 250, 26);
+
+QString boxHint()
+{
+    return QStringLiteral("Scrivi marca, modello o versione di un veicolo, un codice batteria, "
+                          "le misure (278x175x190) o capacità e scarica (70Ah 640A).\n"
+                          "Ctrl+F o F3 per tornare qui; frecce su e giù per scorrere l'elenco, "
+                          "Invio per scegliere, Esc per chiuderlo.");
+}
+
+bool choosable(const QListWidgetItem *item)
+{
+    return item && item->data(kRowRole).toInt() >= 0;
+}
+
+// The next row of the list that can be chosen, from `from` in direction `step`; `from`
+// itself when there is none.
+int nextChoosable(const QListWidget &list, int from, int step)
+{
+    for (int row = from + step; row >= 0 && row < list.count(); row += step) {
+        if (choosable(list.item(row)))
+            return row;
+    }
+    return from;
+}
+
+void addCaption(QListWidget &list, const QString &text)
+{
+    auto *item = new QListWidgetItem(text, &list);
+    item->setData(kRowRole, -1);
+    item->setFlags(Qt::ItemIsEnabled); // read, never chosen
+    QFont bold = list.font();
+    bold.setBold(true);
+    item->setFont(bold);
+    item->setBackground(QColor(228, 235, 244));
+}
+
+// The first data row of `grid` whose cell in `column` is `value`; raises an error naming
+// what was looked for when there is none (the catalogue has changed under the window).
+int rowHolding(DataGrid *grid, int column, const QString &value, const char *what)
+{
+    for (int row = 1; row < grid->RowCount(); ++row) {
+        if (grid->Cells(column, row) == value)
+            return row;
+    }
+    throw std::runtime_error(QStringLiteral("%1 \"%2\" non compare più nell'elenco: riapri il catalogo.")
+                                 .arg(QString::fromUtf8(what), value)
+                                 .toStdString());
+}
+
+// Keys of the box that belong to its list, and the list's closing when the box loses
+// the focus.
+class BoxKeys : public QObject {
+public:
+    explicit BoxKeys(Tfrm_main &form)
+        : QObject(form.EditTrova)
+        , m_form(form)
+    {
+        form.EditTrova->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::FocusOut) {
+            m_form.ListaTrova->hide();
+            return false;
+        }
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        switch (key->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Escape:
+            Guarded([&] { m_form.EditTrovaKeyDown(m_form.EditTrova, key->key(), key->modifiers()); });
+            return true;
+        default:
+            return false;
+        }
+    }
+
+private:
+    Tfrm_main &m_form;
+};
+
+// After a row is chosen with the mouse the list is gone, and the second press of a
+// double click would land on the grid under it and choose a make there. Presses inside
+// the list's place are dropped for the double-click interval.
+class PressEater : public QObject {
+public:
+    PressEater(QWidget *list)
+        : QObject(list)
+        , m_area(list->rect().translated(list->mapToGlobal(QPoint(0, 0))))
+    {
+        m_clock.start();
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (m_clock.elapsed() > QApplication::doubleClickInterval()) {
+            deleteLater();
+            return false;
+        }
+        const QEvent::Type type = event->type();
+        if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick
+            && type != QEvent::MouseButtonRelease)
+            return false;
+        return m_area.contains(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
+    }
+
+private:
+    QRect m_area;
+    QElapsedTimer m_clock;
+};
+
+} // namespace
+
+void Tfrm_main::BuildQuickFind()
+{
+    m_quickFind = std::make_shared<QuickFindState>();
+
+    EditTrova = new QLineEdit(ImageSfondo);
+    EditTrova->setObjectName(QStringLiteral("EditTrova"));
+    EditTrova->setGeometry(kBoxOnSkin);
+    EditTrova->setFont(ProgramFont(13));
+    EditTrova->setPlaceholderText(QStringLiteral("Cerca veicolo, codice o misure\u2026"));
+    EditTrova->setToolTip(boxHint());
+    EditTrova->setToolTipDuration(HintHidePause);
+    EditTrova->setClearButtonEnabled(true);
+
+    // On the panel, above the grids it drops over; it never takes the focus, so typing
+    // goes on in the box while the list is open.
+    ListaTrova = new QListWidget(Panel2);
+    ListaTrova->setObjectName(QStringLiteral("ListaTrova"));
+    ListaTrova->setFocusPolicy(Qt::NoFocus);
+    ListaTrova->setFont(ProgramFont(12));
+    ListaTrova->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListaTrova->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ListaTrova->setTextElideMode(Qt::ElideRight);
+    ListaTrova->setFrameShape(QFrame::Box);
+    ListaTrova->hide();
+
+    connect(EditTrova, &QLineEdit::textEdited, this, [this] { Guarded([this] { EditTrovaChange(EditTrova); }); });
+    connect(ListaTrova, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
+        if (!choosable(item))
+            return;
+        new PressEater(ListaTrova);
+        Guarded([&] { ListaTrovaChoose(ListaTrova, ListaTrova->row(item)); });
+    });
+    new BoxKeys(*this);
+    for (const QKeySequence &keys : {QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::Key_F3)}) {
+        auto *shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, [this] { Guarded([this] { FocusQuickFind(); }); });
+    }
+
+    // The names the counter reads in each list: make, model, version.
+    InstallTypeAhead(gridMarca, 2);
+    InstallTypeAhead(gridModello, 1);
+    InstallTypeAhead(gridVersione, 1);
+}
+
+void Tfrm_main::FocusQuickFind()
+{
+    EditTrova->setFocus(Qt::ShortcutFocusReason);
+    EditTrova->selectAll();
+}
+
+void Tfrm_main::EditTrovaChange(QObject *)
+{
+    QuickFindState &state = *m_quickFind;
+    const QString text = EditTrova->text();
+    ListaTrova->clear();
+    state.rows.clear();
+    if (text.trimmed().isEmpty()) {
+        ListaTrova->hide();
+        return;
+    }
+    QString problem;
+    try {
+        if (!state.finder)
+            state.finder = catalog::LoadQuickFinder(DM->ADOConnection1);
+        state.rows = state.finder->find(text, SelectedPriceList());
+    } catch (const std::exception &e) {
+        // Typing never brings up a message box; the reason stands in the list instead.
+        problem = QStringLiteral("Ricerca non disponibile: ") + QString::fromUtf8(e.what());
+    }
+
+    QString caption;
+    for (size_t i = 0; i < state.rows.size(); ++i) {
+        const catalog::FindRow &row = state.rows[i];
+        if (catalog::FindGroupCaption(row.kind) != caption) {
+            caption = catalog::FindGroupCaption(row.kind);
+            addCaption(*ListaTrova, caption);
+        }
+        auto *item = new QListWidgetItem(row.text, ListaTrova);
+        item->setData(kRowRole, int(i));
+        item->setToolTip(row.text);
+    }
+    if (state.rows.empty()) {
+        auto *item = new QListWidgetItem(problem.isEmpty() ? QStringLiteral("Nessun veicolo, codice o misura trovato")
+                                                           : problem,
+                                         ListaTrova);
+        item->setData(kRowRole, -1);
+        item->setFlags(Qt::NoItemFlags);
+    }
+    ListaTrova->setCurrentRow(nextChoosable(*ListaTrova, -1, 1));
+
+    const QPoint boxBottomRight = EditTrova->mapTo(Panel2, EditTrova->rect().bottomRight());
+    const int rowsHeight = ListaTrova->sizeHintForRow(0) * ListaTrova->count() + 2 * ListaTrova->frameWidth();
+    const int left = boxBottomRight.x() + 1 - kListWidth;
+    const int top = boxBottomRight.y() + 3;
+    ListaTrova->setGeometry(left, top, kListWidth, std::min({rowsHeight, kListMaxHeight, Panel2->height() - top - 8}));
+    ListaTrova->show();
+    ListaTrova->raise();
+}
+
+void Tfrm_main::EditTrovaKeyDown(QObject *Sender, int Key, Qt::KeyboardModifiers)
+{
+    if (Key == Qt::Key_Escape) {
+        ListaTrova->hide();
+        return;
+    }
+    // With the list closed, Down, Up and Enter bring it back for the text in the box.
+    if (!ListaTrova->isVisible()) {
+        EditTrovaChange(Sender);
+        return;
+    }
+    const int current = ListaTrova->currentRow();
+    if (Key == Qt::Key_Up || Key == Qt::Key_Down) {
+        const int row = nextChoosable(*ListaTrova, current, Key == Qt::Key_Down ? 1 : -1);
+        if (row < 0 || row == current)
+            return;
+        ListaTrova->setCurrentRow(row);
+        ListaTrova->scrollToItem(ListaTrova->item(row));
+        // The focus stays in the box, so assistive tools are told which row is now current.
+        QAccessibleEvent moved(ListaTrova, QAccessible::Selection);
+        moved.setChild(row);
+        QAccessible::updateAccessibility(&moved);
+        return;
+    }
+    if (choosable(ListaTrova->item(current)))
+        ListaTrovaChoose(Sender, current);
+}
+
+void Tfrm_main::ListaTrovaChoose(QObject *Sender, int Row)
+{
+    const QListWidgetItem *item = ListaTrova->item(Row);
+    if (!choosable(item))
+        return;
+    const catalog::FindRow row = m_quickFind->rows.at(size_t(item->data(kRowRole).toInt()));
+    const catalog::QuickFinder &finder = *m_quickFind->finder;
+    ListaTrova->hide();
+    EditTrova->selectAll(); // the next word typed starts a new search
+
+    if (row.kind == FindKind::Vehicle) {
+        const catalog::FindVehicle &vehicle = finder.vehicles().at(size_t(row.index));
+        if (ApplicationsMode())
+            VrBitmapButtonApplicazioniClick(Sender);
+        // Each level as a click does it: the row selected first, then its handler.
+        const int makeRow = rowHolding(gridMarca, FindColumnByHeader(gridMarca, QStringLiteral("idMarca")),
+                                       vehicle.idMarca, "La marca");
+        gridMarca->setCurrentRow(makeRow);
+        gridMarcaClickCell(Sender, makeRow, 0);
+        const int modelRow = rowHolding(gridModello, 1, vehicle.modello, "Il modello");
+        gridModello->setCurrentRow(modelRow);
+        gridModelloClickCell(Sender, modelRow, 0);
+        const int versionRow = rowHolding(gridVersione, 0, vehicle.idVeicolo, "La versione");
+        gridVersione->setCurrentRow(versionRow);
+        gridVersioneClickCell(Sender, versionRow, 0);
+        return;
+    }
+
+    const catalog::FindBattery &battery = finder.batteries().at(size_t(row.index));
+    switch (row.kind) {
+    case FindKind::Code:
+    case FindKind::OldCode:
+        // As typing the code and pressing Enter there (which empties the range) and then
+        // the lens: an old code brings its notice.
+        EditGamma->clear();
+        EditCodice->setText(row.kind == FindKind::OldCode ? battery.oldCodice : battery.codice);
+        VrBitmapButton1Click(Sender);
+        return;
+    case FindKind::Measures:
+        EditLunghezza->setText(battery.lunghezza);
+        EditLarghezza->setText(battery.larghezza);
+        EditAltezza->setText(battery.altezza);
+        EditAttacchi->clear();
+        VrBitmapButton3Click(Sender);
+        break;
+    case FindKind::Ratings: {
+        const catalog::FindRequest typed = catalog::ParseFindText(EditTrova->text());
+        EditCapacita->setText(typed.capacity ? battery.capacita : QString());
+        EditScarica->setText(typed.discharge ? battery.scarica : QString());
+        EditPolarita->clear();
+        VrBitmapButton2Click(Sender);
+        break;
+    }
+    case FindKind::Vehicle:
+        break;
+    }
+    // The search shows the first battery it found; the one chosen is then clicked, as the
+    // counter would click it.
+    for (int r = 1; r < GridOutput->RowCount(); ++r) {
+        if (GridOutput->Cells(3, r) == battery.codice) {
+            if (r != GridOutput->CurrentRow()) {
+                GridOutput->setCurrentRow(r);
+                GridOutputClickCell(Sender, r, 0);
+            }
+            break;
+        }
+    }
+}
