@@ -103,6 +103,7 @@ public:
     explicit BoxKeys(Tfrm_main &form)
         : QObject(form.EditTrova)
         , m_form(form)
+        , m_list(form.ListaTrova)
     {
         form.EditTrova->installEventFilter(this);
     }
@@ -110,8 +111,11 @@ public:
 protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
+        // The box also loses the focus while the window is taken down, when only the
+        // list's own pointer can tell whether it still exists.
         if (event->type() == QEvent::FocusOut) {
-            m_form.ListaTrova->hide();
+            if (m_list)
+                m_list->hide();
             return false;
         }
         if (event->type() != QEvent::KeyPress)
@@ -132,6 +136,7 @@ protected:
 
 private:
     Tfrm_main &m_form;
+    QPointer<QListWidget> m_list;
 };
 
 // After a row is chosen with the mouse the list is gone, and the second press of a

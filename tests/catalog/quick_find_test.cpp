@@ -5,6 +5,7 @@
 
 #include "catalog/quick_find.h"
 #include "catalog/type_ahead.h"
+#include "widgets/bitmap_button.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -165,7 +166,7 @@ TEST_F(QuickFindTest, KeysMoveInTheListAndEscapeKeepsTheText)
     EXPECT_TRUE(form->ListaTrova->isVisible()) << "Down opens the list again";
     form->gridMarca->setFocus();
     EXPECT_FALSE(form->ListaTrova->isVisible()) << "the list closes with the box's focus";
-    QTest::keyClick(form, Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClick(form->gridMarca, Qt::Key_F, Qt::ControlModifier);
     EXPECT_EQ(QApplication::focusWidget(), form->EditTrova);
 }
 
