@@ -80,7 +80,9 @@ void addCaption(QListWidget &list, const QString &text)
     QFont bold = list.font();
     bold.setBold(true);
     item->setFont(bold);
-    item->setBackground(QColor(228, 235, 244));
+    // The skin's caption blue on a pale band, so the groups stand apart.
+    item->setForeground(QColor(23, 78, 166));
+    item->setBackground(QColor(222, 232, 246));
 }
 
 // The first data row of `grid` whose cell in `column` is `value`; raises an error naming
@@ -191,7 +193,8 @@ void Tfrm_main::BuildQuickFind()
     ListaTrova = new QListWidget(Panel2);
     ListaTrova->setObjectName(QStringLiteral("ListaTrova"));
     ListaTrova->setFocusPolicy(Qt::NoFocus);
-    ListaTrova->setFont(ProgramFont(12));
+    ListaTrova->setFont(ProgramFont(13));
+    ListaTrova->setSpacing(1);
     ListaTrova->setSelectionMode(QAbstractItemView::SingleSelection);
     ListaTrova->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ListaTrova->setTextElideMode(Qt::ElideRight);
@@ -264,7 +267,8 @@ void Tfrm_main::EditTrovaChange(QObject *)
     ListaTrova->setCurrentRow(nextChoosable(*ListaTrova, -1, 1));
 
     const QPoint boxBottomRight = EditTrova->mapTo(Panel2, EditTrova->rect().bottomRight());
-    const int rowsHeight = ListaTrova->sizeHintForRow(0) * ListaTrova->count() + 2 * ListaTrova->frameWidth();
+    const int rowHeight = ListaTrova->sizeHintForRow(0) + 2 * ListaTrova->spacing();
+    const int rowsHeight = rowHeight * ListaTrova->count() + 2 * ListaTrova->frameWidth();
     const int left = boxBottomRight.x() + 1 - kListWidth;
     const int top = boxBottomRight.y() + 3;
     ListaTrova->setGeometry(left, top, kListWidth, std::min({rowsHeight, kListMaxHeight, Panel2->height() - top - 8}));

@@ -121,7 +121,8 @@ TEST(FlowQuickFind, LettersTypedIntoEachGridJumpToTheName)
     EXPECT_NE(Column(run.dumps[0], "gridModello", 1), Column(run.dumps[1], "gridModello", 1));
     EXPECT_EQ(Current(run.dumps[1], "gridModello", 1), "Tarvo 5\"");
     EXPECT_EQ(Current(run.dumps[2], "gridVersione", 1), "1.4 GPL");
-    EXPECT_EQ(Current(run.dumps[2], "GridOutput", 3), "KV035") << "the batteries follow the version";
+    // Vehicle 3's range "Korva Service" is represented by KV035 alone.
+    EXPECT_TRUE(Column(run.dumps[2], "GridOutput", 2).contains("KV035")) << "the batteries follow the version";
 }
 
 } // namespace
