@@ -58,19 +58,22 @@ void ClickCell(const QString &name, const QString &rowText)
     ClickAt(grid->viewport(), cell.center());
 }
 
-// A key by its name ("Down", "Ctrl+F"); any other text is typed key by key, as letters
-// typed into a grid to jump to a name.
+// A key by its name ("Down", "Ctrl+F"). Into a grid, a text that names no key is typed
+// key by key, as letters typed to jump to a name.
 void Key(const QString &name, const QString &keyName)
 {
     QWidget *target = FindWidget(name);
     RequireVisible(target);
+    KeyStroke stroke;
     try {
-        PressKey(target, ParseKey(keyName));
+        stroke = ParseKey(keyName);
     } catch (const ScriptError &) {
-        if (keyName.size() < 2)
+        if (!qobject_cast<DataGrid *>(target))
             throw;
         TypeKeys(target, keyName);
+        return;
     }
+    PressKey(target, stroke);
 }
 
 void Type(const QString &name, const QString &text)
