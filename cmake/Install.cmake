@@ -5,6 +5,12 @@
 #   <prefix>/bin/dazozizizavuv          launcher on the PATH (packaging/dazozizizavuv.sh)
 #   <prefix>/share/applications/        the desktop menu entry
 #   <prefix>/share/icons/hicolor/<n>x<n>/apps/dazozizizavuv.png   drawn by asset-maker
+#   <prefix>/bin/jet-query, catalogue-build, ...   the catalogue makers' tools
+#   <prefix>/share/man/man1/*.1.gz      their manual pages, and the program's
+#   <prefix>/share/doc/dazozizizavuv/   copyright and changelog
+#
+# In the Debian package (CATALOG_DEBIAN_LAYOUT) db/ and foto/ of the program folder are
+# links to /var/lib/dazozizizavuv/, and the demo catalogue is under share/dazozizizavuv/.
 #
 # The program folder lives under lib/ because it holds the executable beside its data: the
 # program finds img/, foto/ and db/ next to itself, so they cannot be split into share/.
@@ -12,13 +18,57 @@
 # (under TEMP) and its catalogue copies (in the user's cache folder).
 
 set(CATALOG_INSTALL_APPDIR lib/dazozizizavuv)
+option(CATALOG_DEBIAN_LAYOUT "Keep the catalogue data under /var/lib, as the Debian package does" OFF)
 
 install(TARGETS dazozizizavuv RUNTIME DESTINATION ${CATALOG_INSTALL_APPDIR})
 # img/, foto/ and db/ are made by build steps (see assets/), so a build must come first.
-install(DIRECTORY ${CATALOG_APPDIR}/img ${CATALOG_APPDIR}/foto ${CATALOG_APPDIR}/db
-        DESTINATION ${CATALOG_INSTALL_APPDIR})
+install(DIRECTORY ${CATALOG_APPDIR}/img DESTINATION ${CATALOG_INSTALL_APPDIR})
+if(CATALOG_DEBIAN_LAYOUT)
+  # A maker's catalogue replaces the demo, so it is the machine's data, not the package's:
+  # it lives in /var/lib/dazozizizavuv, which the package never owns (its maintainer scripts
+  # put the demo there when nothing is there yet), and db/ and foto/ of the program folder
+  # are links to it. The demo itself is shipped under share/.
+  install(DIRECTORY ${CATALOG_APPDIR}/db ${CATALOG_APPDIR}/foto DESTINATION share/dazozizizavuv/demo)
+  foreach(sub db foto)
+    install(CODE "file(CREATE_LINK /var/lib/dazozizizavuv/${sub}
+                   \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CATALOG_INSTALL_APPDIR}/${sub}\" SYMBOLIC)")
+  endforeach()
+else()
+  install(DIRECTORY ${CATALOG_APPDIR}/db ${CATALOG_APPDIR}/foto DESTINATION ${CATALOG_INSTALL_APPDIR})
+endif()
 install(PROGRAMS ${CMAKE_SOURCE_DIR}/packaging/dazozizizavuv.sh DESTINATION bin RENAME dazozizizavuv)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/dazozizizavuv.desktop DESTINATION share/applications)
+
+# The tools for people who build and check catalogues go on the PATH beside the launcher.
+foreach(tool jet-query catalogue-build catalogue-diff catalogue-check)
+  if(TARGET ${tool})
+    install(TARGETS ${tool} RUNTIME DESTINATION bin)
+  endif()
+endforeach()
+
+# Manual pages and the changelog are installed compressed, as Debian keeps them; gzip -n
+# leaves out the name and time, so the same sources give the same package.
+set(catalog_gz_dir ${CMAKE_BINARY_DIR}/gz)
+function(catalog_gzip source out_var)
+  get_filename_component(name ${source} NAME)
+  set(out ${catalog_gz_dir}/${name}.gz)
+  add_custom_command(OUTPUT ${out}
+                     COMMAND ${CMAKE_COMMAND} -E make_directory ${catalog_gz_dir}
+                     COMMAND sh -c "gzip -9nc '${source}' > '${out}'"
+                     DEPENDS ${source} VERBATIM)
+  set(${out_var} ${out} PARENT_SCOPE)
+endfunction()
+file(GLOB catalog_man_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/packaging/man/*.1)
+set(catalog_gz_files "")
+foreach(page ${catalog_man_sources})
+  catalog_gzip(${page} gz)
+  list(APPEND catalog_gz_files ${gz})
+  install(FILES ${gz} DESTINATION share/man/man1)
+endforeach()
+catalog_gzip(${CMAKE_SOURCE_DIR}/packaging/debian/changelog changelog_gz)
+add_custom_target(compressed_docs ALL DEPENDS ${catalog_gz_files} ${changelog_gz})
+install(FILES ${changelog_gz} DESTINATION share/doc/dazozizizavuv)
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/debian/copyright DESTINATION share/doc/dazozizizavuv)
 
 set(catalog_icon_dir ${CMAKE_BINARY_DIR}/icons/hicolor)
 set(catalog_icons "")
@@ -35,23 +85,39 @@ add_custom_command(
 add_custom_target(program_icon ALL DEPENDS ${catalog_icons})
 install(DIRECTORY ${catalog_icon_dir} DESTINATION share/icons)
 
-# The Debian package: `cpack -G DEB` in a release build folder (scripts/package.sh).
-# The dependencies are declared by hand, one runtime package per library the program
-# links, plus the platform plugins Qt needs to open a window on a desktop.
+# The Debian package: `cpack -G DEB` in a release build folder configured with
+# CATALOG_DEBIAN_LAYOUT (scripts/package.sh, which also runs lintian on it).
+# Depends is computed from the binaries by dpkg-shlibdeps; what Qt loads at run time
+# without linking it is added by hand: the platform plugins that open a window on a
+# desktop (the printing plugin comes with libqt6printsupport6, which the program links).
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME dazozizizavuv)
 set(CPACK_PACKAGE_VENDOR "Dazozizizavuv")
-set(CPACK_PACKAGE_CONTACT "Dazozizizavuv maintainers <catalogue@localhost>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Battery catalogue for shop counters and workshops")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Pick a brand, drill down vehicle make, model and version and get the batteries that fit, or search batteries by code, ratings, dimensions or container and see the vehicles each one fits. Ships with a demo catalogue that a maker's catalogue replaces.")
+set(CPACK_PACKAGE_CONTACT "Dazozizizavuv maintainers <maintainers@dazozizizavuv.org>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://dazozizizavuv.org/")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "battery catalogue for shop counters and workshops")
+# Lines of the long description must fit 80 columns; CPack indents each one.
+set(CPACK_PACKAGE_DESCRIPTION "Pick a brand, drill down vehicle make, model and version and get the
+batteries that fit, or search batteries by code, ratings, dimensions or
+container and see the vehicles each one fits, with the battery's data,
+photo and note.
+.
+The catalogue is an Access 2000 database kept in /var/lib/dazozizizavuv,
+where a maker's catalogue replaces the demo catalogue the package ships and
+stays across upgrades. The package also installs the command-line tools
+that build, query and check catalogues.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), qt6-qpa-plugins, libmdb3, libsqlite3-0, libjpeg62-turbo")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wine")
-# Only files, no maintainer scripts: dpkg's own triggers refresh the menu and icon caches,
-# and removing the package removes exactly the files it installed.
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    ${CMAKE_SOURCE_DIR}/packaging/debian/preinst
+    ${CMAKE_SOURCE_DIR}/packaging/debian/postinst
+    ${CMAKE_SOURCE_DIR}/packaging/debian/postrm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 include(CPack)

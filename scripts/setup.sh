@@ -13,6 +13,7 @@ packages=(
   fonts-wine
   clang libclang-rt-14-dev
   pngquant
+  lintian file man-db
 )
 
 missing=()

@@ -8,7 +8,9 @@ cmake -S "$here" -B "$here/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE
 cmake --build "$here/build-asan" -j"$(nproc)"
 cd "$here/build-asan"
 ctest --output-on-failure -j"$(nproc)"
-# CI also fuzzes every target for a minute, in its own incremental clang build.
+# CI also fuzzes every target for a minute, in its own incremental clang build, and builds,
+# checks and installs the Debian package.
 if [ "${CI:-}" = true ]; then
   "$here/scripts/fuzz.sh" 60
+  "$here/scripts/package-test.sh"
 fi

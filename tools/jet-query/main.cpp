@@ -32,12 +32,14 @@ QString encode(const QString &value)
 // The literal the connection string carries: single quotes, inner quotes doubled.
 QString quoted(const QString &value) { return u'\'' + QString(value).replace(u'\'', QStringLiteral("''")) + u'\''; }
 
+const char *const kUsage =
+    "usage: jet-query [--password TEXT | --password-codes N,N,...] [--workgroup FILE] DB.mdb \"SQL\"\n"
+    "  The password defaults to the program's (codes 1..20); the workgroup file to\n"
+    "  system.mdw beside the database.\n";
+
 int usage()
 {
-    std::fputs("usage: jet-query [--password TEXT | --password-codes N,N,...] [--workgroup FILE] DB.mdb \"SQL\"\n"
-               "  The password defaults to the program's (codes 1..20); the workgroup file to\n"
-               "  system.mdw beside the database.\n",
-               stderr);
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -60,7 +62,10 @@ int main(int argc, char **argv)
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
         const bool hasValue = i + 1 < args.size();
-        if (a == u"--password" && hasValue) {
+        if (a == u"--help" || a == u"-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (a == u"--password" && hasValue) {
             password = args[++i];
         } else if (a == u"--password-codes" && hasValue) {
             password.clear();
