@@ -10,7 +10,8 @@
 #   <prefix>/share/doc/dazozizizavuv/   copyright and changelog
 #
 # In the Debian package (CATALOG_DEBIAN_LAYOUT) db/ and foto/ of the program folder are
-# links to /var/lib/dazozizizavuv/, and the demo catalogue is under share/dazozizizavuv/.
+# links to /var/lib/dazozizizavuv/, img/ a link to share/dazozizizavuv/img, and the demo
+# catalogue is under share/dazozizizavuv/demo/.
 #
 # The program folder lives under lib/ because it holds the executable beside its data: the
 # program finds img/, foto/ and db/ next to itself, so they cannot be split into share/.
@@ -22,19 +23,26 @@ option(CATALOG_DEBIAN_LAYOUT "Keep the catalogue data under /var/lib, as the Deb
 
 install(TARGETS dazozizizavuv RUNTIME DESTINATION ${CATALOG_INSTALL_APPDIR})
 # img/, foto/ and db/ are made by build steps (see assets/), so a build must come first.
-install(DIRECTORY ${CATALOG_APPDIR}/img DESTINATION ${CATALOG_INSTALL_APPDIR})
 if(CATALOG_DEBIAN_LAYOUT)
   # A maker's catalogue replaces the demo, so it is the machine's data, not the package's:
   # it lives in /var/lib/dazozizizavuv, which the package never owns (its maintainer scripts
   # put the demo there when nothing is there yet), and db/ and foto/ of the program folder
-  # are links to it. The demo itself is shipped under share/.
+  # are links to it. The demo itself and the pictures, which are the same on every
+  # architecture, are shipped under share/, as Debian keeps such files.
   install(DIRECTORY ${CATALOG_APPDIR}/db ${CATALOG_APPDIR}/foto DESTINATION share/dazozizizavuv/demo)
-  foreach(sub db foto)
-    install(CODE "file(CREATE_LINK /var/lib/dazozizizavuv/${sub}
-                   \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CATALOG_INSTALL_APPDIR}/${sub}\" SYMBOLIC)")
+  install(DIRECTORY ${CATALOG_APPDIR}/img DESTINATION share/dazozizizavuv)
+  set(catalog_links "db=/var/lib/dazozizizavuv/db" "foto=/var/lib/dazozizizavuv/foto"
+                    "img=../../share/dazozizizavuv/img")
+  foreach(link ${catalog_links})
+    string(REPLACE "=" ";" parts ${link})
+    list(GET parts 0 name)
+    list(GET parts 1 target)
+    install(CODE "file(CREATE_LINK ${target}
+                   \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CATALOG_INSTALL_APPDIR}/${name}\" SYMBOLIC)")
   endforeach()
 else()
-  install(DIRECTORY ${CATALOG_APPDIR}/db ${CATALOG_APPDIR}/foto DESTINATION ${CATALOG_INSTALL_APPDIR})
+  install(DIRECTORY ${CATALOG_APPDIR}/img ${CATALOG_APPDIR}/db ${CATALOG_APPDIR}/foto
+          DESTINATION ${CATALOG_INSTALL_APPDIR})
 endif()
 install(PROGRAMS ${CMAKE_SOURCE_DIR}/packaging/dazozizizavuv.sh DESTINATION bin RENAME dazozizizavuv)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/dazozizizavuv.desktop DESTINATION share/applications)

@@ -20,7 +20,7 @@ trap 'rm -rf "$work"' EXIT
 # --- what the package holds
 dpkg-deb -x "$deb" "$work/root"
 for f in usr/bin/dazozizizavuv usr/bin/jet-query usr/bin/catalogue-build \
-         usr/lib/dazozizizavuv/dazozizizavuv usr/lib/dazozizizavuv/img/intro.jpg \
+         usr/lib/dazozizizavuv/dazozizizavuv usr/share/dazozizizavuv/img/intro.jpg \
          usr/share/dazozizizavuv/demo/db/vc_korva.mdb usr/share/dazozizizavuv/demo/db/system.mdw \
          usr/share/dazozizizavuv/demo/foto/vuoto.JPG \
          usr/share/applications/dazozizizavuv.desktop \
@@ -31,6 +31,8 @@ for sub in db foto; do
   [ "$(readlink "$work/root/usr/lib/dazozizizavuv/$sub")" = "/var/lib/dazozizizavuv/$sub" ] ||
     fail "/usr/lib/dazozizizavuv/$sub is not a link to /var/lib/dazozizizavuv/$sub"
 done
+[ "$(readlink "$work/root/usr/lib/dazozizizavuv/img")" = ../../share/dazozizizavuv/img ] &&
+  [ -f "$work/root/usr/lib/dazozizizavuv/img/intro.jpg" ] || fail "/usr/lib/dazozizizavuv/img does not reach the pictures"
 [ ! -e "$work/root/var" ] || fail "the package ships files under /var, which dpkg would own"
 # Every command on the PATH has its manual page, and each page reads without a warning.
 for cmd in "$work"/root/usr/bin/*; do
