@@ -1,6 +1,7 @@
 # Installing the program like a desktop program, and the Debian package made from it.
 #
-#   <prefix>/lib/dazozizizavuv/         the program folder: dazozizizavuv, img/, foto/, db/
+#   <prefix>/lib/dazozizizavuv/         the program folder: dazozizizavuv, catalogue-copy (the
+#                                       helper that reads a catalogue), img/, foto/, db/,
 #                                       exactly as the build's program folder holds them
 #   <prefix>/bin/dazozizizavuv          launcher on the PATH (packaging/dazozizizavuv.sh)
 #   <prefix>/share/applications/        the desktop menu entry
@@ -21,7 +22,7 @@
 set(CATALOG_INSTALL_APPDIR lib/dazozizizavuv)
 option(CATALOG_DEBIAN_LAYOUT "Keep the catalogue data under /var/lib, as the Debian package does" OFF)
 
-install(TARGETS dazozizizavuv RUNTIME DESTINATION ${CATALOG_INSTALL_APPDIR})
+install(TARGETS dazozizizavuv catalogue-copy RUNTIME DESTINATION ${CATALOG_INSTALL_APPDIR})
 # img/, foto/ and db/ are made by build steps (see assets/), so a build must come first.
 if(CATALOG_DEBIAN_LAYOUT)
   # A maker's catalogue replaces the demo, so it is the machine's data, not the package's:

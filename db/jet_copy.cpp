@@ -1,28 +1,32 @@
 // Where the copies live and how they are made. A copy is two files written side by side
-// by two children: the largest table, and all the others. Each child receives the file's
-// bytes that the parent already read and hashed (fork shares them), so the copy always
-// matches the key recorded with it even if the file changes meanwhile. Each writes to a
-// temporary name that the parent renames into place only after both left cleanly: a
+// by two runs of the helper program (catalogue-copy): the largest table, and all the
+// others. A separate program, not a fork of this one: a forked copy of a process with
+// threads may only make async-signal-safe calls, and the reading runs libmdb, glib, SQLite
+// and Qt, any of whose locks another thread may have held at the fork. Each helper reads
+// the file again and checks it against the size and content hash the program read, so the
+// copy always matches the key recorded with it even if the file changes meanwhile. Each
+// writes to a temporary name that is renamed into place only after both left cleanly: a
 // half-written copy is never found by a later open. Copies live in $CATALOG_CACHE_DIR,
 // else the user's cache folder, else the temporary folder.
 #include "db/jet_copy_p.h"
 #include "db/db_error.h"
 #include "db/mdb_loader_p.h"
 
+#include "db/copy_helper.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QStandardPaths>
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
-#include <csignal>
+#include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <poll.h>
+#include <memory>
 #include <sqlite3.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -124,144 +128,101 @@ struct Share {
     raiseDbError(DbErrc::Format, QStringLiteral("The catalogue file \"%1\" is damaged: %2.").arg(path, why));
 }
 
-// The child: copy, report a DbError's text through the pipe, and leave with _exit so that
-// nothing of the parent's (atexit handlers, Qt, buffered output) runs twice.
-[[noreturn]] void runChild(int reportFd, const QByteArray &file, const QString &tmp, const SourceKey &key,
-                           TableShare share)
+// The helper's exit statuses; anything else (a crash, a sanitizer's report) reads as a
+// failed reading.
+enum HelperStatus { HelperDone = 0, HelperDbError = 2, HelperUsage = 4 };
+
+const char *shareName(TableShare share)
 {
-    const int devnull = ::open("/dev/null", O_WRONLY);
-    if (devnull >= 0) {
-        ::dup2(devnull, STDOUT_FILENO);
-        ::dup2(devnull, STDERR_FILENO); // libmdb prints its warnings there
+    switch (share) {
+    case TableShare::All: return "all";
+    case TableShare::Largest: return "largest";
+    case TableShare::Others: return "others";
     }
-    int status = 0;
-    try {
-        copyJetTables(file, tmp, key, share);
-    } catch (const std::exception &e) {
-        const size_t len = std::strlen(e.what());
-        [[maybe_unused]] ssize_t w = ::write(reportFd, e.what(), len);
-        status = 2;
-    } catch (...) {
-        status = 3;
-    }
-    ::_exit(status);
+    return "all";
 }
 
-struct Child {
-    pid_t pid = -1;
-    int reportFd = -1;
-    QByteArray report;
-    int status = 0;
-};
-
-[[noreturn]] void cannotRead()
+// The helper program: named by CATALOG_COPY_HELPER, else beside the running executable
+// (the installed program folder), else in the installed program folder seen from bin/
+// (the catalogue tools installed on the PATH), else in the build's program folder, for
+// the tools, tests and benchmarks that run from the build tree.
+QString copyHelper()
 {
-    raiseDbError(DbErrc::Open, QStringLiteral("The catalogue cannot be read: %1.").arg(QString::fromLocal8Bit(std::strerror(errno))));
+    const QString named = QString::fromLocal8Bit(qgetenv("CATALOG_COPY_HELPER"));
+    if (!named.isEmpty())
+        return named;
+    QStringList folders;
+    if (QCoreApplication::instance()) {
+        const QString mine = QCoreApplication::applicationDirPath();
+        folders << mine << QDir::cleanPath(mine + QStringLiteral("/" CATALOG_APPDIR_FROM_BIN));
+    }
+    folders << QStringLiteral(CATALOG_BUILD_APPDIR);
+    for (const QString &folder : folders) {
+        const QString candidate = folder + u'/' + QLatin1String(kCopyHelperName);
+        if (QFileInfo(candidate).isExecutable())
+            return candidate;
+    }
+    raiseDbError(DbErrc::Open, QStringLiteral("The catalogue cannot be read: its helper program \"%1\" is missing from the "
+                                              "program folder \"%2\". Install the program again.")
+                                   .arg(QLatin1String(kCopyHelperName), folders.front()));
 }
 
-// Forks the children, each copying its share to its temporary file; the children that
-// were started are always reaped, whatever fails.
-void makeCopies(const QString &path, const QByteArray &file, const SourceKey &key, const std::vector<Share> &shares,
-                int timeoutSeconds)
+// Starts one helper per share, each copying its share to its temporary file, and waits
+// for all of them; helpers still running at the time-out are ended.
+void makeCopies(const QString &path, const SourceKey &key, const std::vector<Share> &shares, int timeoutSeconds)
 {
-    std::vector<Child> children(shares.size());
-    auto reapAll = [&](bool kill) {
-        for (Child &c : children) {
-            if (c.reportFd >= 0)
-                ::close(c.reportFd);
-            c.reportFd = -1;
-            if (c.pid <= 0)
-                continue;
-            if (kill)
-                ::kill(c.pid, SIGKILL);
-            while (::waitpid(c.pid, &c.status, 0) < 0 && errno == EINTR) {
+    const QString helper = copyHelper();
+    QDeadlineTimer deadline(qint64(timeoutSeconds) * 1000);
+    std::vector<std::unique_ptr<QProcess>> helpers;
+    auto endAll = [&] {
+        for (auto &h : helpers)
+            if (h->state() != QProcess::NotRunning) {
+                h->kill();
+                h->waitForFinished(-1);
             }
-            c.pid = -1;
-        }
     };
-    for (size_t i = 0; i < shares.size(); ++i) {
-        int fds[2];
-        if (::pipe2(fds, O_CLOEXEC) != 0) {
-            reapAll(true);
-            cannotRead();
-        }
-        const pid_t pid = ::fork();
-        if (pid < 0) {
-            ::close(fds[0]);
-            ::close(fds[1]);
-            reapAll(true);
-            cannotRead();
-        }
-        if (pid == 0) {
-            ::close(fds[0]);
-            runChild(fds[1], file, shares[i].tmp, key, shares[i].tables);
-        }
-        ::close(fds[1]);
-        children[i].pid = pid;
-        children[i].reportFd = fds[0];
+    for (const Share &s : shares) {
+        auto &h = helpers.emplace_back(std::make_unique<QProcess>());
+        h->setProgram(helper);
+        h->setArguments({QLatin1String(shareName(s.tables)), path, s.tmp, key.path, QString::number(key.size),
+                         QString::number(key.mtimeNs), key.hash});
+        h->setStandardInputFile(QProcess::nullDevice());
+        // The report comes on standard output; libmdb prints its warnings about a damaged
+        // file on standard error, which is not for the user's terminal.
+        h->setStandardErrorFile(QProcess::nullDevice());
+        h->start();
     }
-
+    for (auto &h : helpers) {
+        if (!h->waitForStarted(-1)) {
+            const QString why = h->errorString();
+            endAll();
+            raiseDbError(DbErrc::Open, QStringLiteral("The catalogue cannot be read: its helper program \"%1\" does not "
+                                                      "start (%2).")
+                                           .arg(helper, why));
+        }
+    }
     bool timedOut = false;
-    timespec startTs{};
-    clock_gettime(CLOCK_MONOTONIC, &startTs);
-    const qint64 limitMs = qint64(timeoutSeconds) * 1000;
-    for (;;) {
-        std::vector<pollfd> open;
-        std::vector<Child *> owners;
-        for (Child &c : children)
-            if (c.reportFd >= 0) {
-                open.push_back({c.reportFd, POLLIN, 0});
-                owners.push_back(&c);
-            }
-        if (open.empty())
-            break;
-        timespec now{};
-        clock_gettime(CLOCK_MONOTONIC, &now);
-        const qint64 elapsed = (now.tv_sec - startTs.tv_sec) * 1000 + (now.tv_nsec - startTs.tv_nsec) / 1000000;
-        if (elapsed >= limitMs) {
+    for (auto &h : helpers)
+        if (!h->waitForFinished(int(std::max<qint64>(deadline.remainingTime(), 1))) && h->state() != QProcess::NotRunning)
             timedOut = true;
-            break;
-        }
-        const int r = ::poll(open.data(), nfds_t(open.size()), int(limitMs - elapsed));
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r <= 0) {
-            timedOut = r == 0;
-            break;
-        }
-        for (size_t k = 0; k < open.size(); ++k) {
-            if (!open[k].revents)
-                continue;
-            Child &c = *owners[k];
-            char buf[512];
-            const ssize_t got = ::read(c.reportFd, buf, sizeof buf);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0) { // the child closed its end: it is leaving
-                ::close(c.reportFd);
-                c.reportFd = -1;
-                continue;
-            }
-            c.report.append(buf, got);
-        }
-    }
-    reapAll(timedOut);
+    endAll();
 
     bool failed = timedOut;
-    for (const Child &c : children)
-        failed = failed || !WIFEXITED(c.status) || WEXITSTATUS(c.status) != 0;
+    for (auto &h : helpers)
+        failed = failed || h->exitStatus() != QProcess::NormalExit || h->exitCode() != HelperDone;
     if (failed)
         for (const Share &s : shares)
             QFile::remove(s.tmp);
     if (timedOut)
         damagedFile(path, QStringLiteral("reading it did not finish within %1 s").arg(timeoutSeconds));
-    for (const Child &c : children) {
-        if (WIFSIGNALED(c.status))
-            damagedFile(path, QStringLiteral("reading it failed (signal %1)").arg(WTERMSIG(c.status)));
-        if (WEXITSTATUS(c.status) == 2 && !c.report.isEmpty())
-            raiseDbError(DbErrc::Format, QString::fromUtf8(c.report) + QStringLiteral(" (\"%1\")").arg(path));
-        if (WEXITSTATUS(c.status) != 0)
-            damagedFile(path, QStringLiteral("reading it failed"));
+    for (auto &h : helpers) {
+        if (h->exitStatus() != QProcess::NormalExit)
+            damagedFile(path, QStringLiteral("reading it failed (the reader stopped abnormally)"));
+        const QByteArray report = h->readAllStandardOutput().trimmed();
+        if (h->exitCode() == HelperDbError && !report.isEmpty())
+            raiseDbError(DbErrc::Format, QString::fromUtf8(report) + QStringLiteral(" (\"%1\")").arg(path));
+        if (h->exitCode() != HelperDone)
+            damagedFile(path, QStringLiteral("reading it failed (status %1)").arg(h->exitCode()));
     }
 }
 
@@ -289,7 +250,7 @@ QStringList sqliteCopyOf(const QString &path, const QByteArray &file, int timeou
         s.tmp = s.copy + QStringLiteral(".tmp-%1-%2").arg(::getpid()).arg(serial++);
         QFile::remove(s.tmp);
     }
-    makeCopies(path, file, key, shares, timeoutSeconds);
+    makeCopies(path, key, shares, timeoutSeconds);
     // Each file carries the key, so a pair half replaced by another process is only a
     // mismatch that a later open copies again.
     for (size_t i = 0; i < shares.size(); ++i)
@@ -299,3 +260,40 @@ QStringList sqliteCopyOf(const QString &path, const QByteArray &file, int timeou
 }
 
 } // namespace db::detail
+
+namespace db {
+
+int runCopyHelper(const QStringList &arguments)
+{
+    using namespace detail;
+    if (arguments.size() != 7)
+        return HelperUsage;
+    const QString share = arguments[0];
+    const TableShare tables = share == QLatin1String("largest") ? TableShare::Largest
+                              : share == QLatin1String("others") ? TableShare::Others
+                                                                 : TableShare::All;
+    const QString source = arguments[1], out = arguments[2];
+    SourceKey key;
+    key.path = arguments[3];
+    key.size = arguments[4].toLongLong();
+    key.mtimeNs = arguments[5].toLongLong();
+    key.hash = arguments[6];
+    int status = HelperDone;
+    try {
+        QFile f(source);
+        if (!f.open(QIODevice::ReadOnly))
+            raiseDbError(DbErrc::Open, QStringLiteral("The catalogue file cannot be read: %1.").arg(f.errorString()));
+        const QByteArray bytes = f.readAll();
+        // The copy is recorded under the key of the bytes the program read: a file changed
+        // since then would give a copy that does not match its own key.
+        if (bytes.size() != key.size || contentHash(bytes) != key.hash)
+            raiseDbError(DbErrc::Open, QStringLiteral("The catalogue file changed while it was being read; open it again."));
+        copyJetTables(bytes, out, key, tables);
+    } catch (const std::exception &e) {
+        std::fputs(e.what(), stdout);
+        status = HelperDbError;
+    }
+    return status;
+}
+
+} // namespace db

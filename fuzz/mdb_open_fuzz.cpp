@@ -3,7 +3,7 @@
 // connection is opened as the catalogue window opens it (ConnectDatabase with the fixed
 // password), and the price-list query runs. A damaged file must end in a DbError or a
 // failed open, never in a crash, a hang or a leak of this process: the reading that
-// libmdb does happens in a child process, whose death is only an error here.
+// libmdb does happens in the helper program's process, whose death is only an error here.
 #include "data/connect_database.h"
 #include "data/data_module.h"
 #include "db/db_error.h"
@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     }
     AppDir = g_folder->path() + QLatin1Char('/');
     g_dm = new TDM;
-    // A child that hangs on a hostile file is ended after this long.
+    // A helper that hangs on a hostile file is ended after this long.
     g_dm->ADOConnection1.setCommandTimeout(10);
     return 0;
 }

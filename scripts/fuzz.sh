@@ -69,7 +69,9 @@ for t in "${targets[@]}"; do
   esac
   echo "== $t: $seconds s"
   rc=0
-  (cd "$artifacts" && ASAN_OPTIONS=detect_leaks=1 "$build/fuzz/$t" -max_total_time="$seconds" \
+  # The catalogue copy is made by the helper program, which the fuzz build cannot link:
+  # the ASan build's serves.
+  (cd "$artifacts" && ASAN_OPTIONS=detect_leaks=1 CATALOG_COPY_HELPER="$app/catalogue-copy" "$build/fuzz/$t" -max_total_time="$seconds" \
      -timeout=60 -rss_limit_mb=2560 -max_len="$max_len" -print_final_stats=1 \
      -artifact_prefix="$artifacts/" "$corpus" "$seeds" >"$build/$t.log" 2>&1) || rc=$?
   grep -E '^#[0-9]+.*DONE|stat::number_of_executed_units|stat::peak_rss_mb|==[0-9]+==ERROR|^SUMMARY' "$build/$t.log" || true
