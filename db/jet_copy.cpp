@@ -10,6 +10,8 @@
 // else the user's cache folder, else the temporary folder.
 #include "db/jet_copy_p.h"
 #include "db/db_error.h"
+#include "db/jet_functions_p.h"
+#include "db/jet_text_p.h"
 #include "db/mdb_loader_p.h"
 
 #include "db/copy_helper.h"
@@ -87,10 +89,12 @@ SourceKey keyOf(const QString &path, const QByteArray &file)
         key.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     key.size = file.size();
     key.hash = contentHash(file);
+    key.order = generalOrderFingerprint();
     return key;
 }
 
-// Whether the copy at `copy` was made from exactly the file `key` describes.
+// Whether the copy at `copy` was made from exactly the file `key` describes, its indexes
+// laid out in this build's text order.
 bool copyMatches(const QString &copy, const SourceKey &key)
 {
     if (!QFileInfo::exists(copy))
@@ -100,20 +104,46 @@ bool copyMatches(const QString &copy, const SourceKey &key)
     if (sqlite3_open_v2(QFile::encodeName(copy).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
         sqlite3_stmt *st = nullptr;
         if (sqlite3_prepare_v2(db,
-                               "SELECT path, size, mtime, hash, (SELECT user_version FROM pragma_user_version) "
-                               "FROM __jet_source",
+                               "SELECT path, size, mtime, hash, text_order, "
+                               "(SELECT user_version FROM pragma_user_version) FROM __jet_source",
                                -1, &st, nullptr)
                 == SQLITE_OK
             && sqlite3_step(st) == SQLITE_ROW) {
             match = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0))) == key.path
                     && sqlite3_column_int64(st, 1) == key.size && sqlite3_column_int64(st, 2) == key.mtimeNs
                     && QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 3))) == key.hash
-                    && sqlite3_column_int(st, 4) == kCopyFormat;
+                    && QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 4))) == key.order
+                    && sqlite3_column_int(st, 5) == kCopyFormat;
         }
         sqlite3_finalize(st);
     }
     sqlite3_close_v2(db);
     return match;
+}
+
+// Runs SQLite's own integrity check on a copy just written, with the General order
+// registered, so that an index laid out in another order than SQLite's lookups use shows.
+// It costs a good part of a first open, so only the tests ask for it
+// (CATALOG_CHECK_COPIES); raises DbError(Format) with SQLite's findings.
+void checkIntegrity(const QString &copy)
+{
+    sqlite3 *db = nullptr;
+    QStringList findings;
+    if (sqlite3_open_v2(QFile::encodeName(copy).constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        findings << QString::fromUtf8(sqlite3_errmsg(db));
+    } else {
+        registerJetFunctions(db);
+        sqlite3_stmt *st = nullptr;
+        if (sqlite3_prepare_v2(db, "PRAGMA integrity_check(20)", -1, &st, nullptr) != SQLITE_OK)
+            findings << QString::fromUtf8(sqlite3_errmsg(db));
+        while (st && sqlite3_step(st) == SQLITE_ROW)
+            findings << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+        sqlite3_finalize(st);
+    }
+    sqlite3_close_v2(db);
+    if (findings != QStringList{QStringLiteral("ok")})
+        raiseDbError(DbErrc::Format, QStringLiteral("The copy of the catalogue fails SQLite's integrity check: %1")
+                                         .arg(findings.join(QStringLiteral("; "))));
 }
 
 // One copy file: where it is kept, where it is written first, and which tables it holds.
@@ -251,6 +281,16 @@ QStringList sqliteCopyOf(const QString &path, const QByteArray &file, int timeou
         QFile::remove(s.tmp);
     }
     makeCopies(path, key, shares, timeoutSeconds);
+    // A helper of another build would have laid out the indexes in its own text order,
+    // where this program's lookups would miss rows.
+    for (const Share &s : shares)
+        if (!copyMatches(s.tmp, key)) {
+            for (const Share &t : shares)
+                QFile::remove(t.tmp);
+            raiseDbError(DbErrc::Open, QStringLiteral("The catalogue cannot be read: the helper program \"%1\" does not "
+                                                      "belong to this program. Install the program again.")
+                                           .arg(copyHelper()));
+        }
     // Each file carries the key, so a pair half replaced by another process is only a
     // mismatch that a later open copies again.
     for (size_t i = 0; i < shares.size(); ++i)
@@ -289,6 +329,8 @@ int runCopyHelper(const QStringList &arguments)
         if (bytes.size() != key.size || contentHash(bytes) != key.hash)
             raiseDbError(DbErrc::Open, QStringLiteral("The catalogue file changed while it was being read; open it again."));
         copyJetTables(bytes, out, key, tables);
+        if (qEnvironmentVariableIsSet("CATALOG_CHECK_COPIES"))
+            checkIntegrity(out);
     } catch (const std::exception &e) {
         std::fputs(e.what(), stdout);
         status = HelperDbError;

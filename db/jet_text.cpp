@@ -143,6 +143,24 @@ uint32_t foldCodePoint(uint32_t c)
     return c < t.size() ? t[c] : foldSlow(c);
 }
 
+QString orderFingerprintOf(uint32_t (*fold)(uint32_t))
+{
+    // FNV-1a over the folded forms, four bytes each.
+    uint64_t h = 0xCBF29CE484222325ULL;
+    for (uint32_t c = 0; c <= 0xFFFF; ++c) {
+        const uint32_t f = fold(c);
+        for (int k = 0; k < 4; ++k)
+            h = (h ^ ((f >> (8 * k)) & 0xFF)) * 0x100000001B3ULL;
+    }
+    return QString::number(qulonglong(h), 16).rightJustified(16, u'0');
+}
+
+QString generalOrderFingerprint()
+{
+    static const QString fingerprint = orderFingerprintOf(foldCodePoint);
+    return fingerprint;
+}
+
 int compareGeneral(std::string_view a, std::string_view b)
 {
     auto pa = reinterpret_cast<const unsigned char *>(a.data());

@@ -660,13 +660,14 @@ void copyJetTables(QByteArray file, const QString &sqlitePath, const SourceKey &
     }
 
     Sqlite out(sqlitePath, Sqlite::Mode::Reopen);
-    out.exec(QStringLiteral("CREATE TABLE __jet_source (path TEXT, size INTEGER, mtime INTEGER, hash TEXT)"));
-    Stmt st(out.prepare(QStringLiteral("INSERT INTO __jet_source VALUES (?, ?, ?, ?)")));
-    const QByteArray path = key.path.toUtf8(), hash = key.hash.toUtf8();
+    out.exec(QStringLiteral("CREATE TABLE __jet_source (path TEXT, size INTEGER, mtime INTEGER, hash TEXT, text_order TEXT)"));
+    Stmt st(out.prepare(QStringLiteral("INSERT INTO __jet_source VALUES (?, ?, ?, ?, ?)")));
+    const QByteArray path = key.path.toUtf8(), hash = key.hash.toUtf8(), order = generalOrderFingerprint().toUtf8();
     sqlite3_bind_text(st.get(), 1, path.constData(), int(path.size()), SQLITE_TRANSIENT);
     sqlite3_bind_int64(st.get(), 2, key.size);
     sqlite3_bind_int64(st.get(), 3, key.mtimeNs);
     sqlite3_bind_text(st.get(), 4, hash.constData(), int(hash.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(st.get(), 5, order.constData(), int(order.size()), SQLITE_TRANSIENT);
     if (sqlite3_step(st.get()) != SQLITE_DONE)
         out.fail(QStringLiteral("while recording the source"));
     // Without statistics SQLite takes every index for equally selective and may walk a

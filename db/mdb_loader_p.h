@@ -13,6 +13,7 @@ struct SourceKey {
     qint64 size = 0;   // bytes
     qint64 mtimeNs = 0; // modification time, nanoseconds since the epoch
     QString hash;      // content hash of every byte, hex
+    QString order;     // generalOrderFingerprint() of the build that laid out the indexes
 };
 
 // Bumped whenever the copy's layout or the reading of values changes, so that copies made
@@ -31,8 +32,8 @@ enum class RowWriting { Pages, Inserts };
 
 // Reads every user table of the Jet file held in `file` and writes it to a new SQLite
 // database at `sqlitePath` (created; must not exist): faithful types, the file's indexes
-// and the indexes the catalogue's joins need, and `key`; a file without user tables gives
-// a copy without tables. libmdb does the reading and is
+// and the indexes the catalogue's joins need, and `key` (its order always this build's);
+// a file without user tables gives a copy without tables. libmdb does the reading and is
 // not hardened against damaged files: call this only in a process that may die.
 // Raises DbError(Format) when libmdb rejects the file. With a `share` other than All only
 // that share of the tables is copied; both shares check the whole catalogue alike.

@@ -5,6 +5,7 @@
 #include "db/copy_helper.h"
 #include "db/db_error.h"
 #include "db/jet_copy_p.h"
+#include "db/jet_text_p.h"
 #include "tests/common/test_support.h"
 #include "tests/db/db_test_support.h"
 
@@ -14,6 +15,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 using db::DbErrc;
 using db::DbError;
@@ -136,6 +138,77 @@ TEST(CopyHelperTest, TheHelperRefusesAFileThatChangedSinceTheProgramReadIt)
         if (c.status != 0) {
             EXPECT_TRUE(helper.readAllStandardOutput().contains("changed while it was being read"));
         }
+    }
+}
+
+} // namespace
+
+namespace {
+
+uint32_t foldUnchanged(uint32_t c) { return db::detail::foldCodePoint(c); }
+
+template <uint32_t Changed>
+uint32_t foldChangedAt(uint32_t c)
+{
+    return c == Changed ? db::detail::foldCodePoint(c) + 1 : db::detail::foldCodePoint(c);
+}
+
+// A change of the fold anywhere it reaches (the table of Latin letters built here, or Qt's
+// Unicode tables beyond it) gives another fingerprint.
+TEST(TextOrderFingerprintTest, ChangesWithTheFoldOfAnyOneCharacter)
+{
+    const QString mine = db::detail::generalOrderFingerprint();
+    EXPECT_EQ(db::detail::orderFingerprintOf(foldUnchanged), mine);
+    const struct {
+        const char *name;
+        uint32_t (*fold)(uint32_t);
+    } changes[] = {
+        {"ASCII letter", foldChangedAt<'K'>},
+        {"Latin-1 ligature", foldChangedAt<0xC6>},
+        {"Latin Extended-B", foldChangedAt<0x24F>},
+        {"Greek", foldChangedAt<0x391>},
+        {"Latin Extended Additional", foldChangedAt<0x1E9E>},
+        {"fullwidth", foldChangedAt<0xFF21>},
+        {"last of the plane", foldChangedAt<0xFFFF>},
+    };
+    for (const auto &c : changes) {
+        SCOPED_TRACE(c.name);
+        EXPECT_NE(db::detail::orderFingerprintOf(c.fold), mine);
+    }
+}
+
+// A copy recorded under another text order is not used: the next open copies again, and
+// the new copy carries this build's order.
+TEST(TextOrderFingerprintTest, ACopyMadeUnderAnotherOrderIsMadeAgain)
+{
+    QTemporaryDir cache;
+    const ScopedEnv cacheDir("CATALOG_CACHE_DIR", QFile::encodeName(cache.path()));
+    const QString sql = "SELECT count(*) FROM CP_Veicoli WHERE Marca = 'AURELIA MOTORI'";
+    const QStringList expected = dbtest::rowsOf(*dbtest::openSmall(), sql);
+    const QStringList copies = QDir(cache.path()).entryList({"*.sqlite"}, QDir::Files);
+    ASSERT_EQ(copies.size(), 2);
+
+    auto orderOf = [&](const QString &name, const char *change = nullptr) {
+        sqlite3 *db = nullptr;
+        EXPECT_EQ(sqlite3_open(QFile::encodeName(cache.filePath(name)).constData(), &db), SQLITE_OK);
+        if (change) {
+            EXPECT_EQ(sqlite3_exec(db, change, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+        }
+        sqlite3_stmt *st = nullptr;
+        sqlite3_prepare_v2(db, "SELECT text_order FROM __jet_source", -1, &st, nullptr);
+        QString order;
+        if (sqlite3_step(st) == SQLITE_ROW)
+            order = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+        sqlite3_finalize(st);
+        sqlite3_close(db);
+        return order;
+    };
+    for (const QString &name : copies) {
+        SCOPED_TRACE(name.toStdString());
+        ASSERT_EQ(orderOf(name), db::detail::generalOrderFingerprint());
+        orderOf(name, "UPDATE __jet_source SET text_order = 'another order'");
+        EXPECT_EQ(dbtest::rowsOf(*dbtest::openSmall(), sql), expected);
+        EXPECT_EQ(orderOf(name), db::detail::generalOrderFingerprint()) << "the copy was not made again";
     }
 }
 
