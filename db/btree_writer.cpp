@@ -8,6 +8,7 @@
 #include "db/db_error.h"
 
 #include <QFile>
+#include <QtGlobal>
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -28,6 +29,28 @@ using Kind = RowBuffer::Kind;
 {
     raiseDbError(DbErrc::Format, QStringLiteral("The catalogue could not be copied for reading (%1).").arg(why));
 }
+
+// The fields of the 100-byte database header the writer reads or relies on, by offset.
+// SQLite created the file; a field with another value than these means a layout the
+// writer does not produce.
+enum HeaderOffset : size_t {
+    kMagic = 0,                // "SQLite format 3" and a zero byte
+    kPageSize = 16,            // two bytes; 1 stands for 65536
+    kWriteVersion = 18,        // 1: rollback journal (2 would be WAL)
+    kReadVersion = 19,         // 1 likewise
+    kReservedBytes = 20,       // bytes left unused at the end of every page
+    kMaxEmbeddedFraction = 21, // 64, 32, 32: fixed by the format, and the overflow
+    kMinEmbeddedFraction = 22, //   sizes of localSize() assume them
+    kLeafFraction = 23,
+    kChangeCounter = 24,       // four bytes
+    kPageCount = 28,           // four bytes: the database's size in pages
+    kSchemaFormat = 44,        // four bytes; 4 allows serial types 8 and 9 for 0 and 1
+    kAutoVacuumRoot = 52,      // four bytes; not 0 under auto-vacuum, whose pointer-map
+                               //   pages the writer does not keep
+    kTextEncoding = 56,        // four bytes; 1 is UTF-8, the rows' texts as held
+    kVersionValidFor = 92,     // four bytes: the change counter when kPageCount was set
+    kHeaderSize = 100,
+};
 
 enum PageType : uint8_t { IndexInterior = 2, TableInterior = 5, IndexLeaf = 10, TableLeaf = 13 };
 
@@ -259,6 +282,7 @@ public:
     bool fits(size_t cellSize) const { return m_header + 2 * (m_offsets.size() + 1) + cellSize <= m_top; }
     void add(const Bytes &cell)
     {
+        Q_ASSERT(fits(cell.size()));
         m_top -= uint32_t(cell.size());
         std::memcpy(m_bytes.data() + m_top, cell.data(), cell.size());
         m_offsets.push_back(m_top);
@@ -323,7 +347,11 @@ struct BtreeWriter::Impl {
         image.resize(size_t(next - imageFirst) * pageSize);
         return p;
     }
-    uint8_t *page(uint32_t p) { return image.data() + size_t(p - imageFirst) * pageSize; }
+    uint8_t *page(uint32_t p)
+    {
+        Q_ASSERT(p >= imageFirst && p < next); // only pages not yet flushed are laid out
+        return image.data() + size_t(p - imageFirst) * pageSize;
+    }
     // Writes the pages laid out so far. Only between two cells or pages: an overflow
     // chain is always complete.
     void flush()
@@ -350,7 +378,9 @@ struct BtreeWriter::Impl {
         if (payload <= maxLocal)
             return payload;
         const size_t k = minLocal + (payload - minLocal) % (u - 4);
-        return k <= maxLocal ? k : minLocal;
+        const size_t local = k <= maxLocal ? k : minLocal;
+        Q_ASSERT(local < payload);
+        return local;
     }
     size_t payloadCellSize(size_t payload, bool tableLeaf) const
     {
@@ -441,16 +471,34 @@ BtreeWriter::BtreeWriter(const QString &path) : d(std::make_unique<Impl>())
     d->fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
     if (d->fd < 0)
         d->ioFailed("open");
-    uint8_t header[100];
+    uint8_t header[kHeaderSize];
     struct stat st {};
     if (::fstat(d->fd, &st) != 0 || ::pread(d->fd, header, sizeof header, 0) != ssize_t(sizeof header))
         d->ioFailed("read");
-    const uint32_t pageSize = header[16] << 8 | header[17];
+    const uint32_t pageSize = header[kPageSize] << 8 | header[kPageSize + 1];
     d->pageSize = pageSize == 1 ? 65536 : pageSize;
-    if (std::memcmp(header, "SQLite format 3", 16) != 0 || d->pageSize < 512 || (d->pageSize & (d->pageSize - 1))
-        || header[18] != 1 || header[19] != 1 || header[20] >= d->pageSize - 480 || st.st_size % d->pageSize != 0)
+    if (std::memcmp(header + kMagic, "SQLite format 3", 16) != 0 || d->pageSize < 512 || (d->pageSize & (d->pageSize - 1))
+        || header[kWriteVersion] != 1 || header[kReadVersion] != 1 || header[kReservedBytes] >= d->pageSize - 480
+        || st.st_size % d->pageSize != 0)
         fail(QStringLiteral("\"%1\" is not an SQLite database in rollback mode").arg(path));
-    d->usable = d->pageSize - header[20];
+    const struct {
+        size_t offset;
+        uint32_t value;
+        const char *what;
+    } relied[] = {
+        {kSchemaFormat, 4, "schema format"},
+        {kAutoVacuumRoot, 0, "auto-vacuum"},
+        {kTextEncoding, 1, "text encoding"},
+    };
+    for (const auto &field : relied)
+        if (get32(header + field.offset) != field.value)
+            fail(QStringLiteral("\"%1\" has the %2 %3 where the page writer needs %4")
+                     .arg(path, QLatin1String(field.what))
+                     .arg(get32(header + field.offset))
+                     .arg(field.value));
+    if (header[kMaxEmbeddedFraction] != 64 || header[kMinEmbeddedFraction] != 32 || header[kLeafFraction] != 32)
+        fail(QStringLiteral("\"%1\" has payload fractions the page writer does not know").arg(path));
+    d->usable = d->pageSize - header[kReservedBytes];
     d->firstNew = d->next = d->imageFirst = uint32_t(st.st_size / d->pageSize) + 1;
     d->lockPage = 0x40000000u / d->pageSize + 1;
 }
@@ -628,13 +676,13 @@ void BtreeWriter::finish()
         d->writeAt(uint64_t(root - 1) * d->pageSize, bytes.data(), bytes.size());
     // The database's size in pages, valid while the change counter equals the
     // version-valid-for number; both move on so that any cached view is stale.
-    uint8_t header[100];
+    uint8_t header[kHeaderSize];
     if (::pread(d->fd, header, sizeof header, 0) != ssize_t(sizeof header))
         d->ioFailed("read");
-    const uint32_t counter = get32(header + 24) + 1;
-    put32(header + 24, counter);
-    put32(header + 28, d->next - 1);
-    put32(header + 92, counter);
+    const uint32_t counter = get32(header + kChangeCounter) + 1;
+    put32(header + kChangeCounter, counter);
+    put32(header + kPageCount, d->next - 1);
+    put32(header + kVersionValidFor, counter);
     d->writeAt(0, header, sizeof header);
     d->roots.clear();
     d->firstNew = d->next;

@@ -27,6 +27,7 @@
 #include "db/row_buffer_p.h"
 
 #include <QDate>
+#include <QFileInfo>
 #include <QSet>
 #include <QStringList>
 #include <algorithm>
@@ -83,7 +84,14 @@ public:
     enum class Mode { Create, Reopen };
     Sqlite(const QString &path, Mode mode)
     {
-        const int create = mode == Mode::Create ? SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE : 0;
+        // sqlite3_open_v2 ignores SQLITE_OPEN_EXCLUSIVE: a file already there would be
+        // opened and added to, so its absence is checked here.
+        if (mode == Mode::Create && QFileInfo::exists(path))
+            raiseDbError(DbErrc::Format,
+                         QStringLiteral("The catalogue could not be copied for reading (the working copy \"%1\" "
+                                        "already exists).")
+                             .arg(path));
+        const int create = mode == Mode::Create ? SQLITE_OPEN_CREATE : 0;
         if (sqlite3_open_v2(path.toUtf8().constData(), &m_db,
                             SQLITE_OPEN_READWRITE | create | SQLITE_OPEN_NOMUTEX, // one thread writes it
                             nullptr)
@@ -91,6 +99,9 @@ public:
             fail(QStringLiteral("cannot %1 the working copy \"%2\"")
                      .arg(mode == Mode::Create ? QStringLiteral("create") : QStringLiteral("open"), path));
         registerJetFunctions(m_db);
+        // What the page writer lays out: UTF-8 texts, no auto-vacuum pointer maps.
+        if (mode == Mode::Create)
+            exec("PRAGMA auto_vacuum=NONE; PRAGMA encoding='UTF-8'");
         exec("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA cache_size=-65536;"
              "PRAGMA locking_mode=EXCLUSIVE; BEGIN");
     }

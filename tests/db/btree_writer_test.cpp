@@ -224,6 +224,47 @@ TEST(BtreeWriterTest, RefusesAFileThatIsNotAnSqliteDatabase)
     EXPECT_THROW(BtreeWriter{dir.filePath(QStringLiteral("missing.sqlite"))}, db::DbError);
 }
 
+// A database whose header asks for a layout the writer does not lay out (pointer maps
+// under auto-vacuum, UTF-16 texts, an older schema format) is refused by name, not filled
+// with pages SQLite would misread.
+TEST(BtreeWriterTest, RefusesADatabaseWhoseHeaderAsksForAnotherLayout)
+{
+    const struct {
+        const char *name;
+        const char *setUp;     // run before the table is created
+        int patchOffset;       // a header byte set afterwards, or -1
+        const char *message;
+    } cases[] = {
+        {"auto-vacuum", "PRAGMA auto_vacuum=FULL", -1, "auto-vacuum"},
+        {"incremental vacuum", "PRAGMA auto_vacuum=INCREMENTAL", -1, "auto-vacuum"},
+        {"UTF-16 texts", "PRAGMA encoding='UTF-16le'", -1, "text encoding 2"},
+        {"schema format 1", "", 47, "schema format 1"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("x.sqlite"));
+        {
+            Db db(path.toStdString());
+            if (*c.setUp)
+                db.exec(c.setUp);
+            db.exec(kTable);
+        }
+        if (c.patchOffset >= 0) {
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+            f.seek(c.patchOffset);
+            f.write("\x01", 1);
+        }
+        try {
+            BtreeWriter writer(path);
+            ADD_FAILURE() << "the writer took the file";
+        } catch (const db::DbError &e) {
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+        }
+    }
+}
+
 // The order alone, on small hand-made rows of (text, whole number, real).
 struct Row {
     const char *text;

@@ -6,6 +6,7 @@
 #include "db/db_error.h"
 #include "db/jet_copy_p.h"
 #include "db/jet_text_p.h"
+#include "db/mdb_loader_p.h"
 #include "tests/common/test_support.h"
 #include "tests/db/db_test_support.h"
 
@@ -139,6 +140,19 @@ TEST(CopyHelperTest, TheHelperRefusesAFileThatChangedSinceTheProgramReadIt)
             EXPECT_TRUE(helper.readAllStandardOutput().contains("changed while it was being read"));
         }
     }
+}
+
+// The copy is written only into a file of its own making: one already at the path (even
+// empty, which SQLite would take for a new database) is left alone.
+TEST(CopyHelperTest, ACopyIsNeverWrittenIntoAFileAlreadyThere)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath("copy.sqlite");
+    QFile(out).open(QIODevice::WriteOnly);
+    QFile f(dbtest::smallCatalogue());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    expectThrowText<DbError>([&] { db::detail::copyJetTables(f.readAll(), out, {}); }, "already exists");
+    EXPECT_EQ(QFileInfo(out).size(), 0);
 }
 
 } // namespace
