@@ -3,14 +3,18 @@
 # menu entry and the icons. Then the UI script driver opens the installed program folder
 # with its db/ and foto/ made read-only (as another user when run as root, since root
 # writes through any permission) and the dump must show the KORVA catalogue, while the
-# program folder stays byte for byte as installed.
+# program folder stays byte for byte as installed. Everything that other user runs or reads
+# (the prefix, a copy of the driver, the leak suppressions) lies in a work folder under the
+# system's temporary folder, since the checkout may sit where only its owner can reach
+# (a clone in root's home folder).
 #
-# cmake -DBUILD_DIR=... -DAPP_DIR=... -DDRIVER=... -DWORK_DIR=... -P install_test.cmake
+# cmake -DBUILD_DIR=... -DAPP_DIR=... -DDRIVER=... -DLSAN_SUPPRESSIONS=... -P install_test.cmake
 
 cmake_policy(VERSION 3.25)
 
 function(fail)
   string(JOIN "" text ${ARGN})
+  file(REMOVE_RECURSE ${WORK_DIR})
   message(FATAL_ERROR "install test: ${text}")
 endfunction()
 
@@ -26,9 +30,15 @@ function(folder_manifest dir out)
   set(${out} "${lines}" PARENT_SCOPE)
 endfunction()
 
-file(REMOVE_RECURSE ${WORK_DIR})
+set(tmp_root /tmp)
+if(DEFINED ENV{TMPDIR} AND IS_DIRECTORY "$ENV{TMPDIR}")
+  set(tmp_root $ENV{TMPDIR})
+endif()
+string(RANDOM LENGTH 10 tag)
+set(WORK_DIR ${tmp_root}/dazozizizavuv-install-test-${tag})
 set(prefix ${WORK_DIR}/prefix)
 file(MAKE_DIRECTORY ${WORK_DIR})
+execute_process(COMMAND chmod 0755 ${WORK_DIR})
 
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix}
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
@@ -43,7 +53,7 @@ folder_manifest(${appdir} installed)
 if(NOT built STREQUAL installed)
   fail("the installed program folder differs from ${APP_DIR}")
 endif()
-foreach(f dazozizizavuv db/vc_korva.mdb db/system.mdw img/interna.jpg img/intro.jpg foto/vuoto.JPG)
+foreach(f dazozizizavuv catalogue-copy db/vc_korva.mdb db/system.mdw img/interna.jpg img/intro.jpg foto/vuoto.JPG)
   if(NOT EXISTS ${appdir}/${f})
     fail("the program folder lacks ${f}")
   endif()
@@ -93,7 +103,10 @@ set(cache ${WORK_DIR}/cache)
 file(MAKE_DIRECTORY ${temp} ${cache})
 execute_process(COMMAND chmod 0777 ${temp} ${cache})
 file(WRITE ${WORK_DIR}/steps.txt "brand KORVA\ndump\n")
-execute_process(COMMAND chmod a+r ${WORK_DIR}/steps.txt)
+get_filename_component(driver_name ${DRIVER} NAME)
+file(COPY ${DRIVER} ${LSAN_SUPPRESSIONS} DESTINATION ${WORK_DIR}/bin)
+get_filename_component(suppressions_name ${LSAN_SUPPRESSIONS} NAME)
+execute_process(COMMAND chmod -R a+rX ${WORK_DIR}/steps.txt ${WORK_DIR}/bin)
 execute_process(COMMAND id -u OUTPUT_VARIABLE uid OUTPUT_STRIP_TRAILING_WHITESPACE)
 set(as_user "")
 if(uid STREQUAL "0")
@@ -101,7 +114,9 @@ if(uid STREQUAL "0")
 endif()
 execute_process(
   COMMAND ${as_user} env QT_QPA_PLATFORM=offscreen TEMP=${temp} HOME=${temp} CATALOG_CACHE_DIR=${cache}
-          ${DRIVER} ${appdir} ${WORK_DIR}/steps.txt
+          CATALOG_COPY_HELPER=${appdir}/catalogue-copy
+          LSAN_OPTIONS=suppressions=${WORK_DIR}/bin/${suppressions_name}:print_suppressions=0
+          ${WORK_DIR}/bin/${driver_name} ${appdir} ${WORK_DIR}/steps.txt
   WORKING_DIRECTORY ${temp}
   RESULT_VARIABLE rc OUTPUT_VARIABLE dump ERROR_VARIABLE err)
 execute_process(COMMAND chmod -R u+w ${appdir}/db ${appdir}/foto)
@@ -152,3 +167,4 @@ if(NOT IS_DIRECTORY ${temp}/kelpStone)
   fail("the grid exchange file was not made under TEMP")
 endif()
 message(STATUS "install test: ${makes} makes, battery ${battery}, photo ${photo}")
+file(REMOVE_RECURSE ${WORK_DIR})
