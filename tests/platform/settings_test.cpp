@@ -5,11 +5,13 @@
 #include "platform/files.h"
 #include "platform/settings.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <stdexcept>
+#include <sys/time.h>
 
 TEST(Settings, TrailingSeparatorAddedOnce)
 {
@@ -82,4 +84,35 @@ TEST(ErrorGuard, ReportsAnErrorOnceAndStopsTheHandler)
     EXPECT_EQ(rec.shown[0].text, "Cannot open file x");
     EXPECT_TRUE(Guarded([] {}));
     EXPECT_EQ(rec.shown.size(), 1u);
+}
+
+// The folder's names are read once and kept while its modification time stays; a change
+// of that time (a photo added, removed or renamed) reads them again, and so does every
+// look-up while the folder has only just changed.
+TEST(Files, KeepsAFoldersNamesWhileTheFolderIsUnchanged)
+{
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path());
+    auto setFolderTime = [&](int secondsAgo) {
+        const timeval when{QDateTime::currentSecsSinceEpoch() - secondsAgo, 0};
+        const timeval times[2] = {when, when};
+        ASSERT_EQ(::utimes(folder.constData(), times), 0);
+    };
+    QFile(dir.filePath("b123.jpg")).open(QIODevice::WriteOnly);
+    setFolderTime(60);
+    EXPECT_EQ(ResolveFileName(dir.filePath("B123.JPG")), dir.filePath("b123.jpg"));
+
+    ASSERT_TRUE(QFile::rename(dir.filePath("b123.jpg"), dir.filePath("B123.Jpg")));
+    setFolderTime(60);
+    EXPECT_EQ(ResolveFileName(dir.filePath("B123.JPG")), dir.filePath("b123.jpg")) << "the folder was listed again";
+
+    setFolderTime(30);
+    EXPECT_EQ(ResolveFileName(dir.filePath("B123.JPG")), dir.filePath("B123.Jpg"));
+
+    // Changed just now: each look-up lists the folder, so a second change within the same
+    // tick of the clock is seen too.
+    QFile(dir.filePath("c9.jpg")).open(QIODevice::WriteOnly);
+    EXPECT_EQ(ResolveFileName(dir.filePath("C9.JPG")), dir.filePath("c9.jpg"));
+    ASSERT_TRUE(QFile::rename(dir.filePath("c9.jpg"), dir.filePath("C9.jpg")));
+    EXPECT_EQ(ResolveFileName(dir.filePath("C9.JPG")), dir.filePath("C9.jpg"));
 }
