@@ -380,6 +380,10 @@ unsigned DataGrid::Options() const { return d->options; }
 void DataGrid::setOptions(unsigned options)
 {
     d->options = options;
+    // The sizing cursor follows the mouse over the column borders.
+    viewport()->setMouseTracking(options & goColSizing);
+    if (!(options & goColSizing))
+        viewport()->unsetCursor();
     verticalScrollBar()->setTracking(options & goThumbTracking);
     horizontalScrollBar()->setTracking(options & goThumbTracking);
     d->relayout();
@@ -448,6 +452,23 @@ int borderColumnAt(const DataGridPrivate &d, int x)
 
 } // namespace
 
+void DataGridPrivate::clickAt(QPoint pos)
+{
+    const int row = rowAt(pos.y());
+    const int col = colAt(pos.x());
+    if (row < 0 || col < 0)
+        return;
+    Guarded([&] {
+        const int oldCol = currentCol;
+        currentCol = col;
+        if (row == currentRow && col != oldCol)
+            repaintRow(row);
+        q->setCurrentRow(row);
+        if (q->OnClickCell)
+            q->OnClickCell(q, row, col);
+    });
+}
+
 void DataGrid::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton) {
@@ -462,37 +483,39 @@ void DataGrid::mousePressEvent(QMouseEvent *event)
             d->sizingCol = border;
             d->sizingStartX = pos.x();
             d->sizingStartWidth = d->colWidths[border];
+            d->sizingMoved = false;
+            d->sizingPress = pos;
             return;
         }
     }
-    const int row = d->rowAt(pos.y());
-    const int col = d->colAt(pos.x());
-    if (row < 0 || col < 0)
-        return;
-    Guarded([&] {
-        const int oldCol = d->currentCol;
-        d->currentCol = col;
-        if (row == d->currentRow && col != oldCol)
-            d->repaintRow(row);
-        setCurrentRow(row);
-        if (OnClickCell)
-            OnClickCell(this, row, col);
-    });
+    d->clickAt(pos);
 }
 
 void DataGrid::mouseMoveEvent(QMouseEvent *event)
 {
+    const QPoint pos = event->position().toPoint();
     if (d->sizingCol < 0) {
+        if ((d->options & goColSizing) && !(event->buttons() & Qt::LeftButton)) {
+            if (borderColumnAt(*d, pos.x()) >= 0)
+                viewport()->setCursor(Qt::SplitHCursor);
+            else
+                viewport()->unsetCursor();
+        }
         QAbstractScrollArea::mouseMoveEvent(event);
         return;
     }
-    const int dx = event->position().toPoint().x() - d->sizingStartX;
-    setColWidths(d->sizingCol, std::max(d->sizingStartWidth + dx, 1));
+    const int dx = pos.x() - d->sizingStartX;
+    d->sizingMoved = d->sizingMoved || dx != 0;
+    if (d->sizingMoved)
+        setColWidths(d->sizingCol, std::max(d->sizingStartWidth + dx, 1));
 }
 
 void DataGrid::mouseReleaseEvent(QMouseEvent *event)
 {
+    const bool click = d->sizingCol >= 0 && !d->sizingMoved && event->button() == Qt::LeftButton;
     d->sizingCol = -1;
+    if (click)
+        d->clickAt(d->sizingPress);
     QAbstractScrollArea::mouseReleaseEvent(event);
 }
 

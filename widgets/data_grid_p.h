@@ -80,14 +80,19 @@ struct DataGridPrivate {
     bool painting = false;
     bool changedWhilePainting = false;
 
-    // Column sizing by dragging a border.
+    // Column sizing by dragging a border, where the sizing cursor shows. A press there
+    // that is released without moving is a click like any other.
     int sizingCol = -1;
     int sizingStartX = 0;
     int sizingStartWidth = 0;
+    bool sizingMoved = false;
+    QPoint sizingPress;
 
     DataGrid *q;
 
     int rowCount() const { return static_cast<int>(rowHeights.size()); }
+    // The cell at `pos` becomes current and OnClickCell runs, as a click does.
+    void clickAt(QPoint pos);
     int lineWidth(unsigned lineOption) const { return (options & lineOption) ? gridLineWidth : 0; }
     // The row shown at the top, and the largest top row that still fills the view.
     int maxTopRow() const;

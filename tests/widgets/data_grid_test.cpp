@@ -6,6 +6,7 @@
 
 #include "platform/messages.h"
 #include "tests/common/test_support.h"
+#include "tests/widgets/widget_events.h"
 
 #include <QApplication>
 #include <QDir>
@@ -216,6 +217,45 @@ TEST(DataGridTest, ClickMakesTheCellCurrentBeforeTheHandlerRuns)
     EXPECT_EQ(seenCol, 1);
     EXPECT_EQ(currentInHandler, 2);
     EXPECT_EQ(top, 2);
+}
+
+// Where columns can be sized, the sizing cursor shows over a border; a press there that
+// is released where it was is a click on the row like any other, and only a drag sizes.
+TEST(DataGridTest, APressOnAColumnBorderClicksTheRowUnlessItDrags)
+{
+    CatalogueGrid grid(10);
+    grid.setOptions(grid.Options() | DataGrid::goColSizing);
+    grid.show();
+    QWidget &view = *grid.viewport();
+    std::vector<std::pair<int, int>> clicks;
+    grid.OnClickCell = [&](QObject *, int row, int col) { clicks.push_back({row, col}); };
+
+    testsupport::sendMouse(view, QEvent::MouseMove, QPoint(51, 25), Qt::NoButton); // border of column 0
+    EXPECT_EQ(view.cursor().shape(), Qt::SplitHCursor);
+    testsupport::sendMouse(view, QEvent::MouseMove, QPoint(25, 25), Qt::NoButton);
+    EXPECT_EQ(view.cursor().shape(), Qt::ArrowCursor);
+
+    const struct {
+        const char *name;
+        int x, y, dragTo;
+        int row;   // current afterwards
+        int width; // of column 0 afterwards
+        size_t clicks;
+    } cases[] = {
+        {"click on a border, second row", 51, 25, 51, 1, 50, 1},
+        {"click beside a border, third row", 40, 45, 40, 2, 50, 2},
+        {"drag of a border, fourth row", 50, 65, 70, 2, 70, 2},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::press(view, QPoint(c.x, c.y));
+        testsupport::moveTo(view, QPoint(c.dragTo, c.y));
+        testsupport::release(view, QPoint(c.dragTo, c.y));
+        EXPECT_EQ(grid.CurrentRow(), c.row);
+        EXPECT_EQ(grid.ColWidths(0), c.width);
+        EXPECT_EQ(clicks.size(), c.clicks);
+    }
+    EXPECT_EQ(clicks.front(), std::make_pair(1, 1));
 }
 
 TEST(DataGridTest, AHandlerErrorFromAnEventReachesTheErrorReport)
