@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <algorithm>
 #include <atomic>
@@ -134,10 +135,19 @@ void checkIntegrity(const QString &copy)
     } else {
         registerJetFunctions(db);
         sqlite3_stmt *st = nullptr;
-        if (sqlite3_prepare_v2(db, "PRAGMA integrity_check(20)", -1, &st, nullptr) != SQLITE_OK)
+        if (sqlite3_prepare_v2(db, "PRAGMA integrity_check(200)", -1, &st, nullptr) != SQLITE_OK)
             findings << QString::fromUtf8(sqlite3_errmsg(db));
-        while (st && sqlite3_step(st) == SQLITE_ROW)
-            findings << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+        // A Decimal that a real cannot hold keeps its exact text in its NUMERIC column, on
+        // purpose; SQLite's check reports such a value ("TEXT value in T.C"), which says
+        // nothing of the b-trees or their order.
+        const QRegularExpression keptText(QStringLiteral("^TEXT value in [^ ]+$"));
+        while (st && sqlite3_step(st) == SQLITE_ROW) {
+            const QString finding = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+            if (!keptText.match(finding).hasMatch())
+                findings << finding;
+        }
+        if (findings.isEmpty())
+            findings << QStringLiteral("ok");
         sqlite3_finalize(st);
     }
     sqlite3_close_v2(db);
