@@ -76,9 +76,7 @@ void Tfrm_main::ShowPhoto(const QString &photoName)
 {
     // Catalogues name photos without regard to case (the program adds ".JPG"); on a
     // case-sensitive file system the file may be spelt otherwise.
-    const QString photo = AppDir + QStringLiteral("foto/") + photoName + QStringLiteral(".JPG");
-    if (FileExistsAnyCase(photo)) {
-        const QString path = ResolveFileName(photo);
+    if (const QString path = PhotoFile(AppDir + QStringLiteral("foto/"), photoName); !path.isEmpty()) {
         if (path != m_shownPhotoPath)
             LoadPhotoBox(path);
     } else {

@@ -67,3 +67,9 @@ bool FileExistsAnyCase(const QString &path)
 {
     return QFileInfo(ResolveFileName(path)).isFile();
 }
+
+QString PhotoFile(const QString &folder, const QString &name)
+{
+    const QString path = ResolveFileName(folder + name + QStringLiteral(".JPG"));
+    return QFileInfo(path).isFile() ? path : QString();
+}

@@ -11,3 +11,8 @@ QString ResolveFileName(const QString &path);
 
 // Whether a file exists at `path` (exactly or ignoring case as above).
 bool FileExistsAnyCase(const QString &path);
+
+// The battery photo a catalogue names `name`: <folder>/<name>.JPG (the program adds the
+// extension), found as ResolveFileName finds files; empty when there is no such file.
+// `folder` ends in the separator.
+QString PhotoFile(const QString &folder, const QString &name);

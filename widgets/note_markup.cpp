@@ -1,52 +1,11 @@
-// Reading the note markup: a small scanner over tags, attributes and entities keeping a
+// Reading the note markup: the scanner's tags and text (note_markup_syntax.h) through a
 // stack of styles, so that an unmatched closing tag simply restores the previous one.
 #include "widgets/note_markup.h"
+#include "widgets/markup/note_markup_syntax.h"
 
 #include <QHash>
-#include <QRegularExpression>
 
 namespace {
-
-struct Tag {
-    QString name; // upper case
-    bool closing = false;
-    QHash<QString, QString> attributes; // names upper case
-};
-
-// Parses the inside of <...>; false when it is not a tag at all.
-bool parseTag(const QString &body, Tag &tag)
-{
-    static const QRegularExpression head(QStringLiteral("^\\s*(/?)\\s*([A-Za-z][A-Za-z0-9]*)"));
-    static const QRegularExpression attr(
-        QStringLiteral("([A-Za-z][A-Za-z0-9_-]*)\\s*(?:=\\s*(\"[^\"]*\"|'[^']*'|[^\\s\"'>]+))?"));
-    const auto m = head.match(body);
-    if (!m.hasMatch())
-        return false;
-    tag.closing = !m.captured(1).isEmpty();
-    tag.name = m.captured(2).toUpper();
-    auto it = attr.globalMatch(body, m.capturedEnd());
-    while (it.hasNext()) {
-        const auto a = it.next();
-        QString value = a.captured(2);
-        if (value.size() >= 2 && (value.startsWith(QLatin1Char('"')) || value.startsWith(QLatin1Char('\''))))
-            value = value.mid(1, value.size() - 2);
-        tag.attributes.insert(a.captured(1).toUpper(), value);
-    }
-    return true;
-}
-
-const QHash<QString, QString> &entities()
-{
-    static const QHash<QString, QString> table = {
-        {QStringLiteral("amp"), QStringLiteral("&")},          {QStringLiteral("lt"), QStringLiteral("<")},
-        {QStringLiteral("gt"), QStringLiteral(">")},           {QStringLiteral("quot"), QStringLiteral("\"")},
-        {QStringLiteral("nbsp"), QString(QChar(0x00a0))},      {QStringLiteral("sect"), QString(QChar(0x00a7))},
-        {QStringLiteral("permil"), QString(QChar(0x2030))},    {QStringLiteral("reg"), QString(QChar(0x00ae))},
-        {QStringLiteral("copy"), QString(QChar(0x00a9))},      {QStringLiteral("para"), QString(QChar(0x00b6))},
-        {QStringLiteral("trade"), QString(QChar(0x2122))},     {QStringLiteral("euro"), QString(QChar(0x20ac))},
-    };
-    return table;
-}
 
 int toInt(const QString &s)
 {
@@ -83,7 +42,7 @@ public:
         pieces.push_back(p);
     }
 
-    void tag(const Tag &t)
+    void tag(const NoteTag &t)
     {
         const QString &n = t.name;
         if (n == QLatin1String("BR") || n == QLatin1String("HR")) {
@@ -116,10 +75,7 @@ public:
             pieces.push_back(p);
             return;
         }
-        static const QStringList styling = {QStringLiteral("B"),   QStringLiteral("I"),    QStringLiteral("U"),
-                                            QStringLiteral("S"),   QStringLiteral("FONT"), QStringLiteral("SUB"),
-                                            QStringLiteral("SUP"), QStringLiteral("A"),    QStringLiteral("Z")};
-        if (!styling.contains(n))
+        if (!IsNoteStyleTag(n))
             return; // not ours: dropped, the text around it stays
         if (t.closing) {
             // Close the innermost open tag of that name and everything opened inside it.
@@ -208,34 +164,12 @@ QColor NoteColor(const QString &given)
 std::vector<NotePiece> ParseNoteMarkup(const QString &markup)
 {
     Reader r;
-    QString run;
-    const int n = int(markup.size());
-    for (int i = 0; i < n; ++i) {
-        const QChar c = markup[i];
-        if (c == QLatin1Char('<')) {
-            const int end = int(markup.indexOf(QLatin1Char('>'), i + 1));
-            Tag tag;
-            if (end > i && parseTag(markup.mid(i + 1, end - i - 1), tag)) {
-                r.text(run);
-                run.clear();
-                r.tag(tag);
-                i = end;
-                continue;
-            }
-        } else if (c == QLatin1Char('&')) {
-            const int end = int(markup.indexOf(QLatin1Char(';'), i + 1));
-            if (end > i && end - i <= 8) {
-                const auto it = entities().find(markup.mid(i + 1, end - i - 1).toLower());
-                if (it != entities().end()) {
-                    run += *it;
-                    i = end;
-                    continue;
-                }
-            }
-        }
-        run += c;
+    for (const NoteToken &t : ScanNoteMarkup(markup)) {
+        if (t.kind == NoteToken::Tag)
+            r.tag(t.tag);
+        else
+            r.text(t.text);
     }
-    r.text(run);
     return std::move(r.pieces);
 }
 

@@ -1,0 +1,137 @@
+// Reading a catalogue for the tools: one SELECT * per table through the database layer,
+// every value kept as text (or Null), since the tools compare and show values as the
+// program shows them. A large catalogue is about 375,000 rows; reading is one pass each.
+#include "catalog/report/catalogue_tables.h"
+#include "catalog/schema.h"
+#include "db/connection.h"
+#include "db/db_error.h"
+#include "db/query.h"
+
+#include <QFileInfo>
+#include <stdexcept>
+
+namespace catalog::report {
+
+int Table::column(const QString &name) const
+{
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        if (columns[i].compare(name, Qt::CaseInsensitive) == 0)
+            return int(i);
+    }
+    return -1;
+}
+
+QString OpenOptions::DefaultPassword()
+{
+    QString p;
+    for (char16_t c = 1; c <= 20; ++c)
+        p += QChar(c);
+    return p;
+}
+
+bool TakeOpenOption(const QStringList &args, qsizetype &i, OpenOptions &options)
+{
+    const QString &a = args[i];
+    if (a != u"--password" && a != u"--password-codes" && a != u"--workgroup")
+        return false;
+    if (i + 1 >= args.size())
+        throw std::invalid_argument(QStringLiteral("%1 needs a value").arg(a).toStdString());
+    const QString &value = args[++i];
+    if (a == u"--password") {
+        options.password = value;
+    } else if (a == u"--workgroup") {
+        options.workgroup = value;
+    } else {
+        options.password.clear();
+        for (const QString &code : value.split(u',', Qt::SkipEmptyParts)) {
+            bool ok = false;
+            const uint c = code.trimmed().toUInt(&ok);
+            if (!ok || c == 0 || c > 0xFFFF)
+                throw std::invalid_argument(QStringLiteral("\"%1\" is not a character code").arg(code).toStdString());
+            options.password += QChar(char16_t(c));
+        }
+    }
+    return true;
+}
+
+QString OpenOptionsHelp()
+{
+    return QStringLiteral("  --password TEXT          the database password (default: the program's, codes 1..20)\n"
+                          "  --password-codes N,N,... the database password as character codes\n"
+                          "  --workgroup FILE         the workgroup file (default: system.mdw beside the catalogue)\n");
+}
+
+QString ConnectionStringFor(const QString &mdb, const OpenOptions &options)
+{
+    const QString workgroup =
+        options.workgroup.isEmpty() ? QFileInfo(mdb).absolutePath() + QStringLiteral("/system.mdw") : options.workgroup;
+    const QString password = u'\'' + QString(options.password).replace(u'\'', QStringLiteral("''")) + u'\'';
+    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%1;Persist Security Info=False;"
+                          "Jet OLEDB:Database Password=%2;Jet OLEDB:System database=\"%3\"")
+        .arg(mdb, password, workgroup);
+}
+
+namespace {
+
+Table readTable(db::Connection &connection, const char *name)
+{
+    Table table;
+    table.name = QString::fromLatin1(name);
+    db::Query query(connection);
+    query.AddSQL(QStringLiteral("SELECT * FROM [%1]").arg(table.name));
+    try {
+        query.Open();
+    } catch (const db::DbError &e) {
+        // The file opened, so a statement this plain fails only for a missing table.
+        if (e.code() != db::DbErrc::Sql)
+            throw;
+        return table;
+    }
+    table.present = true;
+    const int n = query.FieldCount();
+    for (int c = 0; c < n; ++c)
+        table.columns << query.FieldName(c);
+    table.rows.reserve(size_t(query.RecordCount()));
+    for (query.First(); !query.Eof(); query.Next()) {
+        Row row(static_cast<size_t>(n));
+        for (int c = 0; c < n; ++c) {
+            if (!query.IsNull(c))
+                row[size_t(c)] = query.AsString(c);
+        }
+        table.rows.push_back(std::move(row));
+    }
+    return table;
+}
+
+} // namespace
+
+Catalogue ReadCatalogue(const QString &mdb, const OpenOptions &options)
+{
+    db::Connection connection;
+    connection.setConnectionString(ConnectionStringFor(mdb, options));
+    connection.Open();
+    Catalogue c;
+    c.path = mdb;
+    c.vehicles = readTable(connection, schema::vehicles::table);
+    c.relations = readTable(connection, schema::relations::table);
+    c.fitments = readTable(connection, schema::fitments::table);
+    c.batteries = readTable(connection, schema::batteries::table);
+    c.oneRow = readTable(connection, schema::oneRow::table);
+    return c;
+}
+
+bool IsOldCodeRow(const Table &batteries, const Row &row)
+{
+    const int oldCode = batteries.column(QString::fromLatin1(schema::batteries::OLD_CODICE));
+    return oldCode >= 0 && row[size_t(oldCode)] && !row[size_t(oldCode)]->trimmed().isEmpty();
+}
+
+QString KeyText(std::initializer_list<const Value *> parts)
+{
+    QStringList texts;
+    for (const Value *v : parts)
+        texts << (v && *v ? **v : QString());
+    return texts.join(u'/');
+}
+
+} // namespace catalog::report

@@ -1,0 +1,67 @@
+// A catalogue's five tables read whole into memory through the database layer, with the
+// options every catalogue tool takes to open one (password, workgroup file).
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+namespace catalog::report {
+
+// A value as the catalogue holds it: Null, or its text as the database layer gives it.
+using Value = std::optional<QString>;
+using Row = std::vector<Value>;
+
+struct Table {
+    QString name;
+    bool present = false;  // false: the catalogue has no such table
+    QStringList columns;   // as the file spells them
+    std::vector<Row> rows; // in the file's order
+
+    // Position of the column `name` compared without regard to case; -1 when none.
+    int column(const QString &name) const;
+};
+
+struct Catalogue {
+    QString path;
+    Table vehicles;   // CP_Veicoli
+    Table relations;  // CP_Veicoli_Rel_Korva_Master
+    Table fitments;   // TabDistintaBatterie
+    Table batteries;  // TabTechInfo: battery rows and old-code rows
+    Table oneRow;     // Tab1riga
+
+    std::vector<const Table *> all() const { return {&vehicles, &relations, &fitments, &batteries, &oneRow}; }
+};
+
+struct OpenOptions {
+    QString password = DefaultPassword(); // the database password
+    QString workgroup;                    // empty: system.mdw beside the catalogue
+
+    // The program's fixed database password: the characters with the codes 1 to 20.
+    static QString DefaultPassword();
+};
+
+// Reads one of the options above at args[i] (with its value, advancing i). Returns false
+// when args[i] is none of them; raises std::invalid_argument with a message for a bad
+// value or a missing one.
+bool TakeOpenOption(const QStringList &args, qsizetype &i, OpenOptions &options);
+
+// What --help says of the options above, one line each.
+QString OpenOptionsHelp();
+
+// The Jet connection string of the catalogue at `mdb` with these options.
+QString ConnectionStringFor(const QString &mdb, const OpenOptions &options);
+
+// Opens the catalogue through the database layer and reads its five tables. Raises
+// db::DbError with the provider's message when the file cannot be opened; a table the
+// catalogue lacks is read as not present.
+Catalogue ReadCatalogue(const QString &mdb, const OpenOptions &options);
+
+// Whether a battery-data row is an old-code row: its OLD_CODICE holds a former code.
+bool IsOldCodeRow(const Table &batteries, const Row &row);
+
+// Text of a key made of several values, '/' between them, Null as the empty text.
+QString KeyText(std::initializer_list<const Value *> parts);
+
+} // namespace catalog::report
