@@ -32,21 +32,6 @@ QString hashKey(const Row &row, const std::vector<int> &columns)
     return key;
 }
 
-int compareKeys(const QStringList &a, const QStringList &b)
-{
-    for (qsizetype i = 0; i < std::min(a.size(), b.size()); ++i) {
-        bool aNumber = false, bNumber = false;
-        const qlonglong x = a[i].toLongLong(&aNumber), y = b[i].toLongLong(&bNumber);
-        if (aNumber && bNumber && x != y)
-            return x < y ? -1 : 1;
-        if (!(aNumber && bNumber)) {
-            if (const int c = a[i].compare(b[i]); c != 0)
-                return c;
-        }
-    }
-    return int(a.size() - b.size());
-}
-
 QString vehicleName(const Table &vehicles, const Row &row)
 {
     QStringList parts;
@@ -240,7 +225,7 @@ void diffVehicleCodes(const Catalogue &o, const Catalogue &n, const std::vector<
             {id, vehicleName(n.vehicles, **row), sorted(QSet<QString>(is).subtract(was)), sorted(QSet<QString>(was).subtract(is))});
     }
     std::sort(out.vehicleCodes.begin(), out.vehicleCodes.end(), [](const VehicleCodes &a, const VehicleCodes &b) {
-        return compareKeys({a.idVeicolo}, {b.idVeicolo}) < 0;
+        return CompareKeys({a.idVeicolo}, {b.idVeicolo}) < 0;
     });
 }
 
@@ -318,7 +303,7 @@ CatalogueDiff DiffCatalogues(const Catalogue &o, const Catalogue &n)
     std::stable_sort(out.changes.begin(), out.changes.end(), [](const Change &a, const Change &b) {
         if (a.subject != b.subject)
             return a.subject < b.subject;
-        return compareKeys(a.key, b.key) < 0;
+        return CompareKeys(a.key, b.key) < 0;
     });
     return out;
 }

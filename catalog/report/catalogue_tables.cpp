@@ -8,6 +8,7 @@
 #include "db/query.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <stdexcept>
 
 namespace catalog::report {
@@ -124,6 +125,21 @@ bool IsOldCodeRow(const Table &batteries, const Row &row)
 {
     const int oldCode = batteries.column(QString::fromLatin1(schema::batteries::OLD_CODICE));
     return oldCode >= 0 && row[size_t(oldCode)] && !row[size_t(oldCode)]->trimmed().isEmpty();
+}
+
+int CompareKeys(const QStringList &a, const QStringList &b)
+{
+    for (qsizetype i = 0; i < std::min(a.size(), b.size()); ++i) {
+        bool aNumber = false, bNumber = false;
+        const qlonglong x = a[i].toLongLong(&aNumber), y = b[i].toLongLong(&bNumber);
+        if (aNumber && bNumber) {
+            if (x != y)
+                return x < y ? -1 : 1;
+        } else if (const int c = a[i].compare(b[i]); c != 0) {
+            return c;
+        }
+    }
+    return int(a.size() - b.size());
 }
 
 QString KeyText(std::initializer_list<const Value *> parts)

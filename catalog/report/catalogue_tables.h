@@ -61,6 +61,10 @@ Catalogue ReadCatalogue(const QString &mdb, const OpenOptions &options);
 // Whether a battery-data row is an old-code row: its OLD_CODICE holds a former code.
 bool IsOldCodeRow(const Table &batteries, const Row &row);
 
+// Order of keys made of several values: part by part, whole numbers by value, other
+// texts by their characters.
+int CompareKeys(const QStringList &a, const QStringList &b);
+
 // Text of a key made of several values, '/' between them, Null as the empty text.
 QString KeyText(std::initializer_list<const Value *> parts);
 

@@ -1,0 +1,366 @@
+// The checks, one function each, in the order catalogue-check(1) lists them. Code lookups
+// ignore letter case as the database's joins do: a fitment naming "ks060" finds the
+// battery "KS060" in the program, so it is no fault here either.
+#include "catalog/report/catalogue_check.h"
+#include "catalog/report/report_format.h"
+#include "catalog/schema.h"
+#include "platform/files.h"
+#include "widgets/markup/note_markup_syntax.h"
+
+#include <QDir>
+#include <QHash>
+#include <QRegularExpression>
+#include <QSet>
+#include <algorithm>
+#include <functional>
+
+namespace catalog::report {
+
+namespace {
+
+using namespace schema;
+
+QString name(const char *column) { return QString::fromLatin1(column); }
+QString text(const Value &v) { return v ? *v : QString(); }
+QString folded(const Value &v) { return text(v).trimmed().toCaseFolded(); }
+
+class Checker {
+public:
+    Checker(const Catalogue &c, const CheckOptions &o) : m_c(c), m_options(o) {}
+
+    std::vector<Finding> run()
+    {
+        for (const Table *t : m_c.all()) {
+            if (!t->present)
+                add(Severity::Error, "missing-table", *t, {}, QStringLiteral("the catalogue has no table %1").arg(t->name));
+        }
+        fitmentWithoutBattery();
+        notANumber();
+        vehicleWithoutRelation();
+        relationWithoutVehicle();
+        if (!m_options.photoFolder.isEmpty())
+            photoMissing();
+        oldCodes();
+        duplicateRows();
+        unknownPriceList();
+        noteMarkup();
+        return std::move(m_findings);
+    }
+
+private:
+    void add(Severity s, const char *check, const Table &t, const QString &key, const QString &detail)
+    {
+        m_findings.push_back({s, QString::fromLatin1(check), t.name, key, detail});
+    }
+
+    // The columns a check needs, or none (reported once) when the table lacks one.
+    std::vector<int> columns(const Table &t, std::initializer_list<const char *> names)
+    {
+        if (!t.present)
+            return {};
+        std::vector<int> out;
+        for (const char *n : names) {
+            out.push_back(t.column(name(n)));
+            if (out.back() < 0) {
+                if (!m_reportedColumns.contains(t.name + u'.' + name(n))) {
+                    m_reportedColumns.insert(t.name + u'.' + name(n));
+                    add(Severity::Error, "missing-column", t, {}, QStringLiteral("the table has no column %1").arg(name(n)));
+                }
+                return {};
+            }
+        }
+        return out;
+    }
+
+    static const Value &at(const Row &row, int c) { return row[size_t(c)]; }
+
+    // LISTINO/CODICE of a battery row, LISTINO/OLD_CODICE of an old-code row.
+    QString batteryKey(const Row &row) const
+    {
+        const Table &t = m_c.batteries;
+        const int list = t.column(name(batteries::LISTINO));
+        const int code = t.column(name(IsOldCodeRow(t, row) ? batteries::OLD_CODICE : batteries::CODICE));
+        return KeyText({list >= 0 ? &at(row, list) : nullptr, code >= 0 ? &at(row, code) : nullptr});
+    }
+
+    void fitmentWithoutBattery()
+    {
+        const auto f = columns(m_c.fitments, {fitments::ktypnr, fitments::codice});
+        const auto b = columns(m_c.batteries, {batteries::CODICE});
+        if (f.empty() || b.empty())
+            return;
+        QSet<QString> codes;
+        for (const Row &row : m_c.batteries.rows)
+            codes.insert(folded(at(row, b[0])));
+        QSet<QString> reported;
+        for (const Row &row : m_c.fitments.rows) {
+            const QString key = KeyText({&at(row, f[0]), &at(row, f[1])});
+            if (!codes.contains(folded(at(row, f[1]))) && !reported.contains(key)) {
+                reported.insert(key);
+                add(Severity::Warning, "fitment-without-battery", m_c.fitments, key,
+                    QStringLiteral("no %1 row in any price list has CODICE \"%2\"").arg(m_c.batteries.name, text(at(row, f[1]))));
+            }
+        }
+    }
+
+    void notANumber()
+    {
+        const auto c = columns(m_c.batteries, {batteries::ALTEZZA, batteries::LUNGHEZZA, batteries::LARGHEZZA,
+                                               batteries::CAPACITA, batteries::SCARICA});
+        if (c.empty())
+            return;
+        static const QRegularExpression whole(QStringLiteral("^[+-]?[0-9]+$"));
+        for (const Row &row : m_c.batteries.rows) {
+            if (IsOldCodeRow(m_c.batteries, row))
+                continue;
+            for (size_t i = 0; i < 3; ++i) {
+                const Value &v = at(row, c[i]);
+                if (!v || !whole.match(v->trimmed()).hasMatch())
+                    add(Severity::Error, "not-a-number", m_c.batteries, batteryKey(row),
+                        v ? QStringLiteral("%1 \"%2\" is not a whole number").arg(m_c.batteries.columns[c[i]], *v)
+                          : QStringLiteral("%1 is Null").arg(m_c.batteries.columns[c[i]]));
+            }
+            for (size_t i = 3; i < 5; ++i) {
+                if (!at(row, c[i]))
+                    add(Severity::Error, "not-a-number", m_c.batteries, batteryKey(row),
+                        QStringLiteral("%1 is Null").arg(m_c.batteries.columns[c[i]]));
+            }
+        }
+    }
+
+    void vehicleWithoutRelation()
+    {
+        const auto v = columns(m_c.vehicles, {vehicles::idVeicolo, vehicles::Marca, vehicles::Modello, vehicles::Versione});
+        const auto r = columns(m_c.relations, {relations::idVeicolo});
+        if (v.empty() || r.empty())
+            return;
+        QSet<QString> related;
+        for (const Row &row : m_c.relations.rows)
+            related.insert(text(at(row, r[0])));
+        for (const Row &row : m_c.vehicles.rows) {
+            if (!related.contains(text(at(row, v[0]))))
+                add(Severity::Warning, "vehicle-without-relation", m_c.vehicles, text(at(row, v[0])),
+                    QStringLiteral("%1 %2 %3 has no relation row: the program never lists it")
+                        .arg(text(at(row, v[1])), text(at(row, v[2])), text(at(row, v[3]))));
+        }
+    }
+
+    void relationWithoutVehicle()
+    {
+        const auto v = columns(m_c.vehicles, {vehicles::idVeicolo});
+        const auto r = columns(m_c.relations, {relations::idVeicolo, relations::ktypnr});
+        if (v.empty() || r.empty())
+            return;
+        QSet<QString> ids;
+        for (const Row &row : m_c.vehicles.rows)
+            ids.insert(text(at(row, v[0])));
+        for (const Row &row : m_c.relations.rows) {
+            if (!ids.contains(text(at(row, r[0]))))
+                add(Severity::Error, "relation-without-vehicle", m_c.relations, KeyText({&at(row, r[0]), &at(row, r[1])}),
+                    QStringLiteral("idVeicolo %1 is not in %2").arg(text(at(row, r[0])), m_c.vehicles.name));
+        }
+    }
+
+    void photoMissing()
+    {
+        const auto c = columns(m_c.batteries, {batteries::FOTO});
+        if (c.empty())
+            return;
+        const QString folder = QDir(m_options.photoFolder).absolutePath() + u'/';
+        QHash<QString, bool> found; // the folder is listed once per name, not once per row
+        for (const Row &row : m_c.batteries.rows) {
+            const Value &photo = at(row, c[0]);
+            if (!photo || photo->isEmpty() || IsOldCodeRow(m_c.batteries, row))
+                continue; // the program shows the placeholder, as it should
+            auto it = found.find(*photo);
+            if (it == found.end())
+                it = found.insert(*photo, !PhotoFile(folder, *photo).isEmpty());
+            if (!*it)
+                add(Severity::Error, "photo-missing", m_c.batteries, batteryKey(row),
+                    QStringLiteral("no %1.JPG in %2").arg(*photo, m_options.photoFolder));
+        }
+    }
+
+    void oldCodes()
+    {
+        const auto c = columns(m_c.batteries, {batteries::LISTINO, batteries::CODICE, batteries::OLD_CODICE});
+        if (c.empty())
+            return;
+        const QString runOut = QString::fromLatin1(batteries::runOutCode).toCaseFolded();
+        QSet<QString> batteryCodes;         // list + code of the battery rows
+        QHash<QString, QStringList> next;   // list + old code → successors
+        auto in = [](const Value &list, const QString &code) { return folded(list) + u'\x1f' + code; };
+        for (const Row &row : m_c.batteries.rows) {
+            if (IsOldCodeRow(m_c.batteries, row))
+                next[in(at(row, c[0]), folded(at(row, c[2])))] << folded(at(row, c[1]));
+            else
+                batteryCodes.insert(in(at(row, c[0]), folded(at(row, c[1]))));
+        }
+        for (const Row &row : m_c.batteries.rows) {
+            if (!IsOldCodeRow(m_c.batteries, row))
+                continue;
+            const QString successor = folded(at(row, c[1]));
+            const QString key = batteryKey(row);
+            if (successor != runOut && !batteryCodes.contains(in(at(row, c[0]), successor)))
+                add(Severity::Error, "old-code-missing-successor", m_c.batteries, key,
+                    QStringLiteral("successor \"%1\" has no battery row in price list %2")
+                        .arg(text(at(row, c[1])), text(at(row, c[0]))));
+            if (const QStringList loop = loopFrom(next, at(row, c[0]), folded(at(row, c[2])), in); !loop.isEmpty())
+                add(Severity::Error, "old-code-loop", m_c.batteries, key,
+                    QStringLiteral("successors lead back to the old code: %1").arg(loop.join(QStringLiteral(" -> "))));
+        }
+    }
+
+    // The successor chain from `start` back to it, or empty when it never returns.
+    template <class In>
+    static QStringList loopFrom(const QHash<QString, QStringList> &next, const Value &list, const QString &start, In in)
+    {
+        QStringList path{start};
+        QSet<QString> visited;
+        std::function<bool(const QString &)> walk = [&](const QString &code) {
+            for (const QString &s : next.value(in(list, code))) {
+                path << s;
+                if (s == start)
+                    return true;
+                if (!visited.contains(s)) {
+                    visited.insert(s);
+                    if (walk(s))
+                        return true;
+                }
+                path.removeLast();
+            }
+            return false;
+        };
+        return walk(start) ? path : QStringList();
+    }
+
+    void duplicateRows()
+    {
+        for (const Table *t : m_c.all()) {
+            QHash<QString, int> counts;
+            std::vector<const Row *> firsts;
+            for (const Row &row : t->rows) {
+                QString whole;
+                for (const Value &v : row)
+                    whole += (v ? *v : QStringLiteral("\x1e")) + u'\x1f';
+                if (++counts[whole] == 2)
+                    firsts.push_back(&row);
+            }
+            for (const Row *row : firsts) {
+                QString whole;
+                for (const Value &v : *row)
+                    whole += (v ? *v : QStringLiteral("\x1e")) + u'\x1f';
+                add(Severity::Warning, "duplicate-row", *t, rowKey(*t, *row),
+                    QStringLiteral("%1 identical rows").arg(counts.value(whole)));
+            }
+        }
+    }
+
+    // The key a row is named by in the reports; a table without one is named by its values.
+    QString rowKey(const Table &t, const Row &row) const
+    {
+        if (&t == &m_c.batteries)
+            return batteryKey(row);
+        std::vector<const char *> names;
+        if (&t == &m_c.vehicles)
+            names = {vehicles::idVeicolo};
+        else if (&t == &m_c.relations)
+            names = {relations::idVeicolo, relations::ktypnr};
+        else if (&t == &m_c.fitments)
+            names = {fitments::ktypnr, fitments::codice};
+        QStringList parts;
+        for (const char *n : names) {
+            if (const int c = t.column(name(n)); c >= 0)
+                parts << text(at(row, c));
+        }
+        if (names.empty()) {
+            for (const Value &v : row)
+                parts << text(v);
+        }
+        return parts.join(u'/');
+    }
+
+    void unknownPriceList()
+    {
+        const auto c = columns(m_c.batteries, {batteries::LISTINO});
+        if (c.empty())
+            return;
+        static const QStringList brands = {"KORVA", "QUIB", "BRASK", "FENU", "ZELKAR"};
+        QHash<QString, int> unknown;
+        QStringList order;
+        for (const Row &row : m_c.batteries.rows) {
+            const QString list = text(at(row, c[0]));
+            if (brands.contains(list))
+                continue;
+            if (!unknown.contains(list))
+                order << list;
+            ++unknown[list];
+        }
+        for (const QString &list : order)
+            add(Severity::Warning, "unknown-price-list", m_c.batteries, list,
+                QStringLiteral("%1 rows in price list \"%2\", which is none of %3")
+                    .arg(unknown.value(list))
+                    .arg(list, brands.join(QStringLiteral(", "))));
+    }
+
+    void noteMarkup()
+    {
+        const auto c = columns(m_c.batteries, {batteries::NOTE});
+        if (c.empty())
+            return;
+        for (const Row &row : m_c.batteries.rows) {
+            if (!at(row, c[0]))
+                continue;
+            if (const QStringList faults = NoteMarkupFaults(*at(row, c[0])); !faults.isEmpty())
+                add(Severity::Warning, "note-markup", m_c.batteries, batteryKey(row), faults.join(QStringLiteral("; ")));
+        }
+    }
+
+    const Catalogue &m_c;
+    const CheckOptions &m_options;
+    std::vector<Finding> m_findings;
+    QSet<QString> m_reportedColumns;
+};
+
+} // namespace
+
+std::vector<Finding> CheckCatalogue(const Catalogue &catalogue, const CheckOptions &options)
+{
+    std::vector<Finding> findings = Checker(catalogue, options).run();
+    static const QStringList order = {"missing-table", "missing-column", "fitment-without-battery", "not-a-number",
+                                      "vehicle-without-relation", "relation-without-vehicle", "photo-missing",
+                                      "old-code-missing-successor", "old-code-loop", "duplicate-row",
+                                      "unknown-price-list", "note-markup"};
+    std::stable_sort(findings.begin(), findings.end(), [](const Finding &a, const Finding &b) {
+        if (a.check != b.check)
+            return order.indexOf(a.check) < order.indexOf(b.check);
+        if (a.table != b.table)
+            return a.table < b.table;
+        return CompareKeys(a.key.split(u'/'), b.key.split(u'/')) < 0;
+    });
+    return findings;
+}
+
+QString CheckCsv(const std::vector<Finding> &findings)
+{
+    QString out = CsvRecord({"severity", "check", "table", "key", "detail"});
+    for (const Finding &f : findings)
+        out += CsvRecord({f.severity == Severity::Error ? QStringLiteral("error") : QStringLiteral("warning"), f.check,
+                          f.table, f.key, f.detail});
+    return out;
+}
+
+QString CheckText(const std::vector<Finding> &findings)
+{
+    QString out;
+    int errors = 0;
+    for (const Finding &f : findings) {
+        errors += f.severity == Severity::Error;
+        out += QStringLiteral("%1: %2: %3 %4: %5\n")
+                   .arg(f.severity == Severity::Error ? QStringLiteral("error") : QStringLiteral("warning"), f.check,
+                        f.table, f.key, f.detail);
+    }
+    return out + QStringLiteral("%1 errors, %2 warnings\n").arg(errors).arg(int(findings.size()) - errors);
+}
+
+} // namespace catalog::report
