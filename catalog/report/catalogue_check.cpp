@@ -130,7 +130,7 @@ private:
 
     void vehicleWithoutRelation()
     {
-        const auto v = columns(m_c.vehicles, {vehicles::idVeicolo, vehicles::Marca, vehicles::Modello, vehicles::Versione});
+        const auto v = columns(m_c.vehicles, {vehicles::idVeicolo});
         const auto r = columns(m_c.relations, {relations::idVeicolo});
         if (v.empty() || r.empty())
             return;
@@ -140,8 +140,7 @@ private:
         for (const Row &row : m_c.vehicles.rows) {
             if (!related.contains(text(at(row, v[0]))))
                 add(Severity::Warning, "vehicle-without-relation", m_c.vehicles, text(at(row, v[0])),
-                    QStringLiteral("%1 %2 %3 has no relation row: the program never lists it")
-                        .arg(text(at(row, v[1])), text(at(row, v[2])), text(at(row, v[3]))));
+                    QStringLiteral("%1 has no relation row: the program never lists it").arg(VehicleName(m_c.vehicles, row)));
         }
     }
 
@@ -187,43 +186,45 @@ private:
         if (c.empty())
             return;
         const QString runOut = QString::fromLatin1(batteries::runOutCode).toCaseFolded();
-        QSet<QString> batteryCodes;         // list + code of the battery rows
-        QHash<QString, QStringList> next;   // list + old code → successors
-        auto in = [](const Value &list, const QString &code) { return folded(list) + u'\x1f' + code; };
+        auto in = [](const Value &list, const Value &code) { return folded(list) + u'\x1f' + folded(code); };
+        QSet<QString> batteryCodes; // list + code of the battery rows
+        Successors next;            // list + old code → its successors, as written
         for (const Row &row : m_c.batteries.rows) {
             if (IsOldCodeRow(m_c.batteries, row))
-                next[in(at(row, c[0]), folded(at(row, c[2])))] << folded(at(row, c[1]));
+                next[in(at(row, c[0]), at(row, c[2]))] << text(at(row, c[1])).trimmed();
             else
-                batteryCodes.insert(in(at(row, c[0]), folded(at(row, c[1]))));
+                batteryCodes.insert(in(at(row, c[0]), at(row, c[1])));
         }
         for (const Row &row : m_c.batteries.rows) {
             if (!IsOldCodeRow(m_c.batteries, row))
                 continue;
-            const QString successor = folded(at(row, c[1]));
             const QString key = batteryKey(row);
-            if (successor != runOut && !batteryCodes.contains(in(at(row, c[0]), successor)))
+            if (folded(at(row, c[1])) != runOut && !batteryCodes.contains(in(at(row, c[0]), at(row, c[1]))))
                 add(Severity::Error, "old-code-missing-successor", m_c.batteries, key,
                     QStringLiteral("successor \"%1\" has no battery row in price list %2")
                         .arg(text(at(row, c[1])), text(at(row, c[0]))));
-            if (const QStringList loop = loopFrom(next, at(row, c[0]), folded(at(row, c[2])), in); !loop.isEmpty())
+            const QString list = folded(at(row, c[0])) + u'\x1f';
+            if (const QStringList loop = loopFrom(next, list, text(at(row, c[2])).trimmed()); !loop.isEmpty())
                 add(Severity::Error, "old-code-loop", m_c.batteries, key,
                     QStringLiteral("successors lead back to the old code: %1").arg(loop.join(QStringLiteral(" -> "))));
         }
     }
 
-    // The successor chain from `start` back to it, or empty when it never returns.
-    template <class In>
-    static QStringList loopFrom(const QHash<QString, QStringList> &next, const Value &list, const QString &start, In in)
+    using Successors = QHash<QString, QStringList>;
+
+    // The successor chain from the old code `start` of a price list back to it, or empty
+    // when it never returns. Codes compare without regard to case.
+    static QStringList loopFrom(const Successors &next, const QString &list, const QString &start)
     {
         QStringList path{start};
         QSet<QString> visited;
         std::function<bool(const QString &)> walk = [&](const QString &code) {
-            for (const QString &s : next.value(in(list, code))) {
+            for (const QString &s : next.value(list + code.toCaseFolded())) {
                 path << s;
-                if (s == start)
+                if (s.compare(start, Qt::CaseInsensitive) == 0)
                     return true;
-                if (!visited.contains(s)) {
-                    visited.insert(s);
+                if (!visited.contains(s.toCaseFolded())) {
+                    visited.insert(s.toCaseFolded());
                     if (walk(s))
                         return true;
                 }

@@ -32,16 +32,6 @@ QString hashKey(const Row &row, const std::vector<int> &columns)
     return key;
 }
 
-QString vehicleName(const Table &vehicles, const Row &row)
-{
-    QStringList parts;
-    for (const char *c : {schema::vehicles::Marca, schema::vehicles::Modello, schema::vehicles::Versione}) {
-        if (const QString t = text(at(row, vehicles.column(name(c)))).trimmed(); !t.isEmpty())
-            parts << t;
-    }
-    return parts.join(u' ');
-}
-
 struct Keyed {
     Subject subject;
     std::vector<const char *> key;
@@ -60,7 +50,7 @@ bool belongs(const Keyed &k, const Table &t, const Row &row)
 QString labelOf(const Keyed &k, const Table &t, const Row &row)
 {
     if (k.subject == Subject::Vehicle)
-        return vehicleName(t, row);
+        return VehicleName(t, row);
     if (k.subject == Subject::OldCode) {
         const QString successor = text(at(row, t.column(name(schema::batteries::CODICE)))).trimmed();
         return successor == QLatin1String(schema::batteries::runOutCode) ? QStringLiteral("in esaurimento")
@@ -222,7 +212,7 @@ void diffVehicleCodes(const Catalogue &o, const Catalogue &n, const std::vector<
         if (was == is)
             continue;
         out.vehicleCodes.push_back(
-            {id, vehicleName(n.vehicles, **row), sorted(QSet<QString>(is).subtract(was)), sorted(QSet<QString>(was).subtract(is))});
+            {id, VehicleName(n.vehicles, **row), sorted(QSet<QString>(is).subtract(was)), sorted(QSet<QString>(was).subtract(is))});
     }
     std::sort(out.vehicleCodes.begin(), out.vehicleCodes.end(), [](const VehicleCodes &a, const VehicleCodes &b) {
         return CompareKeys({a.idVeicolo}, {b.idVeicolo}) < 0;

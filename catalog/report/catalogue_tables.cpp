@@ -127,6 +127,17 @@ bool IsOldCodeRow(const Table &batteries, const Row &row)
     return oldCode >= 0 && row[size_t(oldCode)] && !row[size_t(oldCode)]->trimmed().isEmpty();
 }
 
+QString VehicleName(const Table &vehicles, const Row &row)
+{
+    QStringList parts;
+    for (const char *c : {schema::vehicles::Marca, schema::vehicles::Modello, schema::vehicles::Versione}) {
+        const int column = vehicles.column(QString::fromLatin1(c));
+        if (column >= 0 && row[size_t(column)] && !row[size_t(column)]->trimmed().isEmpty())
+            parts << row[size_t(column)]->trimmed();
+    }
+    return parts.join(u' ');
+}
+
 int CompareKeys(const QStringList &a, const QStringList &b)
 {
     for (qsizetype i = 0; i < std::min(a.size(), b.size()); ++i) {

@@ -61,6 +61,9 @@ Catalogue ReadCatalogue(const QString &mdb, const OpenOptions &options);
 // Whether a battery-data row is an old-code row: its OLD_CODICE holds a former code.
 bool IsOldCodeRow(const Table &batteries, const Row &row);
 
+// A vehicle as people name it: make, model and version (those that are not empty).
+QString VehicleName(const Table &vehicles, const Row &row);
+
 // Order of keys made of several values: part by part, whole numbers by value, other
 // texts by their characters.
 int CompareKeys(const QStringList &a, const QStringList &b);

@@ -7,15 +7,21 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <set>
 
 namespace buildtest {
 
 namespace {
 
-RunResult run(const QString &program, const QStringList &args)
+RunResult run(const QString &program, const QStringList &args, const QString &cacheDir = {})
 {
     QProcess p;
+    if (!cacheDir.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("CATALOG_CACHE_DIR", cacheDir);
+        p.setProcessEnvironment(env);
+    }
     p.start(program, args);
     RunResult r;
     if (!p.waitForStarted(10000) || !p.waitForFinished(600000)) {
@@ -38,6 +44,12 @@ constexpr qsizetype kPage = 4096;
 RunResult runBuild(const QStringList &args)
 {
     return run(testsupport::binDir() + "/tools/catalogue-build/catalogue-build", args);
+}
+
+RunResult runTool(const QString &name, const QStringList &args)
+{
+    QTemporaryDir cache;
+    return run(testsupport::binDir() + "/tools/" + name + "/" + name, args, cache.path());
 }
 
 void writeFiles(const QString &dir, const std::map<QString, QByteArray> &files)

@@ -19,6 +19,9 @@ struct RunResult {
 
 // Runs catalogue-build with these arguments.
 RunResult runBuild(const QStringList &args);
+// Runs the built tool <build>/tools/NAME/NAME with these arguments, its catalogue copies
+// kept in a scratch folder.
+RunResult runTool(const QString &name, const QStringList &args);
 
 // Writes each name → content as <dir>/<name> (bytes as given).
 void writeFiles(const QString &dir, const std::map<QString, QByteArray> &files);
