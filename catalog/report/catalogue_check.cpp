@@ -74,6 +74,14 @@ private:
 
     static const Value &at(const Row &row, int c) { return row[size_t(c)]; }
 
+    static QSet<QString> valuesOf(const Table &t, int column)
+    {
+        QSet<QString> values;
+        for (const Row &row : t.rows)
+            values.insert(text(at(row, column)));
+        return values;
+    }
+
     // LISTINO/CODICE of a battery row, LISTINO/OLD_CODICE of an old-code row.
     QString batteryKey(const Row &row) const
     {
@@ -134,9 +142,7 @@ private:
         const auto r = columns(m_c.relations, {relations::idVeicolo});
         if (v.empty() || r.empty())
             return;
-        QSet<QString> related;
-        for (const Row &row : m_c.relations.rows)
-            related.insert(text(at(row, r[0])));
+        const QSet<QString> related = valuesOf(m_c.relations, r[0]);
         for (const Row &row : m_c.vehicles.rows) {
             if (!related.contains(text(at(row, v[0]))))
                 add(Severity::Warning, "vehicle-without-relation", m_c.vehicles, text(at(row, v[0])),
@@ -150,9 +156,7 @@ private:
         const auto r = columns(m_c.relations, {relations::idVeicolo, relations::ktypnr});
         if (v.empty() || r.empty())
             return;
-        QSet<QString> ids;
-        for (const Row &row : m_c.vehicles.rows)
-            ids.insert(text(at(row, v[0])));
+        const QSet<QString> ids = valuesOf(m_c.vehicles, v[0]);
         for (const Row &row : m_c.relations.rows) {
             if (!ids.contains(text(at(row, r[0]))))
                 add(Severity::Error, "relation-without-vehicle", m_c.relations, KeyText({&at(row, r[0]), &at(row, r[1])}),

@@ -2,6 +2,7 @@
 // for the people who build catalogues to find before they ship one.
 #include "catalog/report/catalogue_check.h"
 #include "catalog/report/report_format.h"
+#include "catalog/report/tool_arguments.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -29,54 +30,26 @@ QString help()
                          "See catalogue-check(1).\n");
 }
 
-int usageError(const QString &why)
-{
-    std::fprintf(stderr, "catalogue-check: %s\n%s", qPrintable(why), qPrintable(help()));
-    return 2;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
-    OpenOptions options;
+    int status = 0;
+    const auto args = ReadCommandLine({"catalogue-check", {QStringLiteral("--photos")},
+                                       {QStringLiteral("text"), QStringLiteral("csv")}, 1,
+                                       QStringLiteral("one catalogue is needed"), help()},
+                                      app.arguments().mid(1), status);
+    if (!args)
+        return status;
+    const QString format = args->values.value(QStringLiteral("--format"));
     CheckOptions checks;
-    QString format = QStringLiteral("text");
-    QStringList files;
-    try {
-        for (qsizetype i = 0; i < args.size(); ++i) {
-            const QString &a = args[i];
-            if (a == u"--help" || a == u"-h") {
-                std::fputs(qPrintable(help()), stdout);
-                return 0;
-            }
-            if (TakeOpenOption(args, i, options))
-                continue;
-            if ((a == u"--format" || a == u"--photos") && i + 1 >= args.size())
-                return usageError(a + QStringLiteral(" needs a value"));
-            if (a == u"--format")
-                format = args[++i];
-            else if (a == u"--photos")
-                checks.photoFolder = args[++i];
-            else if (a.startsWith(u"--"))
-                return usageError(QStringLiteral("unknown option %1").arg(a));
-            else
-                files << a;
-        }
-    } catch (const std::invalid_argument &e) {
-        return usageError(QString::fromUtf8(e.what()));
-    }
-    if (files.size() != 1)
-        return usageError(QStringLiteral("one catalogue is needed"));
-    if (format != u"text" && format != u"csv")
-        return usageError(QStringLiteral("unknown format \"%1\" (text or csv)").arg(format));
+    checks.photoFolder = args->values.value(QStringLiteral("--photos"));
     if (!checks.photoFolder.isEmpty() && !QFileInfo(checks.photoFolder).isDir())
-        return usageError(QStringLiteral("%1 is not a folder").arg(checks.photoFolder));
+        return ReportUsageError("catalogue-check", QStringLiteral("%1 is not a folder").arg(checks.photoFolder), help());
 
     try {
-        const std::vector<Finding> findings = CheckCatalogue(ReadCatalogue(files[0], options), checks);
+        const std::vector<Finding> findings = CheckCatalogue(ReadCatalogue(args->files[0], args->open), checks);
         WriteReport(format == u"csv" ? CheckCsv(findings) : CheckText(findings), QString());
         const bool errors = std::any_of(findings.begin(), findings.end(),
                                         [](const Finding &f) { return f.severity == Severity::Error; });

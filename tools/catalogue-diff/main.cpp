@@ -3,6 +3,7 @@
 #include "catalog/report/catalogue_diff.h"
 #include "catalog/report/diff_report.h"
 #include "catalog/report/report_format.h"
+#include "catalog/report/tool_arguments.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -27,49 +28,22 @@ QString help()
                          "See catalogue-diff(1).\n");
 }
 
-int usageError(const QString &why)
-{
-    std::fprintf(stderr, "catalogue-diff: %s\n%s", qPrintable(why), qPrintable(help()));
-    return 2;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
-    OpenOptions options;
-    QString format = QStringLiteral("text");
-    QString output;
-    QStringList files;
-    try {
-        for (qsizetype i = 0; i < args.size(); ++i) {
-            const QString &a = args[i];
-            if (a == u"--help" || a == u"-h") {
-                std::fputs(qPrintable(help()), stdout);
-                return 0;
-            }
-            if (TakeOpenOption(args, i, options))
-                continue;
-            if ((a == u"--format" || a == u"--output") && i + 1 >= args.size())
-                return usageError(a + QStringLiteral(" needs a value"));
-            if (a == u"--format")
-                format = args[++i];
-            else if (a == u"--output")
-                output = args[++i];
-            else if (a.startsWith(u"--"))
-                return usageError(QStringLiteral("unknown option %1").arg(a));
-            else
-                files << a;
-        }
-    } catch (const std::invalid_argument &e) {
-        return usageError(QString::fromUtf8(e.what()));
-    }
-    if (files.size() != 2)
-        return usageError(QStringLiteral("two catalogues are needed, the old one and the new one"));
-    if (format != u"text" && format != u"csv" && format != u"html")
-        return usageError(QStringLiteral("unknown format \"%1\" (text, csv or html)").arg(format));
+    int status = 0;
+    const auto args = ReadCommandLine({"catalogue-diff", {QStringLiteral("--output")},
+                                       {QStringLiteral("text"), QStringLiteral("csv"), QStringLiteral("html")}, 2,
+                                       QStringLiteral("two catalogues are needed, the old one and the new one"), help()},
+                                      app.arguments().mid(1), status);
+    if (!args)
+        return status;
+    const QStringList &files = args->files;
+    const QString format = args->values.value(QStringLiteral("--format"));
+    const QString output = args->values.value(QStringLiteral("--output"));
+    const OpenOptions &options = args->open;
 
     CatalogueDiff diff;
     try {

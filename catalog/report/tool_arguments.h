@@ -1,0 +1,50 @@
+// The command line of the catalogue tools: the opening options every tool takes, --help,
+// the tool's own options (each with one value) and the files.
+#pragma once
+
+#include "catalog/report/catalogue_tables.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <stdexcept>
+
+namespace catalog::report {
+
+struct ToolArguments {
+    OpenOptions open;
+    QHash<QString, QString> values; // option → its value, for the options given
+    QStringList files;
+    bool help = false;
+};
+
+// What makes a command line unusable, in words for the user.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads `args` (without the program name). `options` are the tool's own options, each
+// followed by a value. Raises UsageError for an unknown option, a missing or bad value.
+ToolArguments ParseToolArguments(const QStringList &args, const QStringList &options);
+
+// What a tool accepts on its command line.
+struct ToolSyntax {
+    const char *name;        // for messages: "catalogue-diff"
+    QStringList options;     // its own options, each taking a value
+    QStringList formats;     // values of --format; the first is the default
+    qsizetype files = 1;     // how many files it takes
+    QString filesMissing;    // what to say when they are not as many
+    QString help;            // the --help text
+};
+
+// Reads a tool's command line. Returns the arguments (with --format set) to run with, or
+// nothing with `exitStatus` set: 0 after printing the help, 2 after reporting a usage
+// error with the help on standard error.
+std::optional<ToolArguments> ReadCommandLine(const ToolSyntax &syntax, const QStringList &args, int &exitStatus);
+
+// Prints "<tool>: <why>" and the help text on standard error; returns the usage status 2.
+int ReportUsageError(const char *tool, const QString &why, const QString &help);
+
+} // namespace catalog::report
