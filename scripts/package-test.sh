@@ -4,7 +4,8 @@
 # as root on a throwaway machine (CI, or PACKAGE_TEST_INSTALL=1), installs it with apt,
 # puts a maker's catalogue in place as the README says, reinstalls the package and checks
 # that the maker's catalogue is still the one the program opens, removes it (the catalogue
-# stays) and purges it (nothing is left).
+# stays) and purges it (nothing is left); and upgrades from 1.0, which kept the catalogue
+# inside the program folder, with a maker's catalogue there.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${CATALOG_BUILD_DIR:-$here/build}
@@ -88,4 +89,27 @@ apt-get purge -y -qq dazozizizavuv >/dev/null
 for p in "$lib" "$var" /usr/bin/jet-query /usr/share/dazozizizavuv /usr/share/doc/dazozizizavuv; do
   [ ! -e "$p" ] || fail "purge left $p"
 done
-echo "package test: install, maker's catalogue across reinstall, remove and purge are right"
+
+# An upgrade from 1.0, whose package owned the catalogue inside the program folder. That
+# package is rebuilt here from this one in the old layout, without maintainer scripts.
+old="$work/old"
+mkdir -p "$old/DEBIAN"
+cp -a "$work/root/." "$old/"
+rm "$old/usr/lib/dazozizizavuv/db" "$old/usr/lib/dazozizizavuv/foto" "$old/usr/lib/dazozizizavuv/img"
+cp -a "$old/usr/share/dazozizizavuv/demo/db" "$old/usr/share/dazozizizavuv/demo/foto" "$old/usr/lib/dazozizizavuv/"
+cp -a "$old/usr/share/dazozizizavuv/img" "$old/usr/lib/dazozizizavuv/"
+rm -r "$old/usr/share/dazozizizavuv"
+dpkg-deb --ctrl-tarfile "$deb" | tar -x -C "$old/DEBIAN" ./control
+sed -i 's/^Version: .*/Version: 1.0/' "$old/DEBIAN/control"
+dpkg-deb -b --root-owner-group "$old" "$work/old.deb" >/dev/null
+apt-get install -y -qq "$work/old.deb" >/dev/null
+install -m 644 "$maker/vc_korva.mdb" "$maker/system.mdw" "$lib/db/"
+apt-get install -y -qq "$deb" >/dev/null
+[ "$(readlink "$lib/db")" = "$var/db" ] || fail "the upgrade from 1.0 left $lib/db a folder"
+cmp -s "$var/db/vc_korva.mdb" "$maker/vc_korva.mdb" || fail "the upgrade from 1.0 lost the maker's catalogue"
+[ "$(vehicles)" = "$maker_vehicles" ] || fail "after the upgrade from 1.0 the program does not open the maker's catalogue"
+[ -f "$var/foto/vuoto.JPG" ] || fail "the upgrade from 1.0 lost the photos"
+ls -d "$lib"/*.pre-1.1 >/dev/null 2>&1 && fail "the upgrade from 1.0 left the old folders behind"
+apt-get purge -y -qq dazozizizavuv >/dev/null
+[ ! -e "$var" ] && [ ! -e "$lib" ] || fail "purge after the upgrade left files"
+echo "package test: install, maker's catalogue across reinstall, remove, purge and the upgrade from 1.0 are right"
