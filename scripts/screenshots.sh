@@ -18,7 +18,8 @@ trap 'rm -rf "$work"' EXIT
 
 # The capacity search lists every 60 Ah battery and ends in applications mode; the mode is
 # then left and entered again for the first battery of the fifth make, which fits vehicles
-# of many makes. Last, the search box with its list open for a model name.
+# of many makes. Last, with the mode left, the search box with its list open for a model
+# name.
 cat >"$work/visit.txt" <<STEPS
 screenshot $work/brand-screen.png
 click ImageKorva
@@ -35,6 +36,7 @@ screenshot $work/applications.png
 click VrBitmapButtonZoom
 screenshot $work/zoom.png
 click ZoomFoto
+click VrBitmapButtonApplicazioni
 type EditTrova arno
 screenshot $work/quick-find.png
 STEPS
