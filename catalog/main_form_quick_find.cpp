@@ -50,8 +50,8 @@ const QRect kBoxOnSkin(679, 23, 250, 26);
 
 QString boxHint()
 {
-    return QStringLiteral("Scrivi marca, modello o versione di un veicolo, un codice batteria, "
-                          "le misure (278x175x190) o capacità e scarica (70Ah 640A).\n"
+    return QStringLiteral("Cerca veicolo, codice o misure: scrivi marca, modello o versione, un codice "
+                          "batteria, le misure (278x175x190) o capacità e scarica (70Ah 640A).\n"
                           "Ctrl+F o F3 per tornare qui; frecce su e giù per scorrere l'elenco, "
                           "Invio per scegliere, Esc per chiuderlo.");
 }

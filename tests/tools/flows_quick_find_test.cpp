@@ -1,9 +1,12 @@
 // The search box and type-ahead played through the UI script driver on the demo
 // catalogue: what the list shows for vehicles, codes, old codes and measures, hostile
 // text, Escape, a vehicle chosen against the same vehicle clicked, and letters typed into
-// each vehicle grid.
+// each vehicle grid; then the small catalogue of another tool, with its accented names.
 #include "tests/tools/flows_support.h"
 
+#include "tests/common/test_support.h"
+
+#include <QFile>
 #include <QJsonArray>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -123,6 +126,35 @@ TEST(FlowQuickFind, LettersTypedIntoEachGridJumpToTheName)
     EXPECT_EQ(Current(run.dumps[2], "gridVersione", 1), "1.4 GPL");
     // Vehicle 3's range "Korva Service" is represented by KV035 alone.
     EXPECT_TRUE(Column(run.dumps[2], "GridOutput", 2).contains("KV035")) << "the batteries follow the version";
+}
+
+// The small catalogue of another tool: accented names found by unaccented words, a vehicle
+// without relation row never listed, and a vehicle chosen by Enter.
+TEST(FlowQuickFind, TheSmallCatalogueIsSearchedAsItCompares)
+{
+    QTemporaryDir dir;
+    const QString folder = CopyDemoFolder(dir);
+    for (const QString name : {"vc_korva.mdb", "system.mdw"}) {
+        QFile::remove(folder + "/db/" + name);
+        ASSERT_TRUE(QFile::copy(testsupport::fixture("catalogue-small/" + name), folder + "/db/" + name));
+    }
+    const FlowResult run = RunFlow(folder, "brand KORVA\n"
+                                           "type EditTrova pratola\n"
+                                           "dump\n"
+                                           "type EditTrova TORRE\n"
+                                           "dump\n"
+                                           "type EditTrova citta 1.1\n"
+                                           "key EditTrova Enter\n"
+                                           "dump\n");
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    ASSERT_EQ(run.dumps.size(), 3u);
+    EXPECT_EQ(ListRows(run.dumps[0]).filter("Aurelia Motori Pràtola ").size(), 2);
+    EXPECT_EQ(ListRows(run.dumps[1]), QStringList({"Veicoli", "Casoni Torre 1.8 TDI 4x4 \u00b7 Diesel \u00b7 1995\u20132001 \u00b7 66 kW"}))
+        << "1011, the van, has no relation row";
+    EXPECT_EQ(Current(run.dumps[2], "gridMarca", 2), "Casoni");
+    EXPECT_EQ(Current(run.dumps[2], "gridModello", 1), "Città");
+    EXPECT_EQ(Current(run.dumps[2], "gridVersione", 1), "1.1 Eco");
+    EXPECT_TRUE(MessageTexts(run.dumps[2]).isEmpty());
 }
 
 } // namespace
