@@ -29,6 +29,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QShortcut>
 #include <optional>
 
@@ -230,6 +231,9 @@ void Tfrm_main::EditTrovaChange(QObject *)
 {
     QuickFindState &state = *m_quickFind;
     const QString text = EditTrova->text();
+    // The rows go in without a repaint each; the list is painted once, filled.
+    ListaTrova->setUpdatesEnabled(false);
+    const auto updatesBack = qScopeGuard([this] { ListaTrova->setUpdatesEnabled(true); });
     ListaTrova->clear();
     state.rows.clear();
     if (text.trimmed().isEmpty()) {

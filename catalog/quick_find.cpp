@@ -92,12 +92,9 @@ void parseRatings(const QStringList &tokens, FindRequest &request)
     request.discharge = discharge;
 }
 
-bool sameNumber(const QString &cell, const std::optional<double> &wanted)
+bool sameNumber(const std::optional<double> &value, const std::optional<double> &wanted)
 {
-    if (!wanted)
-        return true;
-    const std::optional<double> value = FindNumber(cell);
-    return value && std::abs(*value - *wanted) < 1e-9;
+    return !wanted || (value && std::abs(*value - *wanted) < 1e-9);
 }
 
 QString joined(const QStringList &parts, const QString &separator)
@@ -197,6 +194,12 @@ QuickFinder::QuickFinder(std::vector<FindVehicle> vehicles, std::vector<FindBatt
     : m_vehicles(std::move(vehicles))
     , m_batteries(std::move(batteries))
 {
+    m_batteryKeys.reserve(m_batteries.size());
+    for (const FindBattery &b : m_batteries) {
+        m_batteryKeys.push_back({db::FoldText(b.codice), db::FoldText(b.oldCodice), FindNumber(b.capacita),
+                                 FindNumber(b.scarica), FindNumber(b.lunghezza), FindNumber(b.larghezza),
+                                 FindNumber(b.altezza)});
+    }
     m_vehicleKeys.reserve(m_vehicles.size());
     for (const FindVehicle &v : m_vehicles) {
         // Line breaks part the three names: a typed word holds no blank, so it cannot
@@ -226,29 +229,28 @@ std::vector<FindRow> QuickFinder::find(const QString &text, const QString &price
     QSet<QString> codesSeen, measuresSeen;
     for (size_t i = 0; i < m_batteries.size(); ++i) {
         const FindBattery &b = m_batteries[i];
+        const BatteryKeys &k = m_batteryKeys[i];
         if (b.listino != priceList)
             continue;
         if (!b.oldCodice.isEmpty()) {
-            if (!request.codePrefix.isEmpty() && int(codes.size()) < kMaxRows
-                && db::FoldText(b.oldCodice).startsWith(request.codePrefix))
+            if (!request.codePrefix.isEmpty() && int(codes.size()) < kMaxRows && k.oldCode.startsWith(request.codePrefix))
                 codes.push_back({FindKind::OldCode, int(i), oldCodeText(b)});
             continue;
         }
-        const QString code = db::FoldText(b.codice);
-        if (!request.codePrefix.isEmpty() && int(codes.size()) < kMaxRows && code.startsWith(request.codePrefix)
-            && !codesSeen.contains(code)) {
-            codesSeen.insert(code);
+        if (!request.codePrefix.isEmpty() && int(codes.size()) < kMaxRows && k.code.startsWith(request.codePrefix)
+            && !codesSeen.contains(k.code)) {
+            codesSeen.insert(k.code);
             codes.push_back({FindKind::Code, int(i), batteryText(b)});
         }
-        if (int(measures.size()) >= kMaxRows || measuresSeen.contains(code))
+        if (int(measures.size()) >= kMaxRows || measuresSeen.contains(k.code))
             continue;
-        if (byMeasures && sameNumber(b.lunghezza, request.length) && sameNumber(b.larghezza, request.width)
-            && sameNumber(b.altezza, request.height)) {
-            measuresSeen.insert(code);
+        if (byMeasures && sameNumber(k.length, request.length) && sameNumber(k.width, request.width)
+            && sameNumber(k.height, request.height)) {
+            measuresSeen.insert(k.code);
             measures.push_back({FindKind::Measures, int(i), batteryText(b)});
-        } else if (byRatings && sameNumber(b.capacita, request.capacity)
-                   && sameNumber(b.scarica, request.discharge)) {
-            measuresSeen.insert(code);
+        } else if (byRatings && sameNumber(k.capacity, request.capacity)
+                   && sameNumber(k.discharge, request.discharge)) {
+            measuresSeen.insert(k.code);
             measures.push_back({FindKind::Ratings, int(i), batteryText(b)});
         }
     }

@@ -82,9 +82,16 @@ public:
     const std::vector<FindBattery> &batteries() const { return m_batteries; }
 
 private:
+    // What a keystroke compares of a battery row, folded and read as numbers at load.
+    struct BatteryKeys {
+        QString code, oldCode;
+        std::optional<double> capacity, discharge, length, width, height;
+    };
+
     std::vector<FindVehicle> m_vehicles;
     std::vector<QString> m_vehicleKeys; // make, model and version folded, one per line
     std::vector<FindBattery> m_batteries;
+    std::vector<BatteryKeys> m_batteryKeys;
 };
 
 // Reads the catalogue's vehicles and battery rows through `connection`; raises the
