@@ -147,7 +147,7 @@ private:
 // the list's place are dropped for the double-click interval.
 class PressEater : public QObject {
 public:
-    PressEater(QWidget *list)
+    explicit PressEater(QWidget *list)
         : QObject(list)
         , m_area(list->rect().translated(list->mapToGlobal(QPoint(0, 0))))
     {
