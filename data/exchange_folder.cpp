@@ -2,6 +2,7 @@
 // ours with mode 0700, nobody else can create entries in it, so the checks made before
 // the export cannot be undone by another user between the check and the write.
 #include "data/exchange_folder.h"
+#include "data/data_error.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,7 +11,6 @@
 #include <QThread>
 #include <cerrno>
 #include <fcntl.h>
-#include <stdexcept>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,9 +19,9 @@ namespace {
 
 bool g_loadInProgress = false;
 
-[[noreturn]] void cannotCreate(const QString &file, const QString &why)
+[[noreturn]] void cannotCreate(const QString &file, const QString &why, DataErrc code = DataErrc::ExchangeFile)
 {
-    throw std::runtime_error(("Cannot Create file " + file + " (" + why + ")").toStdString());
+    raiseDataError(code, "Cannot Create file " + file + " (" + why + ")");
 }
 
 } // namespace
@@ -56,7 +56,7 @@ void PrepareExchangeFolder(const QString &folder, const QString &file)
 ExchangeLock::ExchangeLock(const QString &file, int timeoutMs)
 {
     if (g_loadInProgress)
-        throw std::runtime_error(("Cannot Create file " + file + " (another grid load is in progress)").toStdString());
+        cannotCreate(file, "another grid load is in progress", DataErrc::Busy);
     const QByteArray lockPath = QFile::encodeName(file + ".lock");
     m_fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (m_fd < 0)
@@ -67,7 +67,7 @@ ExchangeLock::ExchangeLock(const QString &file, int timeoutMs)
         if (timer.elapsed() >= timeoutMs) {
             ::close(m_fd);
             m_fd = -1;
-            cannotCreate(file, "another copy of the program keeps it busy");
+            cannotCreate(file, "another copy of the program keeps it busy", DataErrc::Busy);
         }
         QThread::msleep(20);
     }

@@ -6,6 +6,7 @@
 // input while it waits for the file, and gives up after ten seconds instead of hanging.
 #include "data/grid_loading.h"
 
+#include "data/data_error.h"
 #include "data/data_module.h"
 #include "data/desk_form.h"
 #include "data/exchange_folder.h"
@@ -66,7 +67,7 @@ void waitForExchangeFile(const QString &path)
     timer.start();
     while (!WaitForFile(path, 0)) {
         if (timer.elapsed() > kWaitLimitMs)
-            throw std::runtime_error(("Cannot open file " + path + " (it did not become ready within 10 seconds)").toStdString());
+            raiseDataError(DataErrc::Busy, "Cannot open file " + path + " (it did not become ready within 10 seconds)");
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 50);
     }
 }

@@ -1,6 +1,7 @@
 // Grid and list loading on a real catalogue: the layout a load leaves, the failure path,
 // the exchange file's lifetime and safety, the column arithmetic and the combo's items.
 #include "data/connect_database.h"
+#include "data/data_error.h"
 #include "data/data_module.h"
 #include "data/desk_form.h"
 #include "data/grid_loading.h"
@@ -126,7 +127,7 @@ TEST_F(GridLoadingTest, ExchangeFolderIsPrivateAndLinksAreRefused)
     v.write("keep");
     v.close();
     ASSERT_TRUE(QFile::link(victim, ExchangeFilePath()));
-    testsupport::expectThrowText<std::runtime_error>([&] { LoadGridFromMdb(&grid, kPriceLists, false); },
+    testsupport::expectThrowText<DataError>([&] { LoadGridFromMdb(&grid, kPriceLists, false); },
                                                      "Cannot Create file ");
     ASSERT_TRUE(v.open(QIODevice::ReadOnly));
     EXPECT_EQ(v.readAll(), "keep");
@@ -138,7 +139,7 @@ TEST_F(GridLoadingTest, SymlinkedExchangeFolderIsRefused)
 {
     QTemporaryDir elsewhere;
     ASSERT_TRUE(QFile::link(elsewhere.path(), exchangeFolder()));
-    testsupport::expectThrowText<std::runtime_error>([&] { LoadGridFromMdb(&grid, kPriceLists, false); },
+    testsupport::expectThrowText<DataError>([&] { LoadGridFromMdb(&grid, kPriceLists, false); },
                                                      "symbolic link");
     EXPECT_TRUE(QDir(elsewhere.path()).entryList(QDir::Files).isEmpty());
 }
@@ -149,7 +150,7 @@ TEST_F(GridLoadingTest, ForeignOwnedExchangeFolderIsRefused)
         GTEST_SKIP() << "changing a folder's owner needs root";
     QDir().mkpath(exchangeFolder());
     ASSERT_EQ(::chown(QFile::encodeName(exchangeFolder()).constData(), 65534, 65534), 0);
-    testsupport::expectThrowText<std::runtime_error>([&] { LoadGridFromMdb(&grid, kPriceLists, false); },
+    testsupport::expectThrowText<DataError>([&] { LoadGridFromMdb(&grid, kPriceLists, false); },
                                                      "belongs to another user");
 }
 
@@ -160,7 +161,7 @@ TEST_F(GridLoadingTest, LoadWaitsForAnotherCopysLoadAndGivesUp)
     const int fd = ::open(QFile::encodeName(ExchangeFilePath() + ".lock").constData(), O_RDWR | O_CREAT, 0600);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::flock(fd, LOCK_EX), 0);
-    testsupport::expectThrowText<std::runtime_error>([&] { LoadGridFromMdb(&grid, kPriceLists, false); },
+    testsupport::expectThrowText<DataError>([&] { LoadGridFromMdb(&grid, kPriceLists, false); },
                                                      "another copy of the program");
     ::close(fd);
     EXPECT_GT(LoadGridFromMdb(&grid, kPriceLists, false), 0);

@@ -1,0 +1,22 @@
+// The data layer's one error type: a family code (what kind of failure) and a message a
+// person can act on, raised through one function, as the database layer does.
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+enum class DataErrc {
+    ExchangeFile, // the grid exchange file or its folder cannot be made or used safely
+    Busy,         // another load (of this program or another copy) holds the exchange file
+};
+
+class DataError : public std::runtime_error {
+public:
+    DataError(DataErrc code, const QString &message);
+    DataErrc code() const { return m_code; }
+
+private:
+    DataErrc m_code;
+};
+
+[[noreturn]] void raiseDataError(DataErrc code, const QString &message);
