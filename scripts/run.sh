@@ -4,6 +4,6 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/setup.sh"
-cmake -S "$here" -B "$here/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCATALOG_TESTS=OFF >/dev/null
+(cd "$here" && cmake --preset release >/dev/null)
 cmake --build "$here/build" -j"$(nproc)"
 exec "$here/build/app/dazozizizavuv" "$@"

@@ -4,7 +4,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/setup.sh"
-cmake -S "$here" -B "$here/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCATALOG_SANITIZE=ON -DCATALOG_WERROR=ON >/dev/null
+(cd "$here" && cmake --preset asan >/dev/null)
 cmake --build "$here/build-asan" -j"$(nproc)"
 cd "$here/build-asan"
 ctest --output-on-failure -j"$(nproc)"
