@@ -26,6 +26,7 @@ Tfrm_main::Tfrm_main(QWidget *parent)
     ConnectHandlers();
     ConnectSearchHandlers();
     BuildQuickFind();
+    BuildReplacementFinderButton();
     ApplyTabOrder(this);
     ApplyAccessibleNames(this);
     Guarded([this] { FormCreate(); });

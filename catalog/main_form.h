@@ -149,6 +149,11 @@ public:
     // Ctrl+F and F3: the focus into the box, its text selected.
     void FocusQuickFind();
     // End of finding by typing
+    // Replacement finder (main_form_replacement.cpp): the button, also Ctrl+R, opens the
+    // finder on the battery shown; a battery chosen there is shown as a code search
+    // shows it, ending in applications mode.
+    BitmapButton *VrBitmapButtonSostituzione = nullptr;
+    void VrBitmapButtonSostituzioneClick(QObject *Sender);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -159,6 +164,7 @@ private:
     void BuildControls();      // main_form_layout.cpp
     void BuildQuickFind();     // main_form_quick_find.cpp
     void ConnectHandlers();
+    void BuildReplacementFinderButton(); // main_form_replacement.cpp
     void SizeFieldsAndHints();
     void ShowPhoto(const QString &photoName);
     // `cached`: the photo may come from the photo cache.

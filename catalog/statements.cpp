@@ -3,6 +3,8 @@
 // values go in are ours.
 #include "catalog/statements.h"
 
+#include "catalog/schema.h"
+
 namespace catalog {
 
 namespace {
@@ -218,6 +220,14 @@ QString batterySearchStatement(const QString &priceList, SearchGroup group,
     }
     sql += QLatin1String(" ORDER BY TabTechInfo.ORDINE, TabTechInfo.CODICE;");
     return sql;
+}
+
+QString replacementCandidatesStatement(const QString &priceList)
+{
+    return QStringLiteral(
+               "SELECT DISTINCT GAMMA, CODICE, CAPACITA, SCARICA, POLO_POSITIVO, LUNGHEZZA, LARGHEZZA, ALTEZZA, "
+               "ATTACCHI_BASE, ORDINE, OLD_CODICE FROM TabTechInfo WHERE LISTINO = %1 AND CODICE <> %2")
+        .arg(textLiteral(priceList), textLiteral(QLatin1String(schema::batteries::runOutCode)));
 }
 
 QString blankVersionRowStatement()

@@ -87,6 +87,11 @@ struct SearchFields {
 QString batterySearchStatement(const QString &priceList, SearchGroup group,
                                const SearchFields &fields);
 
+// Every battery row of the price list but the run-out marks, for the replacement finder:
+// GAMMA, CODICE, CAPACITA, SCARICA, POLO_POSITIVO, LUNGHEZZA, LARGHEZZA, ALTEZZA,
+// ATTACCHI_BASE, ORDINE, OLD_CODICE; distinct, in no particular order.
+QString replacementCandidatesStatement(const QString &priceList);
+
 // One row of ten empty texts (empties the version grid in applications mode).
 QString blankVersionRowStatement();
 

@@ -55,7 +55,7 @@ const QStringList &CatalogueTabOrder()
         "EditGamma",     "EditCodice",    "VrBitmapButton1",
         "EditCapacita",  "EditScarica",   "EditPolarita",   "VrBitmapButton2",
         "EditLunghezza", "EditLarghezza", "EditAltezza",    "EditAttacchi", "VrBitmapButton3",
-        "ComboListino",  "EditMonoblocco", "VrBitmapButton4",
+        "ComboListino",  "EditMonoblocco", "VrBitmapButton4", "VrBitmapButtonSostituzione",
         "VrBitmapButton6", "VrBitmapButton5",
     };
     return order;

@@ -48,6 +48,20 @@ void drawRoundFace(QPainter &p, const QColor &light, const QColor &base, const Q
     p.drawEllipse(QRectF(6, 3, 21, 14));
 }
 
+// A pill-shaped face (ends fully rounded) with a soft gloss band over `gloss`.
+void drawPillFace(QPainter &p, const QRectF &pill, const QRectF &gloss, const QColor &light, const QColor &base,
+                  const QColor &dark)
+{
+    setFace(p, pill.top(), pill.bottom(), light, base, dark);
+    p.drawRoundedRect(pill, pill.height() / 2, pill.height() / 2);
+    QLinearGradient shine(0, gloss.top(), 0, gloss.bottom() + 1);
+    shine.setColorAt(0, QColor(255, 255, 255, 90));
+    shine.setColorAt(1, QColor(255, 255, 255, 0));
+    p.setPen(Qt::NoPen);
+    p.setBrush(shine);
+    p.drawRoundedRect(gloss, gloss.height() / 2, gloss.height() / 2);
+}
+
 QPen symbolPen(qreal width)
 {
     return QPen(Qt::white, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
@@ -99,19 +113,25 @@ QImage applicationsBar(bool on)
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     const QColor light = on ? kRedLight : kBlueLight, base = on ? kRed : kBlue, dark = on ? kRedDark : kBlueDark;
-    const QRectF pill(1, 1, 123, 38);
-    setFace(p, 1, 39, light, base, dark);
-    p.drawRoundedRect(pill, 19, 19);
-    QLinearGradient gloss(0, 3, 0, 20);
-    gloss.setColorAt(0, QColor(255, 255, 255, 90));
-    gloss.setColorAt(1, QColor(255, 255, 255, 0));
-    p.setPen(Qt::NoPen);
-    p.setBrush(gloss);
-    p.drawRoundedRect(QRectF(8, 3, 109, 16), 8, 8);
+    drawPillFace(p, QRectF(1, 1, 123, 38), QRectF(8, 3, 109, 16), light, base, dark);
     p.setPen(Qt::white);
     p.setFont(PictureFont(11, true));
     p.drawText(QRect(0, 5, 125, 15), Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("MOSTRA VEICOLI"));
     p.drawText(QRect(0, 19, 125, 15), Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("MONTANTI"));
+    return img;
+}
+
+// The applications bar's face, lower and wider, lettered on one line.
+QImage replacementBar()
+{
+    QImage img = canvas(146, 30, kSurface);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    drawPillFace(p, QRectF(1, 1, 144, 28), QRectF(8, 3, 130, 12), kBlueLight, kBlue, kBlueDark);
+    p.setPen(Qt::white);
+    p.setFont(PictureFont(11, true, true));
+    p.drawText(QRect(0, 0, 146, 30), Qt::AlignCenter, QStringLiteral("BATTERIE SOSTITUTIVE"));
     return img;
 }
 
@@ -196,6 +216,8 @@ QImage DrawDesignPicture(DesignPicture which)
         return applicationsBar(true);
     case DesignPicture::ZoomLinkBackground:
         return zoomLinkBackground();
+    case DesignPicture::ReplacementBar:
+        return replacementBar();
     case DesignPicture::VersionGridBackground:
         return versionGridBackground();
     case DesignPicture::BatteryGridBackground:

@@ -17,6 +17,7 @@ enum class DesignPicture {
     VersionGridBackground, // 517 x 277 white with thin blue vertical rules
     BatteryGridBackground, // 516 x 136 faint grid lines, pale rays, a bullet per 21 px row
     GridMarker,          // 15 x 15 ball of the make and model grids
+    ReplacementBar,      // 146 x 30 blue pill "BATTERIE SOSTITUTIVE" (replacement finder)
 };
 
 // The picture, Format_RGB32. Glyphs have a plain corner colour for pixel transparency.

@@ -51,6 +51,7 @@ int run(const QString &appDir, const QString &csv)
     writeBmp(DrawDesignPicture(DesignPicture::VersionGridBackground), img + QStringLiteral("sfondoVersioni.bmp"));
     writeBmp(DrawDesignPicture(DesignPicture::BatteryGridBackground), img + QStringLiteral("sfondoBatterie.bmp"));
     writeBmp(DrawDesignPicture(DesignPicture::ZoomLinkBackground), img + QStringLiteral("sfondoChiudi.bmp"));
+    writeBmp(DrawDesignPicture(DesignPicture::ReplacementBar), img + QStringLiteral("sostitutive.bmp"));
 
     WriteJpeg(DrawPhotoPlaceholder(), foto + QStringLiteral("vuoto.JPG"), 90);
     std::set<QString> names;

@@ -23,6 +23,10 @@ void Focus(QWidget *target)
 void SendKey(QWidget *target, QEvent::Type type, Qt::Key key, Qt::KeyboardModifiers modifiers, const QString &text)
 {
     QKeyEvent event(type, key, modifiers, text);
+    // A key press goes to the window's shortcuts first (Ctrl+R...), as the window system
+    // delivers it; a shortcut that takes it keeps it from the control.
+    if (type == QEvent::KeyPress && qt_sendShortcutOverrideEvent(target, event.timestamp(), key, modifiers, text))
+        return;
     QApplication::sendEvent(target, &event);
 }
 
