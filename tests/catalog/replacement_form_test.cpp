@@ -10,7 +10,8 @@
 
 #include <QLabel>
 #include <QPushButton>
-#include <QTest>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QTimer>
 
 namespace {
@@ -26,6 +27,8 @@ protected:
     void SetUp() override
     {
         DemoWindowTest::SetUp();
+        // Before any control is asked for its interface, which is then kept.
+        InstallAccessibleWidgets();
         openWindow();
     }
     std::unique_ptr<Tfrm_sostituzione> finder(const ReplacementStart &start = ks060())
@@ -80,7 +83,8 @@ TEST_F(ReplacementFormTest, EnterInAFieldSearchesAgainAndEmptyFieldsDoNotRestric
     auto w = finder();
     const int before = w->GridSostituzione->RowCount();
     w->EditSostAltezza->setText("175");
-    QTest::keyClick(w->EditSostAltezza, Qt::Key_Return);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(w->EditSostAltezza, &enter);
     EXPECT_LT(w->GridSostituzione->RowCount(), before);
     EXPECT_FALSE(column(w->GridSostituzione, 1).contains("KS060"));
 
@@ -145,7 +149,6 @@ TEST_F(ReplacementFormTest, ChiudiAndTheCaptionRowChooseNothing)
 
 TEST_F(ReplacementFormTest, EveryNewControlHasANameAPersonWouldSay)
 {
-    InstallAccessibleWidgets();
     auto w = finder();
     const auto name = [](QWidget *control) { return QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name); };
     EXPECT_EQ(name(form->VrBitmapButtonSostituzione), "Trova batterie sostitutive");

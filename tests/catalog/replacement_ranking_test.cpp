@@ -3,6 +3,7 @@
 // its exact boundaries, measures written as people write them, and the difference texts.
 #include "catalog/replacement_ranking.h"
 
+#include <QStringList>
 #include <gtest/gtest.h>
 
 using catalog::OldBattery;

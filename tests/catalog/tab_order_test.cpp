@@ -68,7 +68,7 @@ TEST_F(TabOrderTest, TabVisitsGridsFieldsAndButtonsInOrder)
         pressTab(Qt::ShiftModifier);
         backward << focusedName();
     }
-    EXPECT_EQ(backward, (QStringList{"VrBitmapButton5", "VrBitmapButton6", "VrBitmapButton4"}));
+    EXPECT_EQ(backward, (QStringList{"VrBitmapButton5", "VrBitmapButton6", "VrBitmapButtonSostituzione"}));
     EXPECT_EQ(errorCount(), 0);
 }
 
