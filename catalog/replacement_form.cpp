@@ -32,7 +32,7 @@ enum Column { kRange, kCode, kCapacity, kDischarge, kPolarity, kLength, kWidth, 
 
 const char *const kCaptions[kColumns] = {"Gamma", "Codice", "Capacità Ah", "Scarica A", "Polarità",
                                          "Lungh. mm", "Largh. mm", "Alt. mm", "Attacchi"};
-const int kWidths[kColumns] = {130, 80, 95, 95, 80, 85, 85, 85, 10};
+const int kWidths[kColumns] = {125, 80, 95, 95, 75, 85, 85, 85, 10};
 
 const QColor kWeaker(200, 0, 0);
 const QColor kHeaderBrush(226, 230, 238);
@@ -67,6 +67,24 @@ std::optional<double> readNumber(const QLineEdit *field, QStringList &refused)
     if (!value)
         refused << QStringLiteral("%1: «%2» non è un numero.").arg(field->accessibleName(), field->text());
     return value;
+}
+
+// The list and its caption row share these settings, so their columns line up.
+DataGrid *makeGrid(QWidget *parent, const char *name, const QColor &colour)
+{
+    auto *grid = new DataGrid(parent);
+    grid->setObjectName(QLatin1String(name));
+    grid->setFont(ProgramFont(13, true));
+    grid->setOptions(DataGrid::goRowSelect | DataGrid::goDrawFocusSelected | DataGrid::goThumbTracking);
+    grid->setEnableMarkup(false);
+    grid->setWordWrap(false);
+    grid->setVerticalAlignment(Qt::AlignVCenter);
+    grid->setColor(colour);
+    grid->setFontColor(Qt::black);
+    grid->setSelectionTextColor(Qt::black);
+    grid->setDefaultRowHeight(21);
+    grid->setDefaultColWidth(kWidths[kColumns - 1]);
+    return grid;
 }
 
 QString differingMark(const QString &shown, bool differs)
@@ -113,22 +131,22 @@ Tfrm_sostituzione::Tfrm_sostituzione(QWidget *owner, const ReplacementStart &sta
     VrBitmapButtonSostCerca->setShowHint(true);
     fields->addWidget(VrBitmapButtonSostCerca, 0, 8, 2, 1, Qt::AlignCenter);
 
-    GridSostituzione = new DataGrid(this);
-    GridSostituzione->setObjectName(QStringLiteral("GridSostituzione"));
+    GridSostituzioneTitoli = makeGrid(this, "GridSostituzioneTitoli", kHeaderBrush);
+    GridSostituzioneTitoli->setScrollBars(DataGrid::ssNone);
+    GridSostituzioneTitoli->setFixedHeight(21);
+    GridSostituzioneTitoli->setFocusPolicy(Qt::NoFocus);
+    GridSostituzioneTitoli->setSelectionColor(kHeaderBrush);
+    GridSostituzioneTitoli->setRowCount(1);
+    GridSostituzioneTitoli->setColCount(kColumns);
+    for (int c = 0; c < kColumns; ++c)
+        GridSostituzioneTitoli->setCells(c, 0, QString::fromUtf8(kCaptions[c]));
+
+    GridSostituzione = makeGrid(this, "GridSostituzione", Qt::white);
     GridSostituzione->setAccessibleName(QStringLiteral("Batterie che entrano nello spazio"));
-    GridSostituzione->setMinimumSize(780, 300);
-    GridSostituzione->setFont(ProgramFont(13, true));
+    GridSostituzione->setMinimumSize(840, 300);
     GridSostituzione->setScrollBars(DataGrid::ssVertical);
-    GridSostituzione->setOptions(DataGrid::goRowSelect | DataGrid::goDrawFocusSelected | DataGrid::goThumbTracking
-                                 | DataGrid::goHorzLine);
-    GridSostituzione->setEnableMarkup(false);
-    GridSostituzione->setWordWrap(false);
-    GridSostituzione->setVerticalAlignment(Qt::AlignVCenter);
-    GridSostituzione->setColor(Qt::white);
-    GridSostituzione->setFontColor(Qt::black);
+    GridSostituzione->setOptions(GridSostituzione->Options() | DataGrid::goHorzLine);
     GridSostituzione->setSelectionColor(QColor(166, 202, 240));
-    GridSostituzione->setSelectionTextColor(Qt::black);
-    GridSostituzione->setDefaultRowHeight(21);
 
     LabelSostTrovate = new QLabel(this);
     LabelSostTrovate->setObjectName(QStringLiteral("LabelSostTrovate"));
@@ -160,7 +178,11 @@ Tfrm_sostituzione::Tfrm_sostituzione(QWidget *owner, const ReplacementStart &sta
     auto *column = new QVBoxLayout(this);
     column->addWidget(LabelSostListino);
     column->addLayout(fields);
-    column->addWidget(GridSostituzione, 1);
+    auto *list = new QVBoxLayout;
+    list->setSpacing(0);
+    list->addWidget(GridSostituzioneTitoli);
+    list->addWidget(GridSostituzione, 1);
+    column->addLayout(list, 1);
     column->addLayout(counts);
     column->addLayout(buttons);
 
@@ -172,13 +194,9 @@ Tfrm_sostituzione::Tfrm_sostituzione(QWidget *owner, const ReplacementStart &sta
     connect(ButtonSostMostra, &QPushButton::clicked, this, [this] { Guarded([this] { ButtonSostMostraClick(); }); });
     connect(ButtonSostChiudi, &QPushButton::clicked, this, [this] { Guarded([this] { ButtonSostChiudiClick(); }); });
     GridSostituzione->OnRowUpdate = [this](QObject *, int, int) { ShowRowWarning(); };
-    GridSostituzione->OnGetCellColor = [this](QObject *, int row, int col, GridDrawState, QBrush &brush,
+    GridSostituzione->OnGetCellColor = [this](QObject *, int row, int col, GridDrawState, QBrush &,
                                               ColoredFont &font) {
-        if (row == 0) {
-            brush = QBrush(kHeaderBrush);
-            return;
-        }
-        if (row > int(m_result.fits.size()))
+        if (row < 1 || row > int(m_result.fits.size()))
             return;
         const catalog::RankedReplacement &r = m_result.fits[std::size_t(row - 1)];
         if ((col == kCapacity && r.weakerCapacity) || (col == kDischarge && r.weakerDischarge)
@@ -228,10 +246,9 @@ void Tfrm_sostituzione::FillGrid()
     // Row 1 is kept even when nothing fits, as in every list of the program.
     grid->setRowCount(1 + std::max(rows, 1));
     grid->ClearRowCells(0, grid->RowCount());
-    for (int c = 0; c < kColumns; ++c) {
+    for (int c = 0; c < kColumns; ++c)
         grid->setCells(c, 0, QString::fromUtf8(kCaptions[c]));
-        grid->setColWidths(c, kWidths[c]);
-    }
+    grid->setRowHeights(0, 0);
     for (int i = 0; i < rows; ++i) {
         const catalog::RankedReplacement &r = m_result.fits[std::size_t(i)];
         const catalog::ReplacementCandidate &b = r.battery;
@@ -249,7 +266,7 @@ void Tfrm_sostituzione::FillGrid()
         for (int c = 0; c < kColumns; ++c)
             grid->setCells(c, i + 1, cells[c]);
     }
-    FitColumnToGrid(grid, kHoldDown);
+    FitLastColumns();
     grid->UnlockUpdates();
     grid->setTopRow(1);
     if (grid->CurrentRow() == 1)
@@ -264,6 +281,17 @@ void Tfrm_sostituzione::FillGrid()
                                   ? QString()
                                   : QStringLiteral("%1 batterie senza misure non confrontate").arg(m_result.unmeasured));
     ButtonSostMostra->setEnabled(rows > 0);
+}
+
+void Tfrm_sostituzione::FitLastColumns()
+{
+    // Widths afresh on both: the list's last column gives way to its scroll bar when one
+    // shows, the caption row's reaches over it.
+    for (DataGrid *grid : {GridSostituzioneTitoli, GridSostituzione}) {
+        for (int c = 0; c < kColumns; ++c)
+            grid->setColWidths(c, kWidths[c]);
+        FitColumnToGrid(grid, kHoldDown);
+    }
 }
 
 void Tfrm_sostituzione::ShowRowWarning()
@@ -309,6 +337,10 @@ bool Tfrm_sostituzione::eventFilter(QObject *watched, QEvent *event)
         }
         break;
     }
+    case QEvent::Resize:
+        if (watched == grid)
+            FitLastColumns();
+        break;
     case QEvent::MouseButtonDblClick:
         if (watched == grid->viewport()) {
             const int row = grid->RowAt(static_cast<QMouseEvent *>(event)->position().toPoint().y());

@@ -61,7 +61,8 @@ public:
     QLineEdit *EditSostCapacita;
     QLineEdit *EditSostScarica;
     BitmapButton *VrBitmapButtonSostCerca;
-    DataGrid *GridSostituzione;
+    DataGrid *GridSostituzioneTitoli; // the column captions over the list, which does not scroll
+    DataGrid *GridSostituzione;       // row 0 the captions (hidden), the batteries from row 1
     QLabel *LabelSostListino;   // the price list searched and the battery the fields came from
     QLabel *LabelSostTrovate;   // how many fit
     QLabel *LabelSostEsclusi;   // how many could not be compared
@@ -74,6 +75,7 @@ protected:
 
 private:
     void FillGrid();
+    void FitLastColumns();
     void ShowRowWarning();
     // The hint of a cell, empty when it has none.
     QString CellHint(int col, int row) const;
