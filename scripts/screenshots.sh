@@ -19,7 +19,7 @@ trap 'rm -rf "$work"' EXIT
 # The capacity search lists every 60 Ah battery and ends in applications mode; the mode is
 # then left and entered again for the first battery of the fifth make, which fits vehicles
 # of many makes. Last, with the mode left, the search box with its list open for a model
-# name.
+# name, and the replacement finder on the battery shown.
 cat >"$work/visit.txt" <<STEPS
 screenshot $work/brand-screen.png
 click ImageKorva
@@ -39,6 +39,10 @@ click ZoomFoto
 click VrBitmapButtonApplicazioni
 type EditTrova arno
 screenshot $work/quick-find.png
+key gridMarca Ctrl+R
+key GridSostituzione Down
+screenshot $work/replacement.png
+click ButtonSostChiudi
 STEPS
 QT_QPA_PLATFORM=offscreen CATALOG_CACHE_DIR="$work/cache" \
   "$build/tools/catalogue-script/catalogue-script" "$build/app" "$work/visit.txt" >/dev/null

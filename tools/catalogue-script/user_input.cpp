@@ -15,18 +15,18 @@ namespace {
 
 void Focus(QWidget *target)
 {
-    if (QWidget *window = target->window(); window && !window->isActiveWindow())
+    if (QWidget *window = target->window(); window && !window->isActiveWindow()) {
         window->activateWindow();
+        // The offscreen platform activates a window only on a later event, while a user's
+        // key goes to the window at once; a shortcut of the window needs it active.
+        QApplication::setActiveWindow(window);
+    }
     target->setFocus(Qt::OtherFocusReason);
 }
 
 void SendKey(QWidget *target, QEvent::Type type, Qt::Key key, Qt::KeyboardModifiers modifiers, const QString &text)
 {
     QKeyEvent event(type, key, modifiers, text);
-    // A key press goes to the window's shortcuts first (Ctrl+R...), as the window system
-    // delivers it; a shortcut that takes it keeps it from the control.
-    if (type == QEvent::KeyPress && qt_sendShortcutOverrideEvent(target, event.timestamp(), key, modifiers, text))
-        return;
     QApplication::sendEvent(target, &event);
 }
 
