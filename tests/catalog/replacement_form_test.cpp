@@ -10,7 +10,9 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QToolTip>
 #include <QApplication>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QTimer>
 
@@ -157,6 +159,25 @@ TEST_F(ReplacementFormTest, EveryNewControlHasANameAPersonWouldSay)
     EXPECT_EQ(name(w->GridSostituzione), "Batterie che entrano nello spazio");
     EXPECT_EQ(name(w->ButtonSostMostra), "Mostra");
     EXPECT_FALSE(name(w->VrBitmapButtonSostCerca).isEmpty());
+}
+
+TEST_F(ReplacementFormTest, AnInvertedPolarityCellExplainsItselfOnHover)
+{
+    auto w = finder();
+    w->show();
+    DataGrid *grid = w->GridSostituzione;
+    const int ks062Row = rowOf(grid, 1, "KS062");
+    ASSERT_GT(ks062Row, 0);
+    grid->setTopRow(ks062Row);
+    const auto hintAt = [&](int col, int row) {
+        const QPoint at = grid->CellRect(col, row).center();
+        QHelpEvent help(QEvent::ToolTip, at, grid->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(grid->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    // The plain cell first: a hint once shown fades out only a moment after it is hidden.
+    EXPECT_EQ(hintAt(3, ks062Row), "");
+    EXPECT_EQ(hintAt(4, ks062Row), "Polarità invertita: verificare la lunghezza dei cavi");
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "tests/common/test_support.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace catalog;
@@ -287,6 +288,17 @@ TEST_F(DemoCatalogue, OldCodesAndSearches)
     for (std::size_t i = 1; i < all.size(); ++i)
         EXPECT_LT(all[i - 1][14].toInt(), all[i][14].toInt());
     EXPECT_EQ(c().rows(blankVersionRowStatement()), (Rows{Texts(10, "")}));
+
+    // The replacement finder's rows: every battery of the price list and the rows naming a
+    // successor (CODICE, then OLD_CODICE last), never a run-out mark.
+    const Rows candidates = c().rows(replacementCandidatesStatement("KORVA"));
+    const auto runOut = std::count_if(all.begin(), all.end(), [](const Texts &row) { return row[3] == "ESAURIMENTO"; });
+    EXPECT_GT(runOut, 0);
+    EXPECT_EQ(qsizetype(candidates.size()), qsizetype(all.size()) - runOut) << "the price list's rows but the run-out marks";
+    EXPECT_TRUE(std::any_of(candidates.begin(), candidates.end(),
+                            [](const Texts &row) { return row[1] == "KP074" && row[10] == "KP072"; }));
+    EXPECT_TRUE(std::none_of(candidates.begin(), candidates.end(),
+                             [](const Texts &row) { return row[1] == "ESAURIMENTO"; }));
 }
 
 TEST_F(DemoCatalogue, HostileValuesFindNothingAndBreakNothing)
@@ -298,6 +310,7 @@ TEST_F(DemoCatalogue, HostileValuesFindNothingAndBreakNothing)
         EXPECT_TRUE(c().rows(batteryListStatement(v, "1")).empty());
         EXPECT_TRUE(c().rows(makeListForBatteryStatement(v)).empty());
         EXPECT_TRUE(c().rows(oldCodeStatement(v, v)).empty());
+        EXPECT_TRUE(c().rows(replacementCandidatesStatement(v)).empty());
         EXPECT_TRUE(c().rows(batterySearchStatement(v, SearchGroup::RangeAndCode, {.gamma = v, .codice = v})).empty());
     }
 }
