@@ -30,8 +30,8 @@ namespace {
 
 enum Column { kRange, kCode, kCapacity, kDischarge, kPolarity, kLength, kWidth, kHeight, kHoldDown, kColumns };
 
-const char *const kCaptions[kColumns] = {"Gamma", "Codice", "Capacità Ah", "Scarica A", "Polarità",
-                                         "Lungh. mm", "Largh. mm", "Alt. mm", "Attacchi"};
+const char *const kCaptions[kColumns] = {"Gamma",     "Codice",    "Capacità Ah", "Scarica A", "Polarità",
+                                         "Lungh. mm", "Largh. mm", "Alt. mm",     "Attacchi"};
 const int kWidths[kColumns] = {125, 80, 95, 95, 75, 85, 85, 85, 10};
 
 const QColor kWeaker(200, 0, 0);
@@ -95,8 +95,8 @@ QString differingMark(const QString &shown, bool differs)
 } // namespace
 
 Tfrm_sostituzione::Tfrm_sostituzione(QWidget *owner, const ReplacementStart &start, const QString &priceList)
-    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
-    , m_priceList(priceList)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_priceList(priceList)
 {
     setObjectName(QStringLiteral("frm_sostituzione"));
     setWindowTitle(QStringLiteral("Batterie sostitutive"));
@@ -112,7 +112,8 @@ Tfrm_sostituzione::Tfrm_sostituzione(QWidget *owner, const ReplacementStart &sta
             : QStringLiteral("Listino %1  \u2022  batteria da sostituire: %2").arg(priceList, start.code.trimmed()));
 
     auto *fields = new QGridLayout;
-    EditSostLunghezza = addField(fields, this, "EditSostLunghezza", QStringLiteral("&Lunghezza mm"), 0, 0, start.length);
+    EditSostLunghezza =
+        addField(fields, this, "EditSostLunghezza", QStringLiteral("&Lunghezza mm"), 0, 0, start.length);
     EditSostLarghezza = addField(fields, this, "EditSostLarghezza", QStringLiteral("La&rghezza mm"), 0, 1, start.width);
     EditSostAltezza = addField(fields, this, "EditSostAltezza", QStringLiteral("&Altezza mm"), 0, 2, start.height);
     EditSostTolleranza = addField(fields, this, "EditSostTolleranza", QStringLiteral("&Tolleranza altezza mm"), 0, 3,
@@ -186,16 +187,16 @@ Tfrm_sostituzione::Tfrm_sostituzione(QWidget *owner, const ReplacementStart &sta
     column->addLayout(counts);
     column->addLayout(buttons);
 
-    for (QLineEdit *field : {EditSostLunghezza, EditSostLarghezza, EditSostAltezza, EditSostTolleranza, EditSostPolarita,
-                             EditSostAttacchi, EditSostCapacita, EditSostScarica})
-        connect(field, &QLineEdit::returnPressed, this, [this] { Guarded([this] { VrBitmapButtonSostCercaClick(); }); });
+    for (QLineEdit *field : {EditSostLunghezza, EditSostLarghezza, EditSostAltezza, EditSostTolleranza,
+                             EditSostPolarita, EditSostAttacchi, EditSostCapacita, EditSostScarica})
+        connect(field, &QLineEdit::returnPressed, this,
+                [this] { Guarded([this] { VrBitmapButtonSostCercaClick(); }); });
     connect(VrBitmapButtonSostCerca, &BitmapButton::clicked, this,
             [this] { Guarded([this] { VrBitmapButtonSostCercaClick(); }); });
     connect(ButtonSostMostra, &QPushButton::clicked, this, [this] { Guarded([this] { ButtonSostMostraClick(); }); });
     connect(ButtonSostChiudi, &QPushButton::clicked, this, [this] { Guarded([this] { ButtonSostChiudiClick(); }); });
     GridSostituzione->OnRowUpdate = [this](QObject *, int, int) { ShowRowWarning(); };
-    GridSostituzione->OnGetCellColor = [this](QObject *, int row, int col, GridDrawState, QBrush &,
-                                              ColoredFont &font) {
+    GridSostituzione->OnGetCellColor = [this](QObject *, int row, int col, GridDrawState, QBrush &, ColoredFont &font) {
         if (row < 1 || row > int(m_result.fits.size()))
             return;
         const catalog::RankedReplacement &r = m_result.fits[std::size_t(row - 1)];
@@ -277,9 +278,9 @@ void Tfrm_sostituzione::FillGrid()
     LabelSostTrovate->setText(rows == 0   ? QStringLiteral("Nessuna batteria entra nello spazio indicato")
                               : rows == 1 ? QStringLiteral("1 batteria adatta")
                                           : QStringLiteral("%1 batterie adatte").arg(rows));
-    LabelSostEsclusi->setText(m_result.unmeasured == 0
-                                  ? QString()
-                                  : QStringLiteral("%1 batterie senza misure non confrontate").arg(m_result.unmeasured));
+    LabelSostEsclusi->setText(
+        m_result.unmeasured == 0 ? QString()
+                                 : QStringLiteral("%1 batterie senza misure non confrontate").arg(m_result.unmeasured));
     ButtonSostMostra->setEnabled(rows > 0);
 }
 
@@ -315,15 +316,9 @@ void Tfrm_sostituzione::GridSostituzioneChoose(int ARow)
     accept();
 }
 
-void Tfrm_sostituzione::ButtonSostMostraClick()
-{
-    GridSostituzioneChoose(GridSostituzione->CurrentRow());
-}
+void Tfrm_sostituzione::ButtonSostMostraClick() { GridSostituzioneChoose(GridSostituzione->CurrentRow()); }
 
-void Tfrm_sostituzione::ButtonSostChiudiClick()
-{
-    reject();
-}
+void Tfrm_sostituzione::ButtonSostChiudiClick() { reject(); }
 
 bool Tfrm_sostituzione::eventFilter(QObject *watched, QEvent *event)
 {
@@ -359,8 +354,7 @@ bool Tfrm_sostituzione::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
         break;
-    default:
-        break;
+    default: break;
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -44,8 +44,8 @@ public:
     void VrBitmapButtonSostCercaClick();
     // Chooses the battery of grid row `ARow` (1-based) and closes; other rows do nothing.
     void GridSostituzioneChoose(int ARow);
-    void ButtonSostMostraClick();  // chooses the selected row
-    void ButtonSostChiudiClick();  // closes without a choice
+    void ButtonSostMostraClick(); // chooses the selected row
+    void ButtonSostChiudiClick(); // closes without a choice
 
     // The battery chosen, once the window has closed by a choice.
     std::optional<ChosenReplacement> Chosen() const { return m_chosen; }
@@ -63,10 +63,10 @@ public:
     BitmapButton *VrBitmapButtonSostCerca;
     DataGrid *GridSostituzioneTitoli; // the column captions over the list, which does not scroll
     DataGrid *GridSostituzione;       // row 0 the captions (hidden), the batteries from row 1
-    QLabel *LabelSostListino;   // the price list searched and the battery the fields came from
-    QLabel *LabelSostTrovate;   // how many fit
-    QLabel *LabelSostEsclusi;   // how many could not be compared
-    QLabel *LabelSostAvviso;    // the warning about the selected row, if any
+    QLabel *LabelSostListino;         // the price list searched and the battery the fields came from
+    QLabel *LabelSostTrovate;         // how many fit
+    QLabel *LabelSostEsclusi;         // how many could not be compared
+    QLabel *LabelSostAvviso;          // the warning about the selected row, if any
     QPushButton *ButtonSostMostra;
     QPushButton *ButtonSostChiudi;
 

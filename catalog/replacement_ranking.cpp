@@ -13,10 +13,7 @@ namespace {
 
 bool isAsciiDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 
-bool sameText(const QString &a, const QString &b)
-{
-    return a.trimmed().compare(b.trimmed(), Qt::CaseInsensitive) == 0;
-}
+bool sameText(const QString &a, const QString &b) { return a.trimmed().compare(b.trimmed(), Qt::CaseInsensitive) == 0; }
 
 // ORDINE may be a number or a text: numbers compare as numbers, anything else as text
 // without regard to case, an empty value first, as the catalogue's own sort puts Null.
@@ -43,15 +40,9 @@ bool readMeasure(const QString &text, std::optional<double> old, std::optional<d
     return !old || into.has_value();
 }
 
-bool notBelow(std::optional<double> value, std::optional<double> old)
-{
-    return !old || (value && *value >= *old);
-}
+bool notBelow(std::optional<double> value, std::optional<double> old) { return !old || (value && *value >= *old); }
 
-bool below(std::optional<double> value, std::optional<double> old)
-{
-    return old && value && *value < *old;
-}
+bool below(std::optional<double> value, std::optional<double> old) { return old && value && *value < *old; }
 
 // How the old battery's filled fields sort a fitting battery: false sorts first.
 struct RankKey {
@@ -125,27 +116,28 @@ ReplacementResult rankReplacements(const std::vector<ReplacementCandidate> &cand
         r.holdDownDiffers = !old.holdDown.trimmed().isEmpty() && !sameText(c.holdDown, old.holdDown);
         r.weakerCapacity = below(r.capacity, old.capacity);
         r.weakerDischarge = below(r.discharge, old.discharge);
-        for (const auto &[value, was] : {std::pair{r.length, old.length}, std::pair{r.width, old.width},
-                                         std::pair{r.height, old.height}}) {
+        for (const auto &[value, was] :
+             {std::pair{r.length, old.length}, std::pair{r.width, old.width}, std::pair{r.height, old.height}}) {
             if (was)
                 r.spareSpace += *was - *value;
         }
         result.fits.push_back(std::move(r));
     }
-    std::stable_sort(result.fits.begin(), result.fits.end(), [&old](const RankedReplacement &a, const RankedReplacement &b) {
-        const RankKey ka = keyOf(a, old), kb = keyOf(b, old);
-        if (ka.otherPolarity != kb.otherPolarity)
-            return !ka.otherPolarity;
-        if (ka.otherHoldDown != kb.otherHoldDown)
-            return !ka.otherHoldDown;
-        if (ka.weaker != kb.weaker)
-            return !ka.weaker;
-        if (ka.spareSpace != kb.spareSpace)
-            return ka.spareSpace < kb.spareSpace;
-        if (const int byOrder = compareOrder(a.battery.order, b.battery.order))
-            return byOrder < 0;
-        return a.battery.code.compare(b.battery.code, Qt::CaseInsensitive) < 0;
-    });
+    std::stable_sort(result.fits.begin(), result.fits.end(),
+                     [&old](const RankedReplacement &a, const RankedReplacement &b) {
+                         const RankKey ka = keyOf(a, old), kb = keyOf(b, old);
+                         if (ka.otherPolarity != kb.otherPolarity)
+                             return !ka.otherPolarity;
+                         if (ka.otherHoldDown != kb.otherHoldDown)
+                             return !ka.otherHoldDown;
+                         if (ka.weaker != kb.weaker)
+                             return !ka.weaker;
+                         if (ka.spareSpace != kb.spareSpace)
+                             return ka.spareSpace < kb.spareSpace;
+                         if (const int byOrder = compareOrder(a.battery.order, b.battery.order))
+                             return byOrder < 0;
+                         return a.battery.code.compare(b.battery.code, Qt::CaseInsensitive) < 0;
+                     });
     return result;
 }
 

@@ -60,7 +60,7 @@ struct RankedReplacement {
 
 struct ReplacementResult {
     std::vector<RankedReplacement> fits; // best first
-    int unmeasured = 0; // batteries left out because a measure to compare is not a number
+    int unmeasured = 0;                  // batteries left out because a measure to compare is not a number
 };
 
 // A number as a person or the catalogue writes it: blanks around it, an optional sign,
@@ -70,8 +70,7 @@ std::optional<double> parseNumber(QStringView text);
 // The batteries of `candidates` that fit the old battery's space, best first. Rows that
 // only point from a former code to its successor (OLD_CODICE filled, no measures) are not
 // batteries and are neither listed nor counted.
-ReplacementResult rankReplacements(const std::vector<ReplacementCandidate> &candidates,
-                                   const OldBattery &old);
+ReplacementResult rankReplacements(const std::vector<ReplacementCandidate> &candidates, const OldBattery &old);
 
 // `shown` followed by the difference from the old value in brackets: "60 (+4)",
 // "240 (−2)", "242 (=)"; `shown` alone when either value is unknown.

@@ -23,13 +23,13 @@ std::optional<std::vector<ReplacementCandidate>> loadReplacementCandidates(const
     } close{q};
     namespace b = schema::batteries;
     QString ReplacementCandidate::*const into[] = {
-        &ReplacementCandidate::range,    &ReplacementCandidate::code,   &ReplacementCandidate::capacity,
+        &ReplacementCandidate::range,     &ReplacementCandidate::code,     &ReplacementCandidate::capacity,
         &ReplacementCandidate::discharge, &ReplacementCandidate::polarity, &ReplacementCandidate::length,
-        &ReplacementCandidate::width,    &ReplacementCandidate::height, &ReplacementCandidate::holdDown,
-        &ReplacementCandidate::order,    &ReplacementCandidate::oldCode,
+        &ReplacementCandidate::width,     &ReplacementCandidate::height,   &ReplacementCandidate::holdDown,
+        &ReplacementCandidate::order,     &ReplacementCandidate::oldCode,
     };
-    const char *const names[] = {b::GAMMA,     b::CODICE,    b::CAPACITA,      b::SCARICA, b::POLO_POSITIVO, b::LUNGHEZZA,
-                                 b::LARGHEZZA, b::ALTEZZA,   b::ATTACCHI_BASE, b::ORDINE,  b::OLD_CODICE};
+    const char *const names[] = {b::GAMMA,     b::CODICE,  b::CAPACITA,      b::SCARICA, b::POLO_POSITIVO, b::LUNGHEZZA,
+                                 b::LARGHEZZA, b::ALTEZZA, b::ATTACCHI_BASE, b::ORDINE,  b::OLD_CODICE};
     int fields[std::size(names)];
     for (std::size_t i = 0; i < std::size(names); ++i)
         fields[i] = q.FieldIndex(QLatin1String(names[i]));

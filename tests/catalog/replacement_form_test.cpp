@@ -8,21 +8,18 @@
 
 #include <QAccessible>
 
-#include <QLabel>
-#include <QPushButton>
-#include <QToolTip>
 #include <QApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
 #include <QTimer>
+#include <QToolTip>
 
 namespace {
 
 // KS060 of the demo catalogue as the catalogue window shows it.
-ReplacementStart ks060()
-{
-    return {"KS060", "242", "175", "190", "DX", "B13", "60", "540"};
-}
+ReplacementStart ks060() { return {"KS060", "242", "175", "190", "DX", "B13", "60", "540"}; }
 
 class ReplacementFormTest : public DemoWindowTest {
 protected:
@@ -110,10 +107,10 @@ TEST_F(ReplacementFormTest, ABadNumberIsRefusedOnceNamingEveryBadField)
     w->VrBitmapButtonSostCercaClick();
     ASSERT_EQ(rec.shown.size(), 1u);
     EXPECT_EQ(rec.shown[0].caption, "Attenzione");
-    EXPECT_TRUE(rec.shown[0].text.startsWith("Lunghezza mm: «24x» non è un numero.\rScarica A: «540 A» non è un numero."))
+    EXPECT_TRUE(
+        rec.shown[0].text.startsWith("Lunghezza mm: «24x» non è un numero.\rScarica A: «540 A» non è un numero."))
         << rec.shown[0].text.toStdString();
     EXPECT_EQ(column(w->GridSostituzione, 1), before);
-
 }
 
 TEST_F(ReplacementFormTest, ChoosingARowShowsItInTheCatalogueWindowInApplicationsMode)
@@ -140,7 +137,10 @@ TEST_F(ReplacementFormTest, ChiudiAndTheCaptionRowChooseNothing)
     const QStringList fieldsBefore = fieldTexts();
     const QStringList batteriesBefore = batteryCells();
     for (auto close : {+[] { frm_sostituzione->ButtonSostChiudi->click(); },
-                       +[] { frm_sostituzione->GridSostituzioneChoose(0); frm_sostituzione->reject(); }}) {
+                       +[] {
+                           frm_sostituzione->GridSostituzioneChoose(0);
+                           frm_sostituzione->reject();
+                       }}) {
         QTimer::singleShot(0, form.get(), close);
         form->VrBitmapButtonSostituzioneClick(form->VrBitmapButtonSostituzione);
         EXPECT_EQ(fieldTexts(), fieldsBefore);
@@ -152,7 +152,9 @@ TEST_F(ReplacementFormTest, ChiudiAndTheCaptionRowChooseNothing)
 TEST_F(ReplacementFormTest, EveryNewControlHasANameAPersonWouldSay)
 {
     auto w = finder();
-    const auto name = [](QWidget *control) { return QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name); };
+    const auto name = [](QWidget *control) {
+        return QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
+    };
     EXPECT_EQ(name(form->VrBitmapButtonSostituzione), "Trova batterie sostitutive");
     EXPECT_EQ(name(w->EditSostTolleranza), "Tolleranza altezza mm");
     EXPECT_EQ(name(w->EditSostCapacita), "Capacità Ah");

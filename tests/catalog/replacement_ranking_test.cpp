@@ -11,9 +11,8 @@ using catalog::ReplacementCandidate;
 
 namespace {
 
-ReplacementCandidate battery(const char *code, const char *l, const char *w, const char *h,
-                             const char *polarity = "DX", const char *holdDown = "B13",
-                             const char *capacity = "60", const char *discharge = "540",
+ReplacementCandidate battery(const char *code, const char *l, const char *w, const char *h, const char *polarity = "DX",
+                             const char *holdDown = "B13", const char *capacity = "60", const char *discharge = "540",
                              const char *order = "1")
 {
     ReplacementCandidate b;
@@ -98,7 +97,10 @@ TEST(ReplacementRanking, EachRuleDecidesWhenTheOnesBeforeItTie)
           battery("better", "230", "175", "190", "DX", "B13", "61", "541")},
          {"better", "weak"}},
         {"ratings empty: no like-for-like rule",
-         without([](OldBattery &o) { o.capacity.reset(); o.discharge.reset(); }),
+         without([](OldBattery &o) {
+             o.capacity.reset();
+             o.discharge.reset();
+         }),
          {battery("strong", "230", "175", "190", "DX", "B13", "90", "900"),
           battery("weak", "242", "175", "190", "DX", "B13", "40", "300")},
          {"weak", "strong"}},
@@ -127,8 +129,8 @@ TEST(ReplacementRanking, EachRuleDecidesWhenTheOnesBeforeItTie)
 
 TEST(ReplacementRanking, MarksWhatDiffersFromTheOldBattery)
 {
-    const auto result = catalog::rankReplacements(
-        {battery("X", "240", "175", "185", "SX", "B0", "56", "600")}, customerBattery());
+    const auto result =
+        catalog::rankReplacements({battery("X", "240", "175", "185", "SX", "B0", "56", "600")}, customerBattery());
     ASSERT_EQ(result.fits.size(), 1u);
     const catalog::RankedReplacement &r = result.fits[0];
     EXPECT_TRUE(r.polarityDiffers);
@@ -151,7 +153,11 @@ TEST(ReplacementRanking, FitsAtTheBoundaryAndReadsMeasuresAsNumbers)
     const OldBattery old = customerBattery();
     const OldBattery tolerant = without([](OldBattery &o) { o.heightTolerance = 5; });
     const OldBattery noLength = without([](OldBattery &o) { o.length.reset(); });
-    const OldBattery nothingKnown = without([](OldBattery &o) { o.length.reset(); o.width.reset(); o.height.reset(); });
+    const OldBattery nothingKnown = without([](OldBattery &o) {
+        o.length.reset();
+        o.width.reset();
+        o.height.reset();
+    });
     ReplacementCandidate pointer = battery("KP074", "", "", "");
     pointer.oldCode = QStringLiteral("KP072");
     ReplacementCandidate measuredOldCode = battery("KP075", "242", "175", "190");
@@ -193,9 +199,9 @@ TEST(ReplacementRanking, CountsEveryUnmeasuredBatteryAndListsTheRest)
 TEST(ReplacementRanking, ParsesNumbersAsWritten)
 {
     const std::pair<const char *, std::optional<double>> cases[] = {
-        {"242", 242},   {" 242 ", 242}, {"242,0", 242}, {"62.5", 62.5}, {",5", 0.5}, {"-3", -3},
-        {"+4", 4},      {"", {}},       {"  ", {}},     {"abc", {}},    {"2e2", {}}, {"1,2,3", {}},
-        {"1.2,3", {}},  {".", {}},      {"24 2", {}},   {"inf", {}},
+        {"242", 242},  {" 242 ", 242}, {"242,0", 242}, {"62.5", 62.5}, {",5", 0.5}, {"-3", -3},
+        {"+4", 4},     {"", {}},       {"  ", {}},     {"abc", {}},    {"2e2", {}}, {"1,2,3", {}},
+        {"1.2,3", {}}, {".", {}},      {"24 2", {}},   {"inf", {}},
     };
     for (const auto &[text, expected] : cases)
         EXPECT_EQ(catalog::parseNumber(QString::fromUtf8(text)), expected) << '"' << text << '"';
@@ -208,12 +214,9 @@ TEST(ReplacementRanking, WritesTheDifferenceFromTheOldValue)
         std::optional<double> value, old;
         const char *expected;
     } cases[] = {
-        {"64", 64, 60, "64 (+4)"},
-        {"240", 240, 242, "240 (\u22122)"},
-        {"242", 242, 242, "242 (=)"},
-        {"62.5", 62.5, 60.1, "62.5 (+2.4)"},
-        {"60", 60, {}, "60"},
-        {"n/d", {}, 60, "n/d"},
+        {"64", 64, 60, "64 (+4)"},    {"240", 240, 242, "240 (\u22122)"},
+        {"242", 242, 242, "242 (=)"}, {"62.5", 62.5, 60.1, "62.5 (+2.4)"},
+        {"60", 60, {}, "60"},         {"n/d", {}, 60, "n/d"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(catalog::withDifference(QString::fromUtf8(c.shown), c.value, c.old), QString::fromUtf8(c.expected))

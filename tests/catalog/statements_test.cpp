@@ -294,11 +294,12 @@ TEST_F(DemoCatalogue, OldCodesAndSearches)
     const Rows candidates = c().rows(replacementCandidatesStatement("KORVA"));
     const auto runOut = std::count_if(all.begin(), all.end(), [](const Texts &row) { return row[3] == "ESAURIMENTO"; });
     EXPECT_GT(runOut, 0);
-    EXPECT_EQ(qsizetype(candidates.size()), qsizetype(all.size()) - runOut) << "the price list's rows but the run-out marks";
+    EXPECT_EQ(qsizetype(candidates.size()), qsizetype(all.size()) - runOut)
+        << "the price list's rows but the run-out marks";
     EXPECT_TRUE(std::any_of(candidates.begin(), candidates.end(),
                             [](const Texts &row) { return row[1] == "KP074" && row[10] == "KP072"; }));
-    EXPECT_TRUE(std::none_of(candidates.begin(), candidates.end(),
-                             [](const Texts &row) { return row[1] == "ESAURIMENTO"; }));
+    EXPECT_TRUE(
+        std::none_of(candidates.begin(), candidates.end(), [](const Texts &row) { return row[1] == "ESAURIMENTO"; }));
 }
 
 TEST_F(DemoCatalogue, HostileValuesFindNothingAndBreakNothing)

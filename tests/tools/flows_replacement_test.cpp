@@ -28,17 +28,17 @@ TEST(FlowReplacement, OpensOnTheShownBatteryAndShowsTheChosenOneInApplicationsMo
     const FlowResult run = RunFlow(DemoFolder(),
                                    "brand KORVA\n"
                                    "key gridMarca Ctrl+R\n"
-                                   "dump\n"                            // 0 the finder on KS060
+                                   "dump\n" // 0 the finder on KS060
                                    "type EditSostLunghezza 24x\n"
                                    "key EditSostLunghezza Enter\n"
-                                   "dump\n"                            // 1 refused
+                                   "dump\n" // 1 refused
                                    "type EditSostLunghezza 242\n"
                                    "type EditSostTolleranza 0,5\n"
                                    "click VrBitmapButtonSostCerca\n"
-                                   "dump\n"                            // 2 the same list
+                                   "dump\n" // 2 the same list
                                    "click-cell GridSostituzione 2\n"
                                    "key GridSostituzione Enter\n"
-                                   "dump\n");                          // 3 back in the catalogue
+                                   "dump\n"); // 3 back in the catalogue
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     ASSERT_EQ(run.dumps.size(), 4u);
     const auto &d = run.dumps;
@@ -66,7 +66,8 @@ TEST(FlowReplacement, OpensOnTheShownBatteryAndShowsTheChosenOneInApplicationsMo
         if (rows[r][1] == "KS060")
             self = r;
         else
-            EXPECT_EQ(rows[r].mid(2), identical) << "row " << r << " before KS060: " << rows[r].join(" | ").toStdString();
+            EXPECT_EQ(rows[r].mid(2), identical)
+                << "row " << r << " before KS060: " << rows[r].join(" | ").toStdString();
     }
     ASSERT_GE(self, 0) << "KS060 is listed";
     EXPECT_EQ(rows[self].mid(2), identical);
@@ -103,13 +104,13 @@ TEST(FlowReplacement, TheButtonOpensItAndChiudiLeavesTheCatalogueAsItWas)
 {
     const FlowResult run = RunFlow(DemoFolder(),
                                    "brand KORVA\n"
-                                   "dump\n"                       // 0 before
+                                   "dump\n" // 0 before
                                    "click VrBitmapButtonSostituzione\n"
                                    "type EditSostAltezza 175\n"
                                    "key EditSostAltezza Enter\n"
-                                   "dump\n"                       // 1 lower batteries only
+                                   "dump\n" // 1 lower batteries only
                                    "click ButtonSostChiudi\n"
-                                   "dump\n");                     // 2 after
+                                   "dump\n"); // 2 after
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     ASSERT_EQ(run.dumps.size(), 3u);
     const auto &d = run.dumps;
