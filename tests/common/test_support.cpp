@@ -14,5 +14,6 @@ QString fixturesDir() { return fromEnv("CATALOG_FIXTURES"); }
 QString fixture(const QString &relative) { return fixturesDir() + "/" + relative; }
 QString appDir() { return fromEnv("CATALOG_APPDIR"); }
 QString binDir() { return fromEnv("CATALOG_BINDIR"); }
+QString testsDir() { return fromEnv("CATALOG_TESTS_DIR"); }
 
 } // namespace testsupport

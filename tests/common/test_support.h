@@ -18,6 +18,9 @@ QString fixture(const QString &relative);
 QString appDir();
 // The build folder (tools are in <build>/tools/...).
 QString binDir();
+// The tests' source folder (tests/), where data files kept beside the tests lie. Not
+// __FILE__: a compiler cache may hand the compiler relative paths.
+QString testsDir();
 
 // Runs f and checks that it throws E whose what() contains `text`.
 template <class E>

@@ -61,7 +61,7 @@ QString fieldText(const db::Query &q, int i)
 
 TEST(FixtureValuesTest, EveryTableOfEveryFixtureReadsAsStored)
 {
-    const QString stored = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/fixture_values/";
+    const QString stored = testsupport::testsDir() + "/db/fixture_values/";
     const struct {
         const char *file;   // under the fixtures folder
         const char *values; // under fixture_values/

@@ -64,7 +64,7 @@ void writeFiles(const QString &dir, const std::map<QString, QByteArray> &files)
 
 QString smallCatalogueSources()
 {
-    return QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/catalogue_build_small";
+    return testsupport::testsDir() + "/tools/catalogue_build_small";
 }
 
 QByteArray readFile(const QString &path)
