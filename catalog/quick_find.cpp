@@ -25,15 +25,24 @@ const QString kRunOut = QStringLiteral("ESAURIMENTO");
 
 const QString kNumber = QStringLiteral(R"((\d{1,9}(?:[.,]\d{1,9})?))");
 
+// No make, model and version together hold this many different words; a text with more
+// (a page pasted into the box) asks for no vehicle, and costs no quadratic sifting.
+constexpr qsizetype kMaxWords = 64;
+
 // Drops repeated words and words that lie inside another word: a vehicle that holds
 // "hdi" holds "hd" too, so "hd" would only cost time.
 QStringList distinctWords(const QStringList &tokens)
 {
     QStringList words;
+    QSet<QString> seen;
     for (const QString &token : tokens) {
         const QString folded = db::FoldText(token);
-        if (!words.contains(folded))
+        if (!seen.contains(folded)) {
+            seen.insert(folded);
             words << folded;
+        }
+        if (words.size() > kMaxWords)
+            return {};
     }
     std::stable_sort(words.begin(), words.end(),
                      [](const QString &a, const QString &b) { return a.size() > b.size(); });

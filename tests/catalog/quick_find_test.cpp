@@ -127,7 +127,11 @@ TEST_F(QuickFindTest, ListsWhatEachFormOfTextAsksFor)
 TEST_F(QuickFindTest, HostileTextIsSearchedAsTextWithoutAnyMessage)
 {
     openActive();
+    QStringList manyWords;
+    for (int i = 0; i < 3000; ++i)
+        manyWords << QStringLiteral("vesta%1").arg(i);
     const QString hostile[] = {
+        manyWords.join(' '),
         R"(" OR ""=")", R"(' OR 1=1 --)", "%", "*", "?", "[a-z]", "KS0%", "KS0*", ";DROP TABLE TabTechInfo;",
         QString(QChar(0)) + "KS", QString(10000, QLatin1Char('x')), QString(5000, QLatin1Char(' ')) + "vesta",
     };
