@@ -7,8 +7,9 @@
 // old-code notices, a measure by the dimensions or capacity search. So the window ends up
 // exactly as those clicks and searches leave it.
 //
-// The catalogue is read into memory at the first keystroke of a window (the finder's
-// own two statements); every later keystroke is answered from there.
+// The catalogue is read into memory (the finder's own two statements) once per window:
+// when the counter turns to the box, or at the latest at its first keystroke; every
+// keystroke is answered from there.
 #include "catalog/main_form.h"
 
 #include "catalog/quick_find.h"
@@ -31,6 +32,7 @@
 #include <QPointer>
 #include <QScopeGuard>
 #include <QShortcut>
+#include <QTimer>
 #include <optional>
 
 struct QuickFindState {
@@ -99,14 +101,23 @@ int rowHolding(DataGrid *grid, int column, const QString &value, const char *wha
                                  .toStdString());
 }
 
-// Keys of the box that belong to its list, and the list's closing when the box loses
-// the focus.
+// The catalogue read into memory unless it is there already; raises the database
+// layer's error.
+void ensureFinder(QuickFindState &state)
+{
+    if (!state.finder)
+        state.finder = catalog::LoadQuickFinder(DM->ADOConnection1);
+}
+
+// Keys of the box that belong to its list, the list's closing when the box loses the
+// focus, and the catalogue's reading as soon as the counter turns to the box.
 class BoxKeys : public QObject {
 public:
-    explicit BoxKeys(Tfrm_main &form)
+    BoxKeys(Tfrm_main &form, std::shared_ptr<QuickFindState> state)
         : QObject(form.EditTrova)
         , m_form(form)
         , m_list(form.ListaTrova)
+        , m_state(std::move(state))
     {
         form.EditTrova->installEventFilter(this);
     }
@@ -119,6 +130,24 @@ protected:
         if (event->type() == QEvent::FocusOut) {
             if (m_list)
                 m_list->hide();
+            return false;
+        }
+        // Ctrl+F, F3, a click or Tab into the box: the catalogue is read right after the
+        // box shows the focus, while the counter listens to the customer, so the first
+        // keystroke does not wait for it. A failure here is left to that keystroke, which
+        // shows it in the list. The focus the window gives the box when it opens is not
+        // the counter's choice and reads nothing.
+        if (event->type() == QEvent::FocusIn) {
+            const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+            if (reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason
+                || reason == Qt::ShortcutFocusReason) {
+                QTimer::singleShot(0, this, [state = m_state] {
+                    try {
+                        ensureFinder(*state);
+                    } catch (const std::exception &) {
+                    }
+                });
+            }
             return false;
         }
         if (event->type() != QEvent::KeyPress)
@@ -140,6 +169,7 @@ protected:
 private:
     Tfrm_main &m_form;
     QPointer<QListWidget> m_list;
+    std::shared_ptr<QuickFindState> m_state;
 };
 
 // After a row is chosen with the mouse the list is gone, and the second press of a
@@ -209,7 +239,7 @@ void Tfrm_main::BuildQuickFind()
         new PressEater(ListaTrova);
         Guarded([&] { ListaTrovaChoose(ListaTrova, ListaTrova->row(item)); });
     });
-    new BoxKeys(*this);
+    new BoxKeys(*this, m_quickFind);
     for (const QKeySequence &keys : {QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::Key_F3)}) {
         auto *shortcut = new QShortcut(keys, this);
         connect(shortcut, &QShortcut::activated, this, [this] { Guarded([this] { FocusQuickFind(); }); });
@@ -242,8 +272,7 @@ void Tfrm_main::EditTrovaChange(QObject *)
     }
     QString problem;
     try {
-        if (!state.finder)
-            state.finder = catalog::LoadQuickFinder(DM->ADOConnection1);
+        ensureFinder(state);
         state.rows = state.finder->find(text, SelectedPriceList());
     } catch (const std::exception &e) {
         // Typing never brings up a message box; the reason stands in the list instead.
