@@ -1,12 +1,13 @@
 // The search box on the large catalogue: each keystroke of a few texts a counter types
 // (vehicle words, a code, measures, ratings), from the edit to the list on screen. The
-// first keystroke of a window also reads the catalogue into memory: that is reported on
-// its own (load_ms) and not counted among the keystrokes. The catalogue stays in the
+// window reads the catalogue into memory once, just after it opens: that read is timed on
+// its own (load_ms), the keystrokes come after it. The catalogue stays in the
 // window's memory afterwards, so this file's name sorts after window_bench.cpp: the
 // benchmarks register, and run, in that order, and the memory figure reads the window as
 // clicks alone leave it.
 #include "bench/bench_support.h"
 #include "bench/large_window.h"
+#include "catalog/quick_find.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -34,7 +35,10 @@ void Figure_QuickFindKeystroke(benchmark::State &state)
         QStringLiteral("KS06"), QStringLiteral("278x175x190"), QStringLiteral("70Ah 640A"),
         QStringLiteral("alvena arno"), QStringLiteral("qualcosa che non c'e"),
     };
-    const double load = keystroke(form, QStringLiteral("a"));
+    double load = bench::nowMs();
+    catalog::LoadQuickFinder(DM->ADOConnection1);
+    load = bench::nowMs() - load;
+    keystroke(form, QStringLiteral("a")); // the window's own read, when it has not run yet
     std::vector<double> samples;
     int lastRows = 0;
     for (auto _ : state) {

@@ -8,8 +8,8 @@
 // exactly as those clicks and searches leave it.
 //
 // The catalogue is read into memory (the finder's own two statements) once per window:
-// when the counter turns to the box, or at the latest at its first keystroke; every
-// keystroke is answered from there.
+// when the box first has the focus, which it has as the window opens, or at the latest at
+// its first keystroke; every keystroke is answered from there.
 #include "catalog/main_form.h"
 
 #include "catalog/quick_find.h"
@@ -110,7 +110,7 @@ void ensureFinder(QuickFindState &state)
 }
 
 // Keys of the box that belong to its list, the list's closing when the box loses the
-// focus, and the catalogue's reading as soon as the counter turns to the box.
+// focus, and the catalogue's reading when the box first has the focus.
 class BoxKeys : public QObject {
 public:
     BoxKeys(Tfrm_main &form, std::shared_ptr<QuickFindState> state)
@@ -132,22 +132,16 @@ protected:
                 m_list->hide();
             return false;
         }
-        // Ctrl+F, F3, a click or Tab into the box: the catalogue is read right after the
-        // box shows the focus, while the counter listens to the customer, so the first
-        // keystroke does not wait for it. A failure here is left to that keystroke, which
-        // shows it in the list. The focus the window gives the box when it opens is not
-        // the counter's choice and reads nothing.
-        if (event->type() == QEvent::FocusIn) {
-            const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-            if (reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason
-                || reason == Qt::ShortcutFocusReason) {
-                QTimer::singleShot(0, this, [state = m_state] {
-                    try {
-                        ensureFinder(*state);
-                    } catch (const std::exception &) {
-                    }
-                });
-            }
+        // The box has the window's first focus, so the catalogue is read right after the
+        // window opens, while the counter looks at it, and the first keystroke does not
+        // wait for it. A failure here is left to the keystrokes, which show it in the list.
+        if (event->type() == QEvent::FocusIn && !m_state->finder) {
+            QTimer::singleShot(0, this, [state = m_state] {
+                try {
+                    ensureFinder(*state);
+                } catch (const std::exception &) {
+                }
+            });
             return false;
         }
         if (event->type() != QEvent::KeyPress)
@@ -226,6 +220,8 @@ void Tfrm_main::BuildQuickFind()
     ListaTrova->setFocusPolicy(Qt::NoFocus);
     ListaTrova->setFont(ProgramFont(13));
     ListaTrova->setSpacing(1);
+    // Rows of one height: the list lays out one row, not all of them, on every keystroke.
+    ListaTrova->setUniformItemSizes(true);
     ListaTrova->setSelectionMode(QAbstractItemView::SingleSelection);
     ListaTrova->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ListaTrova->setTextElideMode(Qt::ElideRight);
@@ -305,8 +301,10 @@ void Tfrm_main::EditTrovaChange(QObject *)
     const int left = boxBottomRight.x() + 1 - kListWidth;
     const int top = boxBottomRight.y() + 3;
     ListaTrova->setGeometry(left, top, kListWidth, std::min({rowsHeight, kListMaxHeight, Panel2->height() - top - 8}));
-    ListaTrova->show();
-    ListaTrova->raise();
+    if (!ListaTrova->isVisible()) {
+        ListaTrova->raise();
+        ListaTrova->show();
+    }
 }
 
 void Tfrm_main::EditTrovaKeyDown(QObject *Sender, int Key, Qt::KeyboardModifiers)
