@@ -276,6 +276,7 @@ struct TableCopy {
     std::vector<int> oleLengths;
     std::vector<std::vector<size_t>> indexes; // column numbers of each index to build
     std::string textBuffer;                   // one text value at a time, kept for its room
+    std::string memoBuffer;                   // the bytes of one Jet 3 memo at a time
 
     void createTable()
     {
@@ -376,8 +377,12 @@ struct TableCopy {
                 rows.setText(column, std::string_view(textBuffer.data(), length));
                 return;
             }
-            if (type == MDB_TEXT && IS_JET3(mdb) && windows1252(mdb)) {
-                const QByteArray text = codePageText(p, size_t(f.siz));
+            if (IS_JET3(mdb) && windows1252(mdb)) {
+                std::string_view bytes(reinterpret_cast<const char *>(p), size_t(f.siz));
+                if (type == MDB_MEMO)
+                    bytes = readJet3Memo(p, f.siz);
+                const QByteArray text =
+                    codePageText(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size());
                 rows.setText(column, std::string_view(text.constData(), size_t(text.size())));
                 return;
             }
@@ -385,6 +390,48 @@ struct TableCopy {
         default:
             storeText(rows, column, mdb_col_to_string(mdb, mdb->pg_buf, f.start, type, f.siz));
         }
+    }
+
+    // The bytes of a Jet 3 memo whose 12-byte header is at `p`: after the header in the
+    // row, on one row of a long-value page, or in a chain of such rows, each starting with
+    // the pointer to the next. Read here because libmdb passes them through a converter
+    // that replaces the bytes Windows-1252 leaves unassigned. A chain shorter than the
+    // stated length gives what it holds, as libmdb does.
+    std::string_view readJet3Memo(const unsigned char *p, int size)
+    {
+        auto word = [](const unsigned char *b) {
+            return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+        };
+        auto unreadable = [&] { damaged(QStringLiteral("a memo value of table %1 cannot be read").arg(name)); };
+        if (size < MDB_MEMO_OVERHEAD)
+            unreadable();
+        const uint32_t head = word(p);
+        const size_t length = head & 0x3FFFFFFF;
+        if (head & 0x80000000) {
+            if (size_t(size) - MDB_MEMO_OVERHEAD < length)
+                unreadable();
+            return std::string_view(reinterpret_cast<const char *>(p) + MDB_MEMO_OVERHEAD, length);
+        }
+        const bool oneRow = head & 0x40000000;
+        memoBuffer.clear();
+        for (uint32_t next = word(p + 4); memoBuffer.size() < length;) {
+            void *page = nullptr;
+            int start = 0;
+            size_t piece = 0;
+            if (mdb_find_pg_row(mdb, int(next), &page, &start, &piece) != 0
+                || size_t(start & 0x1FFF) + piece > size_t(mdb->fmt->pg_size) || (!oneRow && piece < 4))
+                unreadable();
+            const auto *row = static_cast<const unsigned char *>(page) + (start & 0x1FFF);
+            if (!oneRow) {
+                next = word(row);
+                row += 4;
+                piece -= 4;
+            }
+            memoBuffer.append(reinterpret_cast<const char *>(row), std::min(piece, length - memoBuffer.size()));
+            if (oneRow || next == 0 || piece == 0)
+                break;
+        }
+        return memoBuffer;
     }
 
     // Rows go to the copy in batches, one statement for up to 64 of them: stepping a
@@ -650,7 +697,7 @@ void copyJetTables(QByteArray file, const QString &sqlitePath, const SourceKey &
             if (!mdb_read_columns(table))
                 damaged(QStringLiteral("the columns of table %1 cannot be read").arg(name));
             mdb_read_indices(table);
-            TableCopy copy{mdb, table, out, name, {}, {}, {}, {}, {}};
+            TableCopy copy{mdb, table, out, name, {}, {}, {}, {}, {}, {}};
             copy.createTable();
             copy.planIndexes();
             if (writing == RowWriting::Pages)
