@@ -15,6 +15,7 @@
 //   BINARY -> BLOB   OLE -> OLEBLOB   GUID -> TEXT "{8-4-4-4-12}"
 //   NUMERIC (Decimal) -> NUMERIC: a whole number, a real, or the exact text when a double
 //   would not hold its digits
+// Jet 3 text and memos are 8-bit Windows-1252 and decoded here, every byte kept.
 // Every text column compares and sorts by the General order, so equality, ORDER BY,
 // DISTINCT, GROUP BY and Max behave as they do in Jet.
 #include "db/mdb_loader_p.h"
