@@ -665,8 +665,14 @@ void copyJetTables(QByteArray file, const QString &sqlitePath, const SourceKey &
     };
     std::vector<Listed> tables;
     QSet<QString> names;
+    // Every Jet file lists its system tables, MSysObjects itself among them: a catalogue
+    // without them was cut short (a truncated file), while one without user tables is
+    // merely empty.
+    bool systemTables = false;
     for (unsigned i = 0; i < mdb->num_catalog; ++i) {
         auto *entry = static_cast<MdbCatalogEntry *>(g_ptr_array_index(mdb->catalog, i));
+        if (entry->object_type == MDB_TABLE && !mdb_is_user_table(entry))
+            systemTables = true;
         if (entry->object_type != MDB_TABLE || !mdb_is_user_table(entry))
             continue;
         const QString name = QString::fromUtf8(entry->object_name);
@@ -678,6 +684,8 @@ void copyJetTables(QByteArray file, const QString &sqlitePath, const SourceKey &
             damaged(QStringLiteral("the definition of table %1 cannot be read").arg(name));
         tables.push_back({name, entry, table->num_rows});
     }
+    if (!systemTables && tables.empty())
+        damaged(QStringLiteral("its table of contents lists no tables"));
     size_t largest = 0;
     for (size_t t = 1; t < tables.size(); ++t)
         if (tables[t].rows > tables[largest].rows)
