@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -180,6 +181,23 @@ TEST_F(ReplacementFormTest, AnInvertedPolarityCellExplainsItselfOnHover)
     // The plain cell first: a hint once shown fades out only a moment after it is hidden.
     EXPECT_EQ(hintAt(3, ks062Row), "");
     EXPECT_EQ(hintAt(4, ks062Row), "Polarità invertita: verificare la lunghezza dei cavi");
+}
+
+TEST_F(ReplacementFormTest, ADoubleClickOnARowChoosesIt)
+{
+    auto w = finder();
+    w->show();
+    DataGrid *grid = w->GridSostituzione;
+    const QPoint at = grid->CellRect(1, 2).center();
+    QMouseEvent press(QEvent::MouseButtonPress, at, grid->viewport()->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(grid->viewport(), &press);
+    QMouseEvent twice(QEvent::MouseButtonDblClick, at, grid->viewport()->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(grid->viewport(), &twice);
+    ASSERT_TRUE(w->Chosen().has_value());
+    EXPECT_EQ(w->Chosen()->code, grid->Cells(1, 2));
+    EXPECT_EQ(w->result(), QDialog::Accepted);
 }
 
 } // namespace
