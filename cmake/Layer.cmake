@@ -8,6 +8,10 @@
 
 find_package(GTest)
 
+# Warnings beyond -Wall -Wextra for the layers whose code is clean of them; a layer adds
+# them with target_compile_options(<layer> PRIVATE ${CATALOG_STRICT_WARNINGS}).
+set(CATALOG_STRICT_WARNINGS -Wshadow -Wold-style-cast -Wconversion)
+
 function(catalog_layer name)
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h
                                    ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)

@@ -27,8 +27,8 @@ int compareNumbers(const RowBuffer &rows, size_t column, uint32_t a, uint32_t b)
         const int64_t x = rows.intAt(a, column), y = rows.intAt(b, column);
         return (x > y) - (x < y);
     }
-    const long double x = ka == Kind::Int ? (long double)rows.intAt(a, column) : rows.realAt(a, column);
-    const long double y = kb == Kind::Int ? (long double)rows.intAt(b, column) : rows.realAt(b, column);
+    const long double x = ka == Kind::Int ? static_cast<long double>(rows.intAt(a, column)) : rows.realAt(a, column);
+    const long double y = kb == Kind::Int ? static_cast<long double>(rows.intAt(b, column)) : rows.realAt(b, column);
     return (x > y) - (x < y);
 }
 

@@ -720,8 +720,8 @@ void copyJetTables(QByteArray file, const QString &sqlitePath, const SourceKey &
         BtreeWriter writer(sqlitePath);
         for (const PagedTable &t : paged) {
             writer.writeTable(t.root, t.rows);
-            for (const auto &[root, key] : t.indexes)
-                writer.writeIndex(root, t.rows, key);
+            for (const auto &[root, columns] : t.indexes)
+                writer.writeIndex(root, t.rows, columns);
         }
         writer.finish();
     }
