@@ -2,7 +2,10 @@
 // rules that decide when a click happens.
 #include "widgets/bitmap_button.h"
 
+#include "widgets/keyboard_focus.h"
 #include "widgets/picture_loader.h"
+
+#include <QAccessible>
 
 #include <QEnterEvent>
 #include <QKeyEvent>
@@ -65,6 +68,25 @@ void BitmapButton::setHint(const QString &hint)
 {
     m_hint = hint;
     setShowHint(m_showHint);
+}
+
+void BitmapButton::setCheckable(bool on)
+{
+    m_checkable = on;
+    if (!on)
+        m_checked = false;
+}
+
+void BitmapButton::setChecked(bool on)
+{
+    if (!m_checkable || on == m_checked)
+        return;
+    m_checked = on;
+    // The glyph shows the state; assistive tools only learn of it from this event.
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
 }
 
 void BitmapButton::setShowHint(bool show)
@@ -140,14 +162,8 @@ void BitmapButton::paintEvent(QPaintEvent *)
         at += QPoint(m_hIndent, m_vIndent);
     p.drawImage(at, frame);
     if (hasFocus()) {
-        // The keyboard focus is shown as a dotted ring around the glyph (round buttons get
-        // a circle, the bar a pill).
-        const QRectF ring = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-        const qreal radius = std::min(ring.width(), ring.height()) / 2;
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
-        p.setBrush(Qt::NoBrush);
-        p.drawRoundedRect(ring, radius, radius);
+        // Round buttons get a circle, the bar a pill.
+        DrawFocusFrame(p, QRectF(rect()), std::min(width(), height()) / 2.0);
     }
 }
 
@@ -197,9 +213,7 @@ void BitmapButton::leaveEvent(QEvent *)
 
 void BitmapButton::keyPressEvent(QKeyEvent *e)
 {
-    const int key = e->key();
-    if ((key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Space) || e->isAutoRepeat()
-        || e->modifiers() & ~Qt::KeypadModifier) {
+    if (!IsPressKey(*e)) {
         QWidget::keyPressEvent(e);
         return;
     }

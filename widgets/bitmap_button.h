@@ -42,6 +42,13 @@ public:
     bool ShowHint() const { return m_showHint; }
     void setShowHint(bool show);
 
+    // A toggle's state, kept for assistive tools only: the owner swaps the glyph to show
+    // it. A button that is not checkable is never checked.
+    bool isCheckable() const { return m_checkable; }
+    void setCheckable(bool on);
+    bool isChecked() const { return m_checked; }
+    void setChecked(bool on);
+
     bool MouseOver() const { return m_mouseOver; }
     bool Pressed() const { return m_pressed; }
     bool MouseCaptured() const { return m_captured; }
@@ -78,6 +85,8 @@ private:
     QColor m_color;
     QString m_hint;
     bool m_showHint = false;
+    bool m_checkable = false;
+    bool m_checked = false;
     bool m_mouseOver = false;
     bool m_pressed = false;
     bool m_captured = false;

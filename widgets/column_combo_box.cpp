@@ -3,7 +3,9 @@
 #include "widgets/column_combo_box.h"
 
 #include "widgets/column_combo_box_p.h"
+#include "widgets/keyboard_focus.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -163,6 +165,20 @@ QString ColumnComboBox::ItemText(int index, int col) const
     return col >= 0 && col < s.size() ? s[col] : QString();
 }
 
+QString ColumnComboBox::ItemCaption(int index) const
+{
+    if (index == -1)
+        return {};
+    if (m_editColumn >= 0 || index < -1 || index >= ItemCount())
+        return ItemText(index, m_editColumn); // throws for an index out of range
+    QStringList shown;
+    for (const QString &text : m_items[size_t(index)]->Strings()) {
+        if (!text.trimmed().isEmpty())
+            shown << text;
+    }
+    return shown.join(QLatin1Char(' '));
+}
+
 void ColumnComboBox::setItemIndex(int index)
 {
     if (index < -1 || index >= ItemCount())
@@ -171,6 +187,10 @@ void ColumnComboBox::setItemIndex(int index)
     if (m_drop)
         m_drop->setCurrentRow(index);
     update();
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent event(this, ItemCaption(index));
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void ColumnComboBox::setEditHeight(int px)
@@ -218,8 +238,9 @@ void ColumnComboBox::rebuildList()
     if (!m_drop)
         return;
     m_drop->clear();
+    // The delegate draws the columns; the item's own text is what assistive tools read.
     for (int i = 0; i < ItemCount(); ++i)
-        m_drop->addItem(QString());
+        m_drop->addItem(ItemCaption(i));
     m_drop->setCurrentRow(m_itemIndex);
 }
 
@@ -267,10 +288,6 @@ void ColumnComboBox::paintEvent(QPaintEvent *)
     p.setClipRect(textArea);
     DrawItem(p, textArea, m_itemIndex, false);
     p.restore();
-    if (hasFocus()) {
-        p.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
-        p.drawRect(textArea.adjusted(0, 0, -1, -1));
-    }
     // Flat frame and the arrow button.
     p.setPen(m_flatLineColor.darker(130));
     p.drawRect(rect().adjusted(0, 0, -1, -1));
@@ -281,6 +298,8 @@ void ColumnComboBox::paintEvent(QPaintEvent *)
     p.setBrush(isEnabled() ? QColor(40, 40, 40) : QColor(Qt::gray));
     const QPointF c = QRectF(button).center();
     p.drawPolygon(QPolygonF({c + QPointF(-4, -2), c + QPointF(4, -2), c + QPointF(0, 2.5)}));
+    if (hasFocus())
+        DrawFocusFrame(p, QRectF(rect()));
 }
 
 void ColumnComboBox::mousePressEvent(QMouseEvent *e)

@@ -74,6 +74,11 @@ public:
     // ComboItemError "Item index out of range" for an index at or past the count.
     QString ItemText(int index, int col) const;
 
+    // What the box shows of an item, as one line: the edit column's text, or with
+    // EditColumn -1 every non-blank text, blank-separated. Empty for index -1; throws
+    // ComboItemError past the count.
+    QString ItemCaption(int index) const;
+
     // The selected item, -1 for none. Writing it never raises changed().
     int ItemIndex() const { return m_itemIndex; }
     void setItemIndex(int index);

@@ -4,10 +4,17 @@
 #include "widgets/data_grid_accessible_p.h"
 
 #include "platform/error_guard.h"
+#include "widgets/accessible_widgets.h"
 #include "widgets/cell_markup.h"
 
+#include <QVariant>
 
 namespace {
+
+// Where SetAccessibleColumns keeps its names on the grid: the widget layer's grid knows
+// nothing of who reads it.
+const char kColumnNames[] = "catalogAccessibleColumnNames";
+const char kNameColumn[] = "catalogAccessibleNameColumn";
 
 // The text a cell shows: markup cells lose their tags (the marker is a picture only).
 QString shownText(const QString &text)
@@ -60,6 +67,22 @@ void DataGridAccessible::forgetCells()
     for (const auto &[key, id] : m_cells)
         QAccessible::deleteAccessibleInterface(id);
     m_cells.clear();
+    for (const auto &[column, id] : m_headers)
+        QAccessible::deleteAccessibleInterface(id);
+    m_headers.clear();
+}
+
+std::function<int(int)> DataGridAccessible::columnSizes() const
+{
+    return [this](int c) { return columnShown(c) ? 1 : 0; };
+}
+
+bool DataGridAccessible::columnShown(int gridColumn) const
+{
+    if (grid()->ColWidths(gridColumn) <= 0)
+        return false;
+    const QStringList names = grid()->property(kColumnNames).toStringList();
+    return gridColumn >= names.size() || !names[gridColumn].isEmpty();
 }
 
 DataGrid *DataGridAccessible::grid() const { return static_cast<DataGrid *>(widget()); }
@@ -87,8 +110,7 @@ int DataGridAccessible::gridRow(int row) const
 
 int DataGridAccessible::gridColumn(int column) const
 {
-    const DataGrid *g = grid();
-    return column < 0 ? -1 : nthShown(g->ColCount(), [g](int c) { return g->ColWidths(c); }, column);
+    return column < 0 ? -1 : nthShown(grid()->ColCount(), columnSizes(), column);
 }
 
 int DataGridAccessible::tableRow(int gridRow) const
@@ -99,8 +121,7 @@ int DataGridAccessible::tableRow(int gridRow) const
 
 int DataGridAccessible::tableColumn(int gridColumn) const
 {
-    const DataGrid *g = grid();
-    return positionAmongShown(g->ColCount(), [g](int c) { return g->ColWidths(c); }, gridColumn);
+    return positionAmongShown(grid()->ColCount(), columnSizes(), gridColumn);
 }
 
 int DataGridAccessible::rowCount() const
@@ -111,8 +132,7 @@ int DataGridAccessible::rowCount() const
 
 int DataGridAccessible::columnCount() const
 {
-    const DataGrid *g = grid();
-    return nthShown(g->ColCount(), [g](int c) { return g->ColWidths(c); }, -1);
+    return nthShown(grid()->ColCount(), columnSizes(), -1);
 }
 
 int DataGridAccessible::childCount() const { return rowCount() * columnCount(); }
@@ -161,9 +181,12 @@ int DataGridAccessible::currentCellIndex() const
     const int row = tableRow(g->CurrentRow());
     if (row < 0 || columnCount() == 0)
         return -1;
-    // A current column of width 0 (the screens hide their id columns) gives the row's
-    // first cell in view.
-    const int column = std::max(tableColumn(g->CurrentCol()), 0);
+    // The naming column when the grid has one; else the current column, and when that
+    // has width 0 (the screens hide their id columns) the row's first cell in view.
+    bool named = false;
+    const int nameColumn = g->property(kNameColumn).toInt(&named);
+    const int shownName = named ? tableColumn(nameColumn) : -1;
+    const int column = shownName >= 0 ? shownName : std::max(tableColumn(g->CurrentCol()), 0);
     return row * columnCount() + column;
 }
 
@@ -206,7 +229,23 @@ QString DataGridAccessible::columnDescription(int column) const
 {
     const DataGrid *g = grid();
     const int c = gridColumn(column);
-    return c < 0 || g->RowHeights(0) > 0 ? QString() : g->Cells(c, 0);
+    if (c < 0)
+        return QString();
+    const QStringList names = g->property(kColumnNames).toStringList();
+    if (c < names.size())
+        return names[c];
+    return g->RowHeights(0) > 0 ? QString() : g->Cells(c, 0);
+}
+
+QAccessibleInterface *DataGridAccessible::columnHeader(int column) const
+{
+    if (column < 0 || column >= columnCount() || columnDescription(column).isEmpty())
+        return nullptr;
+    if (const auto found = m_headers.find(column); found != m_headers.end())
+        return QAccessible::accessibleInterface(found->second);
+    auto *header = new DataGridHeaderAccessible(const_cast<DataGridAccessible *>(this), column);
+    m_headers[column] = QAccessible::registerAccessibleInterface(header);
+    return header;
 }
 
 QString DataGridAccessible::rowDescription(int row) const
@@ -228,7 +267,7 @@ void DataGridAccessible::modelChange(QAccessibleTableModelChangeEvent *) { forge
 // ---------------------------------------------------------------------------- cells
 
 DataGridCellAccessible::DataGridCellAccessible(DataGridAccessible *table, int row, int column)
-    : m_table(table), m_row(row), m_column(column)
+    : DataGridPartAccessible(table), m_row(row), m_column(column)
 {
 }
 
@@ -245,10 +284,6 @@ bool DataGridCellAccessible::isValid() const
 {
     return m_row < m_table->rowCount() && m_column < m_table->columnCount();
 }
-
-QWindow *DataGridCellAccessible::window() const { return m_table->window(); }
-
-QAccessibleInterface *DataGridCellAccessible::parent() const { return m_table; }
 
 QString DataGridCellAccessible::text(QAccessible::Text t) const
 {
@@ -279,6 +314,12 @@ QAccessible::State DataGridCellAccessible::state() const
     return s;
 }
 
+QList<QAccessibleInterface *> DataGridCellAccessible::columnHeaderCells() const
+{
+    QAccessibleInterface *header = m_table->columnHeader(m_column);
+    return header ? QList<QAccessibleInterface *>{header} : QList<QAccessibleInterface *>{};
+}
+
 bool DataGridCellAccessible::isSelected() const { return m_table->isRowSelected(m_row); }
 
 QStringList DataGridCellAccessible::actionNames() const { return {pressAction()}; }
@@ -289,11 +330,28 @@ void DataGridCellAccessible::doAction(const QString &actionName)
         return;
     const int row = m_table->gridRow(m_row), column = m_table->gridColumn(m_column);
     DataGrid *grid = m_table->grid();
-    Guarded([&] {
+    PressLater(grid, [grid, row, column] {
+        if (row >= grid->RowCount())
+            return; // reloaded with fewer rows before the press came round
         grid->setCurrentRow(row);
         if (grid->OnClickCell)
             grid->OnClickCell(grid, row, column);
     });
+}
+
+// ---------------------------------------------------------------------------- headers
+
+QString DataGridHeaderAccessible::text(QAccessible::Text t) const
+{
+    return t == QAccessible::Name && isValid() ? m_table->columnDescription(m_column) : QString();
+}
+
+QAccessible::State DataGridHeaderAccessible::state() const
+{
+    QAccessible::State s;
+    s.readOnly = true;
+    s.invisible = true; // named for readers, never drawn
+    return s;
 }
 
 // ---------------------------------------------------------------------------- events
@@ -315,6 +373,13 @@ void NotifyAccessibleCurrentRow(DataGrid *grid)
         focus.setChild(index);
         QAccessible::updateAccessibility(&focus);
     }
+}
+
+void SetAccessibleColumns(DataGrid *grid, const QStringList &names, int nameColumn)
+{
+    grid->setProperty(kColumnNames, names);
+    grid->setProperty(kNameColumn, nameColumn);
+    NotifyAccessibleContentsReset(grid);
 }
 
 void NotifyAccessibleContentsReset(DataGrid *grid)

@@ -5,6 +5,7 @@
 #include "widgets/data_grid.h"
 
 #include <QAccessibleWidget>
+#include <functional>
 #include <map>
 
 class DataGridAccessible : public QAccessibleWidget, public QAccessibleTableInterface {
@@ -25,7 +26,8 @@ public:
     QAccessibleInterface *cellAt(int row, int column) const override;
     int selectedCellCount() const override;
     QList<QAccessibleInterface *> selectedCells() const override;
-    // The result column name kept in the hidden row 0, when that row is hidden.
+    // The column's name in words when the grid has them, else the result column name
+    // kept in the hidden row 0, when that row is hidden.
     QString columnDescription(int column) const override;
     // The grid's own row number, so a reader of this table can address the grid.
     QString rowDescription(int row) const override;
@@ -54,37 +56,69 @@ public:
     int tableColumn(int gridColumn) const;
     // The table index of the current row's focused cell, -1 when the row is hidden.
     int currentCellIndex() const;
+    // The header of a table column, nullptr when it has no name.
+    QAccessibleInterface *columnHeader(int column) const;
 
 private:
     void forgetCells();
+    // A grid column is in the table when it has a width and is not a decoration.
+    bool columnShown(int gridColumn) const;
+    std::function<int(int)> columnSizes() const; // columnShown as 1 or 0, for the counting
 
     mutable std::map<std::pair<int, int>, QAccessible::Id> m_cells; // (row, column) -> cell
+    mutable std::map<int, QAccessible::Id> m_headers;               // column -> header
 };
 
-class DataGridCellAccessible : public QAccessibleInterface,
-                               public QAccessibleTableCellInterface,
-                               public QAccessibleActionInterface {
+// What the table's cells and headers share: each is a leaf of the table, which owns it
+// and deletes it before it goes, so `table` outlives it.
+class DataGridPartAccessible : public QAccessibleInterface {
 public:
-    // The table owns its cells and deletes them before it goes, so `table` outlives them.
-    DataGridCellAccessible(DataGridAccessible *table, int row, int column);
+    explicit DataGridPartAccessible(DataGridAccessible *table) : m_table(table) {}
 
-    void *interface_cast(QAccessible::InterfaceType type) override;
-    bool isValid() const override;
     QObject *object() const override { return nullptr; }
-    QWindow *window() const override;
-    QAccessibleInterface *parent() const override;
+    QWindow *window() const override { return m_table->window(); }
+    QAccessibleInterface *parent() const override { return m_table; }
     QAccessibleInterface *child(int) const override { return nullptr; }
     int childCount() const override { return 0; }
     int indexOfChild(const QAccessibleInterface *) const override { return -1; }
     QAccessibleInterface *childAt(int, int) const override { return nullptr; }
-    QString text(QAccessible::Text t) const override;
     void setText(QAccessible::Text, const QString &) override {}
+
+protected:
+    DataGridAccessible *m_table;
+};
+
+// A column's header: named by the column, it belongs to the table without being one of
+// its children (a reader reaches it from the cells).
+class DataGridHeaderAccessible : public DataGridPartAccessible {
+public:
+    DataGridHeaderAccessible(DataGridAccessible *table, int column) : DataGridPartAccessible(table), m_column(column) {}
+
+    bool isValid() const override { return m_column < m_table->columnCount(); }
+    QString text(QAccessible::Text t) const override;
+    QRect rect() const override { return QRect(); } // the grids draw no header row
+    QAccessible::Role role() const override { return QAccessible::ColumnHeader; }
+    QAccessible::State state() const override;
+
+private:
+    int m_column;
+};
+
+class DataGridCellAccessible : public DataGridPartAccessible,
+                               public QAccessibleTableCellInterface,
+                               public QAccessibleActionInterface {
+public:
+    DataGridCellAccessible(DataGridAccessible *table, int row, int column);
+
+    void *interface_cast(QAccessible::InterfaceType type) override;
+    bool isValid() const override;
+    QString text(QAccessible::Text t) const override;
     QRect rect() const override;
     QAccessible::Role role() const override { return QAccessible::Cell; }
     QAccessible::State state() const override;
 
     bool isSelected() const override;
-    QList<QAccessibleInterface *> columnHeaderCells() const override { return {}; }
+    QList<QAccessibleInterface *> columnHeaderCells() const override;
     QList<QAccessibleInterface *> rowHeaderCells() const override { return {}; }
     int columnIndex() const override { return m_column; }
     int rowIndex() const override { return m_row; }
@@ -99,7 +133,6 @@ public:
     QStringList keyBindingsForAction(const QString &) const override { return {}; }
 
 private:
-    DataGridAccessible *m_table;
     int m_row;
     int m_column;
 };

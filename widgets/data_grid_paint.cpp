@@ -1,12 +1,14 @@
 // Painting the data grid: only the rows and columns in view are visited, each cell asks
 // its owner for brush and font, the selected row takes the selection colours, the fixed
-// background picture shows through unselected cells, and marker markup draws pictures.
+// background picture shows through unselected cells, and marker markup draws pictures;
+// a focused grid is framed.
 #include "widgets/data_grid.h"
 
 #include "platform/error_guard.h"
 #include "platform/files.h"
 #include "widgets/cell_markup.h"
 #include "widgets/data_grid_p.h"
+#include "widgets/keyboard_focus.h"
 #include "widgets/picture_loader.h"
 
 #include <QFontMetrics>
@@ -68,6 +70,9 @@ void DataGrid::paintEvent(QPaintEvent *event)
         }
     }
     d->painting = false;
+    // Round the whole view, not the current row: the row may be scrolled away or hidden.
+    if (hasFocus())
+        DrawFocusFrame(painter, QRectF(client));
     if (d->changedWhilePainting) {
         d->changedWhilePainting = false;
         viewport()->update();

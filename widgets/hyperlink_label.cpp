@@ -1,11 +1,18 @@
 // The link label: state fonts, the outline drawn by offset copies, and the click.
 #include "widgets/hyperlink_label.h"
 
+#include "widgets/keyboard_focus.h"
+
 #include <QEnterEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
-HyperlinkLabel::HyperlinkLabel(QWidget *parent) : QWidget(parent) {}
+HyperlinkLabel::HyperlinkLabel(QWidget *parent) : QWidget(parent)
+{
+    // Tab reaches the link; a click follows it without moving the focus, as before.
+    setFocusPolicy(Qt::TabFocus);
+}
 
 void HyperlinkLabel::setCaption(const QString &text)
 {
@@ -83,6 +90,10 @@ void HyperlinkLabel::paintEvent(QPaintEvent *)
     }
     p.setPen(font.color);
     p.drawText(textRect, flags, m_caption);
+    // Over the letters: a link is as small as its caption, and under them the frame would
+    // vanish where they run to the edge.
+    if (hasFocus())
+        DrawFocusFrame(p, QRectF(rect()));
 }
 
 void HyperlinkLabel::mouseReleaseEvent(QMouseEvent *e)
@@ -101,4 +112,25 @@ void HyperlinkLabel::leaveEvent(QEvent *)
 {
     m_mouseOver = false;
     update();
+}
+
+void HyperlinkLabel::keyPressEvent(QKeyEvent *e)
+{
+    if (!IsPressKey(*e)) {
+        QWidget::keyPressEvent(e);
+        return;
+    }
+    emit clicked();
+}
+
+void HyperlinkLabel::focusInEvent(QFocusEvent *e)
+{
+    update();
+    QWidget::focusInEvent(e);
+}
+
+void HyperlinkLabel::focusOutEvent(QFocusEvent *e)
+{
+    update();
+    QWidget::focusOutEvent(e);
 }

@@ -1,5 +1,6 @@
 // A windowless text link: one font and background while the mouse is over it, another
-// otherwise, an optional outline around the letters, and a click anywhere on it.
+// otherwise, an optional outline around the letters, and a click anywhere on it, or
+// Enter or Space while it has the keyboard focus (Tab reaches it).
 #pragma once
 
 #include "widgets/colored_font.h"
@@ -49,6 +50,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent *) override;
     void enterEvent(QEnterEvent *) override;
     void leaveEvent(QEvent *) override;
+    void keyPressEvent(QKeyEvent *) override;
+    void focusInEvent(QFocusEvent *) override;
+    void focusOutEvent(QFocusEvent *) override;
 
 private:
     QString m_caption;

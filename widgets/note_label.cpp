@@ -5,6 +5,7 @@
 #include "widgets/note_markup.h"
 #include "widgets/picture_loader.h"
 
+#include <QAccessible>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QRegularExpression>
@@ -171,6 +172,11 @@ void NoteLabel::setHTMLText(const QStringList &lines)
 {
     m_lines = lines;
     update();
+    // A reader reads the note as its name; tell it the name changed.
+    if (QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void NoteLabel::setLabelFont(const ColoredFont &f)

@@ -179,6 +179,10 @@ QString NotePlainText(const QString &markup)
     for (const NotePiece &p : ParseNoteMarkup(markup)) {
         if (p.kind == NotePiece::Text && !p.style.hidden)
             out += p.text;
+        // A break, paragraph or rule starts a new line on screen, and so in the text.
+        else if (p.kind != NotePiece::Text && p.kind != NotePiece::Image && !out.isEmpty()
+                 && !out.endsWith(QLatin1Char('\n')))
+            out += QLatin1Char('\n');
     }
     return out;
 }

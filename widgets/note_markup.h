@@ -45,5 +45,6 @@ std::vector<NotePiece> ParseNoteMarkup(const QString &markup);
 // Invalid when not recognised.
 QColor NoteColor(const QString &name);
 
-// Text of the markup with the tags dropped and entities resolved (hidden text left out).
+// Text of the markup with the tags dropped and entities resolved (hidden text left out);
+// line breaks, paragraphs and rules end a line ("\n"), once, and never before any text.
 QString NotePlainText(const QString &markup);

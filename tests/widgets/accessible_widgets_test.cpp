@@ -1,16 +1,27 @@
-// What assistive tools read off a real data grid and bitmap button: the table of visible
-// rows and cells with the current row, what a load changes, the button's name from its hint,
-// and the keyboard click of a focused button.
+// What assistive tools read off the real widgets: the grid's table of visible rows and
+// cells with its column headers and the current row, what a load changes, the button's
+// name from its hint and its toggle state, the link, note, picture and combo box; the
+// keyboard click of a focused button or link, and the focus frame every control draws.
 #include "widgets/accessible_widgets.h"
 #include "widgets/bitmap_button.h"
+#include "widgets/column_combo_box.h"
 #include "widgets/data_grid.h"
+#include "widgets/data_grid_accessible.h"
 #include "widgets/design_pictures.h"
+#include "widgets/hyperlink_label.h"
+#include "widgets/image_view.h"
+#include "widgets/keyboard_focus.h"
+#include "widgets/note_label.h"
 
 #include "tests/widgets/widget_events.h"
 
 #include <QAccessible>
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QFile>
+#include <cmath>
+#include <functional>
+#include <QListWidget>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <vector>
@@ -141,6 +152,8 @@ TEST(DataGridAccessible, PressOnACellClicksItLikeTheMouse)
     QAccessibleInterface *cell = g.table()->cellAt(2, 1);
     ASSERT_TRUE(cell->actionInterface());
     cell->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_TRUE(clicks.empty()) << "the reader's call returns before the click runs";
+    QCoreApplication::processEvents();
     EXPECT_EQ(g.grid.CurrentRow(), 3);
     EXPECT_EQ(clicks, (std::vector<std::pair<int, int>>{{3, 2}}));
 }
@@ -180,9 +193,12 @@ TEST(BitmapButtonAccessible, NamedByItsHintUnlessNamed)
     int clicks = 0;
     QObject::connect(&button, &BitmapButton::clicked, [&] { ++clicks; });
     iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(clicks, 0) << "the reader's call returns before the click runs";
+    QCoreApplication::processEvents();
     EXPECT_EQ(clicks, 1);
     button.setEnabled(false);
     iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCoreApplication::processEvents();
     EXPECT_EQ(clicks, 1) << "a disabled button is not pressed";
 }
 
@@ -214,5 +230,234 @@ TEST(BitmapButton, FocusedButtonIsClickedByEnterAndSpace)
         QKeyEvent e(QEvent::KeyPress, c.key, c.mods, QString(), c.repeat);
         QApplication::sendEvent(QApplication::focusWidget(), &e);
         EXPECT_EQ(clicks, c.clicks) << c.name;
+    }
+}
+
+TEST(DataGridAccessible, ColumnsNamedInWordsAndTheRowByItsName)
+{
+    LoadedGrid g;
+    SetAccessibleColumns(&g.grid, {"", "Codice marca", "Marca"}, 2);
+    QAccessibleTableInterface *table = g.table();
+    EXPECT_EQ(table->columnCount(), 1) << "the marker decorates and the key is hidden";
+    EXPECT_EQ(table->columnDescription(0), "Marca");
+    EXPECT_EQ(cellName(table, 1, 0), "BETA");
+    const QList<QAccessibleInterface *> headers = table->cellAt(1, 0)->tableCellInterface()->columnHeaderCells();
+    ASSERT_EQ(headers.size(), 1);
+    EXPECT_EQ(headers[0]->role(), QAccessible::ColumnHeader);
+    EXPECT_EQ(headers[0]->text(QAccessible::Name), "Marca");
+    EXPECT_EQ(headers[0]->parent(), g.iface());
+
+    // The current row is announced by its name, whatever column the grid calls current.
+    g.grid.activateWindow();
+    QApplication::setActiveWindow(&g.grid);
+    g.grid.setFocus();
+    ASSERT_TRUE(g.grid.hasFocus());
+    g.grid.setCurrentRow(3);
+    QAccessibleInterface *focused = g.iface()->focusChild();
+    ASSERT_NE(focused, nullptr);
+    EXPECT_EQ(focused->text(QAccessible::Name), "GAMMA");
+
+    // A wider layout with the naming column in the middle: columns past the names keep
+    // their result names.
+    SetAccessibleColumns(&g.grid, {"", ""}, 2);
+    EXPECT_EQ(table->columnCount(), 1);
+    g.grid.setRowHeights(0, 20);
+    EXPECT_EQ(table->columnDescription(0), "") << "row 0 is shown, so no result name heads it";
+    g.grid.setRowHeights(0, 0);
+    EXPECT_EQ(table->columnDescription(0), "Marca");
+    EXPECT_EQ(g.iface()->focusChild()->text(QAccessible::Name), "GAMMA");
+}
+
+TEST(BitmapButtonAccessible, ACheckableButtonIsAToggleWithItsState)
+{
+    InstallAccessibleWidgets();
+    BitmapButton button;
+    button.setAccessibleName("Mostra veicoli montanti");
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(&button);
+    EXPECT_FALSE(iface->state().checkable);
+    button.setChecked(true);
+    EXPECT_FALSE(button.isChecked()) << "only a checkable button takes the state";
+    button.setCheckable(true);
+    struct { bool on; } steps[] = {{true}, {false}, {true}};
+    for (const auto &step : steps) {
+        button.setChecked(step.on);
+        EXPECT_TRUE(iface->state().checkable);
+        EXPECT_EQ(bool(iface->state().checked), step.on);
+    }
+    button.setCheckable(false);
+    EXPECT_FALSE(iface->state().checked);
+}
+
+TEST(WidgetAccessible, RolesNamesAndValuesOfTheOtherControls)
+{
+    InstallAccessibleWidgets();
+    HyperlinkLabel link;
+    link.setCaption("Chiudi");
+    NoteLabel note;
+    note.setHTMLText({"<B>Attenzione:</B> solo per", "<BR>veicoli &amp; <FONT COLOR=\"clred\">Start&amp;Stop</FONT>"});
+    ImageView photo, skin;
+    photo.setAccessibleName("Foto della batteria");
+    photo.setAccessibleDescription("Gamma X, codice Y");
+    ColumnComboBox combo;
+    for (const char *brand : {"BRASK", "KORVA", "QUIB"})
+        combo.AddItem().setStrings({QString::fromLatin1(brand), "ignored"});
+    combo.setEditColumn(0);
+    combo.setItemIndex(1);
+
+    struct Case {
+        const char *what;
+        QWidget *widget;
+        QAccessible::Role role;
+        const char *name;
+        const char *value;
+    } cases[] = {
+        {"link", &link, QAccessible::Link, "Chiudi", ""},
+        {"note", &note, QAccessible::StaticText, "Attenzione: solo per veicoli & Start&Stop", ""},
+        {"named picture", &photo, QAccessible::Graphic, "Foto della batteria", ""},
+        {"skin", &skin, QAccessible::Client, "", ""},
+        {"combo box", &combo, QAccessible::ComboBox, "", "KORVA"},
+    };
+    for (const Case &c : cases) {
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(c.widget);
+        ASSERT_NE(iface, nullptr) << c.what;
+        EXPECT_EQ(iface->role(), c.role) << c.what;
+        EXPECT_EQ(iface->text(QAccessible::Name), QString::fromUtf8(c.name)) << c.what;
+        EXPECT_EQ(iface->text(QAccessible::Value), QString::fromUtf8(c.value)) << c.what;
+    }
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(&photo)->text(QAccessible::Description), "Gamma X, codice Y");
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(&link)->state().focusable);
+
+    // The open list's items are named by their texts.
+    combo.setEditColumn(-1);
+    combo.ShowDropDown();
+    auto *list = qobject_cast<QListWidget *>(QApplication::activePopupWidget());
+    ASSERT_NE(list, nullptr);
+    QAccessibleInterface *listIface = QAccessible::queryAccessibleInterface(list);
+    QStringList names;
+    for (int i = 0; i < list->count(); ++i)
+        names << list->item(i)->text();
+    EXPECT_EQ(names, (QStringList{"BRASK ignored", "KORVA ignored", "QUIB ignored"}));
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(&combo)->state().expanded);
+    ASSERT_NE(listIface, nullptr);
+    combo.HideDropDown();
+}
+
+TEST(HyperlinkLabel, FocusedLinkIsFollowedByEnterAndSpace)
+{
+    QWidget window;
+    HyperlinkLabel link(&window);
+    link.setCaption("Chiudi");
+    link.resize(37, 15);
+    window.show();
+    window.activateWindow();
+    QApplication::setActiveWindow(&window);
+    EXPECT_FALSE(link.focusPolicy() & Qt::ClickFocus);
+    link.setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(link.hasFocus());
+    int clicks = 0;
+    QObject::connect(&link, &HyperlinkLabel::clicked, [&] { ++clicks; });
+    for (int key : {Qt::Key_Return, Qt::Key_Space, Qt::Key_A})
+        typeKey(link, key);
+    EXPECT_EQ(clicks, 2);
+}
+
+namespace {
+
+double luminance(QColor c)
+{
+    const auto channel = [](double v) {
+        v /= 255.0;
+        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.red()) + 0.7152 * channel(c.green()) + 0.0722 * channel(c.blue());
+}
+
+double contrast(QColor a, QColor b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+} // namespace
+
+// On each side, half-way along, the focused picture must differ from the unfocused one
+// in at least 2 of the frame's pixels in from the edge, and the focus ink must stand out 3:1 from what
+// was there before it. A grid frames its view of the cells, beside its scroll bar.
+TEST(FocusFrame, EveryControlShowsItsFocusTwoPixelsWideAndInContrast)
+{
+    InstallAccessibleWidgets();
+    struct Case {
+        const char *what;
+        std::function<QWidget *(QWidget *)> make;
+    } cases[] = {
+        {"grid", [](QWidget *parent) {
+             auto *grid = new DataGrid(parent);
+             grid->setColCount(2);
+             grid->setRowCount(6);
+             grid->setColor(Qt::white);
+             grid->setSelectionColor(Qt::red);
+             grid->setCurrentRow(1);
+             grid->setBorderStyle(DataGrid::bsNone);
+             grid->resize(160, 120);
+             return grid;
+         }},
+        {"round button", [](QWidget *parent) {
+             auto *button = new BitmapButton(parent);
+             button->setGlyph(DrawDesignPicture(DesignPicture::MagnifierGlyph));
+             button->resize(35, 35);
+             return button;
+         }},
+        {"link", [](QWidget *parent) {
+             auto *link = new HyperlinkLabel(parent);
+             link->setCaption("Chiudi");
+             link->resize(37, 15);
+             return link;
+         }},
+        {"combo box", [](QWidget *parent) {
+             auto *combo = new ColumnComboBox(parent);
+             combo->AddItem().setStrings({"KORVA"});
+             combo->setItemIndex(0);
+             combo->resize(81, 22);
+             return combo;
+         }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QWidget window;
+        QPalette skin = window.palette();
+        skin.setColor(QPalette::Window, QColor(222, 223, 202));
+        window.setPalette(skin);
+        window.setAutoFillBackground(true);
+        QWidget *control = c.make(&window);
+        control->move(10, 10);
+        window.resize(control->width() + 20, control->height() + 20);
+        window.show();
+        window.activateWindow();
+        QApplication::setActiveWindow(&window);
+        auto *scrolling = qobject_cast<QAbstractScrollArea *>(control);
+        QWidget &framed = scrolling ? *scrolling->viewport() : *control;
+        control->clearFocus(); // the window's activation may have given it the focus
+        const QImage before = renderWidget(framed);
+        control->setFocus(Qt::TabFocusReason);
+        ASSERT_TRUE(control->hasFocus());
+        const QImage after = renderWidget(framed);
+        const int w = framed.width(), h = framed.height();
+        struct Side { const char *name; QPoint edge; QPoint inward; } sides[] = {
+            {"left", {0, h / 2}, {1, 0}}, {"right", {w - 1, h / 2}, {-1, 0}},
+            {"top", {w / 2, 0}, {0, 1}}, {"bottom", {w / 2, h - 1}, {0, -1}},
+        };
+        for (const Side &side : sides) {
+            int changed = 0;
+            double best = 0;
+            QPoint p = side.edge;
+            for (int i = 0; i < kFocusFrameWidth; ++i, p += side.inward) {
+                changed += after.pixel(p) != before.pixel(p);
+                best = std::max(best, contrast(after.pixelColor(p), before.pixelColor(p)));
+            }
+            EXPECT_GE(changed, 2) << side.name;
+            EXPECT_GE(best, 3.0) << side.name;
+        }
+        control->clearFocus();
+        EXPECT_EQ(renderWidget(framed), before) << "the frame goes with the focus";
     }
 }

@@ -99,6 +99,7 @@ TEST(NoteMarkup, TextAroundTags)
         {"hidden text", "vedi<Z>segreto</Z> nota", "vedi nota"},
         {"lone angle bracket", "capacit\u00e0 < 40 Ah", "capacit\u00e0 < 40 Ah"},
         {"unclosed tag is text", "a <b", "a <b"},
+        {"breaks end lines once", "<P>uno<BR>due<P><HR>tre<IMG src=\"x.bmp\">quattro<BR>", "uno\ndue\ntrequattro\n"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(NotePlainText(QString::fromUtf8(c.markup)), QString::fromUtf8(c.plain)) << c.name;
