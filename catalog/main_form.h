@@ -101,6 +101,8 @@ public:
 
     // --- battery data and photo
     void GridOutputClickCell(QObject *Sender, int ARow, int ACol);
+    // Shows the battery of the current row, as the other grids' key-ups reload theirs.
+    void GridOutputKeyUp(QObject *Sender, int Key, Qt::KeyboardModifiers Shift);
     // The path of the picture the photo box last loaded; empty until the first load.
     QString ShownPhotoPath() const { return m_shownPhotoPath; }
 

@@ -1,6 +1,6 @@
-// The battery grid's click: the chosen battery's values in the ten fields and three
-// labels, its photo (or the placeholder) and its note; in applications mode the make list
-// of the vehicles it fits.
+// The battery grid's click and key-up: the chosen battery's values in the ten fields and
+// three labels, its photo (or the placeholder, described by range and code) and its note;
+// in applications mode the make list of the vehicles it fits.
 #include "catalog/main_form.h"
 
 #include "catalog/statements.h"
@@ -49,6 +49,8 @@ void Tfrm_main::GridOutputClickCell(QObject *Sender, int ARow, int)
     LabelCapacita->setText(GridOutput->Cells(kCapacita, ARow));
     LabelCodice->setText(GridOutput->Cells(kCodice, ARow));
     LabelScarica->setText(GridOutput->Cells(kScarica, ARow));
+    ImageZoom->setAccessibleDescription(QStringLiteral("Gamma %1, codice %2")
+                                            .arg(GridOutput->Cells(kGamma, ARow), GridOutput->Cells(kCodice, ARow)));
 
     // The note is replaced even when the photo cannot be shown; the photo's error then
     // ends this handler and every handler that fired it.
@@ -67,6 +69,12 @@ void Tfrm_main::GridOutputClickCell(QObject *Sender, int ARow, int)
         const QString batteryCode = GridOutput->Cells(kCodice, GridOutput->SelectionRect().Top);
         RefillMakeList(catalog::makeListForBatteryStatement(batteryCode), Sender);
     }
+}
+
+// The arrow keys move the highlight; what is shown follows it, as after a click.
+void Tfrm_main::GridOutputKeyUp(QObject *Sender, int, Qt::KeyboardModifiers)
+{
+    GridOutputClickCell(Sender, GridOutput->CurrentRow(), 0);
 }
 
 // The shown-photo path spares decoding the same photo again when the same battery, or one

@@ -220,6 +220,7 @@ void Tfrm_main::ConnectHandlers()
     gridVersione->OnClickCell = [this](QObject *s, int r, int c) { gridVersioneClickCell(s, r, c); };
     gridVersione->OnKeyUp = [this](QObject *s, int k, Qt::KeyboardModifiers m) { gridVersioneKeyUp(s, k, m); };
     GridOutput->OnClickCell = [this](QObject *s, int r, int c) { GridOutputClickCell(s, r, c); };
+    GridOutput->OnKeyUp = [this](QObject *s, int k, Qt::KeyboardModifiers m) { GridOutputKeyUp(s, k, m); };
 
     connect(ComboListino, &ColumnComboBox::changed, this,
             [this] { Guarded([this] { ComboListinoChange(ComboListino); }); });

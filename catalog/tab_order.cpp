@@ -3,9 +3,13 @@
 #include "catalog/tab_order.h"
 
 #include "catalog/main_form.h"
+#include "widgets/bitmap_button.h"
+#include "widgets/data_grid_accessible.h"
 
+#include <QCheckBox>
+#include <QLabel>
+#include <QPaintEvent>
 #include <stdexcept>
-#include <utility>
 
 namespace {
 
@@ -17,31 +21,86 @@ QWidget *control(Tfrm_main *form, const QString &name)
     return w;
 }
 
-// The captions the skin paints beside the fields and over the grids.
+// A caption the skin picture already shows, laid over it as a label that draws nothing and
+// lets every click through: it is there so that assistive tools read the caption beside
+// its control, as the label that names it.
+class PaintedCaption : public QLabel {
+public:
+    PaintedCaption(const QString &text, QWidget *buddy, const QRect &place) : QLabel(text, buddy->parentWidget())
+    {
+        setObjectName(QStringLiteral("Caption") + buddy->objectName());
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setGeometry(place);
+        setBuddy(buddy);
+        // The captions lie under their controls in the stacking order, so none covers one.
+        lower();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override {}
+};
+
+// The captions the skin paints, with where it paints them in the parent of their control.
+// Field captions end 6 pixels before their field; the grids' titles sit above them.
+struct Caption {
+    const char *control;
+    const char *text;
+    QRect place;
+};
+const Caption kCaptions[] = {
+    {"gridMarca", "MARCA", {16, 97, 166, 14}},
+    {"gridModello", "MODELLO", {212, 97, 256, 14}},
+    {"GridOutput", "BATTERIE DEL LISTINO", {494, 87, 300, 14}},
+    {"gridVersione", "VERSIONI DEL MODELLO", {495, 437, 300, 14}},
+    {"EditGamma", "Gamma", {640, 275, 67, 25}},
+    {"EditCodice", "Codice", {796, 275, 94, 25}},
+    {"EditCapacita", "Cap. Ah", {490, 316, 62, 25}},
+    {"EditScarica", "Scarica A (EN)", {612, 316, 95, 25}},
+    {"EditPolarita", "Polarità", {796, 316, 94, 25}},
+    {"EditLunghezza", "Lungh. mm", {490, 357, 62, 25}},
+    {"EditLarghezza", "Largh. mm", {612, 357, 70, 25}},
+    {"EditAltezza", "Alt. mm", {742, 357, 57, 25}},
+    {"EditAttacchi", "Attacchi", {859, 357, 59, 25}},
+    {"ComboListino", "Listino", {491, 394, 62, 25}},
+    {"EditMonoblocco", "Monoblocco", {700, 393, 190, 25}},
+    {"LabelCodice", "Codice", {225, 646, 71, 14}},
+    {"LabelCapacita", "Capacità Ah", {302, 646, 71, 14}},
+    {"LabelScarica", "Scarica A", {379, 646, 71, 14}},
+    {"HTMLabelNote", "NOTE", {212, 682, 200, 11}},
+};
+
+// Controls with no caption beside them: what they show or do, in the screen's words.
 const std::pair<const char *, const char *> kNames[] = {
-    {"gridMarca", "Marche"},
-    {"gridModello", "Modelli"},
-    {"gridVersione", "Versioni"},
-    {"GridOutput", "Batterie"},
-    {"EditGamma", "Gamma"},
-    {"EditCodice", "Codice"},
-    {"EditCapacita", "Capacità"},
-    {"EditScarica", "Scarica"},
-    {"EditPolarita", "Polarità"},
-    {"EditLunghezza", "Lunghezza"},
-    {"EditLarghezza", "Larghezza"},
-    {"EditAltezza", "Altezza"},
-    {"EditAttacchi", "Attacchi"},
-    {"EditMonoblocco", "Monoblocco"},
-    {"ComboListino", "Listino"},
+    {"VrBitmapButton1", "Cerca per gamma e codice"},
+    {"VrBitmapButton2", "Cerca per capacità, scarica e polarità"},
+    {"VrBitmapButton3", "Cerca per misure e attacchi"},
+    {"VrBitmapButton4", "Cerca per monoblocco"},
     {"ImageZoom", "Foto della batteria"},
     {"EditTrova", "Cerca veicolo, codice o misure"},
     {"ListaTrova", "Risultati della ricerca"},
-    {"HTMLabelNote", "Nota"},
     {"VrBitmapButtonZoom", "Ingrandisci la foto"},
     {"VrBitmapButtonApplicazioni", "Mostra veicoli montanti"},
     {"VrBitmapButton6", "Indietro"},
     {"VrBitmapButton5", "Esci"},
+};
+
+// Each grid's columns in words, as its loads lay them out; "" for the marker and the
+// blank column over the bullets, which only decorate. The last number is the column that
+// names a row.
+struct GridColumns {
+    const char *grid;
+    QStringList names;
+    int nameColumn;
+};
+
+const GridColumns kGridColumns[] = {
+    {"gridMarca", {"", "Codice marca", "Marca"}, 2},
+    {"gridModello", {"", "Modello"}, 1},
+    {"gridVersione", {"Codice veicolo", "Versione", "Alimentazione", "Dal", "Al", "Cm3", "Cv", "Kw"}, 1},
+    {"GridOutput",
+     {"Listino", "", "Gamma", "Codice", "Capacità Ah", "Scarica A", "Polarità", "Lunghezza mm", "Larghezza mm",
+      "Altezza mm", "Attacchi", "Monoblocco", "Foto", "Nota", "Ordine"},
+     3},
 };
 
 } // namespace
@@ -75,6 +134,20 @@ void ApplyTabOrder(Tfrm_main *form)
 
 void ApplyAccessibleNames(Tfrm_main *form)
 {
-    for (const auto &[name, caption] : kNames)
-        control(form, QString::fromLatin1(name))->setAccessibleName(QString::fromUtf8(caption));
+    for (const Caption &caption : kCaptions) {
+        QWidget *buddy = control(form, QString::fromLatin1(caption.control));
+        if (!buddy->parentWidget()->findChild<QLabel *>(QStringLiteral("Caption") + buddy->objectName(),
+                                                        Qt::FindDirectChildrenOnly))
+            new PaintedCaption(QString::fromUtf8(caption.text), buddy, caption.place);
+    }
+    for (const auto &[name, text] : kNames)
+        control(form, QString::fromLatin1(name))->setAccessibleName(QString::fromUtf8(text));
+    for (const GridColumns &grid : kGridColumns)
+        SetAccessibleColumns(static_cast<DataGrid *>(control(form, QString::fromLatin1(grid.grid))), grid.names,
+                             grid.nameColumn);
+    // The hidden check box holds applications mode; the bar that toggles it shows it.
+    form->VrBitmapButtonApplicazioni->setCheckable(true);
+    form->VrBitmapButtonApplicazioni->setChecked(form->ApplicationsMode());
+    QObject::connect(form->CheckBoxApplicazioni, &QCheckBox::toggled, form->VrBitmapButtonApplicazioni,
+                     &BitmapButton::setChecked, Qt::UniqueConnection);
 }

@@ -15,7 +15,8 @@ const QStringList &CatalogueTabOrder();
 // Controls are found by object name; a name the window lacks raises an error naming it.
 void ApplyTabOrder(Tfrm_main *form);
 
-// Names for assistive tools where the window shows a text only as part of its skin
-// picture: the fields, the grids and the buttons that have no hint. Buttons with a hint
-// keep the hint as their name.
+// Names for assistive tools. A control whose caption the skin picture paints is labelled
+// by that caption (a label laid over it that draws nothing); the buttons and the photo
+// are named for what they do or show, the search buttons keeping their hint as
+// description; the grids' columns are named in words; the applications bar is a toggle.
 void ApplyAccessibleNames(Tfrm_main *form);

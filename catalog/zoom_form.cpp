@@ -64,6 +64,7 @@ Tfrm_zoom::Tfrm_zoom(QWidget *owner)
     ImageZoom->setScale(1.0);
     ImageZoom->setResampler(Resampler::Linear);
     ImageZoom->setColor(Qt::white);
+    ImageZoom->setAccessibleName(QStringLiteral("Foto della batteria"));
 
     // The footer and its right-hand panel keep to the bottom and right edges, so the link
     // stays in the corner while the picture area takes whatever the window gains.
@@ -100,6 +101,8 @@ Tfrm_zoom::Tfrm_zoom(QWidget *owner)
     ZoomFoto->setFontEnter(linkFont(QColor(128, 128, 128), true)); // clGray
     ZoomFoto->setFontLeave(linkFont(QColor(192, 192, 192), false)); // clSilver
     ZoomFoto->raise();
+    // The one control that takes the focus: Enter or Space on it closes the window.
+    ZoomFoto->setFocus(Qt::OtherFocusReason);
     connect(ZoomFoto, &HyperlinkLabel::clicked, this, [this] { Guarded([this] { ZoomFotoClick(); }); });
 
     resize(kDesignClientSize);
@@ -124,5 +127,6 @@ void ShowPhotoZoom(QWidget *owner, const ImageView &photo)
         ~Forget() { frm_zoom = nullptr; }
     } forget;
     window->ImageZoom->AssignBitmap(photo);
+    window->ImageZoom->setAccessibleDescription(photo.accessibleDescription());
     window->exec();
 }

@@ -71,20 +71,22 @@ void TFormSelect::BuildControls()
     // The areas sit over the brand wordmarks that the intro picture shows down its left side.
     struct AreaDesign {
         const char *name;
+        const char *brand;
         QRect place;
         ClickArea *TFormSelect::*member;
         void (TFormSelect::*handler)(QObject *);
     };
     const AreaDesign areas[] = {
-        {"ImageKorva", QRect(134, 126, 209, 91), &TFormSelect::ImageKorva, &TFormSelect::ImageKorvaClick},
-        {"ImageQuib", QRect(134, 269, 209, 100), &TFormSelect::ImageQuib, &TFormSelect::ImageQuibClick},
-        {"ImageBrask", QRect(134, 401, 209, 80), &TFormSelect::ImageBrask, &TFormSelect::ImageBraskClick},
-        {"ImageFenu", QRect(134, 536, 209, 81), &TFormSelect::ImageFenu, &TFormSelect::ImageFenuClick},
-        {"ImageZelkar", QRect(134, 672, 209, 92), &TFormSelect::ImageZelkar, &TFormSelect::ImageZelkarClick},
+        {"ImageKorva", "KORVA", QRect(134, 126, 209, 91), &TFormSelect::ImageKorva, &TFormSelect::ImageKorvaClick},
+        {"ImageQuib", "QUIB", QRect(134, 269, 209, 100), &TFormSelect::ImageQuib, &TFormSelect::ImageQuibClick},
+        {"ImageBrask", "BRASK", QRect(134, 401, 209, 80), &TFormSelect::ImageBrask, &TFormSelect::ImageBraskClick},
+        {"ImageFenu", "FENU", QRect(134, 536, 209, 81), &TFormSelect::ImageFenu, &TFormSelect::ImageFenuClick},
+        {"ImageZelkar", "ZELKAR", QRect(134, 672, 209, 92), &TFormSelect::ImageZelkar, &TFormSelect::ImageZelkarClick},
     };
     for (const AreaDesign &design : areas) {
         auto *area = new ClickArea(Image32LogIn);
         area->setObjectName(QString::fromLatin1(design.name));
+        area->setAccessibleName(QString::fromLatin1(design.brand));
         area->setGeometry(design.place);
         this->*design.member = area;
         const auto handler = design.handler;
@@ -99,6 +101,7 @@ void TFormSelect::BuildControls()
     VrBitmapButton1->setGlyph(DrawDesignPicture(DesignPicture::CloseGlyph));
     VrBitmapButton1->setTransparent(true);
     VrBitmapButton1->setTransparentMode(TransparentMode::tmPixel);
+    VrBitmapButton1->setAccessibleName(QStringLiteral("Chiudi il programma"));
     connect(VrBitmapButton1, &BitmapButton::clicked, this,
             [this] { Guarded([this] { VrBitmapButton1Click(VrBitmapButton1); }); });
 }

@@ -2,6 +2,7 @@
 // widgets' accessibility).
 #include "shell/startup.h"
 
+#include "shell/click_area_p.h"
 #include "widgets/accessible_widgets.h"
 #include "widgets/fonts.h"
 
@@ -33,4 +34,5 @@ void PrepareApplication()
     // Before the first form, so every control picks up Tahoma (or its stand-in) when built.
     RegisterProgramFonts();
     InstallAccessibleWidgets();
+    InstallAccessibleClickAreas();
 }

@@ -1,18 +1,26 @@
-// Keyboard use of the catalogue window: Tab visits the search box, then the grids, fields
-// and buttons in the drill-down and search order and comes round again; Shift+Tab goes
-// back; the controls whose caption is only painted on the skin carry accessible names.
+// Keyboard and screen-reader use of the catalogue window: Tab visits the search box, then
+// the grids, fields and buttons in the drill-down and search order and comes round again;
+// Shift+Tab goes back; arrows in the battery grid show the battery; every control carries
+// the name the screen shows beside it, grids their column headers, the applications bar
+// its state.
 #include "tests/catalog/main_form_fixture.h"
 
 #include "catalog/tab_order.h"
 #include "platform/settings.h"
 #include "widgets/accessible_widgets.h"
 #include "widgets/bitmap_button.h"
+#include "widgets/column_combo_box.h"
+#include "widgets/image_view.h"
+#include "widgets/note_label.h"
+#include "widgets/note_markup.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSet>
 
 namespace {
 
@@ -97,23 +105,171 @@ TEST_F(TabOrderTest, TabThenEnterRunsTheSearch)
         ADD_FAILURE() << m.kind.toStdString() << ": " << m.text.toStdString();
 }
 
-TEST_F(CatalogueWindowTest, PaintedCaptionsBecomeAccessibleNames)
+namespace {
+
+QAccessibleInterface *accessible(QWidget *w) { return QAccessible::queryAccessibleInterface(w); }
+
+// The names of the controls that label `w` for assistive tools.
+QStringList labelsOf(QWidget *w)
+{
+    QStringList names;
+    for (const auto &[iface, relation] : accessible(w)->relations(QAccessible::Label))
+        names << iface->text(QAccessible::Name);
+    return names;
+}
+
+} // namespace
+
+TEST_F(CatalogueWindowTest, ControlsAreNamedAsTheScreenShowsThem)
 {
     InstallAccessibleWidgets();
     openWindow();
-    ApplyAccessibleNames(form.get());
-    struct { QWidget *control; const char *name; } named[] = {
-        {form->gridMarca, "Marche"}, {form->GridOutput, "Batterie"}, {form->EditCapacita, "Capacità"},
-        {form->VrBitmapButton5, "Esci"}, {form->VrBitmapButton6, "Indietro"},
-        {form->EditTrova, "Cerca veicolo, codice o misure"}, {form->ListaTrova, "Risultati della ricerca"},
+    struct Named {
+        QWidget *control;
+        const char *name;
+        const char *label; // the painted caption labelling it, "" for none
+    } named[] = {
+        {form->gridMarca, "MARCA", "MARCA"},
+        {form->gridModello, "MODELLO", "MODELLO"},
+        {form->gridVersione, "VERSIONI DEL MODELLO", "VERSIONI DEL MODELLO"},
+        {form->GridOutput, "BATTERIE DEL LISTINO", "BATTERIE DEL LISTINO"},
+        {form->EditGamma, "Gamma", "Gamma"},
+        {form->EditCapacita, "Cap. Ah", "Cap. Ah"},
+        {form->EditScarica, "Scarica A (EN)", "Scarica A (EN)"},
+        {form->EditPolarita, "Polarità", "Polarità"},
+        {form->EditLunghezza, "Lungh. mm", "Lungh. mm"},
+        {form->EditLarghezza, "Largh. mm", "Largh. mm"},
+        {form->EditAltezza, "Alt. mm", "Alt. mm"},
+        {form->EditAttacchi, "Attacchi", "Attacchi"},
+        {form->EditMonoblocco, "Monoblocco", "Monoblocco"},
+        {form->ComboListino, "Listino", "Listino"},
+        {form->VrBitmapButton1, "Cerca per gamma e codice", ""},
+        {form->VrBitmapButton2, "Cerca per capacità, scarica e polarità", ""},
+        {form->VrBitmapButton3, "Cerca per misure e attacchi", ""},
+        {form->VrBitmapButton4, "Cerca per monoblocco", ""},
+        {form->VrBitmapButtonApplicazioni, "Mostra veicoli montanti", ""},
+        {form->VrBitmapButtonZoom, "Ingrandisci la foto", ""},
+        {form->ImageZoom, "Foto della batteria", ""},
+        {form->VrBitmapButton5, "Esci", ""},
+        {form->VrBitmapButton6, "Indietro", ""},
+        {form->EditTrova, "Cerca veicolo, codice o misure", ""},
+        {form->ListaTrova, "Risultati della ricerca", ""},
+        {form->VrBitmapButtonSostituzione, "Trova batterie sostitutive", ""},
     };
-    for (const auto &n : named)
-        EXPECT_EQ(QAccessible::queryAccessibleInterface(n.control)->text(QAccessible::Name), QString::fromUtf8(n.name))
-            << n.control->objectName().toStdString();
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(form->EditTrova)->role(), QAccessible::EditableText);
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(form->ListaTrova)->role(), QAccessible::List);
-    // The search buttons keep their hint as their name.
-    EXPECT_TRUE(QAccessible::queryAccessibleInterface(form->VrBitmapButton2)
-                    ->text(QAccessible::Name)
-                    .startsWith("Usa il tasto [Lente]"));
+    QSet<QString> names;
+    for (const auto &n : named) {
+        SCOPED_TRACE(n.control->objectName().toStdString());
+        EXPECT_EQ(accessible(n.control)->text(QAccessible::Name), QString::fromUtf8(n.name));
+        EXPECT_EQ(labelsOf(n.control), *n.label ? QStringList{QString::fromUtf8(n.label)} : QStringList{});
+        names << accessible(n.control)->text(QAccessible::Name);
+    }
+    EXPECT_EQ(names.size(), qsizetype(std::size(named))) << "no two controls share a name";
+    EXPECT_EQ(accessible(form->EditTrova)->role(), QAccessible::EditableText);
+    EXPECT_EQ(accessible(form->ListaTrova)->role(), QAccessible::List);
+    // The search buttons keep their hint as description.
+    EXPECT_TRUE(accessible(form->VrBitmapButton2)->text(QAccessible::Description).startsWith("Usa il tasto [Lente]"));
+
+    // The values under the photo are labelled by the captions above them, the note reads
+    // as its text, the photo is described by the battery's range and code.
+    const int row = form->GridOutput->CurrentRow();
+    struct Value { QWidget *control; const char *label; int column; } values[] = {
+        {form->LabelCodice, "Codice", 3}, {form->LabelCapacita, "Capacità Ah", 4}, {form->LabelScarica, "Scarica A", 5},
+    };
+    for (const auto &v : values) {
+        EXPECT_EQ(labelsOf(v.control), QStringList{QString::fromUtf8(v.label)});
+        EXPECT_EQ(accessible(v.control)->text(QAccessible::Name), form->GridOutput->Cells(v.column, row));
+    }
+    EXPECT_EQ(labelsOf(form->HTMLabelNote), QStringList{"NOTE"});
+    EXPECT_EQ(accessible(form->HTMLabelNote)->role(), QAccessible::StaticText);
+    EXPECT_EQ(accessible(form->HTMLabelNote)->text(QAccessible::Name),
+              NotePlainText(form->GridOutput->Cells(13, row)).simplified());
+    EXPECT_EQ(accessible(form->ImageZoom)->text(QAccessible::Description),
+              QStringLiteral("Gamma %1, codice %2").arg(form->GridOutput->Cells(2, row), form->GridOutput->Cells(3, row)));
+
+    // The price list is a combo box holding the selected list as its value.
+    EXPECT_EQ(accessible(form->ComboListino)->role(), QAccessible::ComboBox);
+    EXPECT_EQ(accessible(form->ComboListino)->text(QAccessible::Value), "KORVA");
+}
+
+TEST_F(CatalogueWindowTest, GridsHaveHeadersInWordsAndTheirRowsAreNamed)
+{
+    InstallAccessibleWidgets();
+    openWindow();
+    struct Grid {
+        DataGrid *grid;
+        QStringList headers;
+        int nameColumn;
+    } grids[] = {
+        {form->gridMarca, {"Marca"}, 2},
+        {form->gridModello, {"Modello"}, 1},
+        {form->gridVersione, {"Versione", "Alimentazione", "Dal", "Al", "Cm3", "Cv", "Kw"}, 1},
+        {form->GridOutput,
+         {"Gamma", "Codice", "Capacità Ah", "Scarica A", "Polarità", "Lunghezza mm", "Larghezza mm", "Altezza mm"}, 3},
+    };
+    for (const Grid &g : grids) {
+        SCOPED_TRACE(g.grid->objectName().toStdString());
+        QAccessibleTableInterface *table = accessible(g.grid)->tableInterface();
+        ASSERT_NE(table, nullptr);
+        QStringList headers;
+        for (int c = 0; c < table->columnCount(); ++c) {
+            const QList<QAccessibleInterface *> cells = table->cellAt(0, c)->tableCellInterface()->columnHeaderCells();
+            headers << (cells.isEmpty() ? QStringLiteral("<none>") : cells[0]->text(QAccessible::Name));
+        }
+        EXPECT_EQ(headers, g.headers);
+        // With the focus on the grid, the focused cell is the current row's name.
+        g.grid->setFocus(Qt::TabFocusReason);
+        form->activateWindow();
+        QApplication::setActiveWindow(form.get());
+        g.grid->setFocus(Qt::TabFocusReason);
+        ASSERT_TRUE(g.grid->hasFocus());
+        QAccessibleInterface *focused = accessible(g.grid)->focusChild();
+        ASSERT_NE(focused, nullptr);
+        EXPECT_EQ(focused->text(QAccessible::Name), g.grid->Cells(g.nameColumn, g.grid->CurrentRow()));
+        EXPECT_FALSE(focused->text(QAccessible::Name).isEmpty());
+    }
+}
+
+TEST_F(CatalogueWindowTest, ApplicationsButtonShowsTheModeAsItsState)
+{
+    folder.writePicture("img/bottoneMini.bmp", {125, 40}, Qt::blue);
+    folder.writePicture("img/bottoneRossoMini.bmp", {125, 40}, Qt::red);
+    InstallAccessibleWidgets();
+    openWindow();
+    QAccessibleInterface *button = accessible(form->VrBitmapButtonApplicazioni);
+    EXPECT_TRUE(button->state().checkable);
+    for (bool on : {true, false}) {
+        form->VrBitmapButtonApplicazioniClick(form->VrBitmapButtonApplicazioni);
+        EXPECT_EQ(form->ApplicationsMode(), on);
+        EXPECT_EQ(bool(button->state().checked), on);
+    }
+    EXPECT_EQ(errorCount(), 0);
+}
+
+TEST_F(TabOrderTest, ArrowKeysInTheBatteryGridShowTheBatteryOfTheNewRow)
+{
+    openActive();
+    // The first version of the catalogue that fits more than one battery.
+    for (int make = 1; make < form->gridMarca->RowCount() && form->GridOutput->RowCount() < 3; ++make) {
+        form->gridMarcaClickCell(form->gridMarca, make, 0);
+        for (int model = 1; model < form->gridModello->RowCount() && form->GridOutput->RowCount() < 3; ++model) {
+            form->gridModelloClickCell(form->gridModello, model, 0);
+            for (int v = 1; v < form->gridVersione->RowCount() && form->GridOutput->RowCount() < 3; ++v)
+                form->gridVersioneClickCell(form->gridVersione, v, 0);
+        }
+    }
+    ASSERT_GE(form->GridOutput->RowCount(), 3) << "no version of the fixture fits two batteries";
+    form->GridOutput->setCurrentRow(1);
+    form->GridOutput->setFocus(Qt::TabFocusReason);
+    struct Step { int key; int row; } steps[] = {{Qt::Key_Down, 2}, {Qt::Key_Up, 1}, {Qt::Key_End, 1}};
+    for (const Step &step : steps) {
+        for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QKeyEvent e(type, step.key, Qt::NoModifier);
+            QApplication::sendEvent(form->GridOutput, &e);
+        }
+        ASSERT_EQ(form->GridOutput->CurrentRow(), step.row);
+        EXPECT_EQ(form->EditCodice->text(), form->GridOutput->Cells(3, step.row));
+        EXPECT_EQ(form->LabelCapacita->text(), form->GridOutput->Cells(4, step.row));
+        EXPECT_EQ(form->HTMLabelNote->Markup(), form->GridOutput->Cells(13, step.row));
+    }
+    EXPECT_EQ(errorCount(), 0);
 }

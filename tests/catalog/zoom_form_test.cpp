@@ -1,11 +1,15 @@
 // The photo zoom window on real windows offscreen: how photos of several shapes are fitted
-// at the design size and after a resize, the two ways of closing it, its lifetime, and the
-// empty white area when no photo was loaded.
+// at the design size and after a resize, the ways of closing it (mouse and keyboard), its
+// lifetime, what assistive tools read of it, and the empty white area when no photo was
+// loaded.
 #include "catalog/zoom_form.h"
+#include "widgets/accessible_widgets.h"
 #include "widgets/hyperlink_label.h"
 #include "widgets/image_view.h"
 
 #include <QApplication>
+#include <QAccessible>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
@@ -55,6 +59,17 @@ void expectPictureAt(ImageView &view, QRect expected)
             EXPECT_EQ(shot.pixelColor(p), QColor(Qt::white)) << "margin at " << p.x() << "," << p.y();
         }
     }
+}
+
+// A key pressed where the window's focus is, as a keyboard user does; the link must be
+// that focus.
+void pressOnFocus(Tfrm_zoom &zoom, int key)
+{
+    zoom.activateWindow();
+    QApplication::setActiveWindow(&zoom);
+    ASSERT_EQ(zoom.focusWidget(), zoom.ZoomFoto) << "the link takes the focus";
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(zoom.focusWidget(), &press);
 }
 
 struct FitCase {
@@ -119,6 +134,8 @@ TEST(ZoomWindow, ClosesByTheLinkAndByTheCloseBoxAndIsDestroyedAfterwards)
     const CloseCase cases[] = {
         {"link", [](Tfrm_zoom &zoom) { clickLink(*zoom.ZoomFoto); }},
         {"close box", [](Tfrm_zoom &zoom) { zoom.windowHandle()->close(); }},
+        {"Enter on the focused link", [](Tfrm_zoom &zoom) { pressOnFocus(zoom, Qt::Key_Return); }},
+        {"Space on the focused link", [](Tfrm_zoom &zoom) { pressOnFocus(zoom, Qt::Key_Space); }},
     };
     for (const CloseCase &c : cases) {
         SCOPED_TRACE(c.name);
@@ -141,6 +158,24 @@ TEST(ZoomWindow, ClosesByTheLinkAndByTheCloseBoxAndIsDestroyedAfterwards)
         EXPECT_TRUE(owner.findChildren<Tfrm_zoom *>().isEmpty());
         EXPECT_EQ(photo.Bitmap(), picture) << "the catalogue window's photo is left as it was";
     }
+}
+
+TEST(ZoomWindow, PhotoAndLinkAreNamedForAssistiveTools)
+{
+    InstallAccessibleWidgets();
+    QWidget owner;
+    ImageView photo(&owner);
+    photo.setAccessibleDescription("Gamma G, codice C");
+    withZoomOpen(owner, photo, [&](Tfrm_zoom &zoom) {
+        QAccessibleInterface *picture = QAccessible::queryAccessibleInterface(zoom.ImageZoom);
+        EXPECT_EQ(picture->role(), QAccessible::Graphic);
+        EXPECT_EQ(picture->text(QAccessible::Name), "Foto della batteria");
+        EXPECT_EQ(picture->text(QAccessible::Description), "Gamma G, codice C") << "the chosen battery's";
+        QAccessibleInterface *link = QAccessible::queryAccessibleInterface(zoom.ZoomFoto);
+        EXPECT_EQ(link->text(QAccessible::Name), "Chiudi");
+        EXPECT_TRUE(link->state().focusable);
+        zoom.done(0);
+    });
 }
 
 TEST(ZoomWindow, EveryOpeningStartsAtTheDesignSize)

@@ -1,15 +1,20 @@
 // The brand selection screen on real windows offscreen: its creation with and without the
-// intro picture, the five brand areas, clicks beside them, and the close button.
+// intro picture, the five brand areas by mouse, keyboard and accessibility action, clicks
+// beside them, and the close button.
 #include "catalog/main_form.h"
 #include "data/data_module.h"
 #include "data/desk_form.h"
 #include "platform/messages.h"
 #include "platform/settings.h"
+#include "shell/click_area_p.h"
 #include "shell/form_select.h"
+#include "widgets/accessible_widgets.h"
 #include "widgets/image_view.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTemporaryDir>
@@ -203,6 +208,65 @@ TEST_F(BrandScreen, EachBrandAreaStoresItsCodeAndOpensAFreshCatalogueWindow)
             releaseDeferredDeletes();
             EXPECT_EQ(before, nullptr) << "the window of the finished visit is released";
         }
+    }
+}
+
+TEST_F(BrandScreen, BrandAreasWorkFromTheKeyboardAndThroughTheirAction)
+{
+    InstallAccessibleWidgets();
+    InstallAccessibleClickAreas();
+    start(emptyFolder.path());
+    form->activateWindow();
+    QApplication::setActiveWindow(form.get());
+    const auto focused = [] { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(); };
+    const auto key = [](int k) {
+        QKeyEvent e(QEvent::KeyPress, k, Qt::NoModifier);
+        QApplication::sendEvent(QApplication::focusWidget(), &e);
+    };
+    EXPECT_EQ(focused(), "ImageKorva") << "the first area has the first focus";
+
+    // Tab runs down the areas to the close button; the arrows stay among the areas.
+    QStringList tabbed, arrowed;
+    for (int i = 0; i < 5; ++i) {
+        key(Qt::Key_Tab);
+        tabbed << focused();
+    }
+    EXPECT_EQ(tabbed, (QStringList{"ImageQuib", "ImageBrask", "ImageFenu", "ImageZelkar", "VrBitmapButton1"}));
+    form->ImageZelkar->setFocus(Qt::OtherFocusReason);
+    for (int k : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Up, Qt::Key_Left, Qt::Key_Right}) {
+        key(k);
+        arrowed << focused();
+    }
+    EXPECT_EQ(arrowed, (QStringList{"ImageKorva", "ImageQuib", "ImageKorva", "ImageZelkar", "ImageFenu", "ImageZelkar"}));
+
+    for (const BrandArea &area : kAreas) {
+        SCOPED_TRACE(area.name);
+        auto *control = form->findChild<ClickArea *>(QString::fromLatin1(area.name));
+        ASSERT_NE(control, nullptr);
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(control);
+        EXPECT_EQ(iface->role(), QAccessible::Button);
+        EXPECT_EQ(iface->text(QAccessible::Name), QLatin1String(area.code));
+        EXPECT_TRUE(iface->state().focusable);
+
+        // The action returns at once; the catalogue window opens once it has.
+        Visit byAction;
+        armVisitCheck(byAction, frm_main);
+        iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        EXPECT_FALSE(byAction.opened) << "the reader's call waited for the modal window";
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(byAction.opened);
+        EXPECT_EQ(byAction.brandWhileShown, QLatin1String(area.code));
+
+        for (int k : {Qt::Key_Return, Qt::Key_Space}) {
+            Visit byKey;
+            armVisitCheck(byKey, frm_main);
+            control->setFocus(Qt::TabFocusReason);
+            key(k);
+            EXPECT_TRUE(byKey.opened) << k;
+            EXPECT_EQ(byKey.brandWhileShown, QLatin1String(area.code)) << k;
+        }
+        releaseDeferredDeletes();
     }
 }
 
