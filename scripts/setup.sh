@@ -14,6 +14,7 @@ packages=(
   clang libclang-rt-14-dev
   pngquant
   lintian file man-db
+  xvfb dbus at-spi2-core python3-pyatspi
 )
 
 missing=()

@@ -76,6 +76,11 @@ void Key(const QString &name, const QString &keyName)
     PressKey(target, stroke);
 }
 
+void Press(const QString &keyName)
+{
+    PressKeyWhereFocused(FrontWindow(), ParseKey(keyName));
+}
+
 void Type(const QString &name, const QString &text)
 {
     auto *edit = FindWidgetAs<QLineEdit>(name, "field");
@@ -151,6 +156,8 @@ void RunStep(const ScriptStep &step, ScriptContext &context)
         ClickCell(a[0], a[1]);
     else if (step.action == "key")
         Key(a[0], a[1]);
+    else if (step.action == "press")
+        Press(a[0]);
     else if (step.action == "type")
         Type(a[0], a[1]);
     else if (step.action == "select")

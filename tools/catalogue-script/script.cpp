@@ -24,6 +24,7 @@ const std::map<QString, ArgumentShape> &Actions()
         {"click", {1, false, false, "click NAME"}},
         {"click-cell", {2, false, false, "click-cell GRID ROW"}},
         {"key", {2, false, false, "key NAME KEY"}},
+        {"press", {1, false, false, "press KEY"}},
         {"type", {1, true, true, "type EDIT TEXT"}},
         {"select", {1, true, false, "select COMBO TEXT"}},
         {"dump", {0, false, false, "dump"}},

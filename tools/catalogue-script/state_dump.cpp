@@ -10,6 +10,7 @@
 #include "widgets/image_view.h"
 #include "widgets/note_label.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QJsonArray>
 #include <QLabel>
@@ -160,6 +161,8 @@ QJsonObject DumpState(int line, const std::vector<RecordedMessage> &messages)
         {"checks", collector.checks},
         {"lists", collector.lists},
         {"messages", shown},
+        // The control a key would go to.
+        {"focus", QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString()},
         // Not on screen: what a long run checks for growth.
         {"heapBytes", double(LiveHeapBytes())},
     };

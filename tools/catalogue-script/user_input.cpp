@@ -13,14 +13,19 @@
 
 namespace {
 
-void Focus(QWidget *target)
+void Activate(QWidget *window)
 {
-    if (QWidget *window = target->window(); window && !window->isActiveWindow()) {
+    if (window && !window->isActiveWindow()) {
         window->activateWindow();
         // The offscreen platform activates a window only on a later event, while a user's
         // key goes to the window at once; a shortcut of the window needs it active.
         QApplication::setActiveWindow(window);
     }
+}
+
+void Focus(QWidget *target)
+{
+    Activate(target->window());
     target->setFocus(Qt::OtherFocusReason);
 }
 
@@ -89,6 +94,23 @@ void PressKey(QWidget *target, const KeyStroke &stroke)
     SendKey(target, QEvent::KeyPress, stroke.key, stroke.modifiers, stroke.text);
     if (guard)
         SendKey(target, QEvent::KeyRelease, stroke.key, stroke.modifiers, stroke.text);
+}
+
+void PressKeyWhereFocused(QWidget *window, const KeyStroke &stroke)
+{
+    // A window that closed leaves the activation to the window system, which the
+    // offscreen platform does later; a user's next key goes to the window in front.
+    if (!QApplication::focusWidget())
+        Activate(window);
+    QWidget *target = QApplication::focusWidget();
+    if (!target)
+        throw ScriptError("no control has the keyboard focus");
+    if (qt_sendShortcutOverrideEvent(target, 0, stroke.key, stroke.modifiers, stroke.text))
+        return;
+    SendKey(target, QEvent::KeyPress, stroke.key, stroke.modifiers, stroke.text);
+    // The release reaches whatever has the focus by then, as a keyboard's does after Tab.
+    if (QWidget *now = QApplication::focusWidget())
+        SendKey(now, QEvent::KeyRelease, stroke.key, stroke.modifiers, stroke.text);
 }
 
 void TypeText(QWidget *target, const QString &text)

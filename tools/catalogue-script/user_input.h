@@ -27,6 +27,11 @@ void ClickCentre(QWidget *target);
 // would, then presses and releases the key there.
 void PressKey(QWidget *target, const KeyStroke &stroke);
 
+// Presses and releases the key in the control that has the keyboard focus, as a user who
+// works from the keyboard alone does; `window` is activated first when nothing has the
+// focus. Throws ScriptError when no control has it.
+void PressKeyWhereFocused(QWidget *window, const KeyStroke &stroke);
+
 // Replaces the text of a field as a user does: focus, select all, type each character
 // (an empty text deletes the selection instead).
 void TypeText(QWidget *target, const QString &text);
