@@ -108,7 +108,7 @@ def main():
     check(labelled_by(makes, "MARCA"), "the make grid is not labelled by its caption")
 
     note = wait_for("the note", lambda: next(
-        (n for n, _ in walk(app) if n.getRole() == pyatspi.ROLE_STATIC and labelled_by(n, "NOTE")), None))
+        (n for n, _ in walk(app) if n.getRole() in (pyatspi.ROLE_LABEL, pyatspi.ROLE_STATIC) and labelled_by(n, "NOTE")), None))
     print("note: %r" % note.name)
 
     toggle = find(app, pyatspi.ROLE_TOGGLE_BUTTON, "Mostra veicoli montanti") or \
