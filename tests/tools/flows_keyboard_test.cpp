@@ -35,7 +35,7 @@ TEST(FlowKeyboard, AWholeVisitWithoutTheMouse)
                                    "dump\n"                     // 4 its first model's second version
                                    "press Tab\n"
                                    "press Down\n"
-                                   "dump\n"                     // 5 that version's second battery
+                                   "dump\n"                     // 5 that version's next battery, if any
                                    "press Tab\n"                // the zoom button
                                    "press Tab\n"                // applications mode
                                    "press Tab\n"                // range
@@ -92,7 +92,6 @@ TEST(FlowKeyboard, AWholeVisitWithoutTheMouse)
     EXPECT_EQ(Focus(d[4]), "gridVersione");
     EXPECT_EQ(CurrentRow(d[4], "gridVersione"), 2);
     EXPECT_EQ(Focus(d[5]), "GridOutput");
-    EXPECT_EQ(CurrentRow(d[5], "GridOutput"), 2);
     EXPECT_EQ(EditText(d[5], "EditCodice"), Current(d[5], "GridOutput", 3)) << "the battery shown is the one highlighted";
 
     EXPECT_EQ(Focus(d[6]), "VrBitmapButton1");
