@@ -27,6 +27,7 @@ Tfrm_main::Tfrm_main(QWidget *parent)
     ConnectSearchHandlers();
     BuildQuickFind();
     BuildReplacementFinderButton();
+    ConnectPrintHandlers();
     ApplyTabOrder(this);
     ApplyAccessibleNames(this);
     Guarded([this] { FormCreate(); });

@@ -9,6 +9,7 @@
 // guard sits only where Qt calls in).
 #pragma once
 
+#include "catalog/battery_sheet.h"
 #include "catalog/photo_cache.h"
 #include "widgets/colored_font.h"
 #include "widgets/data_grid.h"
@@ -17,6 +18,7 @@
 #include <QDialog>
 #include <QString>
 #include <memory>
+#include <optional>
 
 class BitmapButton;
 class ColumnComboBox;
@@ -52,6 +54,7 @@ public:
     NoteLabel *HTMLabelNote = nullptr;
     ImageView *ImageZoom = nullptr;          // the battery photo
     BitmapButton *VrBitmapButtonZoom = nullptr; // child of ImageZoom
+    BitmapButton *VrBitmapButtonStampa = nullptr; // the battery sheet: preview, print, PDF
     QCheckBox *CheckBoxApplicazioni = nullptr;  // never visible; ticked = applications mode
     QLineEdit *EditGamma = nullptr;
     QLineEdit *EditCodice = nullptr;
@@ -157,6 +160,20 @@ public:
     BitmapButton *VrBitmapButtonSostituzione = nullptr;
     void VrBitmapButtonSostituzioneClick(QObject *Sender);
 
+    // Battery sheet (main_form_print.cpp)
+    // The button's hint and handler, and Ctrl+P.
+    void ConnectPrintHandlers();
+    // The print preview of the shown battery's sheet; from it the sheet goes to a printer
+    // or, through "Salva PDF…", into a PDF file.
+    void VrBitmapButtonStampaClick(QObject *Sender);
+    // What the sheet is made of: the battery shown, the vehicle it was listed for (or
+    // every vehicle it fits) and the catalogue's date. None, after a message saying so,
+    // when no battery is shown.
+    std::optional<catalog::SheetState> ShownSheetState();
+    // Writes the shown battery's sheet as a PDF at `path`, as "Salva PDF…" does.
+    void SaveBatterySheetPdf(const QString &path);
+    // End of battery sheet
+
 protected:
     void showEvent(QShowEvent *event) override;
     // Only the back and exit buttons leave the window: Escape and the frame do not.
@@ -169,6 +186,9 @@ private:
     void BuildReplacementFinderButton(); // main_form_replacement.cpp
     void SizeFieldsAndHints();
     void ShowPhoto(const QString &photoName);
+    // The file shown for a battery's photo name: the photo, or the placeholder when the
+    // battery has none.
+    QString PhotoFileFor(const QString &photoName, bool *placeholder = nullptr) const;
     // `cached`: the photo may come from the photo cache.
     void LoadPhotoBox(const QString &path, bool cached = true);
 

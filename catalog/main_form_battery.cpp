@@ -82,14 +82,22 @@ void Tfrm_main::GridOutputKeyUp(QObject *Sender, int, Qt::KeyboardModifiers)
 // comes back. The placeholder is loaded every time it is needed.
 void Tfrm_main::ShowPhoto(const QString &photoName)
 {
+    bool placeholder = false;
+    const QString path = PhotoFileFor(photoName, &placeholder);
+    if (placeholder)
+        LoadPhotoBox(path, false);
+    else if (path != m_shownPhotoPath)
+        LoadPhotoBox(path);
+}
+
+QString Tfrm_main::PhotoFileFor(const QString &photoName, bool *placeholder) const
+{
     // Catalogues name photos without regard to case (the program adds ".JPG"); on a
     // case-sensitive file system the file may be spelt otherwise.
-    if (const QString path = PhotoFile(AppDir + QStringLiteral("foto/"), photoName); !path.isEmpty()) {
-        if (path != m_shownPhotoPath)
-            LoadPhotoBox(path);
-    } else {
-        LoadPhotoBox(ResolveFileName(AppDir + QStringLiteral("foto/vuoto.JPG")), false);
-    }
+    const QString path = PhotoFile(AppDir + QStringLiteral("foto/"), photoName);
+    if (placeholder)
+        *placeholder = path.isEmpty();
+    return path.isEmpty() ? ResolveFileName(AppDir + QStringLiteral("foto/vuoto.JPG")) : path;
 }
 
 void Tfrm_main::LoadPhotoBox(const QString &path, bool cached)

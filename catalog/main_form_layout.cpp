@@ -132,6 +132,8 @@ void Tfrm_main::BuildControls()
     ImageZoom->setResampler(Resampler::Linear);
     VrBitmapButtonZoom = makeButton(ImageZoom, "VrBitmapButtonZoom", 200, 3, 35, 35,
                                     DesignPicture::MagnifierGlyph);
+    // The free corner of the battery data block, right of the three values.
+    VrBitmapButtonStampa = makeButton(skin, "VrBitmapButtonStampa", 452, 645, 35, 35, DesignPicture::PrintGlyph);
 
     CheckBoxApplicazioni = place(new QCheckBox(QStringLiteral("Applicazioni"), skin),
                                  "CheckBoxApplicazioni", 645, 257, 97, 17);

@@ -136,6 +136,27 @@ QString modelListForBatteryStatement(const QString &makeKey, const QString &batt
         .arg(textLiteral(makeKey), textLiteral(batteryCode));
 }
 
+QString fittedVehiclesStatement(const QString &batteryCode)
+{
+    return QStringLiteral(
+               R"(SELECT DISTINCT CP_Veicoli.idVeicolo, CP_Veicoli.Marca, CP_Veicoli.Modello, CP_Veicoli.Versione, )"
+               R"(Left([Dal],4) AS AnnoDal, Left([Al],4) AS AnnoAl FROM )"
+               R"((CP_Veicoli_Rel_Korva_Master INNER JOIN CP_Veicoli ON CP_Veicoli_Rel_Korva_Master.idVeicolo = CP_Veicoli.idVeicolo) )"
+               R"(INNER JOIN TabDistintaBatterie ON CP_Veicoli_Rel_Korva_Master.ktypnr = TabDistintaBatterie.ktypnr )"
+               R"(WHERE TabDistintaBatterie.codice = %1 )"
+               R"(ORDER BY CP_Veicoli.Marca, CP_Veicoli.Modello, CP_Veicoli.Versione, CP_Veicoli.idVeicolo)")
+        .arg(textLiteral(batteryCode));
+}
+
+QString batteryFitsVehicleStatement(const QString &vehicleKey, const QString &batteryCode)
+{
+    return QStringLiteral(
+               R"(SELECT Count(*) AS n FROM CP_Veicoli_Rel_Korva_Master INNER JOIN TabDistintaBatterie )"
+               R"(ON CP_Veicoli_Rel_Korva_Master.ktypnr = TabDistintaBatterie.ktypnr )"
+               R"(WHERE CP_Veicoli_Rel_Korva_Master.idVeicolo = %1 AND TabDistintaBatterie.codice = %2)")
+        .arg(numberLiteral(QStringLiteral("idVeicolo"), vehicleKey), textLiteral(batteryCode));
+}
+
 QString versionListStatement(const QString &makeKey, const QString &model)
 {
     return QStringLiteral(

@@ -50,6 +50,13 @@ QString versionListStatement(const QString &makeKey, const QString &model);
 QString versionListForBatteryStatement(const QString &makeKey, const QString &model,
                                        const QString &batteryCode);
 
+// Every vehicle that `batteryCode` fits, once each however many type numbers lead to
+// it: idVeicolo, Marca, Modello, Versione, year from, year to; by make, model, version.
+QString fittedVehiclesStatement(const QString &batteryCode);
+// One record whose field "n" counts the fitments of `batteryCode` on the vehicle;
+// `vehicleKey` must be a number (StatementError otherwise).
+QString batteryFitsVehicleStatement(const QString &vehicleKey, const QString &batteryCode);
+
 // Batteries of the price list that fit the vehicle, of each range only the tallest
 // (heights compared as numbers; equal greatest heights all kept), sorted by ORDINE.
 // `vehicleKey` must be a number (StatementError otherwise).

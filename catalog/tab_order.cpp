@@ -110,7 +110,7 @@ const QStringList &CatalogueTabOrder()
     static const QStringList order = {
         "EditTrova",
         "gridMarca",     "gridModello",   "gridVersione",   "GridOutput",
-        "VrBitmapButtonZoom", "VrBitmapButtonApplicazioni",
+        "VrBitmapButtonZoom", "VrBitmapButtonStampa", "VrBitmapButtonApplicazioni",
         "EditGamma",     "EditCodice",    "VrBitmapButton1",
         "EditCapacita",  "EditScarica",   "EditPolarita",   "VrBitmapButton2",
         "EditLunghezza", "EditLarghezza", "EditAltezza",    "EditAttacchi", "VrBitmapButton3",

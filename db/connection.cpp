@@ -103,6 +103,7 @@ void Connection::openChecked()
     const QStringList copy = sqliteCopyOf(source, file, m_commandTimeout > 0 ? m_commandTimeout : 60);
     m_engine = std::make_unique<Engine>(copy.front(), copy.mid(1));
     m_openString = cs.withoutPassword();
+    m_created = header.created;
     m_provider = QLatin1String(kJetProvider);
 }
 

@@ -6,6 +6,7 @@
 // itself is never written. Other providers fail to open with DbErrc::Provider.
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <memory>
 
@@ -36,6 +37,9 @@ public:
     // Closes; closing a closed connection does nothing.
     void Close();
     bool Connected() const;
+    // When the open catalogue file was made, as its header records it (the date a
+    // catalogue is issued with); invalid while closed or when the file keeps none.
+    QDateTime CreationDate() const { return m_engine ? m_created : QDateTime(); }
     // Why the last Open failed (its error message); empty after a successful one.
     QString LastOpenError() const { return m_lastOpenError; }
 
@@ -54,6 +58,7 @@ private:
     QString m_lastOpenError;
     QString m_connectionString;
     QString m_openString; // what an open connection reports: no password
+    QDateTime m_created;
     QString m_provider;
     int m_commandTimeout = 60;
     ConnectMode m_mode = ConnectMode::ReadWrite;

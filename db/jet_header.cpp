@@ -5,6 +5,7 @@
 //   0x42  40 bytes     Jet 4 password, UTF-16LE, each byte also XORed with the 4 bytes
 //                      of the truncated creation-date double at 0x72 (Jet 3: 20 bytes
 //                      of 8-bit text, no date mask)
+//   0x72  8 bytes      Jet 4 creation date, a little-endian double day number
 //
 // Nothing here trusts the file: every offset is checked against its length.
 #include "db/jet_header_p.h"
@@ -49,6 +50,17 @@ const std::array<uint8_t, kMaskLength> &headerMask()
 
 } // namespace
 
+QDateTime dateOfDayNumber(double days)
+{
+    // -657434 is 100-01-01 and 2958465 is 9999-12-31, the range Access accepts.
+    if (!std::isfinite(days) || days < -657434.0 || days >= 2958466.0)
+        return {};
+    const double whole = std::floor(days);
+    const qint64 ms = qint64(std::llround((days - whole) * 86400000.0));
+    const QDate day = QDate(1899, 12, 30).addDays(qint64(whole));
+    return QDateTime(day, QTime(0, 0)).addMSecs(ms);
+}
+
 bool looksLikeJetFile(const QByteArray &head)
 {
     return head.size() >= 0x15 && head[0] == 0
@@ -91,6 +103,7 @@ JetHeader readJetHeader(const QByteArray &file, const QString &path)
     for (int i = 0; i < 8; ++i)
         dateBytes[i] = at(0x72 + i);
     std::memcpy(&created, dateBytes, 8);
+    header.created = dateOfDayNumber(created);
     // The mask is the date truncated to a 32-bit integer; a damaged date must not be UB.
     uint32_t m = 0;
     if (std::isfinite(created) && created > -2147483648.0 && created < 2147483648.0)

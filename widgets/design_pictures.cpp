@@ -95,6 +95,22 @@ QImage roundGlyph(DesignPicture which)
         p.drawLine(QPointF(23.0, 16.5), QPointF(11.0, 16.5));
         p.drawPolyline(QPolygonF({QPointF(16.5, 10.5), QPointF(10.5, 16.5), QPointF(16.5, 22.5)}));
         break;
+    case DesignPicture::PrintGlyph: {
+        // A sheet going in at the top, the printer's body, and the printed sheet coming
+        // out over it with two lines of text on it.
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(11.5, 8.0, 10.0, 5.0));
+        p.drawRoundedRect(QRectF(7.5, 12.5, 18.0, 9.0), 2.0, 2.0);
+        p.setBrush(kBlueDark);
+        p.drawRect(QRectF(10.5, 17.5, 12.0, 2.0));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(11.5, 18.5, 10.0, 7.0));
+        p.setPen(QPen(kBlue, 1.0));
+        p.drawLine(QPointF(13.5, 21.0), QPointF(19.5, 21.0));
+        p.drawLine(QPointF(13.5, 23.5), QPointF(18.0, 23.5));
+        break;
+    }
     default: // CloseGlyph: the cross inside a thin white ring
         p.setPen(QPen(QColor(255, 255, 255, 200), 1.4));
         p.drawEllipse(QRectF(4.2, 4.2, 24.6, 24.6));
@@ -209,6 +225,7 @@ QImage DrawDesignPicture(DesignPicture which)
     case DesignPicture::ExitGlyph:
     case DesignPicture::BackGlyph:
     case DesignPicture::CloseGlyph:
+    case DesignPicture::PrintGlyph:
         return roundGlyph(which);
     case DesignPicture::ApplicationsBarOff:
         return applicationsBar(false);

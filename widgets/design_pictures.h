@@ -11,6 +11,7 @@ enum class DesignPicture {
     ExitGlyph,           // 33 x 33 red round button with a white X (catalogue exit)
     BackGlyph,           // 33 x 33 blue round button with a white left arrow
     CloseGlyph,          // 33 x 33 red circle with a white cross (brand screen close)
+    PrintGlyph,          // 33 x 33 blue round button with a white printer (battery sheet)
     ApplicationsBarOff,  // 125 x 40 blue pill "MOSTRA VEICOLI MONTANTI"
     ApplicationsBarOn,   // 125 x 40 its red twin
     ZoomLinkBackground,  // 46 x 20 light-grey rounded rectangle behind "Chiudi"

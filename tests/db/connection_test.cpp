@@ -3,6 +3,7 @@
 #include "db/connection.h"
 #include "db/connection_string_p.h"
 #include "db/db_error.h"
+#include "db/jet_header_p.h"
 #include "db/query.h"
 #include "tests/common/test_support.h"
 #include "tests/db/db_test_support.h"
@@ -12,6 +13,7 @@
 #include <QMap>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <cmath>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -98,6 +100,36 @@ TEST(ConnectionTest, OpensTheSmallCatalogueAndHidesThePassword)
     c.Close();
     c.Close();
     EXPECT_FALSE(c.Connected());
+}
+
+// The fixture's maker records its creation as 2004-06-05 13:06:59.655.
+TEST(ConnectionTest, ReportsTheCatalogueCreationDateOnlyWhileOpen)
+{
+    const auto c = dbtest::openSmall();
+    EXPECT_EQ(c->CreationDate(), QDateTime(QDate(2004, 6, 5), QTime(13, 6, 59, 655)));
+    c->Close();
+    EXPECT_FALSE(c->CreationDate().isValid());
+}
+
+TEST(ConnectionTest, DayNumbersBecomeDatesWithinTheCalendarOnly)
+{
+    const struct {
+        const char *name;
+        double days;
+        QDateTime expected;
+    } cases[] = {
+        {"day zero", 0.0, QDateTime(QDate(1899, 12, 30), QTime(0, 0))},
+        {"half a day", 38143.5, QDateTime(QDate(2004, 6, 5), QTime(12, 0))},
+        {"before day zero", -1.0, QDateTime(QDate(1899, 12, 29), QTime(0, 0))},
+        {"last day Access knows", 2958465.0, QDateTime(QDate(9999, 12, 31), QTime(0, 0))},
+        {"past year 9999", 2958466.0, QDateTime()},
+        {"before year 100", -657435.0, QDateTime()},
+        {"not a number", std::nan(""), QDateTime()},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(db::detail::dateOfDayNumber(c.days), c.expected);
+    }
 }
 
 TEST(ConnectionTest, RefusesAWrongPassword)

@@ -7,6 +7,7 @@
 #include "platform/settings.h"
 #include "shell/form_select.h"
 #include "tools/catalogue-script/grid_geometry.h"
+#include "tools/catalogue-script/print_step.h"
 #include "tools/catalogue-script/script.h"
 #include "tools/catalogue-script/state_dump.h"
 #include "tools/catalogue-script/user_input.h"
@@ -166,6 +167,8 @@ void RunStep(const ScriptStep &step, ScriptContext &context)
         Dump(step.line, context);
     else if (step.action == "screenshot")
         Screenshot(a[0]);
+    else if (step.action == "print")
+        PrintSheet(a[0]);
     else if (step.action == "close")
         CloseWindow(a[0]);
     else if (step.action != "wait") // the runner holds back the next step instead

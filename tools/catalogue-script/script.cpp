@@ -29,6 +29,7 @@ const std::map<QString, ArgumentShape> &Actions()
         {"select", {1, true, false, "select COMBO TEXT"}},
         {"dump", {0, false, false, "dump"}},
         {"screenshot", {0, true, false, "screenshot FILE.png"}},
+        {"print", {0, true, false, "print FILE.pdf"}},
         {"wait", {1, false, false, "wait MS"}},
         {"close", {1, false, false, "close WINDOW"}},
     };
