@@ -65,13 +65,6 @@ std::vector<SheetLine> vehicleLines(const SheetVehicle &v)
     };
 }
 
-QString leftOut(std::size_t count)
-{
-    if (count == 1)
-        return QStringLiteral("\u2026 e un altro veicolo");
-    return QStringLiteral("\u2026 e altri %1 veicoli").arg(count);
-}
-
 } // namespace
 
 QString SheetYears(const SheetVehicle &vehicle)
@@ -135,7 +128,7 @@ BatterySheet MakeBatterySheet(const SheetState &state, int vehicleRows)
         if (all == 0)
             sheet.moreVehicles = QStringLiteral("Nessun veicolo del catalogo monta questa batteria.");
         else if (shown < all)
-            sheet.moreVehicles = leftOut(all - shown);
+            sheet.moreVehicles = QStringLiteral("\u2026 e altri %1 veicoli").arg(all - shown); // always two or more
     }
 
     sheet.notesCaption = QStringLiteral("Note del banco");

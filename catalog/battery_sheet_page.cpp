@@ -273,10 +273,15 @@ void PrintBatterySheet(QPrinter &printer, const SheetState &state)
                              .arg(printerName(printer))
                              .toStdString());
     QPainter painter;
-    if (!painter.begin(&printer))
+    if (!painter.begin(&printer)) {
+        // With no printer installed Qt's printer is a PDF printer with no file to write.
+        if (printer.printerName().isEmpty())
+            throw SheetError("Stampa non riuscita: non c'è nessuna stampante installata. "
+                             "La scheda si può salvare in PDF.");
         throw SheetError(QStringLiteral("Stampa non riuscita: la stampante %1 non accetta lavori.")
-                             .arg(printerName(printer))
+                             .arg(printer.printerName())
                              .toStdString());
+    }
     PaintBatterySheet(painter, state);
     if (!painter.end() || printer.printerState() == QPrinter::Error)
         throw SheetError(QStringLiteral("Stampa non riuscita: la stampante %1 non ha accettato la pagina.")

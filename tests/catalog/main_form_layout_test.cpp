@@ -39,6 +39,7 @@ TEST_F(CatalogueWindowTest, EveryControlSitsWhereTheDesignPutsIt)
         {"HTMLabelNote", "ImageSfondo", {210, 694, 271, 48}},
         {"ImageZoom", "ImageSfondo", {219, 487, 241, 151}},
         {"VrBitmapButtonZoom", "ImageZoom", {200, 3, 35, 35}},
+        {"VrBitmapButtonStampa", "ImageSfondo", {452, 645, 35, 35}},
         {"CheckBoxApplicazioni", "ImageSfondo", {645, 257, 97, 17}},
         // The ten edits are 25 pixels high once shown.
         {"EditGamma", "ImageSfondo", {713, 275, 80, 25}},
