@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the program folder and the UI script driver in release mode, plays one visit with
-# the driver and keeps a picture of each screen in docs/screenshots/ for the README.
+# the driver and keeps a picture of each screen, and of the page of the battery sheet it
+# prints, in docs/screenshots/ for the README.
 # CATALOG_BUILD_DIR names another build folder to use as it is configured.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -33,6 +34,7 @@ click VrBitmapButtonApplicazioni
 click-cell gridMarca 5
 click VrBitmapButtonApplicazioni
 screenshot $work/applications.png
+print $work/battery-sheet.pdf
 click VrBitmapButtonZoom
 screenshot $work/zoom.png
 click ZoomFoto
@@ -46,6 +48,9 @@ click ButtonSostChiudi
 STEPS
 QT_QPA_PLATFORM=offscreen CATALOG_CACHE_DIR="$work/cache" \
   "$build/tools/catalogue-script/catalogue-script" "$build/app" "$work/visit.txt" >/dev/null
+
+# The battery sheet of the same battery, as a picture of its PDF page.
+pdftoppm -r 80 -png -singlefile "$work/battery-sheet.pdf" "$work/battery-sheet"
 
 # Lossy palette reduction keeps the pictures at about a third of their size with no visible change.
 for shot in "$work"/*.png; do
