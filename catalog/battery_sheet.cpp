@@ -26,10 +26,7 @@ enum BatteryColumn {
 
 const QString kMissing = QStringLiteral("\u2014"); // a dash where the catalogue has no value
 
-QString orMissing(const QString &value)
-{
-    return value.trimmed().isEmpty() ? kMissing : value.trimmed();
-}
+QString orMissing(const QString &value) { return value.trimmed().isEmpty() ? kMissing : value.trimmed(); }
 
 QString withUnit(const QString &value, const char *unit)
 {
@@ -44,10 +41,7 @@ QString measures(const QString &length, const QString &width, const QString &hei
            + orMissing(height) + QStringLiteral(" mm");
 }
 
-QString date(const QDateTime &when)
-{
-    return when.date().toString(QStringLiteral("dd/MM/yyyy"));
-}
+QString date(const QDateTime &when) { return when.date().toString(QStringLiteral("dd/MM/yyyy")); }
 
 std::vector<SheetLine> vehicleLines(const SheetVehicle &v)
 {
@@ -95,9 +89,8 @@ BatterySheet MakeBatterySheet(const SheetState &state, int vehicleRows)
     BatterySheet sheet;
     sheet.program = state.program;
     sheet.brand = cell(kListino).trimmed();
-    sheet.catalogueDate = state.catalogueDate.isValid()
-                              ? QStringLiteral("Catalogo del ") + date(state.catalogueDate)
-                              : QStringLiteral("Catalogo senza data");
+    sheet.catalogueDate = state.catalogueDate.isValid() ? QStringLiteral("Catalogo del ") + date(state.catalogueDate)
+                                                        : QStringLiteral("Catalogo senza data");
     sheet.printedAt = QStringLiteral("Stampato il ") + date(state.printedAt) + QStringLiteral(" alle ")
                       + state.printedAt.time().toString(QStringLiteral("HH:mm"));
 
@@ -108,7 +101,8 @@ BatterySheet MakeBatterySheet(const SheetState &state, int vehicleRows)
         {QStringLiteral("Capacit\u00e0"), withUnit(cell(kCapacita), "Ah")},
         {QStringLiteral("Scarica (EN)"), withUnit(cell(kScarica), "A")},
         {QStringLiteral("Polarit\u00e0"), orMissing(cell(kPolarita))},
-        {QStringLiteral("Dimensioni (L \u00d7 l \u00d7 h)"), measures(cell(kLunghezza), cell(kLarghezza), cell(kAltezza))},
+        {QStringLiteral("Dimensioni (L \u00d7 l \u00d7 h)"),
+         measures(cell(kLunghezza), cell(kLarghezza), cell(kAltezza))},
         {QStringLiteral("Fissaggio (attacchi)"), orMissing(cell(kAttacchi))},
         {QStringLiteral("Monoblocco"), orMissing(cell(kMonoblocco))},
     };

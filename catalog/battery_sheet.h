@@ -28,14 +28,14 @@ struct SheetVehicle {
 
 // What the window shows, the sheet's only input.
 struct SheetState {
-    QString program;          // the program's name, as the window's caption
-    QStringList batteryRow;   // the battery row shown: LISTINO .. ORDINE, fifteen cells
+    QString program;        // the program's name, as the window's caption
+    QStringList batteryRow; // the battery row shown: LISTINO .. ORDINE, fifteen cells
     // The drill-down's vehicle, when the battery was listed for it; otherwise
     // `fittedVehicles` holds every vehicle the battery fits.
     std::optional<SheetVehicle> chosenVehicle;
     std::vector<SheetVehicle> fittedVehicles;
-    QImage photo;             // the battery's photo, or the placeholder
-    QDateTime catalogueDate;  // when the catalogue file was made; invalid when unknown
+    QImage photo;            // the battery's photo, or the placeholder
+    QDateTime catalogueDate; // when the catalogue file was made; invalid when unknown
     QDateTime printedAt;
 };
 
@@ -48,22 +48,22 @@ struct SheetLine {
 struct BatterySheet {
     // Header.
     QString program;
-    QString brand;            // the price list the battery belongs to
-    QString catalogueDate;    // "Catalogo del 05/06/2004"
-    QString printedAt;        // "Stampato il 10/12/2026 alle 09:30"
+    QString brand;         // the price list the battery belongs to
+    QString catalogueDate; // "Catalogo del 05/06/2004"
+    QString printedAt;     // "Stampato il 10/12/2026 alle 09:30"
     // The battery.
-    QString title;            // range and code
+    QString title;               // range and code
     std::vector<SheetLine> data; // range, code, ratings, polarity, measures, fittings, container
     QImage photo;
-    QString noteMarkup;       // the note label's markup, as the catalogue holds it
+    QString noteMarkup; // the note label's markup, as the catalogue holds it
     // The vehicle.
-    QString vehicleTitle;             // "Veicolo" or "Veicoli compatibili"
-    std::vector<SheetLine> vehicle;   // the chosen vehicle, line by line
+    QString vehicleTitle;               // "Veicolo" or "Veicoli compatibili"
+    std::vector<SheetLine> vehicle;     // the chosen vehicle, line by line
     std::vector<SheetVehicle> vehicles; // the fitted vehicles that fit on the page
-    QString moreVehicles;     // "… e altri N veicoli", or why the list is empty
+    QString moreVehicles;               // "… e altri N veicoli", or why the list is empty
     // Footer.
-    QString notesCaption;     // above the counter's ruled lines
-    QString footer;           // what the page is for
+    QString notesCaption; // above the counter's ruled lines
+    QString footer;       // what the page is for
 };
 
 // The sheet of `state`. `vehicleRows` is how many lines the page has for fitted vehicles;

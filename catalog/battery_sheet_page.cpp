@@ -28,14 +28,14 @@ namespace catalog {
 
 namespace {
 
-constexpr qreal kMargin = 42;           // all round, about 15 mm
+constexpr qreal kMargin = 42; // all round, about 15 mm
 constexpr qreal kHeader = 56;
 constexpr qreal kTitle = 28;
 constexpr qreal kBattery = 186;
 constexpr qreal kNote = 84;
 constexpr qreal kVehicleTitle = 22;
 constexpr qreal kListHeader = 16;
-constexpr qreal kRowPitch = 14;         // one fitted vehicle
+constexpr qreal kRowPitch = 14; // one fitted vehicle
 constexpr qreal kFooter = 132;
 constexpr qreal kDataLine = 21;
 constexpr qreal kVehicleLine = 17;
@@ -43,9 +43,9 @@ constexpr qreal kRuledLine = 21;
 
 const QColor kInk(30, 34, 40);
 const QColor kSoft(105, 112, 122);
-const QColor kBlue(31, 95, 168);        // the program's blue
+const QColor kBlue(31, 95, 168); // the program's blue
 const QColor kRule(200, 206, 214);
-const QColor kNoteRed(170, 0, 0);       // the note label's red, dark enough for paper
+const QColor kNoteRed(170, 0, 0); // the note label's red, dark enough for paper
 
 // Where the vehicle list starts and the footer begins, in points from the page's top.
 qreal listTop() { return kMargin + kHeader + kTitle + kBattery + kNote + kVehicleTitle + kListHeader; }
@@ -123,7 +123,8 @@ void drawHeader(Page &page, const BatterySheet &sheet, qreal left, qreal width)
     }
     y += 28;
     page.text(left, y, width / 2, 14, sheet.catalogueDate, Page::font(9), kSoft);
-    page.text(left + width / 2, y, width / 2, 14, sheet.printedAt, Page::font(9), kSoft, Qt::AlignRight | Qt::AlignVCenter);
+    page.text(left + width / 2, y, width / 2, 14, sheet.printedAt, Page::font(9), kSoft,
+              Qt::AlignRight | Qt::AlignVCenter);
     y += 18;
     page.line(left, y, left + width, y, kBlue, 1.5);
 }

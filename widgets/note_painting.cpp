@@ -16,10 +16,10 @@ namespace {
 struct Placed {
     enum Kind { Text, Rule, Image, Box };
     Kind kind = Text;
-    int x = 0;        // left, relative to the line start
+    int x = 0; // left, relative to the line start
     int width = 0;
-    int height = 0;   // images and boxes
-    int rise = 0;     // baseline shift of sub- and superscripts (up is positive)
+    int height = 0; // images and boxes
+    int rise = 0;   // baseline shift of sub- and superscripts (up is positive)
     QString text;
     QFont font;
     QColor color;
@@ -41,8 +41,7 @@ class Layout {
 public:
     // Every line, an empty one too, is at least as high as the label's own font.
     Layout(int width, const QFontMetrics &base, const QPaintDevice *device, qreal pictureScale)
-        : m_width(width), m_ascent(base.ascent()), m_descent(base.descent()), m_device(device),
-          m_scale(pictureScale)
+        : m_width(width), m_ascent(base.ascent()), m_descent(base.descent()), m_device(device), m_scale(pictureScale)
     {
         newLine();
     }
@@ -80,7 +79,8 @@ public:
         it.width = scaled(p.width > 0 ? p.width : img.width());
         it.height = scaled(p.height > 0 ? p.height : img.height());
         if (!img.isNull())
-            it.image = img.scaled(qMax(1, it.width), qMax(1, it.height), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            it.image =
+                img.scaled(qMax(1, it.width), qMax(1, it.height), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         wrapFor(it.width);
         place(it, it.height, 0);
     }
@@ -181,15 +181,9 @@ void PaintNoteMarkup(QPainter &p, const QRect &area, const QString &markup, cons
     Layout layout(area.width(), base, device, look.pictureScale);
     for (const NotePiece &piece : ParseNoteMarkup(markup)) {
         switch (piece.kind) {
-        case NotePiece::Paragraph:
-            layout.paragraph(piece);
-            break;
-        case NotePiece::LineBreak:
-            layout.lineBreak();
-            break;
-        case NotePiece::Rule:
-            layout.rule();
-            break;
+        case NotePiece::Paragraph: layout.paragraph(piece); break;
+        case NotePiece::LineBreak: layout.lineBreak(); break;
+        case NotePiece::Rule: layout.rule(); break;
         case NotePiece::Image: {
             QImage img;
             try {
@@ -204,7 +198,7 @@ void PaintNoteMarkup(QPainter &p, const QRect &area, const QString &markup, cons
             if (piece.style.hidden)
                 break;
             const QFont f = fontFor(look.font.font, piece.style);
-            const QColor color = piece.style.link ? look.urlColor
+            const QColor color = piece.style.link              ? look.urlColor
                                  : piece.style.color.isValid() ? piece.style.color
                                                                : look.font.color;
             int rise = 0;
@@ -239,9 +233,7 @@ void PaintNoteMarkup(QPainter &p, const QRect &area, const QString &markup, cons
                 p.setPen(QColor(128, 128, 128));
                 p.drawLine(x, top + it.height / 2, x + it.width - 1, top + it.height / 2);
                 break;
-            case Placed::Image:
-                p.drawImage(x, baseline - it.height, it.image);
-                break;
+            case Placed::Image: p.drawImage(x, baseline - it.height, it.image); break;
             case Placed::Box:
                 p.setPen(QColor(128, 128, 128));
                 p.drawRect(x, baseline - it.height, it.width - 1, it.height - 1);

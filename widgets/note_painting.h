@@ -10,9 +10,9 @@
 class QPainter;
 
 struct NoteLook {
-    ColoredFont font;              // the base font and the colour of unstyled text
-    QColor urlColor = Qt::blue;    // links
-    qreal pictureScale = 1.0;      // device pixels per screen pixel, for pictures and rules
+    ColoredFont font;           // the base font and the colour of unstyled text
+    QColor urlColor = Qt::blue; // links
+    qreal pictureScale = 1.0;   // device pixels per screen pixel, for pictures and rules
 };
 
 // Lays `markup` out in word-wrapped lines as wide as `area` and draws the lines that

@@ -34,8 +34,21 @@ SheetState batteryState()
 {
     SheetState s;
     s.program = "Dazozizizavuv Korva";
-    s.batteryRow = {"KORVA", " ", "Korva Start", "KS060", "60", "540", "DX", "242", "175", "190",
-                    "B13",   "L2", "korva_start.jpg", "<B>Più venduta</B>", "20"};
+    s.batteryRow = {"KORVA",
+                    " ",
+                    "Korva Start",
+                    "KS060",
+                    "60",
+                    "540",
+                    "DX",
+                    "242",
+                    "175",
+                    "190",
+                    "B13",
+                    "L2",
+                    "korva_start.jpg",
+                    "<B>Più venduta</B>",
+                    "20"};
     s.catalogueDate = QDateTime(QDate(2004, 6, 5), QTime(13, 6));
     s.printedAt = QDateTime(QDate(2026, 12, 10), QTime(9, 5));
     return s;
@@ -67,8 +80,8 @@ TEST(BatterySheetContent, DrilledDownVehicleAndTheBatteryData)
     EXPECT_EQ(sheet.printedAt, "Stampato il 10/12/2026 alle 09:05");
     EXPECT_EQ(sheet.title, "Korva Start KS060");
     const std::pair<const char *, const char *> data[] = {
-        {"Gamma", "Korva Start"}, {"Codice", "KS060"}, {"Capacità", "60 Ah"}, {"Scarica (EN)", "540 A"},
-        {"Polarità", "DX"}, {"Dimensioni (L × l × h)", "242 × 175 × 190 mm"},
+        {"Gamma", "Korva Start"},        {"Codice", "KS060"},  {"Capacità", "60 Ah"},
+        {"Scarica (EN)", "540 A"},       {"Polarità", "DX"},   {"Dimensioni (L × l × h)", "242 × 175 × 190 mm"},
         {"Fissaggio (attacchi)", "B13"}, {"Monoblocco", "L2"},
     };
     for (const auto &[caption, value] : data)
@@ -76,8 +89,9 @@ TEST(BatterySheetContent, DrilledDownVehicleAndTheBatteryData)
     EXPECT_EQ(sheet.noteMarkup, "<B>Più venduta</B>");
     EXPECT_EQ(sheet.vehicleTitle, "Veicolo");
     const std::pair<const char *, const char *> vehicle[] = {
-        {"Marca", "Aurelia Motori"}, {"Modello", "Vesta"}, {"Versione", "1.2 8V"}, {"Alimentazione", "Benzina"},
-        {"Anni", "1995 – 2001"}, {"Cilindrata", "1242 cm³"}, {"Potenza", "60 CV / 44 kW"},
+        {"Marca", "Aurelia Motori"},  {"Modello", "Vesta"},    {"Versione", "1.2 8V"},
+        {"Alimentazione", "Benzina"}, {"Anni", "1995 – 2001"}, {"Cilindrata", "1242 cm³"},
+        {"Potenza", "60 CV / 44 kW"},
     };
     for (const auto &[caption, value] : vehicle)
         EXPECT_EQ(valueOf(sheet.vehicle, caption), QString::fromUtf8(value)) << caption;
@@ -128,12 +142,16 @@ TEST(BatterySheetContent, MissingValuesYearsAndFileNames)
 
     const struct {
         const char *from, *to, *years;
-    } years[] = {{"1999", "2005", "1999 – 2005"}, {"2006", "", "dal 2006"}, {"", "2005", "fino al 2005"}, {"", "", "—"}};
+    } years[] = {
+        {"1999", "2005", "1999 – 2005"}, {"2006", "", "dal 2006"}, {"", "2005", "fino al 2005"}, {"", "", "—"}};
     for (const auto &y : years)
         EXPECT_EQ(catalog::SheetYears({{}, {}, {}, {}, y.from, y.to, {}, {}, {}}), QString::fromUtf8(y.years));
 
-    const std::pair<const char *, const char *> names[] = {
-        {"KS060", "KS060.pdf"}, {"ZP-100", "ZP-100.pdf"}, {"A/B:\"C\"", "A_B__C_.pdf"}, {" ", "scheda.pdf"}, {"..", "scheda.pdf"}};
+    const std::pair<const char *, const char *> names[] = {{"KS060", "KS060.pdf"},
+                                                           {"ZP-100", "ZP-100.pdf"},
+                                                           {"A/B:\"C\"", "A_B__C_.pdf"},
+                                                           {" ", "scheda.pdf"},
+                                                           {"..", "scheda.pdf"}};
     for (const auto &[code, name] : names)
         EXPECT_EQ(catalog::SheetFileName(code), name) << code;
 }
@@ -167,7 +185,8 @@ TEST(BatterySheetPaper, NoteMarkupAndTheLeftOutLineAreTextOnOnePage)
         SCOPED_TRACE(paper.paper);
         qputenv("PAPERSIZE", paper.paper);
         SheetState s = batteryState();
-        s.batteryRow[13] = "<B>Attenzione:</B> verificare <I>l'altezza</I><BR>prima del <FONT COLOR=\"clBlue\">montaggio</FONT>";
+        s.batteryRow[13] =
+            "<B>Attenzione:</B> verificare <I>l'altezza</I><BR>prima del <FONT COLOR=\"clBlue\">montaggio</FONT>";
         s.fittedVehicles = numberedVehicles(40);
         QTemporaryDir out;
         const QString pdf = out.filePath("sheet.pdf");
@@ -177,7 +196,9 @@ TEST(BatterySheetPaper, NoteMarkupAndTheLeftOutLineAreTextOnOnePage)
         EXPECT_NEAR(facts.pageSize.width(), paper.points.width(), 1);
         EXPECT_NEAR(facts.pageSize.height(), paper.points.height(), 1);
         const QStringList lines = facts.text.split('\n');
-        const auto lineWith = [&](const QString &text) { return lines.indexOf(QRegularExpression(".*" + QRegularExpression::escape(text) + ".*")); };
+        const auto lineWith = [&](const QString &text) {
+            return lines.indexOf(QRegularExpression(".*" + QRegularExpression::escape(text) + ".*"));
+        };
         const int first = lineWith("Attenzione: verificare l'altezza");
         EXPECT_GE(first, 0) << facts.text.toStdString();
         EXPECT_EQ(lineWith("prima del montaggio"), first + 1) << "the BR breaks the line";
@@ -228,7 +249,7 @@ TEST_F(BatterySheetWindowTest, DrilledDownBatteryWithoutPhotoPrintsTheChosenVehi
 TEST_F(BatterySheetWindowTest, ApplicationsModeListsEveryFittedVehicleOnce)
 {
     folder.writePicture("img/bottoneRossoMini.bmp", QSize(125, 40), Qt::red); // the toggle's picture
-    chooseVehicle("KORVA", "Vesta", 2); // 1.4 16V "Sport": KS044
+    chooseVehicle("KORVA", "Vesta", 2);                                       // 1.4 16V "Sport": KS044
     ASSERT_EQ(form->GridOutput->Cells(3, 1), "KS044");
     form->VrBitmapButtonApplicazioniClick(form->VrBitmapButtonApplicazioni);
     const auto state = form->ShownSheetState();

@@ -28,7 +28,8 @@ PdfFacts readPdf(const QString &path)
 {
     PdfFacts facts;
     QString info;
-    if (!run(QStringLiteral("pdfinfo"), {path}, info) || !run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")}, facts.text))
+    if (!run(QStringLiteral("pdfinfo"), {path}, info)
+        || !run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")}, facts.text))
         return facts;
     const auto pages = QRegularExpression(QStringLiteral(R"(Pages:\s+(\d+))")).match(info);
     const auto size = QRegularExpression(QStringLiteral(R"(Page size:\s+([\d.]+) x ([\d.]+) pts)")).match(info);

@@ -20,10 +20,14 @@ TEST(FlowPrint, SheetOfTheDrilledDownBatteryAndOfApplicationsMode)
     QTemporaryDir out;
     const QString drilled = out.filePath("KS060.pdf"), fitted = out.filePath("applicazioni.pdf");
     const FlowResult run = RunFlow(DemoFolder(), "brand KORVA\n"
-                                                 "print " + drilled + "\n"
-                                                 "click VrBitmapButtonApplicazioni\n"
-                                                 "print " + fitted + "\n"
-                                                 "dump\n");
+                                                 "print "
+                                                     + drilled
+                                                     + "\n"
+                                                       "click VrBitmapButtonApplicazioni\n"
+                                                       "print "
+                                                     + fitted
+                                                     + "\n"
+                                                       "dump\n");
     qunsetenv("PAPERSIZE");
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     ASSERT_EQ(run.dumps.size(), 1u);
