@@ -60,7 +60,7 @@ TEST_F(TabOrderTest, TabVisitsGridsFieldsAndButtonsInOrder)
     openActive();
 
     const QStringList &order = CatalogueTabOrder();
-    ASSERT_EQ(order.size(), 25);
+    ASSERT_EQ(order.size(), 26);
     EXPECT_EQ(focusedName(), "EditTrova") << "the search box has the first focus";
 
     QStringList forward{focusedName()};
