@@ -50,6 +50,30 @@ TEST(FlowPrint, SheetOfTheDrilledDownBatteryAndOfApplicationsMode)
     EXPECT_FALSE(apps.text.contains("Alimentazione")) << "the list has no single vehicle's lines";
 }
 
+// The print button and Ctrl+P open the preview in front of the catalogue window; its close
+// box returns to the window as it was.
+TEST(FlowPrint, ButtonAndCtrlPOpenThePreview)
+{
+    const FlowResult run = RunFlow(DemoFolder(), "brand KORVA\n"
+                                                 "click VrBitmapButtonStampa\n"
+                                                 "dump\n"
+                                                 "close frm_stampa\n"
+                                                 "key gridMarca Ctrl+P\n"
+                                                 "dump\n"
+                                                 "close frm_stampa\n"
+                                                 "dump\n");
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    ASSERT_EQ(run.dumps.size(), 3u);
+    for (int i : {0, 1}) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(WindowNames(run.dumps[i]).contains("frm_stampa"))
+            << WindowNames(run.dumps[i]).join(' ').toStdString();
+        EXPECT_EQ(MessageTexts(run.dumps[i]), QStringList());
+    }
+    EXPECT_FALSE(WindowNames(run.dumps[2]).contains("frm_stampa"));
+    EXPECT_TRUE(WindowNames(run.dumps[2]).contains("frm_main"));
+}
+
 TEST(FlowPrint, UnwritableTargetGivesTheMessageAndLeavesNoFile)
 {
     QTemporaryDir out;
