@@ -37,6 +37,7 @@ TEST(FlowKeyboard, AWholeVisitWithoutTheMouse)
                                    "press Down\n"
                                    "dump\n"                     // 5 that version's next battery, if any
                                    "press Tab\n"                // the zoom button
+                                   "press Tab\n"                // the print button
                                    "press Tab\n"                // applications mode
                                    "press Tab\n"                // range
                                    "press Ctrl+A\n"
@@ -56,7 +57,8 @@ TEST(FlowKeyboard, AWholeVisitWithoutTheMouse)
                                    "press Shift+Tab\n"
                                    "press Space\n"
                                    "dump\n"                     // 7 the mode left
-                                   "press Shift+Tab\n"
+                                   "press Shift+Tab\n"          // the print button
+                                   "press Shift+Tab\n"          // the zoom button
                                    "press Enter\n"
                                    "dump\n"                     // 8 the zoom window
                                    "press Enter\n"
