@@ -2,6 +2,7 @@
 // the window buttons.
 #include "catalog/main_form.h"
 
+#include "catalog/catalogue_news.h"
 #include "catalog/statements.h"
 #include "catalog/tab_order.h"
 #include "catalog/zoom_form.h"
@@ -30,6 +31,7 @@ Tfrm_main::Tfrm_main(QWidget *parent)
     ConnectPrintHandlers();
     ApplyTabOrder(this);
     ApplyAccessibleNames(this);
+    BuildNewsControl();
     Guarded([this] { FormCreate(); });
 }
 
@@ -51,7 +53,8 @@ void Tfrm_main::FormCreate()
     ImageSfondo->LoadPictureFile(AppDir + QStringLiteral("img/interna.jpg"));
     TempDir = EnsureTrailingBackslash(TemporaryFolderFromEnvironment());
     MachineTag = MachineTagFrom(ComputerName());
-    ConnectDatabase(QStringLiteral("SQL"), QString(), QStringLiteral("vc_korva"), QString(), QString());
+    if (ConnectDatabase(QStringLiteral("SQL"), QString(), QStringLiteral("vc_korva"), QString(), QString()))
+        NoticeCatalogueNews();
     LoadComboFromQuery(ComboListino, catalog::priceListStatement(), QString());
 }
 

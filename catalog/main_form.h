@@ -30,6 +30,9 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 struct QuickFindState;
+class QPushButton;
+class Tfrm_novita;
+namespace catalog { class CatalogueNews; }
 
 class Tfrm_main : public QDialog {
     Q_OBJECT
@@ -72,6 +75,10 @@ public:
     DataGrid *gridVersione = nullptr; // versions: idVeicolo (hidden), version, fuel, years...
     DataGrid *GridOutput = nullptr;   // batteries, the fifteen-column battery row
     ColumnComboBox *ComboListino = nullptr; // price lists
+    // "Novità del catalogo": shown only when the catalogue differs from the one opened
+    // last time on this computer; opens frm_novita.
+    QPushButton *ButtonNovita = nullptr;
+    Tfrm_novita *frm_novita = nullptr;
 
     // The hint of the ten edits and the four search buttons.
     static QString SearchHint();
@@ -88,6 +95,11 @@ public:
     void VrBitmapButton5Click(QObject *Sender); // exit
     void VrBitmapButton6Click(QObject *Sender); // back
     void VrBitmapButtonZoomClick(QObject *Sender);
+    // What's new (main_form_news.cpp): the control made hidden, the opened catalogue
+    // compared with the last one, the report shown in frm_novita (made on the first click).
+    void BuildNewsControl();
+    void NoticeCatalogueNews();
+    void ButtonNovitaClick(QObject *Sender);
 
     // --- vehicle drill-down
     void gridMarcaClickCell(QObject *Sender, int ARow, int ACol);
@@ -180,6 +192,7 @@ protected:
     void reject() override;
 
 private:
+    std::unique_ptr<catalog::CatalogueNews> m_news;
     void BuildControls();      // main_form_layout.cpp
     void BuildQuickFind();     // main_form_quick_find.cpp
     void ConnectHandlers();

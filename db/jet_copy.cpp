@@ -9,6 +9,7 @@
 // half-written copy is never found by a later open. Copies live in $CATALOG_CACHE_DIR,
 // else the user's cache folder, else the temporary folder.
 #include "db/jet_copy_p.h"
+#include "db/cache_folder.h"
 #include "db/db_error.h"
 #include "db/jet_functions_p.h"
 #include "db/jet_text_p.h"
@@ -22,7 +23,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -64,20 +64,7 @@ uint64_t hash64(const char *data, size_t n)
 
 QString hex(uint64_t v) { return QString::number(qulonglong(v), 16).rightJustified(16, u'0'); }
 
-QString cacheDir()
-{
-    QString dir = QString::fromLocal8Bit(qgetenv("CATALOG_CACHE_DIR"));
-    if (dir.isEmpty()) {
-        const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-        if (!base.isEmpty())
-            dir = base + QStringLiteral("/dazozizizavuv/catalogue-copies");
-    }
-    if (dir.isEmpty() || !QDir().mkpath(dir) || !QFileInfo(dir).isWritable()) {
-        dir = QDir::tempPath() + QStringLiteral("/dazozizizavuv-catalogue-copies");
-        QDir().mkpath(dir);
-    }
-    return dir;
-}
+QString cacheDir() { return CatalogueCacheFolder(); }
 
 SourceKey keyOf(const QString &path, const QByteArray &file)
 {

@@ -9,7 +9,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${1:-$here/build-bench}")
 "$here/scripts/setup.sh"
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCATALOG_BENCH=ON >/dev/null
-cmake --build "$build" --target catalog_bench pictures -j"${BENCH_JOBS:-$(nproc)}" >/dev/null
+cmake --build "$build" --target catalog_bench pictures catalogue-diff catalogue-check catalogue-demo catalogue-build -j"${BENCH_JOBS:-$(nproc)}" >/dev/null
 out=$(mktemp --suffix=.json)
 trap 'rm -f "$out"' EXIT
 QT_QPA_PLATFORM=offscreen CATALOG_BENCH_APP="$build/app" \
@@ -47,6 +47,8 @@ timed("applications mode, most-fitted", "Figure_ApplicationsModeMostFitted", "me
 timed("search listing a price list", "Figure_SearchWholePriceList", "median < 20 ms", 20)
 timed("search box, each keystroke", "Figure_QuickFindKeystroke", "median < 30, p99 < 60 ms", 30, 60)
 timed("replacement finder search", "Figure_ReplacementSearch", "median < 30 ms", 30)
+timed("catalogue-diff, large vs 1% changed", "Figure_CatalogueDiff", "< 2 s", 2000)
+timed("catalogue-check, large catalogue", "Figure_CatalogueCheck", "< 2 s", 2000)
 res, growth = get("Figure_MemoryAfterClicks", "resident_mb"), get("Figure_MemoryAfterClicks", "growth_mb")
 if res is None:
     rows.append(("memory after 1,000 clicks", "< 200 MB, no growth", "not measured", "", "miss"))

@@ -263,3 +263,45 @@ TEST(CatalogueScript, CellClicksKeysTypingAndListChoicesReachTheControls)
 }
 
 } // namespace
+
+namespace {
+
+// A program folder of the built pictures and a catalogue of its own, which a test swaps.
+struct SwappableProgram {
+    QTemporaryDir dir;
+    SwappableProgram()
+    {
+        QDir root(dir.path());
+        root.mkpath("db");
+        for (const char *sub : {"img", "foto"})
+            QFile::link(testsupport::appDir() + "/" + sub, root.filePath(sub));
+        for (const char *name : {"vc_korva.mdb", "system.mdw"})
+            QFile::copy(testsupport::fixture(QString("catalogue-small/") + name), root.filePath(QString("db/") + name));
+    }
+    void swapIn(const QString &mdb)
+    {
+        QFile::remove(dir.filePath("db/vc_korva.mdb"));
+        ASSERT_TRUE(QFile::copy(mdb, dir.filePath("db/vc_korva.mdb")));
+    }
+};
+
+TEST(CatalogueScript, WhatsNewIsDumpedAndClicked)
+{
+    SwappableProgram program;
+    const ScriptRun first = RunScript(program.dir.path(), "brand KORVA\ndump\n");
+    ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
+    EXPECT_FALSE(first.dumps[0]["buttons"]["ButtonNovita"]["visible"].toBool()) << "the first catalogue has no report";
+
+    program.swapIn(testsupport::appDir() + "/db/vc_korva.mdb");
+    const ScriptRun swapped = RunScript(program.dir.path(), "brand KORVA\ndump\nclick ButtonNovita\ndump\n");
+    ASSERT_EQ(swapped.exitCode, 0) << swapped.err.toStdString();
+    ASSERT_EQ(swapped.dumps.size(), 2u);
+    EXPECT_EQ(swapped.dumps[0]["buttons"]["ButtonNovita"]["text"].toString(), "Novità del catalogo");
+    EXPECT_TRUE(swapped.dumps[0]["buttons"]["ButtonNovita"]["visible"].toBool());
+    EXPECT_TRUE(WindowNames(swapped.dumps[1]).contains("frm_novita"));
+    const QString report = swapped.dumps[1]["texts"]["MemoNovita"].toString();
+    EXPECT_TRUE(report.startsWith("Catalogo precedente: ")) << report.left(200).toStdString();
+    EXPECT_TRUE(report.contains("veicoli aggiunti")) << report.left(400).toStdString();
+}
+
+} // namespace

@@ -14,6 +14,8 @@
 #include <QCheckBox>
 #include <QJsonArray>
 #include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QListWidget>
 
@@ -99,7 +101,7 @@ QJsonObject MessageState(const RecordedMessage &m)
 // Collects the named controls of every visible window into one object per kind. A name
 // already taken by a window further back is prefixed with the window's name.
 struct Collector {
-    QJsonObject grids, edits, labels, notes, images, combos, checks, lists;
+    QJsonObject grids, edits, labels, notes, images, combos, checks, lists, buttons, texts;
 
     static void Put(QJsonObject &into, QWidget *window, QWidget *control, const QJsonValue &value)
     {
@@ -131,6 +133,10 @@ struct Collector {
                 Put(checks, window, w, check->isChecked());
             else if (auto *list = qobject_cast<QListWidget *>(w))
                 Put(lists, window, w, ListState(*list));
+            else if (auto *button = qobject_cast<QPushButton *>(w))
+                Put(buttons, window, w, QJsonObject{{"text", button->text()}, {"visible", button->isVisible()}});
+            else if (auto *text = qobject_cast<QPlainTextEdit *>(w))
+                Put(texts, window, w, text->toPlainText());
         }
     }
 };
@@ -160,6 +166,8 @@ QJsonObject DumpState(int line, const std::vector<RecordedMessage> &messages)
         {"combos", collector.combos},
         {"checks", collector.checks},
         {"lists", collector.lists},
+        {"buttons", collector.buttons},
+        {"texts", collector.texts},
         {"messages", shown},
         // The control a key would go to.
         {"focus", QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString()},

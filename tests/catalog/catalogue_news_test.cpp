@@ -1,0 +1,115 @@
+// What's new in a real catalogue window: nothing on the first start or an unchanged one;
+// after a catalogue swap the line is offered once, its window shows the diff of the two
+// catalogues, and the previous catalogue kept for it is gone afterwards.
+#include "catalog/catalogue_news.h"
+#include "catalog/novita_form.h"
+#include "catalog/report/catalogue_diff.h"
+#include "catalog/report/diff_report.h"
+#include "tests/catalog/main_form_fixture.h"
+#include "tests/common/test_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace {
+
+class CatalogueNewsTest : public CatalogueWindowTest {
+protected:
+    void SetUp() override
+    {
+        qputenv("CATALOG_CACHE_DIR", cache.path().toLocal8Bit());
+        CatalogueWindowTest::SetUp();
+    }
+    void TearDown() override
+    {
+        CatalogueWindowTest::TearDown();
+        qunsetenv("CATALOG_CACHE_DIR");
+    }
+
+    // A new start of the program: a new data module, so the catalogue is opened afresh.
+    void restart()
+    {
+        form.reset();
+        desk.reset();
+        dm.reset();
+        dm = std::make_unique<TDM>();
+        desk = std::make_unique<Tfrm_desk>();
+        openWindow();
+    }
+    bool offered() const { return form->ButtonNovita->isVisible(); }
+    QString catalogue() const { return folder.path() + "db/vc_korva.mdb"; }
+    QString previousFolder() const { return catalog::CatalogueNews::FolderFor(catalogue()) + "/previous"; }
+    void swapIn(const QString &mdb)
+    {
+        ASSERT_TRUE(QFile::remove(catalogue()));
+        ASSERT_TRUE(QFile::copy(mdb, catalogue()));
+    }
+
+    QTemporaryDir cache;
+};
+
+TEST_F(CatalogueNewsTest, NoneOnFirstOrUnchangedStart)
+{
+    openWindow();
+    EXPECT_FALSE(offered()) << "first start";
+    restart();
+    EXPECT_FALSE(offered()) << "unchanged start";
+    // Touching the file without changing it is no change either.
+    QFile f(catalogue());
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    f.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime);
+    f.close();
+    restart();
+    EXPECT_FALSE(offered()) << "same content, new time";
+    EXPECT_EQ(errorCount(), 0);
+}
+
+TEST_F(CatalogueNewsTest, OfferedOnceAfterASwap)
+{
+    openWindow();
+    const QString demo = testsupport::appDir() + "/db/vc_korva.mdb";
+    swapIn(demo);
+    restart();
+    ASSERT_TRUE(offered());
+    EXPECT_EQ(form->ButtonNovita->text(), QStringLiteral("Novità del catalogo"));
+    EXPECT_EQ(form->ButtonNovita->accessibleName(), QStringLiteral("Novità del catalogo"));
+    EXPECT_NE(form->ButtonNovita->focusPolicy() & Qt::TabFocus, 0);
+    EXPECT_FALSE(form->frm_novita) << "nothing opens by itself";
+
+    form->ButtonNovita->click();
+    ASSERT_TRUE(form->frm_novita);
+    EXPECT_TRUE(form->frm_novita->isVisible());
+    EXPECT_FALSE(form->frm_novita->isModal());
+    EXPECT_EQ(form->frm_novita->objectName(), "frm_novita");
+    EXPECT_TRUE(form->frm_novita->MemoNovita->isReadOnly());
+    // The report compares the fixture catalogue opened first with the demo swapped in.
+    const catalog::report::OpenOptions options;
+    const QString expected = catalog::report::DiffSummary(catalog::report::DiffCatalogues(
+        catalog::report::ReadCatalogue(testsupport::fixture("catalogue-small/vc_korva.mdb"), options),
+        catalog::report::ReadCatalogue(demo, options)));
+    const QStringList lines = form->frm_novita->MemoNovita->toPlainText().split('\n');
+    ASSERT_GE(lines.size(), 4);
+    EXPECT_EQ(lines[1], "Catalogo nuovo: " + catalogue());
+    EXPECT_EQ(lines[3], expected);
+    EXPECT_FALSE(QDir(previousFolder()).exists()) << "the previous catalogue is no longer needed";
+
+    restart();
+    EXPECT_FALSE(offered()) << "offered once";
+    EXPECT_EQ(errorCount(), 0);
+}
+
+TEST_F(CatalogueNewsTest, NotTakenUpIsNotOfferedAgain)
+{
+    openWindow();
+    swapIn(testsupport::appDir() + "/db/vc_korva.mdb");
+    restart();
+    ASSERT_TRUE(offered());
+    EXPECT_TRUE(QDir(previousFolder()).exists());
+    restart();
+    EXPECT_FALSE(offered());
+    EXPECT_FALSE(QDir(previousFolder()).exists());
+}
+
+} // namespace
