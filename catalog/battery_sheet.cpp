@@ -1,6 +1,7 @@
 // The battery sheet's texts: captions, units and the formatting of dates, measures and
 // years, and how many fitted vehicles the page lists.
 #include "catalog/battery_sheet.h"
+#include "catalog/schema.h"
 
 #include <QRegularExpression>
 
@@ -8,21 +9,7 @@ namespace catalog {
 
 namespace {
 
-// Battery row columns the sheet reads.
-enum BatteryColumn {
-    kListino = 0,
-    kGamma = 2,
-    kCodice = 3,
-    kCapacita = 4,
-    kScarica = 5,
-    kPolarita = 6,
-    kLunghezza = 7,
-    kLarghezza = 8,
-    kAltezza = 9,
-    kAttacchi = 10,
-    kMonoblocco = 11,
-    kNote = 13,
-};
+using enum catalog::schema::BatteryColumn;
 
 const QString kMissing = QStringLiteral("\u2014"); // a dash where the catalogue has no value
 

@@ -3,6 +3,7 @@
 // in applications mode the make list of the vehicles it fits.
 #include "catalog/main_form.h"
 
+#include "catalog/schema.h"
 #include "catalog/statements.h"
 #include "platform/files.h"
 #include "platform/settings.h"
@@ -16,21 +17,7 @@
 
 namespace {
 
-// Battery row columns read here.
-enum BatteryColumn {
-    kGamma = 2,
-    kCodice = 3,
-    kCapacita = 4,
-    kScarica = 5,
-    kPolarita = 6,
-    kLunghezza = 7,
-    kLarghezza = 8,
-    kAltezza = 9,
-    kAttacchi = 10,
-    kMonoblocco = 11,
-    kFoto = 12,
-    kNote = 13,
-};
+using enum catalog::schema::BatteryColumn;
 
 } // namespace
 

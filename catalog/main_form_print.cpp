@@ -10,6 +10,7 @@
 #include "catalog/main_form.h"
 
 #include "catalog/battery_sheet_page.h"
+#include "catalog/schema.h"
 #include "catalog/statements.h"
 #include "data/data_module.h"
 #include "db/query.h"
@@ -29,9 +30,8 @@
 
 namespace {
 
-constexpr int kBatteryColumns = 15;
-constexpr int kCodice = 3;
-constexpr int kFoto = 12;
+using enum catalog::schema::BatteryColumn;
+constexpr int kBatteryColumns = kOrdine + 1;
 
 // Runs `sql` on the catalogue connection and hands each record to `take`; a failing
 // statement raises the database layer's error, which ends the handler with its text.

@@ -5,6 +5,25 @@
 
 namespace catalog::schema {
 
+// The fixed fifteen-column layout of every battery list the window shows, from LISTINO to
+// ORDINE: the handlers read a battery row by position.
+enum BatteryColumn : int {
+    kListino = 0,
+    kGamma = 2,
+    kCodice = 3,
+    kCapacita = 4,  // Ah
+    kScarica = 5,   // A (EN)
+    kPolarita = 6,
+    kLunghezza = 7, // mm, text
+    kLarghezza = 8, // mm, text
+    kAltezza = 9,   // mm, text
+    kAttacchi = 10,
+    kMonoblocco = 11,
+    kFoto = 12,
+    kNote = 13,
+    kOrdine = 14,
+};
+
 // One row per vehicle version.
 namespace vehicles {
 inline constexpr const char *table = "CP_Veicoli";
