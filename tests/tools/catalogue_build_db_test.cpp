@@ -36,8 +36,12 @@ void open(db::Connection &c, const QString &dir, const QString &password)
     c.Open();
 }
 
+// How a value becomes text in the rows compared: as the engine holds it, or as the layer
+// writes it out (AsString), which grids and jet-query show.
+enum class AsText { Value, Shown };
+
 // Every record of a statement, Null kept apart from the empty text.
-std::vector<QStringList> rows(db::Connection &c, const QString &sql)
+std::vector<QStringList> rows(db::Connection &c, const QString &sql, AsText as = AsText::Value)
 {
     db::Query q(c);
     q.AddSQL(sql);
@@ -46,7 +50,7 @@ std::vector<QStringList> rows(db::Connection &c, const QString &sql)
     for (; !q.Eof(); q.Next()) {
         QStringList row;
         for (int i = 0; i < q.FieldCount(); ++i)
-            row << (q.IsNull(i) ? QString("<NULL>") : q.Value(i).toString());
+            row << (q.IsNull(i) ? QString("<NULL>") : as == AsText::Shown ? q.AsString(i) : q.Value(i).toString());
         out.push_back(row);
     }
     return out;
@@ -156,22 +160,8 @@ TEST(CatalogueBuildThroughDb, SingleDecimalAndGuidAsAccessShowsThem)
         {"SELECT s * 2, d + 1, typeof(d), typeof(w) FROM Rare WHERE id = 3", {{"121", "5", "integer", "integer"}}},
         {"SELECT id FROM Rare WHERE g = '{8E39276A-BCA8-4AC4-891E-49911D8438DD}'", {{"1"}}},
     };
-    // As the layer writes values out as text (AsString), which grids and jet-query show.
-    auto shown = [&](const char *sql) {
-        db::Query q(c);
-        q.AddSQL(sql);
-        q.Open();
-        std::vector<QStringList> out;
-        for (; !q.Eof(); q.Next()) {
-            QStringList row;
-            for (int i = 0; i < q.FieldCount(); ++i)
-                row << (q.IsNull(i) ? QString("<NULL>") : q.AsString(i));
-            out.push_back(row);
-        }
-        return out;
-    };
     for (const auto &k : cases)
-        EXPECT_EQ(shown(k.sql), k.rows) << k.sql;
+        EXPECT_EQ(rows(c, k.sql, AsText::Shown), k.rows) << k.sql;
 }
 
 TEST(CatalogueBuildThroughDb, AFileWithoutTablesOpens)
