@@ -2,6 +2,7 @@
 // every value kept as text (or Null), since the tools compare and show values as the
 // program shows them. A large catalogue is about 375,000 rows; reading is one pass each.
 #include "catalog/report/catalogue_tables.h"
+#include "catalog/catalog_error.h"
 #include "catalog/schema.h"
 #include "db/connection.h"
 #include "db/db_error.h"
@@ -36,7 +37,7 @@ bool TakeOpenOption(const QStringList &args, qsizetype &i, OpenOptions &options)
     if (a != u"--password" && a != u"--password-codes" && a != u"--workgroup")
         return false;
     if (i + 1 >= args.size())
-        throw std::invalid_argument(QStringLiteral("%1 needs a value").arg(a).toStdString());
+        raiseCatalogError(CatalogErrc::Usage, QStringLiteral("%1 needs a value").arg(a));
     const QString &value = args[++i];
     if (a == u"--password") {
         options.password = value;
@@ -48,7 +49,7 @@ bool TakeOpenOption(const QStringList &args, qsizetype &i, OpenOptions &options)
             bool ok = false;
             const uint c = code.trimmed().toUInt(&ok);
             if (!ok || c == 0 || c > 0xFFFF)
-                throw std::invalid_argument(QStringLiteral("\"%1\" is not a character code").arg(code).toStdString());
+                raiseCatalogError(CatalogErrc::Usage, QStringLiteral("\"%1\" is not a character code").arg(code));
             options.password += QChar(char16_t(c));
         }
     }

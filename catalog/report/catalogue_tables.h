@@ -43,8 +43,8 @@ struct OpenOptions {
 };
 
 // Reads one of the options above at args[i] (with its value, advancing i). Returns false
-// when args[i] is none of them; raises std::invalid_argument with a message for a bad
-// value or a missing one.
+// when args[i] is none of them; raises CatalogError (CatalogErrc::Usage) with a message for
+// a bad value or a missing one.
 bool TakeOpenOption(const QStringList &args, qsizetype &i, OpenOptions &options);
 
 // What --help says of the options above, one line each.

@@ -1,6 +1,7 @@
 // Parsing the catalogue tools' command lines, so that every tool spells and checks the
 // opening options alike.
 #include "catalog/report/tool_arguments.h"
+#include "catalog/catalog_error.h"
 
 #include <cstdio>
 
@@ -11,20 +12,16 @@ ToolArguments ParseToolArguments(const QStringList &args, const QStringList &opt
     ToolArguments out;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
-        try {
-            if (TakeOpenOption(args, i, out.open))
-                continue;
-        } catch (const std::invalid_argument &e) {
-            throw UsageError(e.what());
-        }
+        if (TakeOpenOption(args, i, out.open))
+            continue;
         if (a == u"--help" || a == u"-h") {
             out.help = true;
         } else if (options.contains(a)) {
             if (i + 1 >= args.size())
-                throw UsageError(QStringLiteral("%1 needs a value").arg(a).toStdString());
+                raiseCatalogError(CatalogErrc::Usage, QStringLiteral("%1 needs a value").arg(a));
             out.values.insert(a, args[++i]);
         } else if (a.startsWith(u"--")) {
-            throw UsageError(QStringLiteral("unknown option %1").arg(a).toStdString());
+            raiseCatalogError(CatalogErrc::Usage, QStringLiteral("unknown option %1").arg(a));
         } else {
             out.files << a;
         }
@@ -44,7 +41,7 @@ std::optional<ToolArguments> ReadCommandLine(const ToolSyntax &syntax, const QSt
     ToolArguments parsed;
     try {
         parsed = ParseToolArguments(args, syntax.options + QStringList{QStringLiteral("--format")});
-    } catch (const UsageError &e) {
+    } catch (const CatalogError &e) {
         ReportUsageError(syntax.name, QString::fromUtf8(e.what()), syntax.help);
         return std::nullopt;
     }

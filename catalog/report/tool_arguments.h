@@ -8,7 +8,6 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
-#include <stdexcept>
 
 namespace catalog::report {
 
@@ -19,14 +18,9 @@ struct ToolArguments {
     bool help = false;
 };
 
-// What makes a command line unusable, in words for the user.
-class UsageError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
 // Reads `args` (without the program name). `options` are the tool's own options, each
-// followed by a value. Raises UsageError for an unknown option, a missing or bad value.
+// followed by a value. Raises CatalogError (CatalogErrc::Usage) for an unknown option, a
+// missing or bad value, in words for the user.
 ToolArguments ParseToolArguments(const QStringList &args, const QStringList &options);
 
 // What a tool accepts on its command line.

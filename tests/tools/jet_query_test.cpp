@@ -59,6 +59,7 @@ TEST(JetQueryTest, PasswordOptions)
         {{"--password-codes", codes.join(','), smallCatalogue(), "SELECT id FROM Tab1riga"}, 0, ""},
         {{"--password", "secret", smallCatalogue(), "SELECT id FROM Tab1riga"}, 1, "wrong password"},
         {{"--password-codes", "1,2,x", smallCatalogue(), "SELECT 1"}, 2, "not a character code"},
+        {{smallCatalogue(), "SELECT 1", "--workgroup"}, 2, "--workgroup needs a value"},
     };
     for (const auto &c : cases) {
         const ToolRun r = jetQuery(c.args);

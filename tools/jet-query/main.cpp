@@ -1,5 +1,6 @@
 // jet-query: runs one Jet SQL statement on a catalogue file through the database layer
 // and prints the result, '|' between values, a header line of column names first.
+#include "catalog/catalog_error.h"
 #include "catalog/report/catalogue_tables.h"
 #include "db/connection.h"
 #include "db/db_error.h"
@@ -59,7 +60,8 @@ int main(int argc, char **argv)
                 return usage();
             positional << args[i];
         }
-    } catch (const std::invalid_argument &e) {
+    } catch (const catalog::CatalogError &e) {
+        // A bad opening option is a usage error, as in the other tools.
         std::fprintf(stderr, "jet-query: %s\n", e.what());
         return 2;
     }

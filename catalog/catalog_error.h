@@ -1,0 +1,41 @@
+// The catalogue layer's one error type: a family code (what kind of failure) and a
+// message a person can act on, raised through one function, as the database layer does.
+// Both libraries of the layer raise it (the window's and the reports' beneath it, which
+// the tools share), so it lives in this header alone and links into neither.
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+namespace catalog {
+
+enum class CatalogErrc {
+    NotANumber, // a value that must stand bare in a statement is not a number
+    NotOpen,    // the catalogue is not open
+    Stale,      // a row the window looks for is gone: the catalogue changed under it
+    Photo,      // the battery's photo cannot be shown
+    Print,      // the battery sheet cannot be printed or saved
+    Window,     // the window lacks a control its code names (a fault of ours)
+    Usage,      // a tool's command line cannot be used
+    Output,     // a report cannot be written
+};
+
+class CatalogError : public std::runtime_error {
+public:
+    CatalogError(CatalogErrc code, const QString &message)
+        : std::runtime_error(message.toStdString())
+        , m_code(code)
+    {
+    }
+    CatalogErrc code() const { return m_code; }
+
+private:
+    CatalogErrc m_code;
+};
+
+[[noreturn]] inline void raiseCatalogError(CatalogErrc code, const QString &message)
+{
+    throw CatalogError(code, message);
+}
+
+} // namespace catalog
