@@ -25,14 +25,18 @@ QString localPath(const QString &path)
     return QString(path).replace(u'\\', u'/');
 }
 
-QByteArray readWhole(const QString &path, DbErrc code, const QString &what, qint64 limit = -1)
+// The header page of a Jet file, and the whole of a smaller one.
+constexpr qint64 kHeaderBytes = 4096;
+
+// Opens `f` on `path` for reading and returns its first `limit` bytes.
+QByteArray openAndRead(QFile &f, const QString &path, DbErrc code, const QString &what, qint64 limit)
 {
-    QFile f(path);
+    f.setFileName(path);
     if (!QFileInfo(path).isFile())
         raiseDbError(code, QStringLiteral("Could not find %1 \"%2\".").arg(what, path));
     if (!f.open(QIODevice::ReadOnly))
         raiseDbError(code, QStringLiteral("The %1 \"%2\" cannot be read: %3.").arg(what, path, f.errorString()));
-    return limit < 0 ? f.readAll() : f.read(limit);
+    return f.read(limit);
 }
 
 } // namespace
@@ -85,8 +89,11 @@ void Connection::openChecked()
     const QString source = localPath(cs.value(QStringLiteral("Data Source")).value_or(QString()));
     if (source.isEmpty())
         raiseDbError(DbErrc::Open, QStringLiteral("The connection string names no database file (Data Source)."));
-    const QByteArray file = readWhole(source, DbErrc::Open, QStringLiteral("the database file"));
-    const JetHeader header = readJetHeader(file, source);
+    // Only the header is read here: an unchanged catalogue is recognised without reading
+    // the rest (see sqliteCopyOf), and a changed one is read by the helpers that copy it.
+    QFile file;
+    const QByteArray head = openAndRead(file, source, DbErrc::Open, QStringLiteral("the database file"), kHeaderBytes);
+    const JetHeader header = readJetHeader(head, source);
 
     const QString password = cs.value(QLatin1String(kPasswordKey)).value_or(QString());
     if (password != header.password)
@@ -94,8 +101,9 @@ void Connection::openChecked()
 
     if (const auto system = cs.value(QLatin1String(kSystemDbKey)); system && !system->isEmpty()) {
         const QString workgroup = localPath(*system);
-        const QByteArray head = readWhole(workgroup, DbErrc::Workgroup, QStringLiteral("the workgroup information file"), 4096);
-        if (!looksLikeJetFile(head))
+        QFile workgroupFile;
+        if (!looksLikeJetFile(openAndRead(workgroupFile, workgroup, DbErrc::Workgroup, QStringLiteral("the workgroup information file"),
+                                          kHeaderBytes)))
             raiseDbError(DbErrc::Workgroup,
                          QStringLiteral("The workgroup information file \"%1\" is not a Jet file.").arg(workgroup));
     }

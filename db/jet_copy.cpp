@@ -9,6 +9,7 @@
 // half-written copy is never found by a later open. Copies live in $CATALOG_CACHE_DIR,
 // else the user's cache folder, else the temporary folder.
 #include "db/jet_copy_p.h"
+#include "db/catalogue_file_p.h"
 #include "db/cache_folder.h"
 #include "db/db_error.h"
 #include "db/jet_functions_p.h"
@@ -28,6 +29,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -37,36 +39,11 @@ namespace db::detail {
 
 namespace {
 
-uint64_t rotl(uint64_t x, int r) { return (x << r) | (x >> (64 - r)); }
-
-// A fast 64-bit hash with four independent lanes (the whole file is hashed at every open,
-// so this must run at memory speed); not cryptographic, it only detects changed content.
-uint64_t hash64(const char *data, size_t n)
-{
-    constexpr uint64_t P1 = 0x9E3779B185EBCA87ULL, P2 = 0xC2B2AE3D27D4EB4FULL;
-    uint64_t lane[4] = {P1 + P2, P2, 0, 0 - P1};
-    size_t i = 0;
-    for (; i + 32 <= n; i += 32) {
-        for (int k = 0; k < 4; ++k) {
-            uint64_t w;
-            std::memcpy(&w, data + i + 8 * k, 8);
-            lane[k] = rotl(lane[k] + w * P2, 31) * P1;
-        }
-    }
-    uint64_t h = rotl(lane[0], 1) + rotl(lane[1], 7) + rotl(lane[2], 12) + rotl(lane[3], 18) + n;
-    for (; i < n; ++i)
-        h = rotl(h ^ (uint8_t(data[i]) * P1), 11) * P2;
-    h ^= h >> 33;
-    h *= P2;
-    h ^= h >> 29;
-    return h;
-}
-
-QString hex(uint64_t v) { return QString::number(qulonglong(v), 16).rightJustified(16, u'0'); }
-
 QString cacheDir() { return CatalogueCacheFolder(); }
 
-SourceKey keyOf(const QString &path, const QByteArray &file)
+// The key of the file as it is now, all but its content hash, which is read only when
+// the identity or the sample does not settle it.
+SourceKey keyOf(const QString &path, QFile &file)
 {
     SourceKey key;
     key.path = QFileInfo(path).canonicalFilePath();
@@ -76,37 +53,63 @@ SourceKey keyOf(const QString &path, const QByteArray &file)
     if (::stat(QFile::encodeName(path).constData(), &st) == 0)
         key.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     key.size = file.size();
-    key.hash = contentHash(file);
+    key.identity = fileIdentity(path);
+    key.sample = sampleHash(file, key.size);
     key.order = generalOrderFingerprint();
     return key;
 }
 
-// Whether the copy at `copy` was made from exactly the file `key` describes, its indexes
-// laid out in this build's text order.
-bool copyMatches(const QString &copy, const SourceKey &key)
+// The key a copy was recorded under, when it is a copy of this build's format.
+std::optional<SourceKey> storedKey(const QString &copy)
 {
     if (!QFileInfo::exists(copy))
-        return false;
+        return std::nullopt;
     sqlite3 *db = nullptr;
-    bool match = false;
+    std::optional<SourceKey> key;
     if (sqlite3_open_v2(QFile::encodeName(copy).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
         sqlite3_stmt *st = nullptr;
         if (sqlite3_prepare_v2(db,
-                               "SELECT path, size, mtime, hash, text_order, "
+                               "SELECT path, size, mtime, identity, sample, hash, text_order, "
                                "(SELECT user_version FROM pragma_user_version) FROM __jet_source",
                                -1, &st, nullptr)
                 == SQLITE_OK
-            && sqlite3_step(st) == SQLITE_ROW) {
-            match = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0))) == key.path
-                    && sqlite3_column_int64(st, 1) == key.size && sqlite3_column_int64(st, 2) == key.mtimeNs
-                    && QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 3))) == key.hash
-                    && QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 4))) == key.order
-                    && sqlite3_column_int(st, 5) == kCopyFormat;
+            && sqlite3_step(st) == SQLITE_ROW && sqlite3_column_int(st, 7) == kCopyFormat) {
+            auto text = [&](int i) { return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, i))); };
+            key = SourceKey{text(0), sqlite3_column_int64(st, 1), sqlite3_column_int64(st, 2), text(3), text(4), text(5),
+                            text(6)};
         }
         sqlite3_finalize(st);
     }
     sqlite3_close_v2(db);
-    return match;
+    return key;
+}
+
+// Whether `stored` names the same file at the same size and time, its indexes laid out in
+// this build's text order; the content is for the identity, the sample or the hash to say.
+bool sameFile(const SourceKey &stored, const SourceKey &now)
+{
+    return stored.path == now.path && stored.size == now.size && stored.mtimeNs == now.mtimeNs
+           && stored.order == now.order;
+}
+
+// Records the file's present identity and sample in a copy whose content hash was just
+// found equal to the file's (the file was copied back, or restored from a backup), so
+// the next open is settled without reading the whole file again. A copy that cannot be
+// written (a read-only cache) still serves; it only costs that read each time.
+void refreshIdentity(const QString &copy, const SourceKey &key)
+{
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(copy).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+        sqlite3_stmt *st = nullptr;
+        if (sqlite3_prepare_v2(db, "UPDATE __jet_source SET identity = ?1, sample = ?2", -1, &st, nullptr) == SQLITE_OK) {
+            const QByteArray identity = key.identity.toUtf8(), sample = key.sample.toUtf8();
+            sqlite3_bind_text(st, 1, identity.constData(), int(identity.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(st, 2, sample.constData(), int(sample.size()), SQLITE_TRANSIENT);
+            sqlite3_step(st);
+        }
+        sqlite3_finalize(st);
+    }
+    sqlite3_close_v2(db);
 }
 
 // Runs SQLite's own integrity check on a copy just written, with the General order
@@ -212,7 +215,7 @@ void makeCopies(const QString &path, const SourceKey &key, const std::vector<Sha
         auto &h = helpers.emplace_back(std::make_unique<QProcess>());
         h->setProgram(helper);
         h->setArguments({QLatin1String(shareName(s.tables)), path, s.tmp, key.path, QString::number(key.size),
-                         QString::number(key.mtimeNs), key.hash});
+                         QString::number(key.mtimeNs), key.identity, key.sample});
         h->setStandardInputFile(QProcess::nullDevice());
         // The report comes on standard output; libmdb prints its warnings about a damaged
         // file on standard error, which is not for the user's terminal.
@@ -255,22 +258,38 @@ void makeCopies(const QString &path, const SourceKey &key, const std::vector<Sha
 
 } // namespace
 
-QString contentHash(const QByteArray &bytes) { return hex(hash64(bytes.constData(), size_t(bytes.size()))); }
-
-QStringList sqliteCopyOf(const QString &path, const QByteArray &file, int timeoutSeconds)
+QStringList sqliteCopyOf(const QString &path, QFile &file, int timeoutSeconds)
 {
-    const SourceKey key = keyOf(path, file);
-    const QByteArray pathBytes = key.path.toUtf8();
-    const QString stem = cacheDir() + u'/' + hex(hash64(pathBytes.constData(), size_t(pathBytes.size())));
+    SourceKey key = keyOf(path, file);
+    const QString stem = cacheDir() + u'/' + contentHash(key.path.toUtf8());
     // The largest table is copied by a process of its own beside the others: it takes
     // about as long as all the rest together, and the two run on two cores.
     std::vector<Share> shares = {{stem + QStringLiteral(".sqlite"), {}, TableShare::Others},
                                  {stem + QStringLiteral("-largest.sqlite"), {}, TableShare::Largest}};
     QStringList copies;
-    for (const Share &s : shares)
+    std::vector<std::optional<SourceKey>> stored;
+    for (const Share &s : shares) {
         copies << s.copy;
-    if (std::all_of(shares.begin(), shares.end(), [&](const Share &s) { return copyMatches(s.copy, key); }))
+        stored.push_back(storedKey(s.copy));
+    }
+    const bool sameFiles = std::all_of(stored.begin(), stored.end(), [&](const auto &k) {
+        return k && sameFile(*k, key) && k->hash == stored.front()->hash;
+    });
+    if (sameFiles && std::all_of(stored.begin(), stored.end(), [&](const auto &k) {
+            return k->identity == key.identity && k->sample == key.sample;
+        }))
         return copies;
+    if (sameFiles) {
+        // The same name, size and time, but touched since: only the content can tell.
+        if (!file.seek(0))
+            raiseDbError(DbErrc::Open, QStringLiteral("The catalogue file \"%1\" cannot be read: %2.").arg(path, file.errorString()));
+        key.hash = contentHash(file.readAll());
+        if (key.hash == stored.front()->hash) {
+            for (const Share &s : shares)
+                refreshIdentity(s.copy, key);
+            return copies;
+        }
+    }
 
     static std::atomic<int> serial{0};
     for (Share &s : shares) {
@@ -278,16 +297,30 @@ QStringList sqliteCopyOf(const QString &path, const QByteArray &file, int timeou
         QFile::remove(s.tmp);
     }
     makeCopies(path, key, shares, timeoutSeconds);
-    // A helper of another build would have laid out the indexes in its own text order,
-    // where this program's lookups would miss rows.
-    for (const Share &s : shares)
-        if (!copyMatches(s.tmp, key)) {
-            for (const Share &t : shares)
-                QFile::remove(t.tmp);
+    auto removeAll = [&] {
+        for (const Share &t : shares)
+            QFile::remove(t.tmp);
+    };
+    // Each helper hashed the bytes it read; both must have read the file the program
+    // examined, and have laid out their indexes in this build's text order (a helper of
+    // another build would not, and this program's lookups would miss rows).
+    std::optional<QString> hash;
+    for (const Share &s : shares) {
+        const std::optional<SourceKey> made = storedKey(s.tmp);
+        if (!made || made->order != key.order) {
+            removeAll();
             raiseDbError(DbErrc::Open, QStringLiteral("The catalogue cannot be read: the helper program \"%1\" does not "
                                                       "belong to this program. Install the program again.")
                                            .arg(copyHelper()));
         }
+        if (!sameFile(*made, key) || made->identity != key.identity || made->sample != key.sample
+            || (hash && *hash != made->hash)) {
+            removeAll();
+            raiseDbError(DbErrc::Open, QStringLiteral("The catalogue file \"%1\" changed while it was being read; open it again.")
+                                           .arg(path));
+        }
+        hash = made->hash;
+    }
     // Each file carries the key, so a pair half replaced by another process is only a
     // mismatch that a later open copies again.
     for (size_t i = 0; i < shares.size(); ++i)
@@ -303,7 +336,7 @@ namespace db {
 int runCopyHelper(const QStringList &arguments)
 {
     using namespace detail;
-    if (arguments.size() != 7)
+    if (arguments.size() != 8)
         return HelperUsage;
     const QString share = arguments[0];
     const TableShare tables = share == QLatin1String("largest") ? TableShare::Largest
@@ -314,17 +347,27 @@ int runCopyHelper(const QStringList &arguments)
     key.path = arguments[3];
     key.size = arguments[4].toLongLong();
     key.mtimeNs = arguments[5].toLongLong();
-    key.hash = arguments[6];
+    key.identity = arguments[6];
+    key.sample = arguments[7];
     int status = HelperDone;
     try {
         QFile f(source);
         if (!f.open(QIODevice::ReadOnly))
             raiseDbError(DbErrc::Open, QStringLiteral("The catalogue file cannot be read: %1.").arg(f.errorString()));
-        const QByteArray bytes = f.readAll();
-        // The copy is recorded under the key of the bytes the program read: a file changed
-        // since then would give a copy that does not match its own key.
-        if (bytes.size() != key.size || contentHash(bytes) != key.hash)
+        // Mapped, not read: the pages already in the system's cache are used where they
+        // are, instead of being copied into fresh memory first. A file cut short meanwhile
+        // ends this process, which the program reports as a damaged file.
+        const qint64 size = f.size();
+        const uchar *mapped = size > 0 ? f.map(0, size) : nullptr;
+        QByteArray read;
+        if (!mapped)
+            read = f.readAll();
+        const QByteArrayView bytes = mapped ? QByteArrayView(mapped, size) : QByteArrayView(read);
+        // The copy is recorded under the key of the file the program examined: a file
+        // changed since then would give a copy that does not match its own key.
+        if (bytes.size() != key.size || sampleHash(f, key.size) != key.sample)
             raiseDbError(DbErrc::Open, QStringLiteral("The catalogue file changed while it was being read; open it again."));
+        key.hash = contentHash(bytes);
         copyJetTables(bytes, out, key, tables);
         if (qEnvironmentVariableIsSet("CATALOG_CHECK_COPIES"))
             checkIntegrity(out);

@@ -645,10 +645,11 @@ struct TableCopy {
 
 } // namespace
 
-void copyJetTables(QByteArray file, const QString &sqlitePath, const SourceKey &key, TableShare share,
+void copyJetTables(QByteArrayView file, const QString &sqlitePath, const SourceKey &key, TableShare share,
                    RowWriting writing)
 {
-    MdbHandle *mdb = mdb_open_buffer(file.data(), size_t(file.size()), MDB_NOFLAGS);
+    // libmdb reads the buffer through a read-only memory stream and never writes to it.
+    MdbHandle *mdb = mdb_open_buffer(const_cast<char *>(file.data()), size_t(file.size()), MDB_NOFLAGS);
     if (!mdb)
         damaged(QStringLiteral("its pages cannot be read as a Jet database"));
     std::unique_ptr<MdbHandle, void (*)(MdbHandle *)> closer(mdb, mdb_close);
@@ -727,14 +728,21 @@ void copyJetTables(QByteArray file, const QString &sqlitePath, const SourceKey &
     }
 
     Sqlite out(sqlitePath, Sqlite::Mode::Reopen);
-    out.exec(QStringLiteral("CREATE TABLE __jet_source (path TEXT, size INTEGER, mtime INTEGER, hash TEXT, text_order TEXT)"));
-    Stmt st(out.prepare(QStringLiteral("INSERT INTO __jet_source VALUES (?, ?, ?, ?, ?)")));
-    const QByteArray path = key.path.toUtf8(), hash = key.hash.toUtf8(), order = generalOrderFingerprint().toUtf8();
-    sqlite3_bind_text(st.get(), 1, path.constData(), int(path.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_int64(st.get(), 2, key.size);
-    sqlite3_bind_int64(st.get(), 3, key.mtimeNs);
-    sqlite3_bind_text(st.get(), 4, hash.constData(), int(hash.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_text(st.get(), 5, order.constData(), int(order.size()), SQLITE_TRANSIENT);
+    out.exec(QStringLiteral("CREATE TABLE __jet_source (path TEXT, size INTEGER, mtime INTEGER, identity TEXT, "
+                            "sample TEXT, hash TEXT, text_order TEXT)"));
+    Stmt st(out.prepare(QStringLiteral("INSERT INTO __jet_source VALUES (?, ?, ?, ?, ?, ?, ?)")));
+    int parameter = 0;
+    auto bindText = [&](const QString &text) {
+        const QByteArray utf8 = text.toUtf8();
+        sqlite3_bind_text(st.get(), ++parameter, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    };
+    bindText(key.path);
+    sqlite3_bind_int64(st.get(), ++parameter, key.size);
+    sqlite3_bind_int64(st.get(), ++parameter, key.mtimeNs);
+    bindText(key.identity);
+    bindText(key.sample);
+    bindText(key.hash);
+    bindText(generalOrderFingerprint());
     if (sqlite3_step(st.get()) != SQLITE_DONE)
         out.fail(QStringLiteral("while recording the source"));
     // Without statistics SQLite takes every index for equally selective and may walk a

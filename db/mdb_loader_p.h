@@ -1,7 +1,7 @@
 // Copying a Jet file's user tables into an SQLite database file, through libmdb.
 #pragma once
 
-#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 namespace db::detail {
@@ -9,16 +9,18 @@ namespace db::detail {
 // What identifies the .mdb a copy was made from; stored in the copy and compared before
 // a copy is used again.
 struct SourceKey {
-    QString path;      // canonical path of the .mdb
-    qint64 size = 0;   // bytes
+    QString path;       // canonical path of the .mdb
+    qint64 size = 0;    // bytes
     qint64 mtimeNs = 0; // modification time, nanoseconds since the epoch
-    QString hash;      // content hash of every byte, hex
-    QString order;     // generalOrderFingerprint() of the build that laid out the indexes
+    QString identity;   // fileIdentity(): device, inode and change time
+    QString sample;     // sampleHash() of the file
+    QString hash;       // content hash of every byte, hex
+    QString order;      // generalOrderFingerprint() of the build that laid out the indexes
 };
 
 // Bumped whenever the copy's layout or the reading of values changes, so that copies made
 // by an older build are never used.
-inline constexpr int kCopyFormat = 9;
+inline constexpr int kCopyFormat = 10;
 
 // Which of the file's tables a copy holds: all, or one of the two shares that two
 // processes copy side by side, the table with the most rows or every other table.
@@ -30,14 +32,14 @@ enum class TableShare { All, Largest, Others };
 // pages keep the text.
 enum class RowWriting { Pages, Inserts };
 
-// Reads every user table of the Jet file held in `file` and writes it to a new SQLite
+// Reads every user table of the Jet file whose bytes are `file` (read only) and writes it to a new SQLite
 // database at `sqlitePath` (created; must not exist): faithful types, the file's indexes
 // and the indexes the catalogue's joins need, and `key` (its order always this build's);
 // a file without user tables gives a copy without tables. libmdb does the reading and is
 // not hardened against damaged files: call this only in a process that may die.
 // Raises DbError(Format) when libmdb rejects the file. With a `share` other than All only
 // that share of the tables is copied; both shares check the whole catalogue alike.
-void copyJetTables(QByteArray file, const QString &sqlitePath, const SourceKey &key,
+void copyJetTables(QByteArrayView file, const QString &sqlitePath, const SourceKey &key,
                    TableShare share = TableShare::All, RowWriting writing = RowWriting::Pages);
 
 } // namespace db::detail

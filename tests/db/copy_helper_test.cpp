@@ -2,6 +2,7 @@
 // is missing, hangs, crashes or reports a failure ends the open with a message, never the
 // program, and leaves nothing half-written in the cache; the helper refuses a file that
 // changed after the program read it.
+#include "db/catalogue_file_p.h"
 #include "db/copy_helper.h"
 #include "db/db_error.h"
 #include "db/jet_copy_p.h"
@@ -16,7 +17,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 using db::DbErrc;
 using db::DbError;
@@ -104,8 +107,8 @@ TEST(CopyHelperTest, AFailingHelperEndsTheOpenWithAMessageAndLeavesNoCopy)
     }
 }
 
-// The helper reads the file again; bytes that differ from those the program read and
-// hashed would give a copy filed under the wrong content, so it refuses them.
+// The helper reads the file again; a file whose size or sampled pages differ from those
+// the program examined would give a copy filed under the wrong key, so it refuses it.
 TEST(CopyHelperTest, TheHelperRefusesAFileThatChangedSinceTheProgramReadIt)
 {
     QTemporaryDir dir;
@@ -113,25 +116,27 @@ TEST(CopyHelperTest, TheHelperRefusesAFileThatChangedSinceTheProgramReadIt)
     ASSERT_TRUE(QFile::copy(dbtest::smallCatalogue(), mdb));
     QFile f(mdb);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray bytes = f.readAll();
+    const qint64 size = f.size();
+    const QString sample = db::detail::sampleHash(f, size);
     f.close();
+    const QString otherSample = QString(sample).replace(0, 1, sample[0] == u'0' ? u'1' : u'0');
     struct Case {
         const char *name;
         qint64 size;
-        QString hash;
+        QString sample;
         int status;
     };
     const Case cases[] = {
-        {"as read", bytes.size(), db::detail::contentHash(bytes), 0},
-        {"other content", bytes.size(), db::detail::contentHash(bytes + "x"), 2},
-        {"other size", bytes.size() + 1, db::detail::contentHash(bytes), 2},
+        {"as read", size, sample, 0},
+        {"other content", size, otherSample, 2},
+        {"other size", size + 1, sample, 2},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         const QString out = dir.filePath(QStringLiteral("copy-%1.sqlite").arg(c.status) + c.name);
         QProcess helper;
         helper.start(testsupport::appDir() + QLatin1Char('/') + QLatin1String(db::kCopyHelperName),
-                     {"all", mdb, out, mdb, QString::number(c.size), "0", c.hash});
+                     {"all", mdb, out, mdb, QString::number(c.size), "0", db::detail::fileIdentity(mdb), c.sample});
         ASSERT_TRUE(helper.waitForFinished(120000));
         EXPECT_EQ(helper.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(helper.exitCode(), c.status);
@@ -224,6 +229,52 @@ TEST(TextOrderFingerprintTest, ACopyMadeUnderAnotherOrderIsMadeAgain)
         EXPECT_EQ(dbtest::rowsOf(*dbtest::openSmall(), sql), expected);
         EXPECT_EQ(orderOf(name), db::detail::generalOrderFingerprint()) << "the copy was not made again";
     }
+}
+
+// The catalogue copied back over itself (an update that brought the same file, a restore
+// from a backup): the same name, size and time but another inode and change time. Only
+// the content can tell, so it is hashed, found equal, and the copy serves without the
+// helper; the copy then carries the new identity, so the next open reads no more than the
+// header and the sampled pages.
+TEST(CopyKeyTest, TheSameContentUnderANewIdentityIsRecognisedAndRecorded)
+{
+    QTemporaryDir cache, dir;
+    const ScopedEnv cacheDir("CATALOG_CACHE_DIR", QFile::encodeName(cache.path()));
+    const QString mdb = dir.filePath("vc_korva.mdb");
+    ASSERT_TRUE(QFile::copy(dbtest::smallCatalogue(), mdb));
+    const QString sql = "SELECT Marca FROM CP_Veicoli WHERE idVeicolo = 1001";
+    EXPECT_EQ(dbtest::rowsOf(*dbtest::openCatalogue(mdb, dbtest::smallWorkgroup()), sql), QStringList{"Aurelia Motori"});
+
+    struct stat before {};
+    ASSERT_EQ(::stat(QFile::encodeName(mdb).constData(), &before), 0);
+    const QString incoming = dir.filePath("incoming.mdb");
+    ASSERT_TRUE(QFile::copy(mdb, incoming));
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(incoming).constData(), times, 0), 0);
+    ASSERT_EQ(::rename(QFile::encodeName(incoming).constData(), QFile::encodeName(mdb).constData()), 0);
+    const QString identity = db::detail::fileIdentity(mdb);
+
+    auto storedIdentities = [&] {
+        QStringList found;
+        for (const QString &name : QDir(cache.path()).entryList({"*.sqlite"}, QDir::Files)) {
+            sqlite3 *db = nullptr;
+            sqlite3_open_v2(QFile::encodeName(cache.filePath(name)).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+            sqlite3_stmt *st = nullptr;
+            sqlite3_prepare_v2(db, "SELECT identity FROM __jet_source", -1, &st, nullptr);
+            if (sqlite3_step(st) == SQLITE_ROW)
+                found << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+            sqlite3_finalize(st);
+            sqlite3_close(db);
+        }
+        return found;
+    };
+    ASSERT_EQ(storedIdentities().size(), 2);
+    EXPECT_FALSE(storedIdentities().contains(identity));
+    {
+        const ScopedEnv noHelper("CATALOG_COPY_HELPER", QFile::encodeName(dir.filePath("no-such-helper")));
+        EXPECT_EQ(dbtest::rowsOf(*dbtest::openCatalogue(mdb, dbtest::smallWorkgroup()), sql), QStringList{"Aurelia Motori"});
+    }
+    EXPECT_EQ(storedIdentities(), (QStringList{identity, identity}));
 }
 
 } // namespace
