@@ -2,6 +2,7 @@
 // of an earlier start is reused), and the way a Linux user loads an .mdb today, with the
 // mdbtools shell tools piped into the sqlite3 shell, building the same indexes.
 #include "bench/bench_support.h"
+#include "catalog/schema.h"
 #include "db/connection.h"
 #include "db/query.h"
 
@@ -29,6 +30,7 @@ void openAndAsk(const QString &mdb)
 {
     db::Connection connection;
     connection.setConnectionString(connectionString(mdb));
+    connection.setIndexHints(catalog::schema::IndexHints());
     connection.Open();
     db::Query query(connection);
     query.AddSQL(QStringLiteral("SELECT count(*) FROM TabDistintaBatterie WHERE ktypnr = 4242"));

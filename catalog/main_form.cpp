@@ -1,12 +1,14 @@
 // The catalogue window's construction, creation steps, showing, the make-list refill and
 // the window buttons.
 #include "catalog/main_form.h"
+#include "catalog/schema.h"
 
 #include "catalog/catalogue_news.h"
 #include "catalog/statements.h"
 #include "catalog/tab_order.h"
 #include "catalog/zoom_form.h"
 #include "data/connect_database.h"
+#include "data/data_module.h"
 #include "data/grid_loading.h"
 #include "platform/error_guard.h"
 #include "platform/settings.h"
@@ -53,6 +55,7 @@ void Tfrm_main::FormCreate()
     ImageSfondo->LoadPictureFile(AppDir + QStringLiteral("img/interna.jpg"));
     TempDir = EnsureTrailingBackslash(TemporaryFolderFromEnvironment());
     MachineTag = MachineTagFrom(ComputerName());
+    DM->ADOConnection1.setIndexHints(catalog::schema::IndexHints());
     if (ConnectDatabase(QStringLiteral("SQL"), QString(), QStringLiteral("vc_korva"), QString(), QString()))
         NoticeCatalogueNews();
     LoadComboFromQuery(ComboListino, catalog::priceListStatement(), QString());

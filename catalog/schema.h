@@ -3,6 +3,9 @@
 // that looks columns up in results or builds catalogue files.
 #pragma once
 
+#include <QList>
+#include <QStringList>
+
 namespace catalog::schema {
 
 // The fixed fifteen-column layout of every battery list the window shows, from LISTINO to
@@ -80,5 +83,20 @@ inline constexpr const char *runOutCode = "ESAURIMENTO";
 namespace oneRow {
 inline constexpr const char *table = "Tab1riga";
 } // namespace oneRow
+
+// The indexes the catalogue's statements need, for the database layer to make when the
+// file lacks them (db::Connection::setIndexHints): the columns every join and filter
+// goes through, and make with model together, which serves both the model list (by make,
+// sorted by model) and the version list (by make and model) with one sort at the first
+// open instead of two. Every connection to a catalogue is given the same hints, so the
+// program and the tools share one copy of it.
+inline QList<QStringList> IndexHints()
+{
+    return {
+        {vehicles::idMarca, vehicles::Modello}, {vehicles::idVeicolo},  {relations::ktypnr},
+        {fitments::codice},                     {batteries::LISTINO},   {batteries::OLD_CODICE},
+        {batteries::CODICE},                    {vehicles::idMarca},
+    };
+}
 
 } // namespace catalog::schema

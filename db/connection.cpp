@@ -108,7 +108,7 @@ void Connection::openChecked()
                          QStringLiteral("The workgroup information file \"%1\" is not a Jet file.").arg(workgroup));
     }
 
-    const QStringList copy = sqliteCopyOf(source, file, m_commandTimeout > 0 ? m_commandTimeout : 60);
+    const QStringList copy = sqliteCopyOf(source, file, m_indexHints, m_commandTimeout > 0 ? m_commandTimeout : 60);
     m_engine = std::make_unique<Engine>(copy.front(), copy.mid(1));
     m_openString = cs.withoutPassword();
     m_created = header.created;

@@ -7,7 +7,9 @@
 #pragma once
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 namespace db {
@@ -15,6 +17,12 @@ namespace db {
 namespace detail { class Engine; }
 
 enum class ConnectMode { Read, ReadWrite };
+
+// Indexes the caller's queries need beyond those the file has: each names the columns of
+// one index (without ',' or ';'), matched without regard to case. A table gets the index
+// when it has all of them and no index of the file, or of an earlier hint, starts with
+// the first. Without them, a join on a column the file does not index scans the table.
+using IndexHints = QList<QStringList>;
 
 class Connection {
 public:
@@ -31,6 +39,10 @@ public:
     // The provider named before opening (design setting), or the one in use once open.
     QString Provider() const;
     void setProvider(const QString &name);
+
+    // The index hints of the next Open (none until set).
+    const IndexHints &indexHints() const { return m_indexHints; }
+    void setIndexHints(const IndexHints &hints) { m_indexHints = hints; }
 
     // Opens with the connection string; raises DbError and stays closed on any failure.
     void Open();
@@ -61,6 +73,7 @@ private:
     QDateTime m_created;
     QString m_provider;
     int m_commandTimeout = 60;
+    IndexHints m_indexHints;
     ConnectMode m_mode = ConnectMode::ReadWrite;
     std::unique_ptr<detail::Engine> m_engine;
 };

@@ -6,6 +6,7 @@
 #include "db/db_error.h"
 #include "db/jet_functions_p.h"
 #include "db/jet_sql_p.h"
+#include "db/sqlite_handle_p.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -70,57 +71,38 @@ FieldKind kindOfDeclared(const char *decl)
     return FieldKind::Text;
 }
 
-struct StmtGuard {
-    sqlite3_stmt *st = nullptr;
-    ~StmtGuard() { sqlite3_finalize(st); }
-};
-
 } // namespace
 
 Engine::Engine(const QString &sqlitePath, const QStringList &attached)
+    : m_db(std::make_unique<SqliteHandle>(sqlitePath, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, DbErrc::Open,
+                                          QStringLiteral("The catalogue's working copy cannot be opened")))
 {
-    if (sqlite3_open_v2(QFile::encodeName(sqlitePath).constData(), &m_db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
-                        nullptr)
-        != SQLITE_OK) {
-        const QString why = QString::fromUtf8(sqlite3_errmsg(m_db));
-        sqlite3_close_v2(m_db);
-        m_db = nullptr;
-        raiseDbError(DbErrc::Open, QStringLiteral("The catalogue's working copy cannot be opened: %1").arg(why));
-    }
-    try {
-        // Attached before the fences go up; they open read-only like the main file, and an
-        // unqualified table name is looked up in each of them, so statements need no change.
-        for (qsizetype i = 0; i < attached.size(); ++i) {
-            sqlite3_stmt *st = nullptr;
-            const QByteArray file = QFile::encodeName(attached[i]);
-            const QByteArray schema = "jetpart" + QByteArray::number(i + 2);
-            int rc = sqlite3_prepare_v2(m_db, "ATTACH ?1 AS ?2", -1, &st, nullptr);
-            if (rc == SQLITE_OK) {
-                sqlite3_bind_text(st, 1, file.constData(), int(file.size()), SQLITE_TRANSIENT);
-                sqlite3_bind_text(st, 2, schema.constData(), int(schema.size()), SQLITE_TRANSIENT);
-                rc = sqlite3_step(st) == SQLITE_DONE ? SQLITE_OK : SQLITE_ERROR;
-            }
-            sqlite3_finalize(st);
-            if (rc != SQLITE_OK)
-                raiseDbError(DbErrc::Open, QStringLiteral("The catalogue's working copy \"%1\" cannot be opened: %2")
-                                               .arg(attached[i], QString::fromUtf8(sqlite3_errmsg(m_db))));
+    sqlite3 *db = m_db->get();
+    // Attached before the fences go up; they open read-only like the main file, and an
+    // unqualified table name is looked up in each of them, so statements need no change.
+    for (qsizetype i = 0; i < attached.size(); ++i) {
+        Stmt st = m_db->prepare("ATTACH ?1 AS ?2");
+        bool done = false;
+        if (st) {
+            bindText(st.get(), 1, attached[i]);
+            bindText(st.get(), 2, QStringLiteral("jetpart%1").arg(i + 2));
+            done = sqlite3_step(st.get()) == SQLITE_DONE;
         }
-        registerJetFunctions(m_db);
-    } catch (...) {
-        sqlite3_close_v2(m_db);
-        m_db = nullptr;
-        throw;
+        if (!done)
+            raiseDbError(DbErrc::Open, QStringLiteral("The catalogue's working copy \"%1\" cannot be opened: %2")
+                                           .arg(attached[i], m_db->errorMessage()));
     }
+    registerJetFunctions(db);
     // A double-quoted text must never fall back to being a string: it never reaches SQLite
     // as one (the translator makes literals), and a bracketed name that does not exist
     // must fail as a missing column.
-    sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
-    sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
-    sqlite3_exec(m_db, "PRAGMA query_only=1; PRAGMA cache_size=-32768", nullptr, nullptr, nullptr);
-    sqlite3_set_authorizer(m_db, readOnlyAuthorizer, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    m_db->exec("PRAGMA query_only=1; PRAGMA cache_size=-32768");
+    sqlite3_set_authorizer(db, readOnlyAuthorizer, nullptr);
 }
 
-Engine::~Engine() { sqlite3_close_v2(m_db); }
+Engine::~Engine() = default;
 
 std::unique_ptr<ResultSet> Engine::run(const QString &jetSql, const QString &filter, int timeoutSeconds)
 {
@@ -128,35 +110,38 @@ std::unique_ptr<ResultSet> Engine::run(const QString &jetSql, const QString &fil
     if (!filter.trimmed().isEmpty())
         text = QStringLiteral("SELECT * FROM (%1) WHERE %2").arg(text, translateJetSql(filter));
     const QByteArray sql = text.toUtf8();
-    StmtGuard g;
+    sqlite3 *db = m_db->get();
+    // Prepared here rather than through the handle: the rest after the statement matters.
+    sqlite3_stmt *prepared = nullptr;
     const char *tail = nullptr;
-    const int rc = sqlite3_prepare_v2(m_db, sql.constData(), int(sql.size()), &g.st, &tail);
+    const int rc = sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &prepared, &tail);
+    const Stmt st(prepared);
     if (rc == SQLITE_AUTH)
         refuseChange();
     if (rc != SQLITE_OK)
-        raiseDbError(DbErrc::Sql, QString::fromUtf8(sqlite3_errmsg(m_db)));
-    if (!g.st)
+        raiseDbError(DbErrc::Sql, m_db->errorMessage());
+    if (!st)
         raiseDbError(DbErrc::Sql, QStringLiteral("The SQL statement is empty."));
     for (; tail && *tail; ++tail)
         if (*tail != ' ' && *tail != '\t' && *tail != '\r' && *tail != '\n')
             raiseDbError(DbErrc::Sql, QStringLiteral("Characters found after end of SQL statement."));
-    if (!sqlite3_stmt_readonly(g.st))
+    if (!sqlite3_stmt_readonly(st.get()))
         refuseChange();
-    if (sqlite3_bind_parameter_count(g.st) > 0)
+    if (sqlite3_bind_parameter_count(st.get()) > 0)
         raiseDbError(DbErrc::Sql, QStringLiteral("No value given for one or more required parameters (%1).")
-                                      .arg(QString::fromUtf8(sqlite3_bind_parameter_name(g.st, 1))));
+                                      .arg(QString::fromUtf8(sqlite3_bind_parameter_name(st.get(), 1))));
 
     auto result = std::make_unique<ResultSet>();
-    const int n = sqlite3_column_count(g.st);
+    const int n = sqlite3_column_count(st.get());
     std::vector<bool> kindKnown(size_t(n), false);
     for (int i = 0; i < n; ++i) {
         ResultColumn col;
-        col.name = QString::fromUtf8(sqlite3_column_name(g.st, i));
+        col.name = QString::fromUtf8(sqlite3_column_name(st.get(), i));
         // Jet names an unnamed expression ExprNNNN; SQLite would use its text, which after
         // translation is not what the user wrote.
         if (!isPlainName(col.name))
             col.name = QStringLiteral("Expr%1").arg(1000 + i);
-        if (const char *decl = sqlite3_column_decltype(g.st, i)) {
+        if (const char *decl = sqlite3_column_decltype(st.get(), i)) {
             col.kind = kindOfDeclared(decl);
             kindKnown[size_t(i)] = true;
         }
@@ -166,23 +151,23 @@ std::unique_ptr<ResultSet> Engine::run(const QString &jetSql, const QString &fil
     Deadline deadline;
     deadline.limitMs = qint64(timeoutSeconds) * 1000;
     deadline.clock.start();
-    sqlite3_progress_handler(m_db, 20000, checkDeadline, &deadline);
+    sqlite3_progress_handler(db, 20000, checkDeadline, &deadline);
     int step;
-    while ((step = sqlite3_step(g.st)) == SQLITE_ROW) {
+    while ((step = sqlite3_step(st.get())) == SQLITE_ROW) {
         std::vector<QVariant> row(static_cast<size_t>(n));
         for (int i = 0; i < n; ++i) {
-            const int type = sqlite3_column_type(g.st, i);
+            const int type = sqlite3_column_type(st.get(), i);
             QVariant &v = row[size_t(i)];
             switch (type) {
-            case SQLITE_INTEGER: v = QVariant(qint64(sqlite3_column_int64(g.st, i))); break;
-            case SQLITE_FLOAT: v = QVariant(sqlite3_column_double(g.st, i)); break;
+            case SQLITE_INTEGER: v = QVariant(qint64(sqlite3_column_int64(st.get(), i))); break;
+            case SQLITE_FLOAT: v = QVariant(sqlite3_column_double(st.get(), i)); break;
             case SQLITE_TEXT:
-                v = QVariant(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(g.st, i)),
-                                               sqlite3_column_bytes(g.st, i)));
+                v = QVariant(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st.get(), i)),
+                                               sqlite3_column_bytes(st.get(), i)));
                 break;
             case SQLITE_BLOB: {
-                const void *p = sqlite3_column_blob(g.st, i);
-                v = QVariant(QByteArray(static_cast<const char *>(p), sqlite3_column_bytes(g.st, i)));
+                const void *p = sqlite3_column_blob(st.get(), i);
+                v = QVariant(QByteArray(static_cast<const char *>(p), sqlite3_column_bytes(st.get(), i)));
                 break;
             }
             default: break;
@@ -196,12 +181,12 @@ std::unique_ptr<ResultSet> Engine::run(const QString &jetSql, const QString &fil
         }
         result->rows.push_back(std::move(row));
     }
-    sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+    sqlite3_progress_handler(db, 0, nullptr, nullptr);
     if (deadline.expired)
         raiseDbError(DbErrc::Sql, QStringLiteral("Query timeout expired: the statement ran longer than %1 s and was stopped.")
                                       .arg(timeoutSeconds));
     if (step != SQLITE_DONE)
-        raiseDbError(DbErrc::Sql, QString::fromUtf8(sqlite3_errmsg(m_db)));
+        raiseDbError(DbErrc::Sql, m_db->errorMessage());
     return result;
 }
 

@@ -8,9 +8,9 @@
 #include <memory>
 #include <vector>
 
-struct sqlite3;
-
 namespace db::detail {
+
+class SqliteHandle;
 
 struct ResultColumn {
     QString name;
@@ -39,7 +39,7 @@ public:
     std::unique_ptr<ResultSet> run(const QString &jetSql, const QString &filter, int timeoutSeconds);
 
 private:
-    sqlite3 *m_db = nullptr;
+    std::unique_ptr<SqliteHandle> m_db;
 };
 
 } // namespace db::detail

@@ -10,11 +10,13 @@
 // else the user's cache folder, else the temporary folder.
 #include "db/jet_copy_p.h"
 #include "db/catalogue_file_p.h"
+#include "db/index_plan_p.h"
 #include "db/cache_folder.h"
 #include "db/db_error.h"
 #include "db/jet_functions_p.h"
 #include "db/jet_text_p.h"
 #include "db/mdb_loader_p.h"
+#include "db/sqlite_handle_p.h"
 
 #include "db/copy_helper.h"
 
@@ -67,32 +69,23 @@ std::optional<SourceKey> storedKey(const QString &copy)
 {
     if (!QFileInfo::exists(copy))
         return std::nullopt;
-    sqlite3 *db = nullptr;
-    std::optional<SourceKey> key;
-    if (sqlite3_open_v2(QFile::encodeName(copy).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_stmt *st = nullptr;
-        if (sqlite3_prepare_v2(db,
-                               "SELECT path, size, mtime, identity, sample, hash, text_order, "
-                               "(SELECT user_version FROM pragma_user_version) FROM __jet_source",
-                               -1, &st, nullptr)
-                == SQLITE_OK
-            && sqlite3_step(st) == SQLITE_ROW && sqlite3_column_int(st, 7) == kCopyFormat) {
-            auto text = [&](int i) { return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, i))); };
-            key = SourceKey{text(0), sqlite3_column_int64(st, 1), sqlite3_column_int64(st, 2), text(3), text(4), text(5),
-                            text(6)};
-        }
-        sqlite3_finalize(st);
-    }
-    sqlite3_close_v2(db);
-    return key;
+    const auto db = openIfPossible(copy, SQLITE_OPEN_READONLY);
+    const Stmt st = db ? db->prepare("SELECT path, size, mtime, identity, sample, hash, text_order, indexes, "
+                                     "(SELECT user_version FROM pragma_user_version) FROM __jet_source")
+                       : nullptr;
+    if (!st || sqlite3_step(st.get()) != SQLITE_ROW || sqlite3_column_int(st.get(), 8) != kCopyFormat)
+        return std::nullopt;
+    auto text = [&](int i) { return columnText(st.get(), i); };
+    return SourceKey{text(0), sqlite3_column_int64(st.get(), 1), sqlite3_column_int64(st.get(), 2), text(3), text(4),
+                     text(5), text(6), text(7)};
 }
 
-// Whether `stored` names the same file at the same size and time, its indexes laid out in
-// this build's text order; the content is for the identity, the sample or the hash to say.
+// Whether `stored` names the same file at the same size and time, with the same indexes
+// laid out in this build's text order; the content is for the identity, the sample or the hash to say.
 bool sameFile(const SourceKey &stored, const SourceKey &now)
 {
     return stored.path == now.path && stored.size == now.size && stored.mtimeNs == now.mtimeNs
-           && stored.order == now.order;
+           && stored.order == now.order && stored.indexes == now.indexes;
 }
 
 // Records the file's present identity and sample in a copy whose content hash was just
@@ -101,18 +94,12 @@ bool sameFile(const SourceKey &stored, const SourceKey &now)
 // written (a read-only cache) still serves; it only costs that read each time.
 void refreshIdentity(const QString &copy, const SourceKey &key)
 {
-    sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(copy).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
-        sqlite3_stmt *st = nullptr;
-        if (sqlite3_prepare_v2(db, "UPDATE __jet_source SET identity = ?1, sample = ?2", -1, &st, nullptr) == SQLITE_OK) {
-            const QByteArray identity = key.identity.toUtf8(), sample = key.sample.toUtf8();
-            sqlite3_bind_text(st, 1, identity.constData(), int(identity.size()), SQLITE_TRANSIENT);
-            sqlite3_bind_text(st, 2, sample.constData(), int(sample.size()), SQLITE_TRANSIENT);
-            sqlite3_step(st);
-        }
-        sqlite3_finalize(st);
+    const auto db = openIfPossible(copy, SQLITE_OPEN_READWRITE);
+    if (const Stmt st = db ? db->prepare("UPDATE __jet_source SET identity = ?1, sample = ?2") : nullptr) {
+        bindText(st.get(), 1, key.identity);
+        bindText(st.get(), 2, key.sample);
+        sqlite3_step(st.get());
     }
-    sqlite3_close_v2(db);
 }
 
 // Runs SQLite's own integrity check on a copy just written, with the General order
@@ -121,30 +108,23 @@ void refreshIdentity(const QString &copy, const SourceKey &key)
 // (CATALOG_CHECK_COPIES); raises DbError(Format) with SQLite's findings.
 void checkIntegrity(const QString &copy)
 {
-    sqlite3 *db = nullptr;
+    SqliteHandle db(copy, SQLITE_OPEN_READONLY, DbErrc::Format,
+                    QStringLiteral("The copy of the catalogue cannot be checked"));
+    registerJetFunctions(db.get());
+    const Stmt st = db.prepare("PRAGMA integrity_check(200)");
+    if (!st)
+        raiseDbError(DbErrc::Format, QStringLiteral("The copy of the catalogue cannot be checked: %1").arg(db.errorMessage()));
+    // A Decimal that a real cannot hold keeps its exact text in its NUMERIC column, on
+    // purpose; SQLite's check reports such a value ("TEXT value in T.C"), which says
+    // nothing of the b-trees or their order.
+    const QRegularExpression keptText(QStringLiteral("^TEXT value in [^ ]+$"));
     QStringList findings;
-    if (sqlite3_open_v2(QFile::encodeName(copy).constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        findings << QString::fromUtf8(sqlite3_errmsg(db));
-    } else {
-        registerJetFunctions(db);
-        sqlite3_stmt *st = nullptr;
-        if (sqlite3_prepare_v2(db, "PRAGMA integrity_check(200)", -1, &st, nullptr) != SQLITE_OK)
-            findings << QString::fromUtf8(sqlite3_errmsg(db));
-        // A Decimal that a real cannot hold keeps its exact text in its NUMERIC column, on
-        // purpose; SQLite's check reports such a value ("TEXT value in T.C"), which says
-        // nothing of the b-trees or their order.
-        const QRegularExpression keptText(QStringLiteral("^TEXT value in [^ ]+$"));
-        while (st && sqlite3_step(st) == SQLITE_ROW) {
-            const QString finding = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
-            if (!keptText.match(finding).hasMatch())
-                findings << finding;
-        }
-        if (findings.isEmpty())
-            findings << QStringLiteral("ok");
-        sqlite3_finalize(st);
+    while (sqlite3_step(st.get()) == SQLITE_ROW) {
+        const QString finding = columnText(st.get(), 0);
+        if (finding != QLatin1String("ok") && !keptText.match(finding).hasMatch())
+            findings << finding;
     }
-    sqlite3_close_v2(db);
-    if (findings != QStringList{QStringLiteral("ok")})
+    if (!findings.isEmpty())
         raiseDbError(DbErrc::Format, QStringLiteral("The copy of the catalogue fails SQLite's integrity check: %1")
                                          .arg(findings.join(QStringLiteral("; "))));
 }
@@ -218,7 +198,7 @@ void makeCopies(const QString &path, const SourceKey &key, const std::vector<Sha
         auto &h = helpers.emplace_back(std::make_unique<QProcess>());
         h->setProgram(helper);
         h->setArguments({QLatin1String(shareName(s.tables)), path, s.tmp, key.path, QString::number(key.size),
-                         QString::number(key.mtimeNs), key.identity, key.sample});
+                         QString::number(key.mtimeNs), key.identity, key.sample, key.indexes});
         h->setStandardInputFile(QProcess::nullDevice());
         // The report comes on standard output; libmdb prints its warnings about a damaged
         // file on standard error, which is not for the user's terminal.
@@ -261,10 +241,13 @@ void makeCopies(const QString &path, const SourceKey &key, const std::vector<Sha
 
 } // namespace
 
-QStringList sqliteCopyOf(const QString &path, QFile &file, int timeoutSeconds)
+QStringList sqliteCopyOf(const QString &path, QFile &file, const QList<QStringList> &indexHints, int timeoutSeconds)
 {
     SourceKey key = keyOf(path, file);
-    const QString stem = cacheDir() + u'/' + contentHash(key.path.toUtf8());
+    key.indexes = hintsText(indexHints);
+    // Copies with other index hints (a tool that asks for none) are kept apart, so that
+    // neither replaces the other at every open.
+    const QString stem = cacheDir() + u'/' + contentHash((key.path + u'\n' + key.indexes).toUtf8());
     // The largest table is copied by a process of its own beside the others: it takes
     // about as long as all the rest together, and the two run on two cores.
     std::vector<Share> shares = {{stem + QStringLiteral(".sqlite"), {}, TableShare::Others},
@@ -339,7 +322,7 @@ namespace db {
 int runCopyHelper(const QStringList &arguments)
 {
     using namespace detail;
-    if (arguments.size() != 8)
+    if (arguments.size() != 9)
         return HelperUsage;
     const QString share = arguments[0];
     const TableShare tables = share == QLatin1String("largest") ? TableShare::Largest
@@ -352,6 +335,7 @@ int runCopyHelper(const QStringList &arguments)
     key.mtimeNs = arguments[5].toLongLong();
     key.identity = arguments[6];
     key.sample = arguments[7];
+    key.indexes = arguments[8];
 #ifdef __GLIBC__
     // The copy allocates row buffers and index records of many megabytes, one table and
     // one index after another. By default each is mapped afresh and handed back when

@@ -16,6 +16,7 @@ struct SourceKey {
     QString sample;     // sampleHash() of the file
     QString hash;       // content hash of every byte, hex
     QString order;      // generalOrderFingerprint() of the build that laid out the indexes
+    QString indexes;    // hintsText() of the index hints the copy was made with
 };
 
 // Bumped whenever the copy's layout or the reading of values changes, so that copies made
@@ -32,13 +33,14 @@ enum class TableShare { All, Largest, Others };
 // pages keep the text.
 enum class RowWriting { Pages, Inserts };
 
-// Reads every user table of the Jet file whose bytes are `file` (read only) and writes it to a new SQLite
-// database at `sqlitePath` (created; must not exist): faithful types, the file's indexes
-// and the indexes the catalogue's joins need, and `key` (its order always this build's);
-// a file without user tables gives a copy without tables. libmdb does the reading and is
-// not hardened against damaged files: call this only in a process that may die.
-// Raises DbError(Format) when libmdb rejects the file. With a `share` other than All only
-// that share of the tables is copied; both shares check the whole catalogue alike.
+// Reads every user table of the Jet file whose bytes are `file` (only read) and writes it
+// to a new SQLite database at `sqlitePath` (created; must not exist): faithful types, the
+// file's indexes and those of the hints in `key.indexes` that the file lacks, and `key`
+// (its order always this build's); a file without user tables gives a copy without
+// tables. libmdb does the reading and is not hardened against damaged files: call this
+// only in a process that may die. Raises DbError(Format) when libmdb rejects the file.
+// With a `share` other than All only that share of the tables is copied; both shares
+// check the whole catalogue alike.
 void copyJetTables(QByteArrayView file, const QString &sqlitePath, const SourceKey &key,
                    TableShare share = TableShare::All, RowWriting writing = RowWriting::Pages);
 

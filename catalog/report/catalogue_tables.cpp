@@ -111,6 +111,7 @@ Catalogue ReadCatalogue(const QString &mdb, const OpenOptions &options)
 {
     db::Connection connection;
     connection.setConnectionString(ConnectionStringFor(mdb, options));
+    connection.setIndexHints(schema::IndexHints()); // the program's, so both use one copy
     connection.Open();
     Catalogue c;
     c.path = mdb;

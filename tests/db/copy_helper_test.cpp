@@ -136,7 +136,7 @@ TEST(CopyHelperTest, TheHelperRefusesAFileThatChangedSinceTheProgramReadIt)
         const QString out = dir.filePath(QStringLiteral("copy-%1.sqlite").arg(c.status) + c.name);
         QProcess helper;
         helper.start(testsupport::appDir() + QLatin1Char('/') + QLatin1String(db::kCopyHelperName),
-                     {"all", mdb, out, mdb, QString::number(c.size), "0", db::detail::fileIdentity(mdb), c.sample});
+                     {"all", mdb, out, mdb, QString::number(c.size), "0", db::detail::fileIdentity(mdb), c.sample, ""});
         ASSERT_TRUE(helper.waitForFinished(120000));
         EXPECT_EQ(helper.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(helper.exitCode(), c.status);

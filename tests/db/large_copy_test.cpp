@@ -2,6 +2,7 @@
 // mdb-export), and the pages laid out for each fixture against the same rows inserted
 // through SQLite.
 #include "db/jet_functions_p.h"
+#include "db/index_plan_p.h"
 #include "db/mdb_loader_p.h"
 #include "tests/common/test_support.h"
 #include "tests/db/db_test_support.h"
@@ -111,10 +112,22 @@ TEST(CopyWaysTest, PagesLaidOutAnswerAsRowsInsertedThroughSqlite)
         QTemporaryDir dir;
         const QString pagesPath = dir.filePath(QStringLiteral("pages.sqlite")),
                       insertsPath = dir.filePath(QStringLiteral("inserts.sqlite"));
-        db::detail::copyJetTables(bytes, pagesPath, {});
-        db::detail::copyJetTables(bytes, insertsPath, {}, db::detail::TableShare::All, db::detail::RowWriting::Inserts);
+        // Indexes on text (compared by the General order), on whole numbers and on a
+        // pair, as the catalogue asks for them; the other files lack those columns.
+        db::detail::SourceKey key;
+        key.indexes = db::detail::hintsText({{"IDMARCA", "modello"}, {"ktypnr"}, {"codice"}, {"listino"}, {"missing"}});
+        db::detail::copyJetTables(bytes, pagesPath, key);
+        db::detail::copyJetTables(bytes, insertsPath, key, db::detail::TableShare::All, db::detail::RowWriting::Inserts);
         Copy pages(pagesPath), inserts(insertsPath);
         EXPECT_EQ(rowsOf(pages.db, QStringLiteral("PRAGMA integrity_check")), QStringList{QStringLiteral("ok")});
+        if (QString::fromLatin1(name).startsWith(QLatin1String("catalogue-"))) {
+            EXPECT_EQ(rowsOf(pages.db, QStringLiteral("SELECT tbl_name || '(' || group_concat(c.name) || ')' FROM "
+                                                      "sqlite_schema s, pragma_index_info(s.name) c WHERE s.type = 'index' "
+                                                      "GROUP BY s.name ORDER BY 1")),
+                      (QStringList{"CP_Veicoli(idMarca,Modello)", "CP_Veicoli_Rel_Korva_Master(ktypnr)",
+                                   "TabDistintaBatterie(codice)", "TabDistintaBatterie(ktypnr)",
+                                   "TabTechInfo(CODICE)", "TabTechInfo(LISTINO)"}));
+        }
 
         const QString schema = QStringLiteral("SELECT type, name, tbl_name, sql FROM sqlite_schema WHERE name NOT LIKE 'sqlite_%' ORDER BY name");
         const QStringList objects = rowsOf(inserts.db, schema);

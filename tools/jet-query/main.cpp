@@ -1,6 +1,7 @@
 // jet-query: runs one Jet SQL statement on a catalogue file through the database layer
 // and prints the result, '|' between values, a header line of column names first.
 #include "catalog/catalog_error.h"
+#include "catalog/schema.h"
 #include "catalog/report/catalogue_tables.h"
 #include "db/connection.h"
 #include "db/db_error.h"
@@ -71,6 +72,8 @@ int main(int argc, char **argv)
     try {
         db::Connection connection;
         connection.setConnectionString(catalog::report::ConnectionStringFor(positional[0], options));
+        // A catalogue's statements run as fast as in the program, on the program's copy.
+        connection.setIndexHints(catalog::schema::IndexHints());
         connection.Open();
         db::Query query(connection);
         query.ClearSQL();
