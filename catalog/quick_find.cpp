@@ -6,6 +6,7 @@
 // folded once at load and a match is a plain substring test per word, the most selective
 // (longest) word first.
 #include "catalog/quick_find.h"
+#include "catalog/schema.h"
 
 #include "db/connection.h"
 #include "db/query.h"
@@ -161,6 +162,9 @@ void shareOut(std::vector<std::vector<FindRow>> &groups, int room)
         groups[g].resize(take[g]);
 }
 
+// A name of the catalogue as schema.h spells it, for the statements built here.
+QString name(const char *schemaName) { return QLatin1String(schemaName); }
+
 } // namespace
 
 std::optional<double> FindNumber(const QString &text)
@@ -276,10 +280,13 @@ QuickFinder LoadQuickFinder(db::Connection &connection)
     db::Query query(connection);
     // Each vehicle once, as long as it has a relation row, in the order of the drill-down
     // lists.
-    query.AddSQL(QStringLiteral(
-        "SELECT idVeicolo, idMarca, Marca, Modello, Versione, Alimentazione, Left([Dal],4), Left([Al],4), Kw "
-        "FROM CP_Veicoli WHERE idVeicolo IN (SELECT idVeicolo FROM CP_Veicoli_Rel_Korva_Master) "
-        "ORDER BY Marca, Modello, Versione"));
+    namespace v = schema::vehicles;
+    namespace r = schema::relations;
+    query.AddSQL(QStringLiteral("SELECT %1, %2, %3, %4, %5, %6, Left([%7],4), Left([%8],4), %9 FROM %10 "
+                                "WHERE %1 IN (SELECT %11 FROM %12) ORDER BY %3, %4, %5")
+                     .arg(name(v::idVeicolo), name(v::idMarca), name(v::Marca), name(v::Modello), name(v::Versione),
+                          name(v::Alimentazione), name(v::Dal), name(v::Al), name(v::Kw), name(v::table),
+                          name(r::idVeicolo), name(r::table)));
     query.Open();
     std::vector<FindVehicle> vehicles;
     vehicles.reserve(size_t(query.RecordCount()));
@@ -291,8 +298,11 @@ QuickFinder LoadQuickFinder(db::Connection &connection)
     query.Close();
 
     query.ClearSQL();
-    query.AddSQL(QStringLiteral("SELECT LISTINO, GAMMA, CODICE, OLD_CODICE, CAPACITA, SCARICA, LUNGHEZZA, "
-                                "LARGHEZZA, ALTEZZA FROM TabTechInfo ORDER BY LISTINO, ORDINE, CODICE"));
+    namespace b = schema::batteries;
+    query.AddSQL(QStringLiteral("SELECT %1, %2, %3, %4, %5, %6, %7, %8, %9 FROM %10 ORDER BY %1, %11, %3")
+                     .arg(name(b::LISTINO), name(b::GAMMA), name(b::CODICE), name(b::OLD_CODICE), name(b::CAPACITA),
+                          name(b::SCARICA), name(b::LUNGHEZZA), name(b::LARGHEZZA), name(b::ALTEZZA), name(b::table),
+                          name(b::ORDINE)));
     query.Open();
     std::vector<FindBattery> batteries;
     batteries.reserve(size_t(query.RecordCount()));
