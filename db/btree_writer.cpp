@@ -42,13 +42,13 @@ enum HeaderOffset : size_t {
     kMaxEmbeddedFraction = 21, // 64, 32, 32: fixed by the format, and the overflow
     kMinEmbeddedFraction = 22, //   sizes of localSize() assume them
     kLeafFraction = 23,
-    kChangeCounter = 24,       // four bytes
-    kPageCount = 28,           // four bytes: the database's size in pages
-    kSchemaFormat = 44,        // four bytes; 4 allows serial types 8 and 9 for 0 and 1
-    kAutoVacuumRoot = 52,      // four bytes; not 0 under auto-vacuum, whose pointer-map
-                               //   pages the writer does not keep
-    kTextEncoding = 56,        // four bytes; 1 is UTF-8, the rows' texts as held
-    kVersionValidFor = 92,     // four bytes: the change counter when kPageCount was set
+    kChangeCounter = 24,   // four bytes
+    kPageCount = 28,       // four bytes: the database's size in pages
+    kSchemaFormat = 44,    // four bytes; 4 allows serial types 8 and 9 for 0 and 1
+    kAutoVacuumRoot = 52,  // four bytes; not 0 under auto-vacuum, whose pointer-map
+                           //   pages the writer does not keep
+    kTextEncoding = 56,    // four bytes; 1 is UTF-8, the rows' texts as held
+    kVersionValidFor = 92, // four bytes: the change counter when kPageCount was set
     kHeaderSize = 100,
 };
 
@@ -158,11 +158,16 @@ Serial serialOfInt(int64_t v)
     if (v == 0 || v == 1)
         return {uint64_t(8 + v), 0};
     const uint64_t u = v < 0 ? ~uint64_t(v) : uint64_t(v);
-    if (u <= 0x7F) return {1, 1};
-    if (u <= 0x7FFF) return {2, 2};
-    if (u <= 0x7FFFFF) return {3, 3};
-    if (u <= 0x7FFFFFFF) return {4, 4};
-    if (u <= 0x7FFFFFFFFFFF) return {5, 6};
+    if (u <= 0x7F)
+        return {1, 1};
+    if (u <= 0x7FFF)
+        return {2, 2};
+    if (u <= 0x7FFFFF)
+        return {3, 3};
+    if (u <= 0x7FFFFFFF)
+        return {4, 4};
+    if (u <= 0x7FFFFFFFFFFF)
+        return {5, 6};
     return {6, 8};
 }
 
@@ -279,8 +284,7 @@ public:
     PageBuilder(uint32_t pageSize, uint32_t usable, PageType type)
         : m_bytes(pageSize, 0), m_top(usable), m_type(type),
           m_header(type == IndexInterior || type == TableInterior ? 12 : 8)
-    {
-    }
+    {}
     bool fits(size_t cellSize) const { return m_header + 2 * (m_offsets.size() + 1) + cellSize <= m_top; }
     // Room for a cell of `size` bytes, to be written by the caller.
     uint8_t *cell(size_t size)
@@ -338,7 +342,8 @@ struct BtreeWriter::Impl {
 
     [[noreturn]] void ioFailed(const char *what)
     {
-        fail(QStringLiteral("cannot %1 \"%2\": %3").arg(QLatin1String(what), path, QString::fromLocal8Bit(std::strerror(errno))));
+        fail(QStringLiteral("cannot %1 \"%2\": %3")
+                 .arg(QLatin1String(what), path, QString::fromLocal8Bit(std::strerror(errno))));
     }
 
     uint32_t allocate()
@@ -481,9 +486,9 @@ BtreeWriter::BtreeWriter(const QString &path) : d(std::make_unique<Impl>())
         d->ioFailed("read");
     const uint32_t pageSize = header[kPageSize] << 8 | header[kPageSize + 1];
     d->pageSize = pageSize == 1 ? 65536 : pageSize;
-    if (std::memcmp(header + kMagic, "SQLite format 3", 16) != 0 || d->pageSize < 512 || (d->pageSize & (d->pageSize - 1))
-        || header[kWriteVersion] != 1 || header[kReadVersion] != 1 || header[kReservedBytes] >= d->pageSize - 480
-        || st.st_size % d->pageSize != 0)
+    if (std::memcmp(header + kMagic, "SQLite format 3", 16) != 0 || d->pageSize < 512
+        || (d->pageSize & (d->pageSize - 1)) || header[kWriteVersion] != 1 || header[kReadVersion] != 1
+        || header[kReservedBytes] >= d->pageSize - 480 || st.st_size % d->pageSize != 0)
         fail(QStringLiteral("\"%1\" is not an SQLite database in rollback mode").arg(path));
     const struct {
         size_t offset;

@@ -45,15 +45,9 @@ Connection::Connection() : m_provider(QLatin1String(kJetProvider)) {}
 
 Connection::~Connection() = default;
 
-QString Connection::ConnectionString() const
-{
-    return m_engine ? m_openString : m_connectionString;
-}
+QString Connection::ConnectionString() const { return m_engine ? m_openString : m_connectionString; }
 
-void Connection::setConnectionString(const QString &text)
-{
-    m_connectionString = text;
-}
+void Connection::setConnectionString(const QString &text) { m_connectionString = text; }
 
 QString Connection::Provider() const { return m_provider; }
 
@@ -83,7 +77,8 @@ void Connection::openChecked()
         raiseDbError(DbErrc::Provider,
                      provider.isEmpty()
                          ? QStringLiteral("Cannot open: provider not available (the connection names no provider).")
-                         : QStringLiteral("Cannot open: provider not available for \"%1\" on this platform; only %2 is installed.")
+                         : QStringLiteral(
+                               "Cannot open: provider not available for \"%1\" on this platform; only %2 is installed.")
                                .arg(provider, QLatin1String(kJetProvider)));
 
     const QString source = localPath(cs.value(QStringLiteral("Data Source")).value_or(QString()));
@@ -97,13 +92,14 @@ void Connection::openChecked()
 
     const QString password = cs.value(QLatin1String(kPasswordKey)).value_or(QString());
     if (password != header.password)
-        raiseDbError(DbErrc::Password, QStringLiteral("Not a valid password: wrong password for the database \"%1\".").arg(source));
+        raiseDbError(DbErrc::Password,
+                     QStringLiteral("Not a valid password: wrong password for the database \"%1\".").arg(source));
 
     if (const auto system = cs.value(QLatin1String(kSystemDbKey)); system && !system->isEmpty()) {
         const QString workgroup = localPath(*system);
         QFile workgroupFile;
-        if (!looksLikeJetFile(openAndRead(workgroupFile, workgroup, DbErrc::Workgroup, QStringLiteral("the workgroup information file"),
-                                          kHeaderBytes)))
+        if (!looksLikeJetFile(openAndRead(workgroupFile, workgroup, DbErrc::Workgroup,
+                                          QStringLiteral("the workgroup information file"), kHeaderBytes)))
             raiseDbError(DbErrc::Workgroup,
                          QStringLiteral("The workgroup information file \"%1\" is not a Jet file.").arg(workgroup));
     }

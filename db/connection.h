@@ -14,7 +14,9 @@
 
 namespace db {
 
-namespace detail { class Engine; }
+namespace detail {
+class Engine;
+}
 
 enum class ConnectMode { Read, ReadWrite };
 

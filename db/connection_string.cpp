@@ -28,8 +28,7 @@ QString readQuoted(const QString &text, qsizetype &pos)
         }
         value += text[pos++];
     }
-    raiseDbError(DbErrc::Open,
-                 QStringLiteral("The connection string has a value whose closing quote is missing."));
+    raiseDbError(DbErrc::Open, QStringLiteral("The connection string has a value whose closing quote is missing."));
 }
 
 } // namespace

@@ -13,9 +13,10 @@ CopyDatabase::CopyDatabase(const QString &path, Mode mode)
     // sqlite3_open_v2 ignores SQLITE_OPEN_EXCLUSIVE: a file already there would be opened
     // and added to, so its absence is checked here.
     if (mode == Mode::Create && QFileInfo::exists(path))
-        raiseDbError(DbErrc::Format, QStringLiteral("The catalogue could not be copied for reading (the working copy \"%1\" "
-                                                    "already exists).")
-                                         .arg(path));
+        raiseDbError(DbErrc::Format,
+                     QStringLiteral("The catalogue could not be copied for reading (the working copy \"%1\" "
+                                    "already exists).")
+                         .arg(path));
     const int create = mode == Mode::Create ? SQLITE_OPEN_CREATE : 0;
     m_db = std::make_unique<SqliteHandle>(
         path, SQLITE_OPEN_READWRITE | create | SQLITE_OPEN_NOMUTEX /* one thread writes it */, DbErrc::Format,
@@ -54,8 +55,9 @@ uint32_t CopyDatabase::rootPage(const QString &name)
 
 void CopyDatabase::fail(const QString &what)
 {
-    raiseDbError(DbErrc::Format, QStringLiteral("The catalogue could not be copied for reading (%1): %2")
-                                     .arg(what, m_db->errorMessage()));
+    raiseDbError(
+        DbErrc::Format,
+        QStringLiteral("The catalogue could not be copied for reading (%1): %2").arg(what, m_db->errorMessage()));
 }
 
 } // namespace db::detail

@@ -3,14 +3,8 @@
 
 namespace db {
 
-DbError::DbError(DbErrc code, const QString &message)
-    : std::runtime_error(message.toStdString()), m_code(code)
-{
-}
+DbError::DbError(DbErrc code, const QString &message) : std::runtime_error(message.toStdString()), m_code(code) {}
 
-void raiseDbError(DbErrc code, const QString &message)
-{
-    throw DbError(code, message);
-}
+void raiseDbError(DbErrc code, const QString &message) { throw DbError(code, message); }
 
 } // namespace db

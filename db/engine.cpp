@@ -2,8 +2,8 @@
 // read-only, PRAGMA query_only is on, and an authorizer admits nothing but reading
 // (SELECT, column reads, function calls), so even ATTACH or a PRAGMA is refused before
 // it runs, with the layer's own message rather than SQLite's "not authorized".
-#include "db/engine_p.h"
 #include "db/db_error.h"
+#include "db/engine_p.h"
 #include "db/jet_functions_p.h"
 #include "db/jet_sql_p.h"
 #include "db/sqlite_handle_p.h"
@@ -22,17 +22,17 @@ int readOnlyAuthorizer(void *, int action, const char *, const char *, const cha
     case SQLITE_SELECT:
     case SQLITE_READ:
     case SQLITE_FUNCTION:
-    case SQLITE_RECURSIVE:
-        return SQLITE_OK;
-    default:
-        return SQLITE_DENY;
+    case SQLITE_RECURSIVE: return SQLITE_OK;
+    default: return SQLITE_DENY;
     }
 }
 
 [[noreturn]] void refuseChange()
 {
-    raiseDbError(DbErrc::ReadOnly,
-                 QStringLiteral("The catalogue is open for reading only: a statement that changes data or settings cannot be run."));
+    raiseDbError(
+        DbErrc::ReadOnly,
+        QStringLiteral(
+            "The catalogue is open for reading only: a statement that changes data or settings cannot be run."));
 }
 
 struct Deadline {
@@ -173,7 +173,7 @@ std::unique_ptr<ResultSet> Engine::run(const QString &jetSql, const QString &fil
             default: break;
             }
             if (!kindKnown[size_t(i)] && type != SQLITE_NULL) {
-                result->columns[size_t(i)].kind = type == SQLITE_BLOB ? FieldKind::Picture
+                result->columns[size_t(i)].kind = type == SQLITE_BLOB   ? FieldKind::Picture
                                                   : type == SQLITE_TEXT ? FieldKind::Text
                                                                         : FieldKind::Number;
                 kindKnown[size_t(i)] = true;
@@ -183,8 +183,9 @@ std::unique_ptr<ResultSet> Engine::run(const QString &jetSql, const QString &fil
     }
     sqlite3_progress_handler(db, 0, nullptr, nullptr);
     if (deadline.expired)
-        raiseDbError(DbErrc::Sql, QStringLiteral("Query timeout expired: the statement ran longer than %1 s and was stopped.")
-                                      .arg(timeoutSeconds));
+        raiseDbError(DbErrc::Sql,
+                     QStringLiteral("Query timeout expired: the statement ran longer than %1 s and was stopped.")
+                         .arg(timeoutSeconds));
     if (step != SQLITE_DONE)
         raiseDbError(DbErrc::Sql, m_db->errorMessage());
     return result;

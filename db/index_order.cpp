@@ -93,7 +93,8 @@ uint32_t columnRanks(const RowBuffer &rows, const IndexColumn &key, std::vector<
     }
     rank.assign(n, 0); // Null
     uint32_t next = 1;
-    const bool whole = std::all_of(numbers.begin(), numbers.end(), [&](uint32_t r) { return rows.kindAt(r, c) == Kind::Int; });
+    const bool whole =
+        std::all_of(numbers.begin(), numbers.end(), [&](uint32_t r) { return rows.kindAt(r, c) == Kind::Int; });
     int64_t low = 0, high = 0;
     if (whole && !numbers.empty()) {
         const auto [lo, hi] = std::minmax_element(numbers.begin(), numbers.end(), [&](uint32_t a, uint32_t b) {

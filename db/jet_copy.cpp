@@ -8,11 +8,11 @@
 // writes to a temporary name that is renamed into place only after both left cleanly: a
 // half-written copy is never found by a later open. Copies live in $CATALOG_CACHE_DIR,
 // else the user's cache folder, else the temporary folder.
-#include "db/jet_copy_p.h"
-#include "db/catalogue_file_p.h"
-#include "db/index_plan_p.h"
 #include "db/cache_folder.h"
+#include "db/catalogue_file_p.h"
 #include "db/db_error.h"
+#include "db/index_plan_p.h"
+#include "db/jet_copy_p.h"
 #include "db/jet_functions_p.h"
 #include "db/jet_text_p.h"
 #include "db/mdb_loader_p.h"
@@ -76,8 +76,14 @@ std::optional<SourceKey> storedKey(const QString &copy)
     if (!st || sqlite3_step(st.get()) != SQLITE_ROW || sqlite3_column_int(st.get(), 8) != kCopyFormat)
         return std::nullopt;
     auto text = [&](int i) { return columnText(st.get(), i); };
-    return SourceKey{text(0), sqlite3_column_int64(st.get(), 1), sqlite3_column_int64(st.get(), 2), text(3), text(4),
-                     text(5), text(6), text(7)};
+    return SourceKey{text(0),
+                     sqlite3_column_int64(st.get(), 1),
+                     sqlite3_column_int64(st.get(), 2),
+                     text(3),
+                     text(4),
+                     text(5),
+                     text(6),
+                     text(7)};
 }
 
 // Whether `stored` names the same file at the same size and time, with the same indexes
@@ -113,7 +119,8 @@ void checkIntegrity(const QString &copy)
     registerJetFunctions(db.get());
     const Stmt st = db.prepare("PRAGMA integrity_check(200)");
     if (!st)
-        raiseDbError(DbErrc::Format, QStringLiteral("The copy of the catalogue cannot be checked: %1").arg(db.errorMessage()));
+        raiseDbError(DbErrc::Format,
+                     QStringLiteral("The copy of the catalogue cannot be checked: %1").arg(db.errorMessage()));
     // A Decimal that a real cannot hold keeps its exact text in its NUMERIC column, on
     // purpose; SQLite's check reports such a value ("TEXT value in T.C"), which says
     // nothing of the b-trees or their order.
@@ -175,9 +182,10 @@ QString copyHelper()
         if (QFileInfo(candidate).isExecutable())
             return candidate;
     }
-    raiseDbError(DbErrc::Open, QStringLiteral("The catalogue cannot be read: its helper program \"%1\" is missing from the "
-                                              "program folder \"%2\". Install the program again.")
-                                   .arg(QLatin1String(kCopyHelperName), folders.front()));
+    raiseDbError(DbErrc::Open,
+                 QStringLiteral("The catalogue cannot be read: its helper program \"%1\" is missing from the "
+                                "program folder \"%2\". Install the program again.")
+                     .arg(QLatin1String(kCopyHelperName), folders.front()));
 }
 
 // Starts one helper per share, each copying its share to its temporary file, and waits
@@ -209,14 +217,16 @@ void makeCopies(const QString &path, const SourceKey &key, const std::vector<Sha
         if (!h->waitForStarted(-1)) {
             const QString why = h->errorString();
             endAll();
-            raiseDbError(DbErrc::Open, QStringLiteral("The catalogue cannot be read: its helper program \"%1\" does not "
-                                                      "start (%2).")
-                                           .arg(helper, why));
+            raiseDbError(DbErrc::Open,
+                         QStringLiteral("The catalogue cannot be read: its helper program \"%1\" does not "
+                                        "start (%2).")
+                             .arg(helper, why));
         }
     }
     bool timedOut = false;
     for (auto &h : helpers)
-        if (!h->waitForFinished(int(std::max<qint64>(deadline.remainingTime(), 1))) && h->state() != QProcess::NotRunning)
+        if (!h->waitForFinished(int(std::max<qint64>(deadline.remainingTime(), 1)))
+            && h->state() != QProcess::NotRunning)
             timedOut = true;
     endAll();
 
@@ -268,7 +278,8 @@ QStringList sqliteCopyOf(const QString &path, QFile &file, const QList<QStringLi
     if (sameFiles) {
         // The same name, size and time, but touched since: only the content can tell.
         if (!file.seek(0))
-            raiseDbError(DbErrc::Open, QStringLiteral("The catalogue file \"%1\" cannot be read: %2.").arg(path, file.errorString()));
+            raiseDbError(DbErrc::Open,
+                         QStringLiteral("The catalogue file \"%1\" cannot be read: %2.").arg(path, file.errorString()));
         key.hash = contentHash(file.readAll());
         if (key.hash == stored.front()->hash) {
             for (const Share &s : shares)
@@ -295,15 +306,17 @@ QStringList sqliteCopyOf(const QString &path, QFile &file, const QList<QStringLi
         const std::optional<SourceKey> made = storedKey(s.tmp);
         if (!made || made->order != key.order) {
             removeAll();
-            raiseDbError(DbErrc::Open, QStringLiteral("The catalogue cannot be read: the helper program \"%1\" does not "
-                                                      "belong to this program. Install the program again.")
-                                           .arg(copyHelper()));
+            raiseDbError(DbErrc::Open,
+                         QStringLiteral("The catalogue cannot be read: the helper program \"%1\" does not "
+                                        "belong to this program. Install the program again.")
+                             .arg(copyHelper()));
         }
         if (!sameFile(*made, key) || made->identity != key.identity || made->sample != key.sample
             || (hash && *hash != made->hash)) {
             removeAll();
-            raiseDbError(DbErrc::Open, QStringLiteral("The catalogue file \"%1\" changed while it was being read; open it again.")
-                                           .arg(path));
+            raiseDbError(
+                DbErrc::Open,
+                QStringLiteral("The catalogue file \"%1\" changed while it was being read; open it again.").arg(path));
         }
         hash = made->hash;
     }
@@ -325,7 +338,7 @@ int runCopyHelper(const QStringList &arguments)
     if (arguments.size() != 9)
         return HelperUsage;
     const QString share = arguments[0];
-    const TableShare tables = share == QLatin1String("largest") ? TableShare::Largest
+    const TableShare tables = share == QLatin1String("largest")  ? TableShare::Largest
                               : share == QLatin1String("others") ? TableShare::Others
                                                                  : TableShare::All;
     const QString source = arguments[1], out = arguments[2];
@@ -361,7 +374,8 @@ int runCopyHelper(const QStringList &arguments)
         // The copy is recorded under the key of the file the program examined: a file
         // changed since then would give a copy that does not match its own key.
         if (bytes.size() != key.size || sampleHash(f, key.size) != key.sample)
-            raiseDbError(DbErrc::Open, QStringLiteral("The catalogue file changed while it was being read; open it again."));
+            raiseDbError(DbErrc::Open,
+                         QStringLiteral("The catalogue file changed while it was being read; open it again."));
         key.hash = contentHash(bytes);
         copyJetTables(bytes, out, key, tables);
         if (qEnvironmentVariableIsSet("CATALOG_CHECK_COPIES"))

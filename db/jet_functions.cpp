@@ -1,8 +1,8 @@
 // Jet's functions as SQLite functions. Text functions count characters, not bytes, so
 // they work on QString; a Null argument gives Null as in Jet, except where Jet's own
 // function exists to handle Null (Nz, IsNull, IIf).
-#include "db/jet_functions_p.h"
 #include "db/db_error.h"
+#include "db/jet_functions_p.h"
 #include "db/jet_text_p.h"
 
 #include <QString>
@@ -143,15 +143,9 @@ void fnCase(sqlite3_context *ctx, int, sqlite3_value **a)
     resultText(ctx, Upper ? textOf(a[0]).toUpper() : textOf(a[0]).toLower());
 }
 
-bool truthy(sqlite3_value *v)
-{
-    return !isNull(v) && sqlite3_value_double(v) != 0.0;
-}
+bool truthy(sqlite3_value *v) { return !isNull(v) && sqlite3_value_double(v) != 0.0; }
 
-void fnIIf(sqlite3_context *ctx, int, sqlite3_value **a)
-{
-    sqlite3_result_value(ctx, truthy(a[0]) ? a[1] : a[2]);
-}
+void fnIIf(sqlite3_context *ctx, int, sqlite3_value **a) { sqlite3_result_value(ctx, truthy(a[0]) ? a[1] : a[2]); }
 
 void fnNz(sqlite3_context *ctx, int argc, sqlite3_value **a)
 {
@@ -163,10 +157,7 @@ void fnNz(sqlite3_context *ctx, int argc, sqlite3_value **a)
         sqlite3_result_text(ctx, "", 0, SQLITE_STATIC);
 }
 
-void fnIsNull(sqlite3_context *ctx, int, sqlite3_value **a)
-{
-    sqlite3_result_int(ctx, isNull(a[0]) ? -1 : 0);
-}
+void fnIsNull(sqlite3_context *ctx, int, sqlite3_value **a) { sqlite3_result_int(ctx, isNull(a[0]) ? -1 : 0); }
 
 // InStr([start,] text, sought): 1-based position, 0 when absent, letters by General order.
 void fnInStr(sqlite3_context *ctx, int argc, sqlite3_value **a)
@@ -209,12 +200,24 @@ struct FunctionDef {
 };
 
 const FunctionDef kFunctions[] = {
-    {"jet_left", 2, fnLeft},       {"jet_right", 2, fnRight},     {"jet_mid", 2, fnMid},
-    {"jet_mid", 3, fnMid},         {"jet_len", 1, fnLen},         {"jet_val", 1, fnVal},
-    {"jet_trim", 1, fnTrim<0>},    {"jet_ltrim", 1, fnTrim<1>},   {"jet_rtrim", 1, fnTrim<2>},
-    {"jet_ucase", 1, fnCase<true>}, {"jet_lcase", 1, fnCase<false>}, {"jet_iif", 3, fnIIf},
-    {"jet_nz", 1, fnNz},           {"jet_nz", 2, fnNz},           {"jet_isnull", 1, fnIsNull},
-    {"jet_instr", 2, fnInStr},     {"jet_instr", 3, fnInStr},     {"like", 2, fnLike},
+    {"jet_left", 2, fnLeft},
+    {"jet_right", 2, fnRight},
+    {"jet_mid", 2, fnMid},
+    {"jet_mid", 3, fnMid},
+    {"jet_len", 1, fnLen},
+    {"jet_val", 1, fnVal},
+    {"jet_trim", 1, fnTrim<0>},
+    {"jet_ltrim", 1, fnTrim<1>},
+    {"jet_rtrim", 1, fnTrim<2>},
+    {"jet_ucase", 1, fnCase<true>},
+    {"jet_lcase", 1, fnCase<false>},
+    {"jet_iif", 3, fnIIf},
+    {"jet_nz", 1, fnNz},
+    {"jet_nz", 2, fnNz},
+    {"jet_isnull", 1, fnIsNull},
+    {"jet_instr", 2, fnInStr},
+    {"jet_instr", 3, fnInStr},
+    {"like", 2, fnLike},
     {"like", 3, fnLike},
 };
 
@@ -226,12 +229,13 @@ void registerJetFunctions(sqlite3 *db)
     for (const FunctionDef &f : kFunctions) {
         if (rc != SQLITE_OK)
             break;
-        rc = sqlite3_create_function(db, f.name, f.args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, f.fn,
-                                     nullptr, nullptr);
+        rc = sqlite3_create_function(db, f.name, f.args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, f.fn, nullptr,
+                                     nullptr);
     }
     if (rc != SQLITE_OK)
-        raiseDbError(DbErrc::Open, QStringLiteral("The SQL engine could not be prepared: %1")
-                                       .arg(QString::fromUtf8(sqlite3_errmsg(db))));
+        raiseDbError(
+            DbErrc::Open,
+            QStringLiteral("The SQL engine could not be prepared: %1").arg(QString::fromUtf8(sqlite3_errmsg(db))));
 }
 
 } // namespace db::detail

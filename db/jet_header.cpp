@@ -8,8 +8,8 @@
 //   0x72  8 bytes      Jet 4 creation date, a little-endian double day number
 //
 // Nothing here trusts the file: every offset is checked against its length.
-#include "db/jet_header_p.h"
 #include "db/db_error.h"
+#include "db/jet_header_p.h"
 
 #include <array>
 #include <cmath>
@@ -74,12 +74,15 @@ JetHeader readJetHeader(const QByteArray &file, const QString &path)
         raiseDbError(DbErrc::Open, QStringLiteral("\"%1\" is not a Jet database (Access .mdb) file.").arg(path));
     const uint8_t version = uint8_t(file[0x14]);
     if (version > 1)
-        raiseDbError(DbErrc::Open,
-                     QStringLiteral("\"%1\" is a database of a later Access engine (version %2); only Jet 3 and Jet 4 files can be opened.")
-                         .arg(path)
-                         .arg(version));
+        raiseDbError(
+            DbErrc::Open,
+            QStringLiteral(
+                "\"%1\" is a database of a later Access engine (version %2); only Jet 3 and Jet 4 files can be opened.")
+                .arg(path)
+                .arg(version));
     if (version == 1 && file.size() < 4096)
-        raiseDbError(DbErrc::Format, QStringLiteral("The catalogue file \"%1\" is damaged: it is shorter than one page.").arg(path));
+        raiseDbError(DbErrc::Format,
+                     QStringLiteral("The catalogue file \"%1\" is damaged: it is shorter than one page.").arg(path));
 
     std::array<uint8_t, kMaskLength> decoded{};
     const auto &mask = headerMask();
@@ -110,8 +113,8 @@ JetHeader readJetHeader(const QByteArray &file, const QString &path)
         m = uint32_t(int32_t(created));
     const uint8_t dateMask[4] = {uint8_t(m), uint8_t(m >> 8), uint8_t(m >> 16), uint8_t(m >> 24)};
     for (int i = 0; i < 40; i += 2) {
-        const uint16_t unit = uint16_t((at(0x42 + i) ^ dateMask[i % 4])
-                                       | ((at(0x42 + i + 1) ^ dateMask[(i + 1) % 4]) << 8));
+        const uint16_t unit =
+            uint16_t((at(0x42 + i) ^ dateMask[i % 4]) | ((at(0x42 + i + 1) ^ dateMask[(i + 1) % 4]) << 8));
         if (unit == 0)
             break;
         header.password += QChar(unit);

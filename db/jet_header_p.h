@@ -11,7 +11,7 @@ enum class JetVersion { Jet3, Jet4 };
 
 struct JetHeader {
     JetVersion version = JetVersion::Jet4;
-    QString password; // empty when the file has none
+    QString password;  // empty when the file has none
     QDateTime created; // Jet 4 only; invalid for Jet 3 or a date out of any calendar
 };
 

@@ -1,6 +1,6 @@
 // The Jet values decoded for the copy (see jet_row_reader_p.h for what each becomes).
-#include "db/jet_row_reader_p.h"
 #include "db/db_error.h"
+#include "db/jet_row_reader_p.h"
 #include "db/jet_text_p.h"
 #include "db/jet_values_p.h"
 
@@ -117,7 +117,8 @@ bool windows1252(const MdbHandle *mdb) { return mdb->f->code_page == 1252 || mdb
 
 } // namespace
 
-JetRowReader::JetRowReader(MdbHandle *mdb_, MdbTableDef *table_, const QString &name_, std::vector<MdbColumn *> columns_)
+JetRowReader::JetRowReader(MdbHandle *mdb_, MdbTableDef *table_, const QString &name_,
+                           std::vector<MdbColumn *> columns_)
     : mdb(mdb_), table(table_), name(name_), columns(std::move(columns_))
 {
     oleBuffers.resize(columns.size());
@@ -147,12 +148,45 @@ void JetRowReader::readValue(RowBuffer &rows, size_t column, const MdbField &f, 
             damaged(QStringLiteral("a value of table %1 is too short for its type").arg(name));
     };
     switch (type) {
-    case MDB_BYTE: need(1); rows.setInt(column, p[0]); return;
-    case MDB_INT: { need(2); int16_t v; std::memcpy(&v, p, 2); rows.setInt(column, v); return; }
-    case MDB_LONGINT: { need(4); int32_t v; std::memcpy(&v, p, 4); rows.setInt(column, v); return; }
-    case MDB_MONEY: { need(8); int64_t v; std::memcpy(&v, p, 8); rows.setReal(column, double(v) / 10000.0); return; }
-    case MDB_FLOAT: { need(4); float v; std::memcpy(&v, p, 4); rows.setReal(column, singleAsDouble(v)); return; }
-    case MDB_DOUBLE: { need(8); double v; std::memcpy(&v, p, 8); rows.setReal(column, v); return; }
+    case MDB_BYTE:
+        need(1);
+        rows.setInt(column, p[0]);
+        return;
+    case MDB_INT: {
+        need(2);
+        int16_t v;
+        std::memcpy(&v, p, 2);
+        rows.setInt(column, v);
+        return;
+    }
+    case MDB_LONGINT: {
+        need(4);
+        int32_t v;
+        std::memcpy(&v, p, 4);
+        rows.setInt(column, v);
+        return;
+    }
+    case MDB_MONEY: {
+        need(8);
+        int64_t v;
+        std::memcpy(&v, p, 8);
+        rows.setReal(column, double(v) / 10000.0);
+        return;
+    }
+    case MDB_FLOAT: {
+        need(4);
+        float v;
+        std::memcpy(&v, p, 4);
+        rows.setReal(column, singleAsDouble(v));
+        return;
+    }
+    case MDB_DOUBLE: {
+        need(8);
+        double v;
+        std::memcpy(&v, p, 8);
+        rows.setReal(column, v);
+        return;
+    }
     case MDB_DATETIME: {
         need(8);
         double v;
@@ -204,14 +238,12 @@ void JetRowReader::readValue(RowBuffer &rows, size_t column, const MdbField &f, 
             std::string_view bytes(reinterpret_cast<const char *>(p), size_t(f.siz));
             if (type == MDB_MEMO)
                 bytes = readJet3Memo(p, f.siz);
-            const QByteArray text =
-                codePageText(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size());
+            const QByteArray text = codePageText(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size());
             rows.setText(column, std::string_view(text.constData(), size_t(text.size())));
             return;
         }
         [[fallthrough]];
-    default:
-        storeText(rows, column, mdb_col_to_string(mdb, mdb->pg_buf, f.start, type, f.siz));
+    default: storeText(rows, column, mdb_col_to_string(mdb, mdb->pg_buf, f.start, type, f.siz));
     }
 }
 
@@ -268,7 +300,8 @@ template <class RowAt>
 void JetRowReader::forEachRow(RowAt rowAt)
 {
     mdb_rewind_table(table);
-    const bool pictures = std::any_of(columns.begin(), columns.end(), [](MdbColumn *c) { return c->col_type == MDB_OLE; });
+    const bool pictures =
+        std::any_of(columns.begin(), columns.end(), [](MdbColumn *c) { return c->col_type == MDB_OLE; });
     if (pictures) {
         while (mdb_fetch_row(table)) {
             int start = 0;

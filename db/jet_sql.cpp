@@ -1,8 +1,8 @@
 // A small tokenizer over the Jet text: one pass, character by character, so that quotes,
 // brackets and words are each recognised where they start and never inside one another.
 // Derived tables are translated by a recursive call on the bracket's content.
-#include "db/jet_sql_p.h"
 #include "db/db_error.h"
+#include "db/jet_sql_p.h"
 
 #include <QSet>
 
@@ -13,9 +13,9 @@ namespace {
 const QSet<QString> &jetFunctions()
 {
     static const QSet<QString> names = {
-        QStringLiteral("left"),  QStringLiteral("right"), QStringLiteral("mid"),   QStringLiteral("len"),
-        QStringLiteral("val"),   QStringLiteral("trim"),  QStringLiteral("ltrim"), QStringLiteral("rtrim"),
-        QStringLiteral("ucase"), QStringLiteral("lcase"), QStringLiteral("iif"),   QStringLiteral("nz"),
+        QStringLiteral("left"),   QStringLiteral("right"), QStringLiteral("mid"),   QStringLiteral("len"),
+        QStringLiteral("val"),    QStringLiteral("trim"),  QStringLiteral("ltrim"), QStringLiteral("rtrim"),
+        QStringLiteral("ucase"),  QStringLiteral("lcase"), QStringLiteral("iif"),   QStringLiteral("nz"),
         QStringLiteral("isnull"), QStringLiteral("instr"),
     };
     return names;
@@ -51,8 +51,7 @@ public:
                 put(sqlLiteral(readQuoted(c)), false);
             } else if (c == u'[') {
                 readBracket();
-            } else if (c.isDigit() || (c == u'.' && m_pos + 1 < n && m_text[m_pos + 1].isDigit()
-                                       && !m_lastWasName)) {
+            } else if (c.isDigit() || (c == u'.' && m_pos + 1 < n && m_text[m_pos + 1].isDigit() && !m_lastWasName)) {
                 put(readNumber(), true);
             } else if (isWordChar(c)) {
                 readWord();
@@ -63,8 +62,8 @@ public:
                 ++m_pos;
                 for (; m_pos < n; ++m_pos)
                     if (!m_text[m_pos].isSpace() && m_text[m_pos] != u';')
-                        raiseDbError(DbErrc::Sql,
-                                     QStringLiteral("Characters found after end of SQL statement: only one statement can be run at a time."));
+                        raiseDbError(DbErrc::Sql, QStringLiteral("Characters found after end of SQL statement: only "
+                                                                 "one statement can be run at a time."));
                 break;
             } else if (c.isSpace()) {
                 m_out += u' ';

@@ -10,7 +10,6 @@
 //   OLE -> OLEBLOB   GUID -> TEXT   NUMERIC (Decimal) -> NUMERIC
 // Every text column compares and sorts by the General order, so equality, ORDER BY,
 // DISTINCT, GROUP BY and Max behave as they do in Jet.
-#include "db/mdb_loader_p.h"
 #include "db/btree_writer_p.h"
 #include "db/copy_database_p.h"
 #include "db/db_error.h"
@@ -19,14 +18,15 @@
 #include "db/jet_functions_p.h"
 #include "db/jet_row_reader_p.h"
 #include "db/jet_text_p.h"
+#include "db/mdb_loader_p.h"
 #include "db/row_buffer_p.h"
 #include "db/row_inserts_p.h"
 
 #include <QSet>
 #include <QStringList>
 #include <algorithm>
-#include <memory>
 #include <mdbtools.h>
+#include <memory>
 #include <sqlite3.h>
 #include <vector>
 
@@ -43,8 +43,12 @@ const char *declaredType(int jetType)
 {
     switch (jetType) {
     case MDB_BOOL: return "BOOLINT";
-    case MDB_BYTE: case MDB_INT: case MDB_LONGINT: return "INTEGER";
-    case MDB_FLOAT: case MDB_DOUBLE: case MDB_MONEY: return "REAL";
+    case MDB_BYTE:
+    case MDB_INT:
+    case MDB_LONGINT: return "INTEGER";
+    case MDB_FLOAT:
+    case MDB_DOUBLE:
+    case MDB_MONEY: return "REAL";
     case MDB_DATETIME: return "DATETEXT";
     case MDB_BINARY: return "BLOB";
     case MDB_OLE: return "OLEBLOB";
@@ -54,10 +58,7 @@ const char *declaredType(int jetType)
     }
 }
 
-bool isTextType(int jetType)
-{
-    return jetType == MDB_TEXT || jetType == MDB_MEMO || jetType == MDB_REPID;
-}
+bool isTextType(int jetType) { return jetType == MDB_TEXT || jetType == MDB_MEMO || jetType == MDB_REPID; }
 
 // A table whose b-trees SQLite created empty: their first pages, and the rows to fill
 // them with.
@@ -129,7 +130,8 @@ struct TableCopy {
         for (size_t c : index)
             cols << quotedName(QString::fromUtf8(columns[c]->name));
         const QString indexName = QStringLiteral("jetidx_%1").arg(serial++);
-        out.exec(QStringLiteral("CREATE INDEX %1 ON %2 (%3)").arg(quotedName(indexName), quotedName(name), cols.join(u',')));
+        out.exec(
+            QStringLiteral("CREATE INDEX %1 ON %2 (%3)").arg(quotedName(indexName), quotedName(name), cols.join(u',')));
         return indexName;
     }
 

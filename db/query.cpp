@@ -58,7 +58,8 @@ void Query::First() { m_current = 0; }
 void Query::MoveTo(int index)
 {
     if (index < 0 || index >= RecordCount())
-        raiseDbError(DbErrc::State, QStringLiteral("There is no record %1: the result has %2 records.").arg(index).arg(RecordCount()));
+        raiseDbError(DbErrc::State,
+                     QStringLiteral("There is no record %1: the result has %2 records.").arg(index).arg(RecordCount()));
     m_current = index;
 }
 
@@ -69,7 +70,9 @@ static const detail::ResultColumn &columnAt(const detail::ResultSet *r, int inde
     if (!r)
         raiseDbError(DbErrc::State, QStringLiteral("Operation is not allowed when the query is closed."));
     if (index < 0 || size_t(index) >= r->columns.size())
-        raiseDbError(DbErrc::State, QStringLiteral("There is no field %1: the result has %2 fields.").arg(index).arg(r->columns.size()));
+        raiseDbError(
+            DbErrc::State,
+            QStringLiteral("There is no field %1: the result has %2 fields.").arg(index).arg(r->columns.size()));
     return r->columns[size_t(index)];
 }
 

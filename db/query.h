@@ -11,7 +11,9 @@
 namespace db {
 
 class Connection;
-namespace detail { struct ResultSet; }
+namespace detail {
+struct ResultSet;
+}
 
 enum class CursorType { ForwardOnly, Keyset, Dynamic, Static };
 

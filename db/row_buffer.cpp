@@ -1,7 +1,7 @@
 // Holding a table's rows: fixed-size cells, and the bytes of texts and blobs in one
 // growing block, so that reading a row allocates nothing.
-#include "db/row_buffer_p.h"
 #include "db/db_error.h"
+#include "db/row_buffer_p.h"
 
 #include <cstring>
 #include <limits>
@@ -51,7 +51,8 @@ void RowBuffer::bindRow(sqlite3_stmt *st, size_t row, int skip) const
         case Kind::Int: sqlite3_bind_int64(st, slot, c->i); break;
         case Kind::Real: sqlite3_bind_double(st, slot, c->d); break;
         case Kind::Text:
-            sqlite3_bind_text64(st, slot, c->size ? m_bytes.data() + c->offset : "", c->size, SQLITE_STATIC, SQLITE_UTF8);
+            sqlite3_bind_text64(st, slot, c->size ? m_bytes.data() + c->offset : "", c->size, SQLITE_STATIC,
+                                SQLITE_UTF8);
             break;
         case Kind::Blob:
             if (c->size)
