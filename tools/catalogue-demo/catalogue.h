@@ -65,10 +65,20 @@ struct Scale {
     int relationRows;
     int fitments;
     int batteriesPerList;
+    int makes;          // generated makes, the named ones first (at most kMostMakes)
+    int modelsPerMake;  // the most models one make has
+    int photosPerRange; // 1: the range's photo; more: "<range photo>_<n>", n from 0
 };
 
-inline constexpr Scale kDemoScale{2000, 2150, 16000, 150};
-inline constexpr Scale kLargeScale{40000, 80000, 250000, 600};
+// The named makes, and as many again for each kind of commercial vehicle they also make.
+inline constexpr int kMostMakes = 24 * 4;
+
+inline constexpr Scale kDemoScale{2000, 2150, 16000, 150, 24, 60, 1};
+inline constexpr Scale kLargeScale{40000, 80000, 250000, 600, 24, 60, 1};
+// Ten times the large scale, grown as makers' catalogues grow: light commercial, heavy
+// and bus makes and more models rather than longer version lists, and a photo per
+// battery group as the large benchmark catalogue has.
+inline constexpr Scale kHugeScale{400000, 800000, 2500000, 6000, kMostMakes, 150, 3};
 
 // The hand-made rows that hold every edge case at a known place (fixed_cases.cpp).
 void addFixedCases(Catalogue &catalogue);

@@ -27,6 +27,24 @@ const std::vector<std::pair<const char *, const char *>> kMakes = {
     {"VAR", "Varesco"},   {"WEN", "Wendal"},    {"YPS", "Ypsor"},    {"ZEF", "Zefira"},
 };
 
+// The commercial side of the named makes, for scales with more makes than names: key and
+// name of the named make with the kind's letter and word added.
+const std::vector<std::pair<const char *, const char *>> kCommercialKinds = {
+    {"C", " Commerciali"}, {"I", " Industriali"}, {"B", " Bus"}};
+
+struct Make {
+    std::string key, name;
+};
+
+Make makeAt(int index)
+{
+    const auto &[key, name] = kMakes[std::size_t(index) % kMakes.size()];
+    if (index < int(kMakes.size()))
+        return {key, name};
+    const auto &[letter, word] = kCommercialKinds.at(std::size_t(index) / kMakes.size() - 1);
+    return {std::string(key) + letter, std::string(name) + word};
+}
+
 const std::vector<std::string> kSyllables = {"ba", "ce", "di", "fo", "ga", "le", "mi", "no",
                                              "pa", "re", "si", "ta", "vo", "ze", "lu", "ri",
                                              "sa", "te", "ro", "va", "ni", "da", "mo", "ca"};
@@ -202,7 +220,9 @@ private:
                     b.fittings = size.fittings;
                     b.container = size.container;
                     if (m_random.between(0, 16) != 0)
-                        b.photo = range.photo;
+                        b.photo = m_scale.photosPerRange > 1
+                                      ? range.photo + ("_" + number(j % m_scale.photosPerRange))
+                                      : std::string(range.photo);
                     if (m_random.percent(20))
                         b.note = m_random.pick(kNotes);
                     m_c.batteries.push_back(b);
@@ -239,11 +259,11 @@ private:
         }
     }
 
-    Vehicle version(long id, const char *key, const char *make, const std::string &model)
+    Vehicle version(long id, const Make &make, const std::string &model)
     {
         const int e = m_random.between(0, 99);
         const Engine &engine = kEngines[e < 45 ? 0 : e < 80 ? 1 : e < 86 ? 2 : e < 90 ? 3 : e < 96 ? 4 : 5];
-        Vehicle v{id, key, make, model, {}, engine.fuel, {}, {}, {}, 0, 0};
+        Vehicle v{id, make.key, make.name, model, {}, engine.fuel, {}, {}, {}, 0, 0};
         const int year = engine.cm3.empty() ? m_random.between(2012, 2024) : m_random.between(1985, 2023);
         v.from = yyyymm(year, m_random.between(1, 12));
         const int end = year + m_random.between(2, 10);
@@ -273,15 +293,18 @@ private:
         const long fixed = long(m_c.vehicles.size());
         const long bulk = m_scale.vehicles - fixed;
         long id = 1001;
-        for (std::size_t m = 0; m < kMakes.size(); ++m) {
-            const int count = evenShare(bulk, long(kMakes.size()), long(m));
-            const int models = std::clamp(count / 13, 3, 60);
+        if (m_scale.makes < 1 || m_scale.makes > kMostMakes)
+            throw std::runtime_error("a scale has 1 to " + number(kMostMakes) + " generated makes");
+        for (int m = 0; m < m_scale.makes; ++m) {
+            const Make make = makeAt(m);
+            const int count = evenShare(bulk, m_scale.makes, m);
+            const int models = std::clamp(count / 13, 3, m_scale.modelsPerMake);
             std::set<std::string> taken;
             for (int k = 0; k < models; ++k) {
                 const std::string model = modelName(taken);
                 const int versions = evenShare(count, models, k);
                 for (int i = 0; i < versions; ++i)
-                    m_c.vehicles.push_back(version(id++, kMakes[m].first, kMakes[m].second, model));
+                    m_c.vehicles.push_back(version(id++, make, model));
             }
         }
     }

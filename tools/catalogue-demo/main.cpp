@@ -1,6 +1,6 @@
-// catalogue-demo [--scale demo|large] OUT_DIR: writes the CSV sources of the demo
-// catalogue (what the program runs on out of the box) or of the large one (benchmarks)
-// for catalogue-build. The same scale always gives the same files.
+// catalogue-demo [--scale demo|large|huge] OUT_DIR: writes the CSV sources of the demo
+// catalogue (what the program runs on out of the box) or of the large or ten times larger
+// one (benchmarks) for catalogue-build. The same scale always gives the same files.
 #include "tools/catalogue-demo/catalogue.h"
 
 #include <cstdio>
@@ -12,7 +12,7 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr, "usage: catalogue-demo [--scale demo|large] OUT_DIR\n");
+    std::fprintf(stderr, "usage: catalogue-demo [--scale demo|large|huge] OUT_DIR\n");
     return 2;
 }
 
@@ -30,6 +30,8 @@ int main(int argc, char **argv)
                 scale = demo::kDemoScale;
             else if (name == "large")
                 scale = demo::kLargeScale;
+            else if (name == "huge")
+                scale = demo::kHugeScale;
             else
                 return usage();
         } else if (out.empty() && !arg.empty() && arg[0] != '-') {
