@@ -220,9 +220,7 @@ private:
                     b.fittings = size.fittings;
                     b.container = size.container;
                     if (m_random.between(0, 16) != 0)
-                        b.photo = m_scale.photosPerRange > 1
-                                      ? range.photo + ("_" + number(j % m_scale.photosPerRange))
-                                      : std::string(range.photo);
+                        b.photo = m_scale.ownPhotos ? range.photo + ("_" + number(j)) : std::string(range.photo);
                     if (m_random.percent(20))
                         b.note = m_random.pick(kNotes);
                     m_c.batteries.push_back(b);
@@ -338,6 +336,15 @@ private:
             auto it = std::lower_bound(offers.begin(), offers.end(), wanted,
                                        [](const Offer &o, int ah) { return o.ah < ah; });
             std::size_t at = std::size_t(it - offers.begin());
+            if (m_scale.fittedVariants > 1) {
+                // One of the first batteries of that capacity (past the largest, the
+                // smallest), not always the first.
+                at %= offers.size();
+                const auto from = offers.begin() + long(at);
+                const auto same = std::upper_bound(from, offers.end(), from->ah,
+                                                   [](int ah, const Offer &o) { return ah < o.ah; });
+                at += std::size_t(m_random.between(0, int(std::min<long>(same - from, m_scale.fittedVariants)) - 1));
+            }
             for (std::size_t tries = 0; tries < offers.size(); ++tries) {
                 const std::string &code = offers[(at + tries) % offers.size()].code;
                 if (chosen.insert(code).second) {
