@@ -14,7 +14,7 @@
 
 namespace bench {
 
-QString largeCatalogue()
+QString catalogue()
 {
     const QString env = qEnvironmentVariable("CATALOG_BENCH_MDB");
     if (!env.isEmpty())

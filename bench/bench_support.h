@@ -1,5 +1,6 @@
-// What the catalogue benchmarks share: where the large catalogue and the built pictures
-// are, a scratch cache for the converted copies, and the figures of a run of samples.
+// What the catalogue benchmarks share: where the catalogue of the run and the built
+// pictures are, a scratch cache for the converted copies, and the figures of a run of
+// samples.
 #pragma once
 
 #include <QString>
@@ -8,8 +9,10 @@
 
 namespace bench {
 
-// The large catalogue (.mdb): $CATALOG_BENCH_MDB, else the shared large fixture.
-QString largeCatalogue();
+// The catalogue every figure of the run measures (.mdb): $CATALOG_BENCH_MDB, else the
+// shared large fixture. scripts/bench.sh runs the figures on the large catalogue, then
+// on the huge one.
+QString catalogue();
 // The built program folder holding img/ and foto/: $CATALOG_BENCH_APP, else app/ of the
 // build folder the benchmark runs from.
 QString builtProgramFolder();

@@ -1,5 +1,6 @@
-// The large catalogue's window that the window figures share, on a scratch program folder.
-#include "bench/large_window.h"
+// The window on the catalogue of the run that the window figures share, on a scratch
+// program folder.
+#include "bench/catalogue_window.h"
 
 #include "bench/bench_support.h"
 
@@ -14,10 +15,10 @@
 
 namespace bench {
 
-LargeWindow::LargeWindow()
+CatalogueWindow::CatalogueWindow()
 {
     const QString app = bench::builtProgramFolder();
-    const QString mdb = bench::largeCatalogue();
+    const QString mdb = bench::catalogue();
     QDir root(m_folder.path());
     root.mkdir(QStringLiteral("db"));
     m_ok = QFile::link(app + QStringLiteral("/img"), root.filePath(QStringLiteral("img")))
@@ -43,7 +44,7 @@ LargeWindow::LargeWindow()
         linkCataloguePhotos(app + QStringLiteral("/foto"), root.filePath(QStringLiteral("foto")));
 }
 
-LargeWindow::~LargeWindow()
+CatalogueWindow::~CatalogueWindow()
 {
     form.reset();
     desk.reset();
@@ -51,19 +52,19 @@ LargeWindow::~LargeWindow()
     OverrideProgramFolder(QString());
 }
 
-QString LargeWindow::problem() const
+QString CatalogueWindow::problem() const
 {
-    return m_ok ? QString() : QStringLiteral("the window on the large catalogue did not come up: ") + rec.texts().join(u' ');
+    return m_ok ? QString() : QStringLiteral("the window on the catalogue did not come up: ") + rec.texts().join(u' ');
 }
 
-void LargeWindow::clickMake(int row)
+void CatalogueWindow::clickMake(int row)
 {
     form->gridMarca->setCurrentRow(row); // the click selects the row, then the handler runs
     form->gridMarcaClickCell(form->gridMarca, row, 2);
     QApplication::processEvents();
 }
 
-void LargeWindow::linkCataloguePhotos(const QString &built, const QString &folder)
+void CatalogueWindow::linkCataloguePhotos(const QString &built, const QString &folder)
 {
     if (ApriQRY(QStringLiteral("SELECT DISTINCT FOTO FROM TabTechInfo WHERE not FOTO is null")) <= 0)
         return;
@@ -77,12 +78,12 @@ void LargeWindow::linkCataloguePhotos(const QString &built, const QString &folde
     DM->ADOQuery1.Close();
 }
 
-// One window for every figure: building it opens the large catalogue once. It goes
+// One window for every figure: building it opens the catalogue once. It goes
 // before the application object does, as widgets must.
-LargeWindow &window()
+CatalogueWindow &window()
 {
-    static LargeWindow *w = [] {
-        auto *made = new LargeWindow;
+    static CatalogueWindow *w = [] {
+        auto *made = new CatalogueWindow;
         qAddPostRoutine([] { delete w; });
         return made;
     }();

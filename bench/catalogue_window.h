@@ -1,6 +1,6 @@
-// The catalogue window on the large catalogue, offscreen, shared by every figure that
-// works the window: it runs on a scratch program folder holding the built pictures and
-// the large catalogue, and is built once (opening the catalogue once) for the whole run.
+// The catalogue window on the catalogue of the run, offscreen, shared by every figure
+// that works the window: it runs on a scratch program folder holding the built pictures
+// and the catalogue, and is built once (opening the catalogue once) for the whole run.
 #pragma once
 
 #include "catalog/main_form.h"
@@ -15,10 +15,10 @@
 
 namespace bench {
 
-class LargeWindow {
+class CatalogueWindow {
 public:
-    LargeWindow();
-    ~LargeWindow();
+    CatalogueWindow();
+    ~CatalogueWindow();
     bool ok() const { return m_ok; }
     // Why the window did not come up; empty when it did.
     QString problem() const;
@@ -33,7 +33,7 @@ public:
     std::unique_ptr<Tfrm_main> form;
 
 private:
-    // The large catalogue names its photos "<list>_<range>_<n>.jpg" while the built
+    // The benchmark catalogues name their photos "<list>_<range>_<n>[.jpg]" while the built
     // pictures are one per range: each name is linked to its range's photo, so every
     // battery shows a real JPEG under a path of its own and a new battery is a new decode.
     void linkCataloguePhotos(const QString &built, const QString &folder);
@@ -43,7 +43,7 @@ private:
 };
 
 // The one window of the run, built at the first call.
-LargeWindow &window();
+CatalogueWindow &window();
 
 // Whether the window came up; otherwise marks `state` skipped with the reason.
 bool ready(benchmark::State &state);

@@ -1,4 +1,4 @@
-// Opening the large catalogue: the first time (no converted copy exists), again (the copy
+// Opening the catalogue: the first time (no converted copy exists), again (the copy
 // of an earlier start is reused), and the way a Linux user loads an .mdb today, with the
 // mdbtools shell tools piped into the sqlite3 shell, building the same indexes.
 #include "bench/bench_support.h"
@@ -40,7 +40,7 @@ void openAndAsk(const QString &mdb)
 
 void Figure_OpenFirstTime(benchmark::State &state)
 {
-    const QString mdb = bench::largeCatalogue();
+    const QString mdb = bench::catalogue();
     std::vector<double> samples;
     for (auto _ : state) {
         for (int i = 0; i < kOpenSamples; ++i) {
@@ -55,7 +55,7 @@ void Figure_OpenFirstTime(benchmark::State &state)
 
 void Figure_OpenAgain(benchmark::State &state)
 {
-    const QString mdb = bench::largeCatalogue();
+    const QString mdb = bench::catalogue();
     bench::freshCacheDir();
     openAndAsk(mdb); // the earlier start that left the copy
     std::vector<double> samples;
@@ -79,7 +79,7 @@ void Figure_PeerPipeline(benchmark::State &state)
         state.SkipWithError("mdbtools or the sqlite3 shell is not installed");
         return;
     }
-    const QString mdb = bench::largeCatalogue();
+    const QString mdb = bench::catalogue();
     QTemporaryDir dir;
     const QString script = dir.filePath(QStringLiteral("peer.sh"));
     QFile f(script);

@@ -1,4 +1,4 @@
-// The replacement finder on the large catalogue, offscreen: one search, from the click on
+// The replacement finder on the catalogue of the run, offscreen: one search, from the click on
 // its search button to the ranked list in the grid, for batteries spread over a price
 // list. The finder reads the catalogue through the data module's connection only, so the
 // figure opens the catalogue on its own, without a catalogue window.
@@ -47,7 +47,7 @@ void Figure_ReplacementSearch(benchmark::State &state)
 {
     QTemporaryDir folder, temp;
     QDir root(folder.path());
-    const QString mdb = bench::largeCatalogue();
+    const QString mdb = bench::catalogue();
     if (!root.mkdir(QStringLiteral("db")) || !QFile::link(mdb, root.filePath(QStringLiteral("db/vc_korva.mdb")))
         || !QFile::link(QFileInfo(mdb).absolutePath() + QStringLiteral("/system.mdw"),
                         root.filePath(QStringLiteral("db/system.mdw")))) {

@@ -1,9 +1,9 @@
-// The catalogue window on the large catalogue, offscreen: the make-click cascade down to
+// The catalogue window on the catalogue of the run, offscreen: the make-click cascade down to
 // the first battery's data, photo and note, applications mode for the most-fitted
 // battery, a search listing a whole price list, and memory over a long day of clicks.
-// The window is the shared one of bench/large_window.h.
+// The window is the shared one of bench/catalogue_window.h.
 #include "bench/bench_support.h"
-#include "bench/large_window.h"
+#include "bench/catalogue_window.h"
 #include "data/query_channel.h"
 #include "widgets/bitmap_button.h"
 
@@ -13,7 +13,7 @@
 
 namespace {
 
-using bench::LargeWindow;
+using bench::CatalogueWindow;
 using bench::ready;
 using bench::window;
 
@@ -24,7 +24,7 @@ void Figure_MakeClickNewPhoto(benchmark::State &state)
 {
     if (!ready(state))
         return;
-    LargeWindow &w = window();
+    CatalogueWindow &w = window();
     std::vector<double> samples;
     QStringList recent; // the photos shown last, the latest first
     for (auto _ : state) {
@@ -49,7 +49,7 @@ void Figure_MakeClickPhotoShown(benchmark::State &state)
 {
     if (!ready(state))
         return;
-    LargeWindow &w = window();
+    CatalogueWindow &w = window();
     std::vector<double> samples;
     for (auto _ : state) {
         for (int make = 1; make <= std::min(20, w.makeCount()); ++make) {
@@ -164,7 +164,7 @@ void Figure_MemoryAfterClicks(benchmark::State &state)
 {
     if (!ready(state))
         return;
-    LargeWindow &w = window();
+    CatalogueWindow &w = window();
     Tfrm_main &form = *w.form;
     double atHalf = 0, atEnd = 0, heapAtHalf = 0, heapAtEnd = 0;
     auto sameRecentClicks = [&] {

@@ -1,4 +1,4 @@
-// The search box on the large catalogue: each keystroke of a few texts a counter types
+// The search box on the catalogue of the run: each keystroke of a few texts a counter types
 // (vehicle words, a code, measures, ratings), from the edit to the list on screen. The
 // window reads the catalogue into memory once, just after it opens: that read is timed on
 // its own (load_ms), the keystrokes come after it. The catalogue stays in the
@@ -6,7 +6,7 @@
 // benchmarks register, and run, in that order, and the memory figure reads the window as
 // clicks alone leave it.
 #include "bench/bench_support.h"
-#include "bench/large_window.h"
+#include "bench/catalogue_window.h"
 #include "catalog/quick_find.h"
 
 #include <QApplication>
