@@ -65,23 +65,21 @@ struct Scale {
     int relationRows;
     int fitments;
     int batteriesPerList;
-    int makes;          // generated makes, the named ones first (at most kMostMakes)
+    int makes;          // generated makes, the named ones first (at most 999)
     int modelsPerMake;  // the most models one make has
     bool ownPhotos;     // each battery "<range photo>_<n>" (n its place in the range), not the range's photo
     int fittedVariants; // how many batteries of one range and capacity fitments go to
 };
 
-// The named makes, and as many again for each kind of commercial vehicle they also make.
-inline constexpr int kMostMakes = 24 * 4;
-
 inline constexpr Scale kDemoScale{2000, 2150, 16000, 150, 24, 60, false, 1};
 inline constexpr Scale kLargeScale{40000, 80000, 250000, 600, 24, 60, false, 1};
-// Ten times the large scale, grown as makers' catalogues grow: light commercial, heavy
-// and bus makes and more models rather than longer version lists; the fitments spread
-// over ten times the batteries, so one battery fits about as many vehicles as at the
-// large scale; and a photo for each battery, so that clicks bring new photos as often
-// as on the large benchmark catalogue, whose photos are not one per range either.
-inline constexpr Scale kHugeScale{400000, 800000, 2500000, 6000, kMostMakes, 150, true, 10};
+// Ten times the large scale, grown as makers' catalogues grow when they take in light
+// commercial and heavy vehicles: more makes, each with as many models and versions as at
+// the large scale, so what one click lists stays as long and only the catalogue grows;
+// the fitments spread over every battery of a capacity, so one battery fits no more
+// vehicles than at the large scale; and a photo for each battery, so that clicks bring
+// new photos as often as on the large benchmark catalogue.
+inline constexpr Scale kHugeScale{400000, 800000, 2500000, 6000, 240, 60, true, 100};
 
 // The hand-made rows that hold every edge case at a known place (fixed_cases.cpp).
 void addFixedCases(Catalogue &catalogue);

@@ -27,24 +27,6 @@ const std::vector<std::pair<const char *, const char *>> kMakes = {
     {"VAR", "Varesco"},   {"WEN", "Wendal"},    {"YPS", "Ypsor"},    {"ZEF", "Zefira"},
 };
 
-// The commercial side of the named makes, for scales with more makes than names: key and
-// name of the named make with the kind's letter and word added.
-const std::vector<std::pair<const char *, const char *>> kCommercialKinds = {
-    {"C", " Commerciali"}, {"I", " Industriali"}, {"B", " Bus"}};
-
-struct Make {
-    std::string key, name;
-};
-
-Make makeAt(int index)
-{
-    const auto &[key, name] = kMakes[std::size_t(index) % kMakes.size()];
-    if (index < int(kMakes.size()))
-        return {key, name};
-    const auto &[letter, word] = kCommercialKinds.at(std::size_t(index) / kMakes.size() - 1);
-    return {std::string(key) + letter, std::string(name) + word};
-}
-
 const std::vector<std::string> kSyllables = {"ba", "ce", "di", "fo", "ga", "le", "mi", "no",
                                              "pa", "re", "si", "ta", "vo", "ze", "lu", "ri",
                                              "sa", "te", "ro", "va", "ni", "da", "mo", "ca"};
@@ -90,6 +72,37 @@ std::string capitalised(std::string word)
 {
     word[0] = char(word[0] - 'a' + 'A');
     return word;
+}
+
+struct Make {
+    std::string key, name;
+};
+
+// The first `count` makes: the named ones, then invented names keyed "M025" on, for the
+// scales with more makes than names. The names are drawn from a sequence of their own,
+// so the rows of the scales that need none stay as they are.
+std::vector<Make> makesOf(int count)
+{
+    if (count < 1 || count > 999)
+        throw std::runtime_error("a scale has 1 to 999 generated makes");
+    std::vector<Make> makes;
+    std::set<std::string> names;
+    for (std::size_t m = 0; m < kMakes.size() && int(makes.size()) < count; ++m) {
+        makes.push_back({kMakes[m].first, kMakes[m].second});
+        names.insert(kMakes[m].second);
+    }
+    static const std::vector<std::string> kWords = {"", "", " Motori", " Veicoli", " Auto"};
+    Random random(0x4D4152434845ull);
+    while (int(makes.size()) < count) {
+        const std::string name = capitalised(random.pick(kSyllables) + random.pick(kSyllables) + random.pick(kSyllables))
+                                 + random.pick(kWords);
+        if (!names.insert(name).second)
+            continue;
+        char key[16];
+        std::snprintf(key, sizeof key, "M%03d", int(makes.size()) + 1);
+        makes.push_back({key, name});
+    }
+    return makes;
 }
 
 // Capacities (Ah) each kind of range is made in, smallest first.
@@ -291,10 +304,9 @@ private:
         const long fixed = long(m_c.vehicles.size());
         const long bulk = m_scale.vehicles - fixed;
         long id = 1001;
-        if (m_scale.makes < 1 || m_scale.makes > kMostMakes)
-            throw std::runtime_error("a scale has 1 to " + number(kMostMakes) + " generated makes");
+        const std::vector<Make> makes = makesOf(m_scale.makes);
         for (int m = 0; m < m_scale.makes; ++m) {
-            const Make make = makeAt(m);
+            const Make &make = makes[std::size_t(m)];
             const int count = evenShare(bulk, m_scale.makes, m);
             const int models = std::clamp(count / 13, 3, m_scale.modelsPerMake);
             std::set<std::string> taken;
