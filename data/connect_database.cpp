@@ -44,8 +44,7 @@ QString DatabasePasswordLiteral()
     return QChar('\'') + inner + QChar('\'');
 }
 
-bool ConnectDatabase(QString DbType, QString InstanceName, QString DatabaseName,
-                     QString UserName, QString Password)
+bool ConnectDatabase(QString DbType, QString InstanceName, QString DatabaseName, QString UserName, QString Password)
 {
     const QString sep = QDir::separator();
     if (DbType == QLatin1String("SQL")) {

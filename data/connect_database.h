@@ -14,5 +14,4 @@ QString DatabasePassword();
 // AppDir + db/<DatabaseName>.mdb), keeps an open connection on the same database and
 // provider, otherwise (re)opens it. True when the connection is open on return. Never
 // shows a message: a failure is seen by the queries that follow.
-bool ConnectDatabase(QString DbType, QString InstanceName, QString DatabaseName,
-                     QString UserName, QString Password);
+bool ConnectDatabase(QString DbType, QString InstanceName, QString DatabaseName, QString UserName, QString Password);

@@ -3,10 +3,7 @@
 
 TDM *DM = nullptr;
 
-TDM::TDM()
-    : ADOQuery1(ADOConnection1)
-    , ADOQuery_Grid(ADOConnection1)
-    , DataSource_Grid(&ADOQuery_Grid)
+TDM::TDM() : ADOQuery1(ADOConnection1), ADOQuery_Grid(ADOConnection1), DataSource_Grid(&ADOQuery_Grid)
 {
     ADOConnection1.setCommandTimeout(60);
     ADOConnection1.setMode(db::ConnectMode::ReadWrite);

@@ -15,8 +15,8 @@ public:
     TDM &operator=(const TDM &) = delete;
 
     db::Connection ADOConnection1;
-    db::Query ADOQuery1;      // the query channel (ApriQRY)
-    db::Query ADOQuery_Grid;  // the grid loader's query
+    db::Query ADOQuery1;     // the query channel (ApriQRY)
+    db::Query ADOQuery_Grid; // the grid loader's query
     db::DataSource DataSource_Grid;
 };
 

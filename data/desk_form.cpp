@@ -6,9 +6,7 @@
 
 Tfrm_desk *frm_desk = nullptr;
 
-Tfrm_desk::Tfrm_desk(QWidget *owner)
-    : QWidget(owner, Qt::Window)
-    , dbGrid(new DataBoundGrid(this))
+Tfrm_desk::Tfrm_desk(QWidget *owner) : QWidget(owner, Qt::Window), dbGrid(new DataBoundGrid(this))
 {
     setObjectName(QStringLiteral("frm_desk"));
     dbGrid->setObjectName(QStringLiteral("dbGrid"));

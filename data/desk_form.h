@@ -7,7 +7,9 @@
 
 class DataBoundGrid;
 class QueryRecordSource;
-namespace db { class DataSource; }
+namespace db {
+class DataSource;
+}
 
 class Tfrm_desk : public QWidget {
     Q_OBJECT

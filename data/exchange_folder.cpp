@@ -5,9 +5,9 @@
 #include "data/data_error.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QElapsedTimer>
 #include <QThread>
 #include <cerrno>
 #include <fcntl.h>

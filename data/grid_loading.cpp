@@ -47,8 +47,16 @@ public:
 class GridUpdateLock {
 public:
     explicit GridUpdateLock(DataGrid *grid) : m_grid(grid) { m_grid->LockUpdates(); }
-    ~GridUpdateLock() { if (m_grid) m_grid->UnlockUpdates(); }
-    void release() { m_grid->UnlockUpdates(); m_grid = nullptr; }
+    ~GridUpdateLock()
+    {
+        if (m_grid)
+            m_grid->UnlockUpdates();
+    }
+    void release()
+    {
+        m_grid->UnlockUpdates();
+        m_grid = nullptr;
+    }
     GridUpdateLock(const GridUpdateLock &) = delete;
     GridUpdateLock &operator=(const GridUpdateLock &) = delete;
 
@@ -74,10 +82,7 @@ void waitForExchangeFile(const QString &path)
 
 } // namespace
 
-QString ExchangeFilePath()
-{
-    return TempDir + "kelpStone" + QDir::separator() + MachineTag + "~mdbgrid.tmp";
-}
+QString ExchangeFilePath() { return TempDir + "kelpStone" + QDir::separator() + MachineTag + "~mdbgrid.tmp"; }
 
 int LoadGridFromMdb(DataGrid *Grid, const QString &SqlText, bool AutoSize)
 {
@@ -92,7 +97,8 @@ int LoadGridFromMdb(DataGrid *Grid, const QString &SqlText, bool AutoSize)
         result = query.RecordCount();
     } catch (const std::exception &e) {
         query.Close();
-        messages().MessageBox(QStringLiteral("LoadGridFromMdb: La query ha generato un errore!\r\r") + QString::fromUtf8(e.what()),
+        messages().MessageBox(QStringLiteral("LoadGridFromMdb: La query ha generato un errore!\r\r")
+                                  + QString::fromUtf8(e.what()),
                               QStringLiteral("Attenzione"), kMbIconExclamation);
         return -1;
     }

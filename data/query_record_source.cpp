@@ -3,20 +3,11 @@
 
 #include "db/query.h"
 
-bool QueryRecordSource::Active() const
-{
-    return m_source.DataSet() && m_source.DataSet()->Active();
-}
+bool QueryRecordSource::Active() const { return m_source.DataSet() && m_source.DataSet()->Active(); }
 
-int QueryRecordSource::FieldCount() const
-{
-    return Active() ? m_source.DataSet()->FieldCount() : 0;
-}
+int QueryRecordSource::FieldCount() const { return Active() ? m_source.DataSet()->FieldCount() : 0; }
 
-QString QueryRecordSource::FieldName(int field) const
-{
-    return m_source.DataSet()->FieldName(field);
-}
+QString QueryRecordSource::FieldName(int field) const { return m_source.DataSet()->FieldName(field); }
 
 RecordFieldKind QueryRecordSource::FieldKind(int field) const
 {
@@ -29,15 +20,9 @@ RecordFieldKind QueryRecordSource::FieldKind(int field) const
     return RecordFieldKind::Text;
 }
 
-int QueryRecordSource::RecordCount() const
-{
-    return Active() ? m_source.DataSet()->RecordCount() : 0;
-}
+int QueryRecordSource::RecordCount() const { return Active() ? m_source.DataSet()->RecordCount() : 0; }
 
-int QueryRecordSource::CurrentRecord() const
-{
-    return Active() ? m_source.DataSet()->RecNo() : 0;
-}
+int QueryRecordSource::CurrentRecord() const { return Active() ? m_source.DataSet()->RecNo() : 0; }
 
 void QueryRecordSource::MoveTo(int record)
 {
@@ -52,7 +37,4 @@ void QueryRecordSource::MoveTo(int record)
     }
 }
 
-QVariant QueryRecordSource::FieldValue(int field) const
-{
-    return m_source.DataSet()->Value(field);
-}
+QVariant QueryRecordSource::FieldValue(int field) const { return m_source.DataSet()->Value(field); }

@@ -4,7 +4,9 @@
 
 #include "widgets/record_source.h"
 
-namespace db { class DataSource; }
+namespace db {
+class DataSource;
+}
 
 class QueryRecordSource : public RecordSource {
 public:

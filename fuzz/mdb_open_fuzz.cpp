@@ -51,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (ConnectDatabase(QStringLiteral("SQL"), QString(), QStringLiteral("vc_korva"), QString(), QString())) {
         try {
             db::Query query(g_dm->ADOConnection1);
-            query.AddSQL(QStringLiteral("Select Distinct LISTINO from TabTechInfo where LISTINO<>\"\" order by LISTINO"));
+            query.AddSQL(
+                QStringLiteral("Select Distinct LISTINO from TabTechInfo where LISTINO<>\"\" order by LISTINO"));
             query.Open();
             for (; !query.Eof(); query.Next())
                 (void)query.AsString(0);

@@ -63,10 +63,7 @@ QString ResolveFileName(const QString &path)
     return entry.isEmpty() ? path : dir.filePath(entry);
 }
 
-bool FileExistsAnyCase(const QString &path)
-{
-    return QFileInfo(ResolveFileName(path)).isFile();
-}
+bool FileExistsAnyCase(const QString &path) { return QFileInfo(ResolveFileName(path)).isFile(); }
 
 QString PhotoFile(const QString &folder, const QString &name)
 {

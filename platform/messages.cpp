@@ -40,10 +40,7 @@ Messages *g_current = nullptr;
 
 } // namespace
 
-Messages &messages()
-{
-    return g_current ? *g_current : static_cast<Messages &>(g_gui);
-}
+Messages &messages() { return g_current ? *g_current : static_cast<Messages &>(g_gui); }
 
 Messages *setMessages(Messages *m)
 {
@@ -52,10 +49,7 @@ Messages *setMessages(Messages *m)
     return previous;
 }
 
-void RecordingMessages::ShowMessage(const QString &text)
-{
-    shown.push_back({"message", kApplicationTitle, text, 0});
-}
+void RecordingMessages::ShowMessage(const QString &text) { shown.push_back({"message", kApplicationTitle, text, 0}); }
 
 int RecordingMessages::MessageBox(const QString &text, const QString &caption, int style)
 {
@@ -63,10 +57,7 @@ int RecordingMessages::MessageBox(const QString &text, const QString &caption, i
     return 1;
 }
 
-void RecordingMessages::ShowException(const QString &text)
-{
-    shown.push_back({"error", kApplicationTitle, text, 0});
-}
+void RecordingMessages::ShowException(const QString &text) { shown.push_back({"error", kApplicationTitle, text, 0}); }
 
 QStringList RecordingMessages::texts() const
 {

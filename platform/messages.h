@@ -35,7 +35,7 @@ Messages *setMessages(Messages *m);
 
 // One shown message as the recording implementation keeps it.
 struct RecordedMessage {
-    QString kind;   // "message", "box" or "error"
+    QString kind; // "message", "box" or "error"
     QString caption;
     QString text;
     int style = 0;

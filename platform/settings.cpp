@@ -54,10 +54,7 @@ QString MachineTagFrom(const QString &computerName)
     return tag;
 }
 
-QString ComputerName()
-{
-    return QSysInfo::machineHostName();
-}
+QString ComputerName() { return QSysInfo::machineHostName(); }
 
 namespace {
 bool g_programEndRequested = false;
@@ -69,7 +66,4 @@ void RequestProgramEnd()
     QCoreApplication::exit(0);
 }
 
-bool ProgramEndRequested()
-{
-    return g_programEndRequested;
-}
+bool ProgramEndRequested() { return g_programEndRequested; }

@@ -9,8 +9,7 @@
 #include <QPainter>
 #include <algorithm>
 
-ClickArea::ClickArea(QWidget *parent)
-    : QWidget(parent)
+ClickArea::ClickArea(QWidget *parent) : QWidget(parent)
 {
     setCursor(Qt::PointingHandCursor);
     // Tab reaches the area; a click does not leave a focus frame on the picture.
@@ -49,8 +48,10 @@ void ClickArea::keyPressEvent(QKeyEvent *event)
     }
     int step = 0;
     switch (event->key()) {
-    case Qt::Key_Up: case Qt::Key_Left: step = -1; break;
-    case Qt::Key_Down: case Qt::Key_Right: step = 1; break;
+    case Qt::Key_Up:
+    case Qt::Key_Left: step = -1; break;
+    case Qt::Key_Down:
+    case Qt::Key_Right: step = 1; break;
     default: QWidget::keyPressEvent(event); return;
     }
     neighbour(step)->setFocus(step < 0 ? Qt::BacktabFocusReason : Qt::TabFocusReason);

@@ -29,8 +29,7 @@ const QSize kClientSize(1022, 767);
 TFormSelect::TFormSelect(QWidget *parent)
     // A fixed dialog border with no title-bar buttons: only the close button on the
     // picture ends the program.
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::MSWindowsFixedSizeDialogHint)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("FormSelect"));
     setWindowTitle(QStringLiteral("DazozIzizavuv Korva"));
@@ -90,9 +89,8 @@ void TFormSelect::BuildControls()
         area->setGeometry(design.place);
         this->*design.member = area;
         const auto handler = design.handler;
-        connect(area, &ClickArea::clicked, this, [this, area, handler] {
-            Guarded([this, area, handler] { (this->*handler)(area); });
-        });
+        connect(area, &ClickArea::clicked, this,
+                [this, area, handler] { Guarded([this, area, handler] { (this->*handler)(area); }); });
     }
 
     VrBitmapButton1 = new BitmapButton(Image32LogIn);

@@ -20,8 +20,8 @@ public:
     ~TFormSelect() override;
 
     // --- controls, under their design names (also their objectName)
-    ImageView *Image32LogIn = nullptr;    // the intro picture, filling the screen
-    ClickArea *ImageKorva = nullptr;      // brand areas, children of Image32LogIn
+    ImageView *Image32LogIn = nullptr; // the intro picture, filling the screen
+    ClickArea *ImageKorva = nullptr;   // brand areas, children of Image32LogIn
     ClickArea *ImageQuib = nullptr;
     ClickArea *ImageBrask = nullptr;
     ClickArea *ImageFenu = nullptr;

@@ -38,8 +38,8 @@ Look lookFor(const QString &name)
     l.band = red ? kRed : kBlue;
     l.accent = red ? kRedLight : kBlueLight;
     // Dark ranges (AGM, heavy duty) get a graphite casing, the others the usual black.
-    const bool graphite = l.range.contains(QLatin1String("AGM")) || l.range.contains(QLatin1String("HEAVY")) ||
-                          l.range.contains(QLatin1String("TRUCK"));
+    const bool graphite = l.range.contains(QLatin1String("AGM")) || l.range.contains(QLatin1String("HEAVY"))
+                          || l.range.contains(QLatin1String("TRUCK"));
     l.casing = graphite ? QColor(70, 74, 82) : QColor(38, 40, 44);
     return l;
 }

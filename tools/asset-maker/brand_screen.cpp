@@ -15,7 +15,7 @@ namespace {
 using namespace palette;
 
 struct BrandArea {
-    QRect rect;       // the window's click area
+    QRect rect; // the window's click area
     QString name;
     QColor color;
     bool italic;
@@ -46,7 +46,8 @@ void drawBrand(QPainter &p, const BrandArea &b)
     p.drawText(r.adjusted(16, 0, -8, -14), Qt::AlignCenter, b.name);
     p.setFont(PictureFont(10, false));
     p.setPen(kInkSoft);
-    p.drawText(r.adjusted(16, 0, -8, -12), Qt::AlignHCenter | Qt::AlignBottom, QStringLiteral("batterie per auto e veicoli"));
+    p.drawText(r.adjusted(16, 0, -8, -12), Qt::AlignHCenter | Qt::AlignBottom,
+               QStringLiteral("batterie per auto e veicoli"));
 }
 
 } // namespace

@@ -13,10 +13,7 @@ namespace {
 using namespace palette;
 
 // A window-coordinate rectangle in skin coordinates.
-QRectF fromWindow(int x, int y, int w, int h)
-{
-    return QRectF(x - 1, y - 1, w, h);
-}
+QRectF fromWindow(int x, int y, int w, int h) { return QRectF(x - 1, y - 1, w, h); }
 
 void sectionTitle(QPainter &p, QPointF at, qreal width, const QString &text)
 {
@@ -80,7 +77,8 @@ QImage DrawCatalogueSkin()
     p.setPen(QPen(kLine, 1));
     p.setBrush(kSurface);
     p.drawRoundedRect(QRectF(488.5, 257.5, 527, 170), 8, 8);
-    DrawCaption(p, QRectF(650, 259, 320, 14), QStringLiteral("RICERCA PER DATI TECNICI"), Qt::AlignLeft | Qt::AlignVCenter, 10);
+    DrawCaption(p, QRectF(650, 259, 320, 14), QStringLiteral("RICERCA PER DATI TECNICI"),
+                Qt::AlignLeft | Qt::AlignVCenter, 10);
     // Captions beside the fields (field positions are the skin's own coordinates).
     fieldCaption(p, 713, 275, 640, QStringLiteral("Gamma"));
     fieldCaption(p, 896, 275, 796, QStringLiteral("Codice"));
@@ -93,10 +91,10 @@ QImage DrawCatalogueSkin()
     fieldCaption(p, 924, 357, 859, QStringLiteral("Attacchi"));
     fieldCaption(p, 558, 393, 490, QStringLiteral("Listino"));
     fieldCaption(p, 896, 393, 700, QStringLiteral("Monoblocco"));
-    for (const QRect f : {QRect(713, 275, 80, 25), QRect(896, 275, 80, 25), QRect(558, 316, 52, 25),
-                          QRect(713, 316, 80, 25), QRect(896, 316, 80, 25), QRect(558, 357, 52, 25),
-                          QRect(688, 357, 52, 25), QRect(805, 357, 52, 25), QRect(924, 357, 52, 25),
-                          QRect(896, 393, 80, 25)})
+    for (const QRect f :
+         {QRect(713, 275, 80, 25), QRect(896, 275, 80, 25), QRect(558, 316, 52, 25), QRect(713, 316, 80, 25),
+          QRect(896, 316, 80, 25), QRect(558, 357, 52, 25), QRect(688, 357, 52, 25), QRect(805, 357, 52, 25),
+          QRect(924, 357, 52, 25), QRect(896, 393, 80, 25)})
         fieldWell(p, f.x(), f.y(), f.width(), f.height());
     fieldWell(p, 557, 392, 81, 22); // the price-list box, in window coordinates 558, 393
 
@@ -107,7 +105,8 @@ QImage DrawCatalogueSkin()
     p.drawRoundedRect(dataBlock, 8, 8);
     DrawCaption(p, QRectF(219, 476, 200, 10), QStringLiteral("BATTERIA SCELTA"), Qt::AlignLeft | Qt::AlignVCenter, 9);
     DrawCard(p, QRectF(219, 487, 241, 151), 2);
-    const QString values[] = {QStringLiteral("Codice"), QStringLiteral("Capacit\u00e0 Ah"), QStringLiteral("Scarica A")};
+    const QString values[] = {QStringLiteral("Codice"), QStringLiteral("Capacit\u00e0 Ah"),
+                              QStringLiteral("Scarica A")};
     for (int i = 0; i < 3; ++i) {
         const qreal x = 225 + i * 77;
         p.setPen(kInkSoft);

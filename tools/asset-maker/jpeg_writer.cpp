@@ -36,8 +36,8 @@ void WriteJpeg(const QImage &image, const QString &path, int quality)
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);
     QFile out(path);
-    const bool ok = out.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                    out.write(reinterpret_cast<const char *>(buffer), qint64(size)) == qint64(size);
+    const bool ok = out.open(QIODevice::WriteOnly | QIODevice::Truncate)
+                    && out.write(reinterpret_cast<const char *>(buffer), qint64(size)) == qint64(size);
     std::free(buffer);
     if (!ok)
         throw std::runtime_error("cannot write " + path.toStdString() + ": " + out.errorString().toStdString());

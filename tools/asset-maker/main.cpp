@@ -26,8 +26,8 @@ void writeBmp(const QImage &img, const QString &path)
 }
 
 // Photo names present even without a catalogue, and the ones the tests rely on.
-const char *const kDefaultPhotos[] = {"korva_start", "korva_power", "quib_classic", "brask_agm", "fenu_eco",
-                                      "zelkar_pro"};
+const char *const kDefaultPhotos[] = {"korva_start", "korva_power", "quib_classic",
+                                      "brask_agm",   "fenu_eco",    "zelkar_pro"};
 
 const QSize kPhotoSizes[] = {{1000, 1000}, {2410, 1000}, {800, 600}, {100, 50},
                              {1200, 900},  {100, 60},    {640, 480}, {600, 800}};

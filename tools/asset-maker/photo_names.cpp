@@ -50,8 +50,8 @@ std::vector<QStringList> readCsv(const QString &text)
 // A name that makes one plain file in foto/.
 bool usable(const QString &name)
 {
-    return !name.trimmed().isEmpty() && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
-           name != QLatin1String(".") && name != QLatin1String("..");
+    return !name.trimmed().isEmpty() && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'))
+           && name != QLatin1String(".") && name != QLatin1String("..");
 }
 
 } // namespace
@@ -66,7 +66,8 @@ QStringList PhotoNamesFromCsv(const QString &csvPath)
         return {};
     int column = -1;
     for (int i = 0; i < rows[0].size(); ++i) {
-        if (rows[0][i].section(QLatin1Char(':'), 0, 0).trimmed().compare(QLatin1String("FOTO"), Qt::CaseInsensitive) == 0)
+        if (rows[0][i].section(QLatin1Char(':'), 0, 0).trimmed().compare(QLatin1String("FOTO"), Qt::CaseInsensitive)
+            == 0)
             column = i;
     }
     if (column < 0)

@@ -11,9 +11,9 @@ namespace catalogue {
 struct BuildOptions {
     std::filesystem::path sourceDir;
     std::filesystem::path outDir;
-    std::u16string password;          // of the catalogue; the workgroup file has none
-    std::optional<double> date;       // creation date (day number); else the sources' latest change
-    bool catalogueSchema = true;      // require the five tables the catalogue program reads
+    std::u16string password;     // of the catalogue; the workgroup file has none
+    std::optional<double> date;  // creation date (day number); else the sources' latest change
+    bool catalogueSchema = true; // require the five tables the catalogue program reads
 };
 
 struct BuildSummary {

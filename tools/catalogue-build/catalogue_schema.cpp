@@ -21,19 +21,37 @@ const std::vector<Requirement> &requirements()
 {
     static const std::vector<Requirement> list = {
         {"CP_Veicoli",
-         {{"idVeicolo", Kind::Integer}, {"idMarca", Kind::Text}, {"Marca", Kind::Text}, {"Modello", Kind::Text},
-          {"Versione", Kind::Text}, {"Alimentazione", Kind::Text}, {"Dal", Kind::Text}, {"Al", Kind::Text},
-          {"Cm3", Kind::Shown}, {"Cv", Kind::Shown}, {"Kw", Kind::Shown}},
+         {{"idVeicolo", Kind::Integer},
+          {"idMarca", Kind::Text},
+          {"Marca", Kind::Text},
+          {"Modello", Kind::Text},
+          {"Versione", Kind::Text},
+          {"Alimentazione", Kind::Text},
+          {"Dal", Kind::Text},
+          {"Al", Kind::Text},
+          {"Cm3", Kind::Shown},
+          {"Cv", Kind::Shown},
+          {"Kw", Kind::Shown}},
          {}},
         {"CP_Veicoli_Rel_Korva_Master",
          {{"idVeicolo", Kind::Integer}, {"ktypnr", Kind::Shown}},
          {"idMarca", "Marca", "Modello", "Versione", "Alimentazione", "Dal", "Al", "Cm3", "Cv", "Kw"}},
         {"TabDistintaBatterie", {{"ktypnr", Kind::Shown}, {"codice", Kind::Text}}, {"Dal", "Al"}},
         {"TabTechInfo",
-         {{"LISTINO", Kind::Text}, {"GAMMA", Kind::Text}, {"CODICE", Kind::Text}, {"OLD_CODICE", Kind::Text},
-          {"CAPACITA", Kind::Number}, {"SCARICA", Kind::Number}, {"POLO_POSITIVO", Kind::Text},
-          {"LUNGHEZZA", Kind::Text}, {"LARGHEZZA", Kind::Text}, {"ALTEZZA", Kind::Text},
-          {"ATTACCHI_BASE", Kind::Text}, {"MONOBLOCCO", Kind::Text}, {"FOTO", Kind::Text}, {"NOTE", Kind::Text},
+         {{"LISTINO", Kind::Text},
+          {"GAMMA", Kind::Text},
+          {"CODICE", Kind::Text},
+          {"OLD_CODICE", Kind::Text},
+          {"CAPACITA", Kind::Number},
+          {"SCARICA", Kind::Number},
+          {"POLO_POSITIVO", Kind::Text},
+          {"LUNGHEZZA", Kind::Text},
+          {"LARGHEZZA", Kind::Text},
+          {"ALTEZZA", Kind::Text},
+          {"ATTACCHI_BASE", Kind::Text},
+          {"MONOBLOCCO", Kind::Text},
+          {"FOTO", Kind::Text},
+          {"NOTE", Kind::Text},
           {"ORDINE", Kind::Shown}},
          {}},
         {"Tab1riga", {}, {}},
@@ -109,14 +127,14 @@ void checkCatalogueSchema(const std::vector<SourceTable> &tables, const std::fil
                                   std::string("the catalogue needs a column ") + name + " (" + kindWord(kind) + ")");
             if (!fits(t.columns[std::size_t(i)].type, kind))
                 throw SourceError(t.file, 1,
-                                  std::string("column ") + name + " must be " + kindWord(kind) + ", not " +
-                                      typeWord(t.columns[std::size_t(i)].type));
+                                  std::string("column ") + name + " must be " + kindWord(kind) + ", not "
+                                      + typeWord(t.columns[std::size_t(i)].type));
         }
         for (const char *name : r.forbidden)
             if (columnIndex(t, name) >= 0)
                 throw SourceError(t.file, 1,
-                                  std::string("column ") + name + " may not be in " + r.table +
-                                      ": the catalogue's joins name it without a table");
+                                  std::string("column ") + name + " may not be in " + r.table
+                                      + ": the catalogue's joins name it without a table");
     }
     const SourceTable &relation = *found[1];
     const SourceTable &fitments = *found[2];
@@ -124,8 +142,8 @@ void checkCatalogueSchema(const std::vector<SourceTable> &tables, const std::fil
     const auto fitmentType = fitments.columns[std::size_t(columnIndex(fitments, "ktypnr"))].type;
     if (relationType != fitmentType)
         throw SourceError(relation.file, 1,
-                          std::string("column ktypnr must have the type of TabDistintaBatterie.ktypnr (") +
-                              typeWord(fitmentType) + "), not " + typeWord(relationType));
+                          std::string("column ktypnr must have the type of TabDistintaBatterie.ktypnr (")
+                              + typeWord(fitmentType) + "), not " + typeWord(relationType));
     const SourceTable &oneRow = *found[4];
     if (oneRow.records.size() != 1)
         throw SourceError(oneRow.file, oneRow.records.size() > 1 ? oneRow.records[1].line : 1,

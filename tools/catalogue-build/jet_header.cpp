@@ -85,8 +85,7 @@ std::vector<std::uint8_t> headerPage(const DatabaseOptions &options)
     std::memcpy(p + 0x04, "Standard Jet DB", 15);
     p[0x14] = 0x01; // Jet 4
     // Constant seen in every file made by the engine; no reader interprets it.
-    const std::uint8_t constant[24] = {0, 1, 0, 0, 1, 1, 0, 0, 2, 0, 0, 0,
-                                       3, 0, 0, 0, 4, 0, 0, 0, 5, 0, 0, 0};
+    const std::uint8_t constant[24] = {0, 1, 0, 0, 1, 1, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 4, 0, 0, 0, 5, 0, 0, 0};
     std::memcpy(p + 0x18, constant, sizeof constant);
     put16(p + 0x3C, 1252); // default code page
     // 0x3E, the page encoding key, stays 0: pages are not encrypted.

@@ -30,9 +30,9 @@ std::string encodeDecimal(const std::u16string &text, int precision, int scale)
     while (!whole.empty() && whole.front() == u'0')
         whole.remove_prefix(1);
     if (fraction.size() > std::size_t(scale) || whole.size() + std::size_t(scale) > std::size_t(precision))
-        throw JetError("a decimal(" + std::to_string(precision) + "," + std::to_string(scale) + ") column holds at most " +
-                       std::to_string(precision - scale) + " digits before the point and " + std::to_string(scale) +
-                       " after it");
+        throw JetError("a decimal(" + std::to_string(precision) + "," + std::to_string(scale)
+                       + ") column holds at most " + std::to_string(precision - scale) + " digits before the point and "
+                       + std::to_string(scale) + " after it");
     // The unscaled magnitude, least significant word first while it is built.
     std::uint32_t words[3] = {};
     auto push = [&](unsigned digit) {
@@ -67,8 +67,8 @@ std::string encodeGuid(const std::u16string &text)
     // Where each byte of the value stands in the text's 32 hex digits, in pairs.
     static constexpr int order[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
     auto refuse = [&] {
-        return JetError("\"" + std::string(text.begin(), text.end()) +
-                        "\" is not a GUID ({XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX})");
+        return JetError("\"" + std::string(text.begin(), text.end())
+                        + "\" is not a GUID ({XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX})");
     };
     if (text.size() != 38 || text.front() != u'{' || text.back() != u'}')
         throw refuse();

@@ -103,8 +103,8 @@ void checkName(const std::u16string &name, const char *what)
         throw JetError(std::string(what) + " name \"" + narrow(name) + "\" must have 1 to 64 characters");
     for (char16_t c : name)
         if (c < 0x20 || c == u'.' || c == u'!' || c == u'`' || c == u'[' || c == u']')
-            throw JetError(std::string(what) + " name \"" + narrow(name) +
-                           "\" may not hold control characters or any of . ! ` [ ]");
+            throw JetError(std::string(what) + " name \"" + narrow(name)
+                           + "\" may not hold control characters or any of . ! ` [ ]");
 }
 
 bool isLongValue(ColumnType t) { return t == ColumnType::Memo || t == ColumnType::Ole; }
@@ -257,10 +257,10 @@ int Writer::State::declare(const std::u16string &name, const std::vector<Column>
                 c.length = std::uint16_t(def.size);
             }
         } else {
-            if (def.type == ColumnType::Numeric &&
-                (def.precision < 1 || def.precision > 28 || def.scale < 0 || def.scale > def.precision))
-                throw JetError("decimal column \"" + narrow(def.name) +
-                               "\" needs a precision of 1 to 28 and a scale of 0 to its precision");
+            if (def.type == ColumnType::Numeric
+                && (def.precision < 1 || def.precision > 28 || def.scale < 0 || def.scale > def.precision))
+                throw JetError("decimal column \"" + narrow(def.name)
+                               + "\" needs a precision of 1 to 28 and a scale of 0 to its precision");
             c.fixed = true;
             c.length = def.type == ColumnType::Bool ? 1 : fixedLength(def.type);
             if (def.type != ColumnType::Bool) {
@@ -301,8 +301,8 @@ std::string Writer::State::fieldBytes(const ColumnLayout &c, const Value &v)
         const std::int64_t lo = type == ColumnType::Byte ? 0 : type == ColumnType::Int ? -32768 : INT32_MIN;
         const std::int64_t hi = type == ColumnType::Byte ? 255 : type == ColumnType::Int ? 32767 : INT32_MAX;
         if (type != ColumnType::Bool && (v.integer < lo || v.integer > hi))
-            throw JetError(column + std::to_string(v.integer) + " is out of range for a " + typeName(type) +
-                           " column (" + std::to_string(lo) + " to " + std::to_string(hi) + ")");
+            throw JetError(column + std::to_string(v.integer) + " is out of range for a " + typeName(type) + " column ("
+                           + std::to_string(lo) + " to " + std::to_string(hi) + ")");
         std::uint8_t b[4];
         put32(b, std::uint32_t(v.integer));
         out.assign(reinterpret_cast<const char *>(b), fixedLength(type));
@@ -352,8 +352,8 @@ std::string Writer::State::fieldBytes(const ColumnLayout &c, const Value &v)
         if (v.kind != Value::Kind::Text)
             throw wrongKind();
         if (type == ColumnType::Text && v.text.size() > std::size_t(c.def.size))
-            throw JetError(column + "text of " + std::to_string(v.text.size()) +
-                           " characters is longer than the column's " + std::to_string(c.def.size));
+            throw JetError(column + "text of " + std::to_string(v.text.size())
+                           + " characters is longer than the column's " + std::to_string(c.def.size));
         if (v.text.find(u'\0') != std::u16string::npos)
             throw JetError(column + "text may not contain the character U+0000");
         // A plain value starting with U+FEFF would begin with the bytes that mark the
@@ -368,8 +368,8 @@ std::string Writer::State::fieldBytes(const ColumnLayout &c, const Value &v)
         if (v.kind != Value::Kind::Bytes)
             throw wrongKind();
         if (type == ColumnType::Binary && v.bytes.size() > std::size_t(c.def.size))
-            throw JetError(column + std::to_string(v.bytes.size()) + " bytes are more than the column's " +
-                           std::to_string(c.def.size));
+            throw JetError(column + std::to_string(v.bytes.size()) + " bytes are more than the column's "
+                           + std::to_string(c.def.size));
         out = v.bytes;
         break;
     }
@@ -415,8 +415,8 @@ void Writer::State::insert(int index, const std::vector<Value> &values)
         throw JetError("no such table");
     Table &t = tables[std::size_t(index)];
     if (values.size() != t.columns.size())
-        throw JetError("a row of " + narrow(t.name) + " needs " + std::to_string(t.columns.size()) + " values, not " +
-                       std::to_string(values.size()));
+        throw JetError("a row of " + narrow(t.name) + " needs " + std::to_string(t.columns.size()) + " values, not "
+                       + std::to_string(values.size()));
 
     // Everything is checked and measured before any long value is placed, so a refused
     // row leaves no trace.
@@ -437,8 +437,8 @@ void Writer::State::insert(int index, const std::vector<Value> &values)
     const std::size_t varTable = t.varCount ? 2 + 2 * std::size_t(t.varCount) + 2 : 0;
     const std::size_t rowLength = 2 + t.fixedSize + varBytes + varTable + maskBytes;
     if (rowLength > kMaxRowLength)
-        throw JetError("the row takes " + std::to_string(rowLength) + " bytes; a row can hold at most " +
-                       std::to_string(kMaxRowLength));
+        throw JetError("the row takes " + std::to_string(rowLength) + " bytes; a row can hold at most "
+                       + std::to_string(kMaxRowLength));
 
     std::string row(2 + t.fixedSize, '\0');
     auto *base = reinterpret_cast<std::uint8_t *>(row.data());
@@ -471,7 +471,7 @@ void Writer::State::insert(int index, const std::vector<Value> &values)
     if (t.varCount) {
         std::string tail(2 + 2 * std::size_t(t.varCount) + 2, '\0');
         auto *p = reinterpret_cast<std::uint8_t *>(tail.data());
-        put16(p, std::uint32_t(row.size())); // end of the variable data
+        put16(p, std::uint32_t(row.size()));         // end of the variable data
         for (std::size_t k = 0; k < t.varCount; ++k) // highest var index first
             put16(p + 2 + 2 * k, offsets[t.varCount - 1 - k]);
         put16(p + 2 + 2 * std::size_t(t.varCount), t.varCount);
@@ -662,24 +662,45 @@ Writer::Writer(DatabaseOptions options) : m(std::make_unique<State>())
     m->newPage(0, 0); // global usage map, written at save
     using T = ColumnType;
     m->declare(u"MSysObjects",
-               {{u"Id", T::Long}, {u"ParentId", T::Long}, {u"Name", T::Text, 255}, {u"Type", T::Int},
-                {u"DateCreate", T::DateTime}, {u"DateUpdate", T::DateTime}, {u"Owner", T::Binary, 510},
-                {u"Flags", T::Long}, {u"Database", T::Memo}, {u"Connect", T::Memo},
-                {u"ForeignName", T::Text, 255}, {u"RmtInfoShort", T::Binary, 510}, {u"RmtInfoLong", T::Ole},
-                {u"Lv", T::Ole}, {u"LvProp", T::Ole}, {u"LvModule", T::Ole}, {u"LvExtra", T::Ole}},
+               {{u"Id", T::Long},
+                {u"ParentId", T::Long},
+                {u"Name", T::Text, 255},
+                {u"Type", T::Int},
+                {u"DateCreate", T::DateTime},
+                {u"DateUpdate", T::DateTime},
+                {u"Owner", T::Binary, 510},
+                {u"Flags", T::Long},
+                {u"Database", T::Memo},
+                {u"Connect", T::Memo},
+                {u"ForeignName", T::Text, 255},
+                {u"RmtInfoShort", T::Binary, 510},
+                {u"RmtInfoLong", T::Ole},
+                {u"Lv", T::Ole},
+                {u"LvProp", T::Ole},
+                {u"LvModule", T::Ole},
+                {u"LvExtra", T::Ole}},
                true);
     m->declare(u"MSysACEs",
-               {{u"ObjectId", T::Long}, {u"SID", T::Binary, 510}, {u"ACM", T::Long}, {u"FInheritable", T::Bool}},
-               true);
+               {{u"ObjectId", T::Long}, {u"SID", T::Binary, 510}, {u"ACM", T::Long}, {u"FInheritable", T::Bool}}, true);
     m->declare(u"MSysQueries",
-               {{u"ObjectId", T::Long}, {u"Attribute", T::Byte}, {u"Order", T::Binary, 510},
-                {u"Name1", T::Text, 255}, {u"Name2", T::Text, 255}, {u"Expression", T::Memo}, {u"Flag", T::Int},
+               {{u"ObjectId", T::Long},
+                {u"Attribute", T::Byte},
+                {u"Order", T::Binary, 510},
+                {u"Name1", T::Text, 255},
+                {u"Name2", T::Text, 255},
+                {u"Expression", T::Memo},
+                {u"Flag", T::Int},
                 {u"LvExtra", T::Long}},
                true);
     m->declare(u"MSysRelationships",
-               {{u"szRelationship", T::Text, 255}, {u"grbit", T::Long}, {u"ccolumn", T::Long},
-                {u"icolumn", T::Long}, {u"szObject", T::Text, 255}, {u"szColumn", T::Text, 255},
-                {u"szReferencedObject", T::Text, 255}, {u"szReferencedColumn", T::Text, 255}},
+               {{u"szRelationship", T::Text, 255},
+                {u"grbit", T::Long},
+                {u"ccolumn", T::Long},
+                {u"icolumn", T::Long},
+                {u"szObject", T::Text, 255},
+                {u"szColumn", T::Text, 255},
+                {u"szReferencedObject", T::Text, 255},
+                {u"szReferencedColumn", T::Text, 255}},
                true);
 }
 

@@ -39,7 +39,7 @@ enum class ColumnType : std::uint8_t {
 struct Column {
     std::u16string name;
     ColumnType type;
-    int size = 0; // Text: characters (1..255); Binary: bytes (1..510); ignored otherwise
+    int size = 0;       // Text: characters (1..255); Binary: bytes (1..510); ignored otherwise
     int precision = 18; // Numeric: digits in all (1..28)
     int scale = 0;      // Numeric: digits after the point (0..precision)
 };
@@ -60,15 +60,39 @@ struct Value {
     std::string bytes;
 
     static Value null() { return {}; }
-    static Value ofInteger(std::int64_t v) { Value x; x.kind = Kind::Integer; x.integer = v; return x; }
-    static Value ofReal(double v) { Value x; x.kind = Kind::Real; x.real = v; return x; }
-    static Value ofText(std::u16string v) { Value x; x.kind = Kind::Text; x.text = std::move(v); return x; }
-    static Value ofBytes(std::string v) { Value x; x.kind = Kind::Bytes; x.bytes = std::move(v); return x; }
+    static Value ofInteger(std::int64_t v)
+    {
+        Value x;
+        x.kind = Kind::Integer;
+        x.integer = v;
+        return x;
+    }
+    static Value ofReal(double v)
+    {
+        Value x;
+        x.kind = Kind::Real;
+        x.real = v;
+        return x;
+    }
+    static Value ofText(std::u16string v)
+    {
+        Value x;
+        x.kind = Kind::Text;
+        x.text = std::move(v);
+        return x;
+    }
+    static Value ofBytes(std::string v)
+    {
+        Value x;
+        x.kind = Kind::Bytes;
+        x.bytes = std::move(v);
+        return x;
+    }
 };
 
 struct DatabaseOptions {
-    std::u16string password;  // at most 20 characters; empty = none
-    double creationDate = 0;  // day number as Value::Real for DateTime; also masks the password
+    std::u16string password; // at most 20 characters; empty = none
+    double creationDate = 0; // day number as Value::Real for DateTime; also masks the password
 };
 
 // The day number of a calendar date and time (proleptic Gregorian), as Jet stores DATETIME.

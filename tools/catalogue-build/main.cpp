@@ -43,8 +43,8 @@ std::u16string passwordFromCodes(const std::string &list)
 double dateFromText(const std::string &text)
 {
     int y, m, d, used = 0;
-    if (std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &y, &m, &d, &used) != 3 || used != 10 || text.size() != 10 ||
-        m < 1 || m > 12 || d < 1 || d > 31 || y < 1900)
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &y, &m, &d, &used) != 3 || used != 10 || text.size() != 10 || m < 1
+        || m > 12 || d < 1 || d > 31 || y < 1900)
         throw UsageError("--date: \"" + text + "\" is not a date YYYY-MM-DD");
     return jet::dayNumber(y, m, d);
 }

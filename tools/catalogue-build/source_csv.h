@@ -13,8 +13,7 @@ class SourceError : public std::runtime_error {
 public:
     SourceError(const std::string &file, int line, const std::string &reason)
         : std::runtime_error(file + ":" + std::to_string(line) + ": " + reason)
-    {
-    }
+    {}
 };
 
 struct CsvField {

@@ -35,12 +35,10 @@ jet::Column parseColumn(const CsvField &field, const std::string &file)
     const std::string type = lower(trimmed(std::string_view(field.text).substr(colon + 1)));
     jet::Column column{decodeUtf8(name, file, 1), jet::ColumnType::Text, 0};
     static const std::pair<const char *, jet::ColumnType> simple[] = {
-        {"long", jet::ColumnType::Long},         {"int", jet::ColumnType::Int},
-        {"byte", jet::ColumnType::Byte},         {"bool", jet::ColumnType::Bool},
-        {"double", jet::ColumnType::Double},     {"datetime", jet::ColumnType::DateTime},
-        {"memo", jet::ColumnType::Memo},         {"text", jet::ColumnType::Text},
-        {"single", jet::ColumnType::Single},     {"guid", jet::ColumnType::Guid},
-        {"decimal", jet::ColumnType::Numeric},
+        {"long", jet::ColumnType::Long}, {"int", jet::ColumnType::Int},         {"byte", jet::ColumnType::Byte},
+        {"bool", jet::ColumnType::Bool}, {"double", jet::ColumnType::Double},   {"datetime", jet::ColumnType::DateTime},
+        {"memo", jet::ColumnType::Memo}, {"text", jet::ColumnType::Text},       {"single", jet::ColumnType::Single},
+        {"guid", jet::ColumnType::Guid}, {"decimal", jet::ColumnType::Numeric},
     };
     for (const auto &[word, t] : simple)
         if (type == word) {
@@ -69,18 +67,19 @@ jet::Column parseColumn(const CsvField &field, const std::string &file)
         };
         column.type = jet::ColumnType::Numeric;
         column.scale = 0;
-        if (number(inside.substr(0, comma), column.precision) &&
-            (comma == std::string::npos || number(inside.substr(comma + 1), column.scale)) && column.precision >= 1 &&
-            column.precision <= 28 && column.scale >= 0 && column.scale <= column.precision)
+        if (number(inside.substr(0, comma), column.precision)
+            && (comma == std::string::npos || number(inside.substr(comma + 1), column.scale)) && column.precision >= 1
+            && column.precision <= 28 && column.scale >= 0 && column.scale <= column.precision)
             return column;
         throw SourceError(file, 1,
-                          "column " + name + ": a decimal needs a precision of 1 to 28 and a scale of 0 to the precision, not \"" +
-                              inside + "\"");
+                          "column " + name
+                              + ": a decimal needs a precision of 1 to 28 and a scale of 0 to the precision, not \""
+                              + inside + "\"");
     }
     throw SourceError(file, 1,
-                      "column " + name + ": unknown type \"" + type +
-                          "\" (known: long, int, byte, bool, single, double, decimal(P,S), datetime, guid, text(N), "
-                          "text, memo)");
+                      "column " + name + ": unknown type \"" + type
+                          + "\" (known: long, int, byte, bool, single, double, decimal(P,S), datetime, guid, text(N), "
+                            "text, memo)");
 }
 
 bool parseInteger(const std::string &s, std::int64_t &out)
@@ -100,8 +99,8 @@ bool parseDouble(const std::string &s, double &out)
     if (!v.empty() && v.front() == '+')
         v.remove_prefix(1);
     // Only digits, one point, a sign and an exponent: no inf, nan or hexadecimal forms.
-    if (v.empty() || v.find_first_not_of("0123456789.-eE+") != std::string_view::npos ||
-        v.find_first_of("0123456789") == std::string_view::npos)
+    if (v.empty() || v.find_first_not_of("0123456789.-eE+") != std::string_view::npos
+        || v.find_first_of("0123456789") == std::string_view::npos)
         return false;
     const auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), out, std::chars_format::general);
     return ec == std::errc() && end == v.data() + v.size() && std::isfinite(out);
@@ -125,15 +124,15 @@ bool parseDateTime(const std::string &s, double &out)
         const std::size_t after = 11 + std::size_t(more);
         if (s.size() > after) {
             int secUsed = 0;
-            if (s[after] != ':' || std::sscanf(s.c_str() + after + 1, "%2d%n", &sec, &secUsed) != 1 ||
-                secUsed != 2 || s.size() != after + 3)
+            if (s[after] != ':' || std::sscanf(s.c_str() + after + 1, "%2d%n", &sec, &secUsed) != 1 || secUsed != 2
+                || s.size() != after + 3)
                 return false;
         }
     }
     static const int monthDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-    if (y < 100 || mo < 1 || mo > 12 || d < 1 || d > monthDays[mo - 1] || (mo == 2 && d == 29 && !leap) ||
-        h > 23 || mi > 59 || sec > 59 || h < 0 || mi < 0 || sec < 0)
+    if (y < 100 || mo < 1 || mo > 12 || d < 1 || d > monthDays[mo - 1] || (mo == 2 && d == 29 && !leap) || h > 23
+        || mi > 59 || sec > 59 || h < 0 || mi < 0 || sec < 0)
         return false;
     out = jet::dayNumber(y, mo, d, h, mi, sec);
     return true;
@@ -184,8 +183,8 @@ std::vector<jet::Value> convertRecord(const SourceTable &table, const CsvRecord 
 {
     if (record.fields.size() != table.columns.size())
         throw SourceError(table.file, record.line,
-                          std::to_string(record.fields.size()) + " fields where the header has " +
-                              std::to_string(table.columns.size()));
+                          std::to_string(record.fields.size()) + " fields where the header has "
+                              + std::to_string(table.columns.size()));
     std::vector<jet::Value> values;
     values.reserve(record.fields.size());
     for (std::size_t i = 0; i < record.fields.size(); ++i) {
@@ -216,9 +215,9 @@ std::vector<jet::Value> convertRecord(const SourceTable &table, const CsvRecord 
         case jet::ColumnType::Long: {
             std::int64_t v;
             if (!parseInteger(f.text, v))
-                throw refuse(c.type == jet::ColumnType::Long ? "a whole number (long)"
-                                                             : c.type == jet::ColumnType::Int ? "a whole number (int)"
-                                                                                              : "a whole number (byte)");
+                throw refuse(c.type == jet::ColumnType::Long  ? "a whole number (long)"
+                             : c.type == jet::ColumnType::Int ? "a whole number (int)"
+                                                              : "a whole number (byte)");
             values.push_back(jet::Value::ofInteger(v));
             break;
         }
@@ -238,9 +237,7 @@ std::vector<jet::Value> convertRecord(const SourceTable &table, const CsvRecord 
             values.push_back(jet::Value::ofReal(v));
             break;
         }
-        default:
-            values.push_back(jet::Value::ofText(decodeUtf8(f.text, table.file, record.line)));
-            break;
+        default: values.push_back(jet::Value::ofText(decodeUtf8(f.text, table.file, record.line))); break;
         }
     }
     return values;

@@ -24,10 +24,7 @@
 
 namespace {
 
-[[noreturn]] void Fail(const QString &message)
-{
-    throw ScriptError(message.toStdString());
-}
+[[noreturn]] void Fail(const QString &message) { throw ScriptError(message.toStdString()); }
 
 void Brand(const QString &code)
 {
@@ -77,10 +74,7 @@ void Key(const QString &name, const QString &keyName)
     PressKey(target, stroke);
 }
 
-void Press(const QString &keyName)
-{
-    PressKeyWhereFocused(FrontWindow(), ParseKey(keyName));
-}
+void Press(const QString &keyName) { PressKeyWhereFocused(FrontWindow(), ParseKey(keyName)); }
 
 void Type(const QString &name, const QString &text)
 {

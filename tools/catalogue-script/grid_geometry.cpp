@@ -8,10 +8,7 @@
 
 namespace {
 
-int HorizontalLine(const DataGrid &grid)
-{
-    return (grid.Options() & DataGrid::goHorzLine) ? grid.GridLineWidth() : 0;
-}
+int HorizontalLine(const DataGrid &grid) { return (grid.Options() & DataGrid::goHorzLine) ? grid.GridLineWidth() : 0; }
 
 // Top of `row` with `top` as the first row in view.
 int RowTop(const DataGrid &grid, int top, int row)
@@ -64,5 +61,6 @@ QRect VisibleCellRect(DataGrid &grid, int row)
     const int y = RowTop(grid, grid.TopRow(), row);
     if (y >= grid.ClientHeight())
         return {};
-    return QRect(0, y, grid.ColWidths(col), grid.RowHeights(row)).intersected(QRect(0, 0, grid.ClientWidth(), grid.ClientHeight()));
+    return QRect(0, y, grid.ColWidths(col), grid.RowHeights(row))
+        .intersected(QRect(0, 0, grid.ClientWidth(), grid.ClientHeight()));
 }

@@ -12,7 +12,7 @@ namespace {
 // optionally the rest of the line as one free text.
 struct ArgumentShape {
     int words = 0;
-    bool freeText = false;       // the rest of the line after the words
+    bool freeText = false; // the rest of the line after the words
     bool freeTextMayBeEmpty = false;
     const char *usage = "";
 };
@@ -91,10 +91,7 @@ ScriptStep ParseLine(int line, const QString &text)
 
 } // namespace
 
-QString LineMessage(int line, const QString &message)
-{
-    return QStringLiteral("line %1: %2").arg(line).arg(message);
-}
+QString LineMessage(int line, const QString &message) { return QStringLiteral("line %1: %2").arg(line).arg(message); }
 
 std::vector<ScriptStep> ParseScript(const QString &text)
 {

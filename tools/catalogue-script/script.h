@@ -15,9 +15,9 @@ public:
 };
 
 struct ScriptStep {
-    int line = 0;       // 1-based line number in the script file
-    QString action;     // "brand", "click", "click-cell", "key", "type", ...
-    QStringList args;   // the action's arguments; a free text argument comes whole
+    int line = 0;     // 1-based line number in the script file
+    QString action;   // "brand", "click", "click-cell", "key", "type", ...
+    QStringList args; // the action's arguments; a free text argument comes whole
 };
 
 // Reads the script text. Blank lines and lines starting with # are skipped. Throws

@@ -31,18 +31,14 @@ void CloseModalWindows()
 
 } // namespace
 
-ScriptRunner::ScriptRunner(std::vector<ScriptStep> steps, RecordingMessages &messages)
-    : m_steps(std::move(steps))
+ScriptRunner::ScriptRunner(std::vector<ScriptStep> steps, RecordingMessages &messages) : m_steps(std::move(steps))
 {
     m_context.messages = &messages;
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &ScriptRunner::Tick);
 }
 
-void ScriptRunner::Start()
-{
-    m_timer.start(0);
-}
+void ScriptRunner::Start() { m_timer.start(0); }
 
 int ScriptRunner::Result()
 {
@@ -103,7 +99,8 @@ void ScriptRunner::Tick()
     } catch (const ScriptError &e) {
         Fail(LineMessage(step.line, QString::fromUtf8(e.what())));
     } catch (const std::exception &e) {
-        Fail(LineMessage(step.line, QStringLiteral("an error escaped the program: %1").arg(QString::fromUtf8(e.what()))));
+        Fail(LineMessage(step.line,
+                         QStringLiteral("an error escaped the program: %1").arg(QString::fromUtf8(e.what()))));
     }
     m_running.pop_back();
 }

@@ -14,17 +14,14 @@
 #include <QCheckBox>
 #include <QJsonArray>
 #include <QLabel>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
 
 namespace {
 
-QString Hex(const QColor &c)
-{
-    return c.isValid() ? c.name(QColor::HexRgb).toUpper() : QString();
-}
+QString Hex(const QColor &c) { return c.isValid() ? c.name(QColor::HexRgb).toUpper() : QString(); }
 
 QJsonObject GridState(const DataGrid &grid)
 {
@@ -120,7 +117,8 @@ struct Collector {
             if (auto *grid = qobject_cast<DataGrid *>(w))
                 Put(grids, window, w, GridState(*grid));
             else if (auto *edit = qobject_cast<QLineEdit *>(w))
-                Put(edits, window, w, QJsonObject{{"text", edit->text()}, {"color", Hex(edit->palette().color(QPalette::Base))}});
+                Put(edits, window, w,
+                    QJsonObject{{"text", edit->text()}, {"color", Hex(edit->palette().color(QPalette::Base))}});
             else if (auto *label = qobject_cast<QLabel *>(w))
                 Put(labels, window, w, label->text());
             else if (auto *note = qobject_cast<NoteLabel *>(w))
@@ -148,8 +146,8 @@ QJsonObject DumpState(int line, const std::vector<RecordedMessage> &messages)
     QJsonArray windows;
     Collector collector;
     for (QWidget *window : VisibleWindows()) {
-        windows.append(QJsonObject{{"name", window->objectName()}, {"caption", window->windowTitle()},
-                                   {"modal", window->isModal()}});
+        windows.append(QJsonObject{
+            {"name", window->objectName()}, {"caption", window->windowTitle()}, {"modal", window->isModal()}});
         collector.Visit(window);
     }
     QJsonArray shown;

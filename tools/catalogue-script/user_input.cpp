@@ -44,10 +44,10 @@ KeyStroke ParseKey(const QString &name)
         Qt::Key key;
         const char *text;
     } named[] = {
-        {"Enter", Qt::Key_Return, "\r"}, {"Return", Qt::Key_Return, "\r"},
-        {"Shift", Qt::Key_Shift, ""},    {"Ctrl", Qt::Key_Control, ""},
-        {"Control", Qt::Key_Control, ""}, {"Alt", Qt::Key_Alt, ""},
-        {"Tab", Qt::Key_Tab, "\t"},      {"Space", Qt::Key_Space, " "},
+        {"Enter", Qt::Key_Return, "\r"},    {"Return", Qt::Key_Return, "\r"},
+        {"Shift", Qt::Key_Shift, ""},       {"Ctrl", Qt::Key_Control, ""},
+        {"Control", Qt::Key_Control, ""},   {"Alt", Qt::Key_Alt, ""},
+        {"Tab", Qt::Key_Tab, "\t"},         {"Space", Qt::Key_Space, " "},
         {"Escape", Qt::Key_Escape, "\x1b"}, {"Backspace", Qt::Key_Backspace, "\b"},
     };
     for (const auto &n : named) {
@@ -79,10 +79,7 @@ void ClickAt(QWidget *target, QPoint pos)
         QTest::mouseRelease(target, Qt::LeftButton, Qt::NoModifier, pos);
 }
 
-void ClickCentre(QWidget *target)
-{
-    ClickAt(target, target->rect().center());
-}
+void ClickCentre(QWidget *target) { ClickAt(target, target->rect().center()); }
 
 void PressKey(QWidget *target, const KeyStroke &stroke)
 {

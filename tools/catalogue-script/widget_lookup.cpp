@@ -15,8 +15,7 @@ std::vector<QWidget *> VisibleWindows()
             windows.push_back(w);
     }
     // Named order keeps dumps stable; the window in front goes last.
-    std::sort(windows.begin(), windows.end(),
-              [](QWidget *a, QWidget *b) { return a->objectName() < b->objectName(); });
+    std::sort(windows.begin(), windows.end(), [](QWidget *a, QWidget *b) { return a->objectName() < b->objectName(); });
     if (QWidget *modal = QApplication::activeModalWidget()) {
         const auto at = std::find(windows.begin(), windows.end(), modal);
         if (at != windows.end()) {

@@ -1,8 +1,8 @@
 // jet-query: runs one Jet SQL statement on a catalogue file through the database layer
 // and prints the result, '|' between values, a header line of column names first.
 #include "catalog/catalog_error.h"
-#include "catalog/schema.h"
 #include "catalog/report/catalogue_tables.h"
+#include "catalog/schema.h"
 #include "db/connection.h"
 #include "db/db_error.h"
 #include "db/query.h"
