@@ -135,6 +135,12 @@ public:
         if (n)
             std::memcpy(grow(n), p, n);
     }
+    // Hands the bytes over, leaving this empty.
+    std::unique_ptr<uint8_t[]> release()
+    {
+        m_size = m_capacity = 0;
+        return std::move(m_data);
+    }
 
 private:
     std::unique_ptr<uint8_t[]> m_data;
@@ -623,12 +629,13 @@ void BtreeWriter::writeTable(uint32_t rootPage, const RowBuffer &rows)
     }
 }
 
-void BtreeWriter::writeIndex(uint32_t rootPage, const RowBuffer &rows, const std::vector<IndexColumn> &key)
+IndexEntries prepareIndexEntries(const RowBuffer &rows, const std::vector<IndexColumn> &key)
 {
-    d->checkRoot(rootPage);
     const size_t n = rows.rows();
+    IndexEntries out;
+    out.at.assign(n + 1, 0);
     if (n == 0)
-        return;
+        return out;
     std::vector<size_t> columns;
     for (const IndexColumn &k : key)
         columns.push_back(k.column);
@@ -638,17 +645,52 @@ void BtreeWriter::writeIndex(uint32_t rootPage, const RowBuffer &rows, const std
     // index's order instead, every entry read a row from anywhere in the table, and the
     // waits for memory took longer than the rest of the work (an index on a whole number
     // column whose order has nothing to do with the file's took three times as long).
+    RecordEncoder encoder;
     Bytes records;
     records.reserve(n * 8);
     std::vector<size_t> start(n + 1, 0);
     for (size_t r = 0; r < n; ++r) {
-        d->encoder.append(records, rows, r, columns, int64_t(r) + 1);
+        encoder.append(records, rows, r, columns, int64_t(r) + 1);
         start[r + 1] = records.size();
     }
-    // The size of each entry's cell in a leaf, in the index's order, to cut the levels by.
+    // The records gathered into the index's order, so that the pages are laid out from
+    // one run of memory. The gathering is the one pass that reads from anywhere: with a
+    // table larger than the processor's caches each read waits for memory, so the reads a
+    // few entries ahead are asked for early and the waits overlap (without, a catalogue
+    // ten times larger took fourteen times as long).
+    constexpr size_t kAhead = 16;
+    Bytes sorted;
+    sorted.reserve(records.size());
+    for (size_t k = 0; k < n; ++k) {
+        if (k + kAhead < n)
+            __builtin_prefetch(&start[order[k + kAhead]]);
+        if (k + kAhead / 2 < n)
+            __builtin_prefetch(records.data() + start[order[k + kAhead / 2]]);
+        const uint32_t r = order[k];
+        sorted.append(records.data() + start[r], start[r + 1] - start[r]);
+        out.at[k + 1] = sorted.size();
+    }
+    out.bytes = sorted.release();
+    return out;
+}
+
+void BtreeWriter::writeIndex(uint32_t rootPage, const RowBuffer &rows, const std::vector<IndexColumn> &key)
+{
+    writeIndex(rootPage, prepareIndexEntries(rows, key));
+}
+
+void BtreeWriter::writeIndex(uint32_t rootPage, const IndexEntries &index)
+{
+    d->checkRoot(rootPage);
+    const size_t n = index.at.size() - 1;
+    if (n == 0)
+        return;
+    const uint8_t *sorted = index.bytes.get();
+    const std::vector<size_t> &at = index.at;
+    // The size of each entry's cell in a leaf, to cut the levels by.
     std::vector<uint32_t> sizes(n);
     for (size_t k = 0; k < n; ++k)
-        sizes[k] = uint32_t(d->payloadCellSize(start[order[k] + 1] - start[order[k]], false));
+        sizes[k] = uint32_t(d->payloadCellSize(at[k + 1] - at[k], false));
 
     std::vector<uint32_t> entries(n), children;
     for (size_t k = 0; k < n; ++k)
@@ -660,22 +702,22 @@ void BtreeWriter::writeIndex(uint32_t rootPage, const RowBuffer &rows, const std
             PageBuilder page(d->pageSize, d->usable, interior ? IndexInterior : IndexLeaf);
             for (size_t i = from; i < end; ++i) {
                 const uint32_t e = entries[i];
-                const uint32_t r = order[e];
-                const size_t payload = start[r + 1] - start[r];
+                const uint8_t *record = sorted + at[e];
+                const size_t payload = at[e + 1] - at[e];
                 if (d->localSize(payload, false) == payload) { // nearly every entry
                     uint8_t *p = page.cell(sizes[e] + (interior ? 4 : 0));
                     if (interior) {
                         put32(p, children[i]);
                         p += 4;
                     }
-                    std::memcpy(putVarint(p, payload), records.data() + start[r], payload);
+                    std::memcpy(putVarint(p, payload), record, payload);
                     continue;
                 }
                 d->cell.clear();
                 if (interior)
                     put32(d->cell.grow(4), children[i]);
                 putVarint(d->cell, payload);
-                d->appendPayload(d->cell, records.data() + start[r], payload, false);
+                d->appendPayload(d->cell, record, payload, false);
                 page.add(d->cell);
             }
             std::vector<uint8_t> bytes = page.finish(interior ? children[end] : 0);

@@ -15,6 +15,18 @@
 
 namespace db::detail {
 
+// An index's entries, worked out apart from the writer: their records one after another in
+// the index's order, and where each starts (`at` has one more element than entries).
+struct IndexEntries {
+    std::unique_ptr<uint8_t[]> bytes;
+    std::vector<size_t> at;
+};
+
+// The entries of an index on `key` over `rows` (as written by writeTable): the values of
+// `key`, then the rowid. Touches nothing but its arguments, so it may run on another
+// thread while a writer lays out pages from the same rows.
+IndexEntries prepareIndexEntries(const RowBuffer &rows, const std::vector<IndexColumn> &key);
+
 class BtreeWriter {
 public:
     // The database file at `path`, which SQLite has closed (no journal, not in WAL mode).
@@ -32,6 +44,8 @@ public:
     // Fills the empty index b-tree whose root is `rootPage` with one entry per row of
     // `rows` (as written by writeTable): the values of `key`, then the rowid.
     void writeIndex(uint32_t rootPage, const RowBuffer &rows, const std::vector<IndexColumn> &key);
+    // The same with the entries worked out beforehand (prepareIndexEntries).
+    void writeIndex(uint32_t rootPage, const IndexEntries &entries);
 
     // Writes the pages still held, the roots and the database's new size. Pages go out a
     // megabyte at a time before, but until this the file's b-trees read as empty.

@@ -25,9 +25,11 @@
 #include <QSet>
 #include <QStringList>
 #include <algorithm>
+#include <future>
 #include <mdbtools.h>
 #include <memory>
 #include <sqlite3.h>
+#include <thread>
 #include <vector>
 
 namespace db::detail {
@@ -171,6 +173,44 @@ struct TableCopy {
     }
 };
 
+// Lays out the tables' rows and indexes into the pages of the copy at `sqlitePath`. The
+// index entries, most of the work, are worked out on a thread of their own, one index
+// after another, while this one lays out the tables' pages and then each index's as soon
+// as it is ready: on a second core the two overlap.
+void writePages(const QString &sqlitePath, const std::vector<PagedTable> &paged)
+{
+    struct Job {
+        const RowBuffer *rows;
+        const std::vector<IndexColumn> *key;
+        std::promise<IndexEntries> entries;
+    };
+    std::vector<Job> jobs;
+    for (const PagedTable &t : paged)
+        for (const auto &index : t.indexes)
+            jobs.push_back({&t.rows, &index.second, {}});
+    std::vector<std::future<IndexEntries>> ready;
+    for (Job &j : jobs)
+        ready.push_back(j.entries.get_future());
+    BtreeWriter writer(sqlitePath);
+    // Declared after the jobs: it is joined before they go, even when the writer fails.
+    std::jthread worker([&jobs] {
+        for (Job &j : jobs) {
+            try {
+                j.entries.set_value(prepareIndexEntries(*j.rows, *j.key));
+            } catch (...) {
+                j.entries.set_exception(std::current_exception());
+            }
+        }
+    });
+    for (const PagedTable &t : paged)
+        writer.writeTable(t.root, t.rows);
+    size_t next = 0;
+    for (const PagedTable &t : paged)
+        for (const auto &index : t.indexes)
+            writer.writeIndex(index.first, ready[next++].get());
+    writer.finish();
+}
+
 } // namespace
 
 void copyJetTables(QByteArrayView file, const QString &sqlitePath, const SourceKey &key, TableShare share,
@@ -246,15 +286,8 @@ void copyJetTables(QByteArrayView file, const QString &sqlitePath, const SourceK
         }
         out.exec(QStringLiteral("COMMIT"));
     }
-    if (!paged.empty()) {
-        BtreeWriter writer(sqlitePath);
-        for (const PagedTable &t : paged) {
-            writer.writeTable(t.root, t.rows);
-            for (const auto &[root, columns] : t.indexes)
-                writer.writeIndex(root, t.rows, columns);
-        }
-        writer.finish();
-    }
+    if (!paged.empty())
+        writePages(sqlitePath, paged);
 
     CopyDatabase out(sqlitePath, CopyDatabase::Mode::Reopen);
     out.exec(QStringLiteral("CREATE TABLE __jet_source (path TEXT, size INTEGER, mtime INTEGER, identity TEXT, "
