@@ -11,6 +11,7 @@
 #include "data/data_module.h"
 #include "data/grid_loading.h"
 #include "platform/error_guard.h"
+#include "platform/memory.h"
 #include "platform/settings.h"
 #include "widgets/column_combo_box.h"
 #include "widgets/image_view.h"
@@ -68,6 +69,9 @@ void Tfrm_main::FormShow(QObject *Sender)
     ComboListino->setItemIndex(ComboListino->IndexOfInColumn(0, SelectedBrand));
     RefillMakeList(catalog::makeListStatement(), Sender);
     GridOutput->setDoubleBuffered(true);
+    // Listing the makes sorts every vehicle of the catalogue once, and SQLite's sorting
+    // room, freed, would otherwise stay counted against the program for as long as it runs.
+    ReleaseFreeMemory();
 }
 
 void Tfrm_main::RefillMakeList(const QString &SqlText, QObject *Sender)

@@ -11,6 +11,7 @@
 #include "db/connection.h"
 #include "db/query.h"
 #include "db/text_fold.h"
+#include "platform/memory.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -213,13 +214,17 @@ QuickFinder::QuickFinder(std::vector<FindVehicle> vehicles, std::vector<FindBatt
                                  FindNumber(b.scarica), FindNumber(b.lunghezza), FindNumber(b.larghezza),
                                  FindNumber(b.altezza)});
     }
-    m_vehicleKeys.reserve(m_vehicles.size());
+    m_vehicleKeyStart.reserve(m_vehicles.size() + 1);
     for (const FindVehicle &v : m_vehicles) {
+        m_vehicleKeyStart.push_back(uint32_t(m_vehicleKeys.size()));
         // Line breaks part the three names: a typed word holds no blank, so it cannot
         // run from one name into the next.
-        m_vehicleKeys.push_back(db::FoldText(QString(v.marca + QLatin1Char('\n') + v.modello + QLatin1Char('\n')
-                                                     + v.versione)));
+        m_vehicleKeys += db::FoldText(QString(v.marca + QLatin1Char('\n') + v.modello + QLatin1Char('\n') + v.versione))
+                             .toUtf8();
+        m_vehicleKeys += '\0';
     }
+    m_vehicleKeyStart.push_back(uint32_t(m_vehicleKeys.size()));
+    m_vehicleKeys.squeeze();
 }
 
 std::vector<FindRow> QuickFinder::find(const QString &text, const QString &priceList) const
@@ -229,11 +234,23 @@ std::vector<FindRow> QuickFinder::find(const QString &text, const QString &price
     std::vector<FindRow> &vehicles = groups[0], &codes = groups[1], &measures = groups[2];
 
     if (!request.words.isEmpty()) {
-        for (size_t i = 0; i < m_vehicleKeys.size() && int(vehicles.size()) < kMaxRows; ++i) {
-            const QString &key = m_vehicleKeys[i];
-            if (std::all_of(request.words.begin(), request.words.end(),
-                            [&](const QString &word) { return key.contains(word); }))
+        // UTF-8 keeps a folded word's match on character boundaries, so the bytes compare
+        // as the characters would.
+        std::vector<QByteArray> words;
+        for (const QString &word : request.words)
+            words.push_back(word.toUtf8());
+        const QByteArrayView all(m_vehicleKeys);
+        qsizetype at = 0;
+        while (int(vehicles.size()) < kMaxRows) {
+            at = all.indexOf(words.front(), at); // the longest word: the fewest places
+            if (at < 0)
+                break;
+            const auto next = std::upper_bound(m_vehicleKeyStart.begin(), m_vehicleKeyStart.end(), uint32_t(at));
+            const size_t i = size_t(next - m_vehicleKeyStart.begin()) - 1;
+            const QByteArrayView key = all.sliced(m_vehicleKeyStart[i], *next - m_vehicleKeyStart[i]);
+            if (std::all_of(words.begin() + 1, words.end(), [&](const QByteArray &word) { return key.contains(word); }))
                 vehicles.push_back({FindKind::Vehicle, int(i), vehicleText(m_vehicles[i])});
+            at = *next; // on to the next vehicle
         }
     }
 
@@ -290,11 +307,17 @@ QuickFinder LoadQuickFinder(db::Connection &connection)
     query.Open();
     std::vector<FindVehicle> vehicles;
     vehicles.reserve(size_t(query.RecordCount()));
-    for (; !query.Eof(); query.Next()) {
-        vehicles.push_back({query.AsString(0), query.AsString(1), query.AsString(2), query.AsString(3),
-                            query.AsString(4), query.AsString(5), query.AsString(6), query.AsString(7),
-                            query.AsString(8)});
-    }
+    // Makes, models, fuels, years and powers repeat over thousands of vehicles: each text
+    // is kept once and shared, which takes the finder's memory from a few hundred bytes a
+    // vehicle to a few dozen.
+    QSet<QString> texts;
+    auto shared = [&](int field) {
+        const QString text = query.AsString(field);
+        return *texts.insert(text);
+    };
+    for (; !query.Eof(); query.Next())
+        vehicles.push_back({query.AsString(0), shared(1), shared(2), shared(3), shared(4), shared(5), shared(6),
+                            shared(7), shared(8)});
     query.Close();
 
     query.ClearSQL();
@@ -312,7 +335,10 @@ QuickFinder LoadQuickFinder(db::Connection &connection)
                              query.AsString(8)});
     }
     query.Close();
-    return QuickFinder(std::move(vehicles), std::move(batteries));
+    QuickFinder finder(std::move(vehicles), std::move(batteries));
+    // The two results took many times the memory of what is kept of them.
+    ReleaseFreeMemory();
+    return finder;
 }
 
 } // namespace catalog

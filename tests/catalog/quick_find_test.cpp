@@ -265,3 +265,31 @@ TEST(TypeAheadPrefix, APauseOfMoreThanASecondStartsAfresh)
     for (const auto &s : steps)
         EXPECT_EQ(prefix.add(s.typed, s.atMs), s.prefix) << s.typed;
 }
+
+// The finder on its own, with more vehicles than the list shows: a word found several
+// times in one vehicle lists it once, the rows keep the catalogue's order, the other
+// words are asked of the same vehicle only, and the list stops at its length.
+TEST(QuickFinderSearch, EachVehicleOnceInOrderUpToTheListsLength)
+{
+    std::vector<catalog::FindVehicle> vehicles;
+    for (int i = 0; i < 120; ++i)
+        vehicles.push_back({QString::number(1000 + i), "M1", "Lanara", i % 2 ? "Nanà" : "Sole",
+                            QStringLiteral("%1 Ana").arg(i), "D", "2001", "2005", "60"});
+    vehicles.push_back({"2000", "M2", "Orsa", "Anatra", "1.0 Bianca", "B", "1999", "", "40"});
+    const catalog::QuickFinder finder(std::move(vehicles), {});
+    auto listed = [&](const QString &typed) {
+        QStringList ids;
+        for (const catalog::FindRow &row : finder.find(typed, "KORVA"))
+            ids << finder.vehicles()[size_t(row.index)].idVeicolo;
+        return ids;
+    };
+    const QStringList all = listed("ana");
+    ASSERT_EQ(all.size(), catalog::QuickFinder::kMaxRows);
+    EXPECT_EQ(all.front(), "1000");
+    EXPECT_EQ(all[1], "1001");
+    EXPECT_EQ(all.back(), "1049");
+    EXPECT_EQ(listed("NANA 3"), (QStringList{"1003", "1013", "1023", "1031", "1033", "1035", "1037", "1039", "1043",
+                                             "1053", "1063", "1073", "1083", "1093", "1103", "1113"}));
+    EXPECT_EQ(listed("bianca anatra"), QStringList{"2000"});
+    EXPECT_EQ(listed("sole bianca"), QStringList{});
+}
