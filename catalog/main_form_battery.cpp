@@ -3,13 +3,14 @@
 // in applications mode the make list of the vehicles it fits.
 #include "catalog/main_form.h"
 
+#include "catalog/catalog_error.h"
 #include "catalog/schema.h"
 #include "catalog/statements.h"
 #include "platform/files.h"
 #include "platform/settings.h"
 #include "widgets/image_view.h"
 #include "widgets/note_label.h"
-#include "widgets/picture_loader.h"
+#include "widgets/widget_error.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -96,11 +97,11 @@ void Tfrm_main::LoadPhotoBox(const QString &path, bool cached)
             ImageZoom->setBitmap(m_photos.load(path));
         else
             ImageZoom->LoadPictureFile(path);
-    } catch (const PictureError &e) {
+    } catch (const WidgetError &e) {
         const QString text = QString::fromUtf8(e.what());
-        if (text.contains(path))
-            throw;
-        throw PictureError((text + QStringLiteral(" (") + path + QStringLiteral(")")).toStdString());
+        catalog::raiseCatalogError(catalog::CatalogErrc::Photo,
+                                   text.contains(path) ? text
+                                                       : text + QStringLiteral(" (") + path + QStringLiteral(")"));
     }
     m_shownPhotoPath = path;
 }

@@ -15,7 +15,7 @@ public:
     explicit PhotoCache(int maxPhotos = 8, qint64 maxBytes = 48LL * 1024 * 1024);
 
     // The picture of the file at `path`: kept from an earlier load when the file is the
-    // same and unchanged, else read with LoadPictureFile (which throws PictureError).
+    // same and unchanged, else read with LoadPictureFile (which raises WidgetError).
     QImage load(const QString &path);
 
 private:

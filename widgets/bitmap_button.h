@@ -18,7 +18,7 @@ public:
 
     const QImage &Glyph() const { return m_glyph; }
     void setGlyph(const QImage &glyph);
-    // Replaces the glyph by a bitmap file; throws PictureError and keeps the old glyph.
+    // Replaces the glyph by a bitmap file; raises WidgetError (Picture) and keeps the old glyph.
     void LoadGlyphFile(const QString &path);
 
     int NumGlyphs() const { return m_numGlyphs; }

@@ -4,6 +4,7 @@
 
 #include "widgets/column_combo_box_p.h"
 #include "widgets/keyboard_focus.h"
+#include "widgets/widget_error.h"
 
 #include <QAccessible>
 #include <QKeyEvent>
@@ -130,7 +131,7 @@ ComboItem &ColumnComboBox::AddItem()
 ComboItem &ColumnComboBox::InsertItem(int index)
 {
     if (index < 0 || index > ItemCount())
-        throw ComboItemError(kOutOfRange);
+        raiseWidgetError(WidgetErrc::Index, QLatin1String(kOutOfRange));
     m_items.insert(m_items.begin() + index, std::unique_ptr<ComboItem>(new ComboItem(this)));
     if (m_itemIndex >= index)
         ++m_itemIndex; // the selection stays on the same item
@@ -141,7 +142,7 @@ ComboItem &ColumnComboBox::InsertItem(int index)
 ComboItem &ColumnComboBox::Items(int index)
 {
     if (index < 0 || index >= ItemCount())
-        throw ComboItemError(kOutOfRange);
+        raiseWidgetError(WidgetErrc::Index, QLatin1String(kOutOfRange));
     return *m_items[size_t(index)];
 }
 
@@ -160,7 +161,7 @@ QString ColumnComboBox::ItemText(int index, int col) const
     if (index == -1)
         return {};
     if (index < -1 || index >= ItemCount())
-        throw ComboItemError(kOutOfRange);
+        raiseWidgetError(WidgetErrc::Index, QLatin1String(kOutOfRange));
     const QStringList &s = m_items[size_t(index)]->Strings();
     return col >= 0 && col < s.size() ? s[col] : QString();
 }
@@ -182,7 +183,7 @@ QString ColumnComboBox::ItemCaption(int index) const
 void ColumnComboBox::setItemIndex(int index)
 {
     if (index < -1 || index >= ItemCount())
-        throw ComboItemError(kOutOfRange);
+        raiseWidgetError(WidgetErrc::Index, QLatin1String(kOutOfRange));
     m_itemIndex = index;
     if (m_drop)
         m_drop->setCurrentRow(index);

@@ -8,17 +8,10 @@
 #include <QStringList>
 #include <QWidget>
 #include <memory>
-#include <stdexcept>
 #include <vector>
 
 class ColumnComboBox;
 class ComboDropList;
-
-// "Item index out of range" and other misuse of the item list.
-class ComboItemError : public std::out_of_range {
-public:
-    using std::out_of_range::out_of_range;
-};
 
 enum class ColumnType { ctText, ctImage };
 
@@ -63,20 +56,20 @@ public:
     // Item references stay valid until the item is removed by ClearItems.
     void ClearItems();
     ComboItem &AddItem();
-    ComboItem &InsertItem(int index); // 0 is the top; throws ComboItemError outside 0..count
-    ComboItem &Items(int index);      // throws ComboItemError "Item index out of range"
+    ComboItem &InsertItem(int index); // 0 is the top; raises WidgetError (Index) outside 0..count
+    ComboItem &Items(int index);      // raises WidgetError (Index) "Item index out of range"
     int ItemCount() const { return int(m_items.size()); }
 
     // First item with more than `col` texts whose text in `col` equals `value` exactly
     // (case included); -1 when none.
     int IndexOfInColumn(int col, const QString &value) const;
     // Text of item `index` in `col`; empty for index -1 or a missing column; throws
-    // ComboItemError "Item index out of range" for an index at or past the count.
+    // WidgetError (Index) "Item index out of range" for an index at or past the count.
     QString ItemText(int index, int col) const;
 
     // What the box shows of an item, as one line: the edit column's text, or with
-    // EditColumn -1 every non-blank text, blank-separated. Empty for index -1; throws
-    // ComboItemError past the count.
+    // EditColumn -1 every non-blank text, blank-separated. Empty for index -1; raises
+    // WidgetError (Index) past the count.
     QString ItemCaption(int index) const;
 
     // The selected item, -1 for none. Writing it never raises changed().

@@ -6,12 +6,22 @@
 #include "widgets/data_grid_accessible.h"
 #include "widgets/data_grid_p.h"
 #include "widgets/exchange_file.h"
-#include "widgets/grid_error.h"
+#include "widgets/widget_error.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <algorithm>
+
+namespace {
+
+// "Grid index out of range", the one text for any row or column outside the table.
+[[noreturn]] void raiseGridIndexError()
+{
+    raiseWidgetError(WidgetErrc::Index, QStringLiteral("Grid index out of range"));
+}
+
+} // namespace
 
 DataGrid::DataGrid(QWidget *parent)
     : QAbstractScrollArea(parent), d(std::make_unique<DataGridPrivate>(this))

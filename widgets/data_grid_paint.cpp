@@ -10,6 +10,7 @@
 #include "widgets/data_grid_p.h"
 #include "widgets/keyboard_focus.h"
 #include "widgets/picture_loader.h"
+#include "widgets/widget_error.h"
 
 #include <QFontMetrics>
 #include <QPaintEvent>
@@ -221,7 +222,7 @@ const QImage &DataGridPrivate::picture(const QString &source)
         ++pictureLoads;
         try {
             image = LoadPictureFile(path);
-        } catch (const PictureError &) {
+        } catch (const WidgetError &) {
             // An unreadable marker picture is skipped; the cell stays empty.
         }
     }

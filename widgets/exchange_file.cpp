@@ -2,7 +2,7 @@
 #include "widgets/exchange_file.h"
 
 #include "platform/ansi_codepage.h"
-#include "widgets/grid_error.h"
+#include "widgets/widget_error.h"
 
 #include <QLocale>
 #include <cmath>
@@ -138,7 +138,7 @@ ExchangeWriter::ExchangeWriter(const QString &path, QChar separator)
     : m_file(path), m_path(path), m_separator(separatorByte(separator))
 {
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        raiseGridError(QStringLiteral("Cannot Create file ") + path);
+        raiseWidgetError(WidgetErrc::ExchangeFile, QStringLiteral("Cannot Create file ") + path);
     m_buffer.reserve(kBufferSize + 1024);
 }
 
@@ -166,7 +166,7 @@ void ExchangeWriter::EndLine()
 void ExchangeWriter::flush()
 {
     if (m_file.write(m_buffer) != m_buffer.size())
-        raiseGridError(QStringLiteral("Cannot write file ") + m_path);
+        raiseWidgetError(WidgetErrc::ExchangeFile, QStringLiteral("Cannot write file ") + m_path);
     m_buffer.clear();
 }
 
@@ -174,7 +174,7 @@ void ExchangeWriter::Close()
 {
     flush();
     if (!m_file.flush())
-        raiseGridError(QStringLiteral("Cannot write file ") + m_path);
+        raiseWidgetError(WidgetErrc::ExchangeFile, QStringLiteral("Cannot write file ") + m_path);
     m_file.close();
 }
 
@@ -226,7 +226,7 @@ ExchangeReader::ExchangeReader(const QString &path, QChar separator)
       m_separator(separatorByte(separator))
 {
     if (!m_file->open(QIODevice::ReadOnly))
-        raiseGridError(QStringLiteral("Cannot open file ") + path);
+        raiseWidgetError(WidgetErrc::ExchangeFile, QStringLiteral("Cannot open file ") + path);
 }
 
 ExchangeReader::ExchangeReader(QIODevice *device, QChar separator)

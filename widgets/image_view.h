@@ -26,7 +26,7 @@ public:
     // The picture (empty at creation). setBitmap converts to Format_RGB32/ARGB32 as needed.
     const QImage &Bitmap() const { return m_bitmap; }
     void setBitmap(const QImage &image);
-    // Loads a file into Bitmap (see picture_loader.h); on failure throws PictureError and
+    // Loads a file into Bitmap (see picture_loader.h); on failure raises WidgetError (Picture) and
     // keeps the previous picture.
     void LoadPictureFile(const QString &path);
     // Takes a copy of another view's picture and its resampler.

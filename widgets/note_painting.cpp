@@ -5,6 +5,7 @@
 
 #include "widgets/note_markup.h"
 #include "widgets/picture_loader.h"
+#include "widgets/widget_error.h"
 
 #include <QFontMetrics>
 #include <QPaintDevice>
@@ -188,7 +189,7 @@ void PaintNoteMarkup(QPainter &p, const QRect &area, const QString &markup, cons
             QImage img;
             try {
                 img = LoadPictureFile(piece.src);
-            } catch (const PictureError &) {
+            } catch (const WidgetError &) {
                 // Painting cannot report; the missing picture shows as an empty frame.
             }
             layout.image(img, piece);

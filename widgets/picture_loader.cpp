@@ -1,9 +1,10 @@
 // Picture files into images. JPEG goes through libjpeg directly so that every decoder
-// complaint, warnings about corrupt or truncated data included, becomes a PictureError
+// complaint, warnings about corrupt or truncated data included, becomes a picture error
 // carrying libjpeg's message number instead of ending the process or leaving grey bands.
 #include "widgets/picture_loader.h"
 
 #include "platform/files.h"
+#include "widgets/widget_error.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -24,10 +25,7 @@ namespace {
 constexpr qint64 kMaxPictureSide = 20000;
 constexpr qint64 kMaxPicturePixels = 100'000'000;
 
-[[noreturn]] void raise(const QString &text)
-{
-    throw PictureError(text.toStdString());
-}
+[[noreturn]] void raise(const QString &text) { raiseWidgetError(WidgetErrc::Picture, text); }
 
 // The path as the screens build it ("file://" + AppDir + "\img\BALL.bmp") made usable
 // on this file system.

@@ -5,19 +5,12 @@
 
 #include <QImage>
 #include <QString>
-#include <stdexcept>
-
-// A picture file that cannot be opened or decoded; what() is the text the user sees.
-class PictureError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // Loads a picture, the format chosen by the extension ignoring case: bmp, ico, jpg, jpeg
 // (emf and wmf are recognised but have no decoder here). Backslashes count as folder
 // separators, a leading "file://" is dropped, and a name missing in the exact case is
 // looked up ignoring case. JPEGs are decoded at full size in 24-bit colour. The result
-// is Format_RGB32 (Format_ARGB32 for icons). Throws PictureError:
+// is Format_RGB32 (Format_ARGB32 for icons). Raises WidgetError (WidgetErrc::Picture):
 //   Cannot open file "<path>". <system error text>
 //   Unknown picture file extension (.<ext>)
 //   Bitmap image is not valid

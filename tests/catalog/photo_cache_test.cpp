@@ -3,6 +3,7 @@
 // fails); the photos used longest ago go first.
 #include "catalog/photo_cache.h"
 #include "widgets/picture_loader.h"
+#include "widgets/widget_error.h"
 
 #include <QColor>
 #include <QFile>
@@ -61,13 +62,13 @@ TEST_F(PhotoCacheTest, AChangedReplacedOrRemovedPhotoIsReadAgain)
     EXPECT_GT(rewritten.pixelColor(5, 5).green(), 200);
 
     ASSERT_TRUE(QFile::remove(a));
-    EXPECT_THROW(cache.load(a), PictureError);
+    EXPECT_THROW(cache.load(a), WidgetError);
 
     QFile damaged(a);
     ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
     damaged.write("\xFF\xD8 not a picture");
     damaged.close();
-    EXPECT_THROW(cache.load(a), PictureError);
+    EXPECT_THROW(cache.load(a), WidgetError);
 }
 
 TEST_F(PhotoCacheTest, ThePhotoUsedLongestAgoGoesFirst)

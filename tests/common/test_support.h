@@ -35,4 +35,19 @@ void expectThrowText(const std::function<void()> &f, const std::string &text)
     }
 }
 
+// Runs f and checks that it throws E of the family `code` (a layer's error with its code)
+// whose what() contains `text`.
+template <class E, class Code>
+void expectThrowCode(const std::function<void()> &f, Code code, const std::string &text)
+{
+    try {
+        f();
+        ADD_FAILURE() << "expected an exception containing \"" << text << "\"";
+    } catch (const E &e) {
+        EXPECT_EQ(e.code(), code) << "message was: " << e.what();
+        EXPECT_NE(std::string(e.what()).find(text), std::string::npos)
+            << "message was: " << e.what() << "\nexpected to contain: " << text;
+    }
+}
+
 } // namespace testsupport

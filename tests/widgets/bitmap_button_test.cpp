@@ -1,7 +1,7 @@
 // The bitmap button: the press / drag / release rules, frame choice and transparency.
 #include "widgets/bitmap_button.h"
 #include "widgets/design_pictures.h"
-#include "widgets/picture_loader.h"
+#include "widgets/widget_error.h"
 
 #include "tests/common/test_support.h"
 #include "tests/widgets/widget_events.h"
@@ -134,8 +134,9 @@ TEST(BitmapButton, GlyphFromFileAndItsErrors)
     ASSERT_TRUE(DrawDesignPicture(DesignPicture::ApplicationsBarOn).save(jpg, "JPG"));
     BitmapButton b;
     b.setGlyph(discGlyph());
-    expectThrowText<PictureError>([&] { b.LoadGlyphFile(dir.filePath(QStringLiteral("none.bmp"))); }, "Cannot open file \"");
-    expectThrowText<PictureError>([&] { b.LoadGlyphFile(jpg); }, "Bitmap image is not valid");
+    expectThrowCode<WidgetError>([&] { b.LoadGlyphFile(dir.filePath(QStringLiteral("none.bmp"))); },
+                                 WidgetErrc::Picture, "Cannot open file \"");
+    expectThrowCode<WidgetError>([&] { b.LoadGlyphFile(jpg); }, WidgetErrc::Picture, "Bitmap image is not valid");
     EXPECT_EQ(b.Glyph().size(), QSize(33, 33));
     b.LoadGlyphFile(bmp);
     EXPECT_EQ(b.Glyph().size(), QSize(125, 40));

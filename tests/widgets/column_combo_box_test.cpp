@@ -1,6 +1,7 @@
 // The column combo box: item list, lookup, item errors, typing and drawing.
 #include "widgets/column_combo_box.h"
 #include "widgets/fonts.h"
+#include "widgets/widget_error.h"
 
 #include "tests/common/test_support.h"
 #include "tests/widgets/widget_events.h"
@@ -45,9 +46,9 @@ TEST(ColumnComboBox, LookupAndItemText)
     EXPECT_EQ(c.ItemText(0, 1), QStringLiteral("second column"));
     EXPECT_EQ(c.ItemText(4, 0), QString());
     EXPECT_EQ(c.ItemText(-1, 0), QString());
-    expectThrowText<ComboItemError>([&] { c.ItemText(5, 0); }, "Item index out of range");
-    expectThrowText<ComboItemError>([&] { c.Items(5); }, "Item index out of range");
-    expectThrowText<ComboItemError>([&] { c.setItemIndex(7); }, "Item index out of range");
+    expectThrowCode<WidgetError>([&] { c.ItemText(5, 0); }, WidgetErrc::Index, "Item index out of range");
+    expectThrowCode<WidgetError>([&] { c.Items(5); }, WidgetErrc::Index, "Item index out of range");
+    expectThrowCode<WidgetError>([&] { c.setItemIndex(7); }, WidgetErrc::Index, "Item index out of range");
 }
 
 TEST(ColumnComboBox, ItemIndexWriteRaisesNoChange)

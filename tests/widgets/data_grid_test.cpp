@@ -2,7 +2,7 @@
 // hiding, the current row and its events, clicks and keys, the AutoSize pass, painting
 // only what is in view, the fixed background and the marker markup.
 #include "widgets/data_grid.h"
-#include "widgets/grid_error.h"
+#include "widgets/widget_error.h"
 
 #include "platform/messages.h"
 #include "tests/common/test_support.h"
@@ -17,10 +17,11 @@
 #include <QTemporaryDir>
 #include <functional>
 #include <set>
+#include <stdexcept>
 
 namespace {
 
-using testsupport::expectThrowText;
+using testsupport::expectThrowCode;
 
 // The pixels of the grid's client area as drawn now.
 QImage drawn(DataGrid &grid)
@@ -89,7 +90,7 @@ TEST(DataGridTest, IndexesOutsideTheTableRaiseAndChangeNothing)
     grid.OnRowUpdate = [&](QObject *, int, int) { ++events; };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        expectThrowText<GridError>(c.call, "Grid index out of range");
+        expectThrowCode<WidgetError>(c.call, WidgetErrc::Index, "Grid index out of range");
     }
     EXPECT_EQ(grid.ColWidths(2), 50);
     EXPECT_EQ(grid.RowHeights(3), 20);
@@ -263,8 +264,8 @@ TEST(DataGridTest, AHandlerErrorFromAnEventReachesTheErrorReport)
     ScopedRecordingMessages recorded;
     CatalogueGrid grid(5);
     grid.show();
-    grid.OnClickCell = [](QObject *, int, int) { throw GridError("handler failed"); };
-    grid.OnKeyUp = [](QObject *, int, Qt::KeyboardModifiers) { throw GridError("key failed"); };
+    grid.OnClickCell = [](QObject *, int, int) { throw std::runtime_error("handler failed"); };
+    grid.OnKeyUp = [](QObject *, int, Qt::KeyboardModifiers) { throw std::runtime_error("key failed"); };
     press(grid, QPoint(10, 10));
     key(grid, Qt::Key_Down);
     EXPECT_EQ(recorded.texts(), (QStringList{"handler failed", "key failed"}));

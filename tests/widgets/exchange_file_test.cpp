@@ -3,7 +3,7 @@
 #include "widgets/data_bound_grid.h"
 #include "widgets/data_grid.h"
 #include "widgets/exchange_file.h"
-#include "widgets/grid_error.h"
+#include "widgets/widget_error.h"
 
 #include "tests/common/test_support.h"
 #include "tests/widgets/table_source.h"
@@ -260,14 +260,14 @@ TEST_F(ExchangeFileTest, FilesThatCannotBeUsedRaiseTheirMessages)
     TableSource source = TableSource::textColumns({"A"});
     DataBoundGrid bound;
     bound.setDataSource(&source);
-    testsupport::expectThrowText<GridError>([&] { bound.ExportToTextFile(missing); },
-                                            ("Cannot Create file " + missing).toStdString());
+    testsupport::expectThrowCode<WidgetError>([&] { bound.ExportToTextFile(missing); }, WidgetErrc::ExchangeFile,
+                                              ("Cannot Create file " + missing).toStdString());
 
     DataGrid grid;
     grid.setRowCount(7);
     grid.setCells(1, 3, "kept");
-    testsupport::expectThrowText<GridError>([&] { grid.ImportFromTextFile(missing, -1); },
-                                            ("Cannot open file " + missing).toStdString());
+    testsupport::expectThrowCode<WidgetError>([&] { grid.ImportFromTextFile(missing, -1); }, WidgetErrc::ExchangeFile,
+                                              ("Cannot open file " + missing).toStdString());
     EXPECT_EQ(grid.RowCount(), 7);
     EXPECT_EQ(grid.Cells(1, 3), "kept");
 }

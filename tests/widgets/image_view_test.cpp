@@ -1,6 +1,7 @@
 // The image view: placement arithmetic, drawing offscreen, and loads that fail.
 #include "widgets/image_view.h"
 #include "widgets/picture_loader.h"
+#include "widgets/widget_error.h"
 
 #include "tests/common/test_support.h"
 
@@ -188,7 +189,7 @@ TEST_F(PictureFiles, FailuresKeepThePreviousPicture)
     v.LoadPictureFile(good);
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        testsupport::expectThrowText<PictureError>([&] { v.LoadPictureFile(c.path); }, c.message);
+        testsupport::expectThrowCode<WidgetError>([&] { v.LoadPictureFile(c.path); }, WidgetErrc::Picture, c.message);
         EXPECT_EQ(v.Bitmap().size(), QSize(7, 5));
         EXPECT_EQ(v.Bitmap().pixel(3, 3), qRgb(255, 0, 0));
     }
@@ -201,7 +202,7 @@ TEST_F(PictureFiles, JpegErrorNumberIsTheDecodersMessageCode)
     try {
         LoadPictureFile(path);
         FAIL() << "expected an error";
-    } catch (const PictureError &e) {
+    } catch (const WidgetError &e) {
         const std::string text = e.what();
         ASSERT_EQ(text.rfind("JPEG error #", 0), 0u) << text;
         EXPECT_GT(std::stoi(text.substr(12)), 0);
