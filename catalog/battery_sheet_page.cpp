@@ -11,6 +11,7 @@
 //   vehicle    title, then the chosen vehicle or the list of fitted ones    the rest
 //   footer     the counter's ruled lines, the line saying what the page is 132 pt
 #include "catalog/battery_sheet_page.h"
+#include "catalog/catalog_error.h"
 
 #include "platform/paper.h"
 #include "widgets/fonts.h"
@@ -231,10 +232,9 @@ void drawFooter(Page &page, const BatterySheet &sheet, qreal left, qreal width)
 
 [[noreturn]] void failSaving(const QString &path, const QString &why)
 {
-    throw SheetError(QStringLiteral("Salvataggio PDF non riuscito: impossibile scrivere \"%1\" (%2). "
-                                    "Nessun file è stato creato.")
-                         .arg(path, why)
-                         .toStdString());
+    raiseCatalogError(CatalogErrc::Print, QStringLiteral("Salvataggio PDF non riuscito: impossibile scrivere \"%1\" "
+                                                         "(%2). Nessun file è stato creato.")
+                                              .arg(path, why));
 }
 
 QString printerName(const QPrinter &printer)
@@ -270,24 +270,24 @@ void PaintBatterySheet(QPainter &painter, const SheetState &state)
 void PrintBatterySheet(QPrinter &printer, const SheetState &state)
 {
     if (printer.outputFormat() == QPrinter::NativeFormat && !printer.isValid())
-        throw SheetError(QStringLiteral("Stampa non riuscita: la stampante %1 non è installata o non risponde.")
-                             .arg(printerName(printer))
-                             .toStdString());
+        raiseCatalogError(CatalogErrc::Print,
+                          QStringLiteral("Stampa non riuscita: la stampante %1 non è installata o non risponde.")
+                              .arg(printerName(printer)));
     QPainter painter;
     if (!painter.begin(&printer)) {
         // With no printer installed Qt's printer is a PDF printer with no file to write.
         if (printer.printerName().isEmpty())
-            throw SheetError("Stampa non riuscita: non c'è nessuna stampante installata. "
-                             "La scheda si può salvare in PDF.");
-        throw SheetError(QStringLiteral("Stampa non riuscita: la stampante %1 non accetta lavori.")
-                             .arg(printer.printerName())
-                             .toStdString());
+            raiseCatalogError(CatalogErrc::Print, QStringLiteral("Stampa non riuscita: non c'è nessuna stampante "
+                                                                 "installata. La scheda si può salvare in PDF."));
+        raiseCatalogError(
+            CatalogErrc::Print,
+            QStringLiteral("Stampa non riuscita: la stampante %1 non accetta lavori.").arg(printer.printerName()));
     }
     PaintBatterySheet(painter, state);
     if (!painter.end() || printer.printerState() == QPrinter::Error)
-        throw SheetError(QStringLiteral("Stampa non riuscita: la stampante %1 non ha accettato la pagina.")
-                             .arg(printerName(printer))
-                             .toStdString());
+        raiseCatalogError(CatalogErrc::Print,
+                          QStringLiteral("Stampa non riuscita: la stampante %1 non ha accettato la pagina.")
+                              .arg(printerName(printer)));
 }
 
 void WriteBatterySheetPdf(const SheetState &state, const QString &path)

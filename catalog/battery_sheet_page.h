@@ -6,18 +6,11 @@
 
 #include <QPageSize>
 #include <QSizeF>
-#include <stdexcept>
 
 class QPainter;
 class QPrinter;
 
 namespace catalog {
-
-// Printing or saving the sheet failed; what() is the message the user sees.
-class SheetError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // A4, or Letter when the system's default paper is Letter.
 QPageSize SheetPaper();
@@ -30,14 +23,14 @@ int SheetVehicleRows(const QSizeF &pagePoints);
 // page's size (the whole sheet of paper, no margins of the device's own).
 void PaintBatterySheet(QPainter &painter, const SheetState &state);
 
-// Prints the sheet on `printer` as it is set up. Throws SheetError "Stampa non riuscita: …"
-// when the printer is missing or does not take the page.
+// Prints the sheet on `printer` as it is set up. Raises CatalogError (CatalogErrc::Print)
+// "Stampa non riuscita: …" when the printer is missing or does not take the page.
 void PrintBatterySheet(QPrinter &printer, const SheetState &state);
 
 // Writes the sheet as a one-page PDF at `path`. The file is written under a temporary
 // name beside it and renamed once complete, so a failure (a folder that cannot be
-// written, a full disk) leaves no file at all and any earlier file as it was. Throws
-// SheetError "Salvataggio PDF non riuscito: …".
+// written, a full disk) leaves no file at all and any earlier file as it was. Raises
+// CatalogError (CatalogErrc::Print) "Salvataggio PDF non riuscito: …".
 void WriteBatterySheetPdf(const SheetState &state, const QString &path);
 
 } // namespace catalog

@@ -22,11 +22,7 @@ enum class CatalogErrc {
 
 class CatalogError : public std::runtime_error {
 public:
-    CatalogError(CatalogErrc code, const QString &message)
-        : std::runtime_error(message.toStdString())
-        , m_code(code)
-    {
-    }
+    CatalogError(CatalogErrc code, const QString &message) : std::runtime_error(message.toStdString()), m_code(code) {}
     CatalogErrc code() const { return m_code; }
 
 private:

@@ -10,6 +10,7 @@
 #include "catalog/main_form.h"
 
 #include "catalog/battery_sheet_page.h"
+#include "catalog/catalog_error.h"
 #include "catalog/schema.h"
 #include "catalog/statements.h"
 #include "data/data_module.h"
@@ -39,7 +40,7 @@ template <class F>
 void forEachRecord(const QString &sql, F take)
 {
     if (!DM)
-        throw std::runtime_error("Il catalogo non è aperto.");
+        catalog::raiseCatalogError(catalog::CatalogErrc::NotOpen, QStringLiteral("Il catalogo non è aperto."));
     db::Query query(DM->ADOConnection1);
     query.AddSQL(sql);
     query.Open();

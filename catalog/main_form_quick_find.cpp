@@ -12,6 +12,7 @@
 // its first keystroke; every keystroke is answered from there.
 #include "catalog/main_form.h"
 
+#include "catalog/catalog_error.h"
 #include "catalog/quick_find.h"
 #include "catalog/type_ahead.h"
 #include "data/data_module.h"
@@ -96,9 +97,9 @@ int rowHolding(DataGrid *grid, int column, const QString &value, const char *wha
         if (grid->Cells(column, row) == value)
             return row;
     }
-    throw std::runtime_error(QStringLiteral("%1 \"%2\" non compare più nell'elenco: riapri il catalogo.")
-                                 .arg(QString::fromUtf8(what), value)
-                                 .toStdString());
+    catalog::raiseCatalogError(catalog::CatalogErrc::Stale,
+                               QStringLiteral("%1 \"%2\" non compare più nell'elenco: riapri il catalogo.")
+                                   .arg(QString::fromUtf8(what), value));
 }
 
 // The catalogue read into memory unless it is there already; raises the database

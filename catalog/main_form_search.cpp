@@ -97,13 +97,8 @@ QString notNumbersNotice(const Tfrm_main &form, SearchGroup group)
     };
     QStringList lines;
     for (const auto &[label, field] : bare) {
-        if (field->text().isEmpty())
-            continue;
-        try {
-            catalog::numberLiteral(QString::fromUtf8(label), field->text());
-        } catch (const catalog::StatementError &) {
+        if (!field->text().isEmpty() && !catalog::bareNumber(field->text()))
             lines << QStringLiteral("%1: «%2» non è un numero.").arg(QString::fromUtf8(label), field->text());
-        }
     }
     if (lines.isEmpty())
         return {};

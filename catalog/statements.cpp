@@ -3,6 +3,7 @@
 // values go in are ours.
 #include "catalog/statements.h"
 
+#include "catalog/catalog_error.h"
 #include "catalog/schema.h"
 
 namespace catalog {
@@ -40,13 +41,6 @@ void appendBare(QString &sql, const char *column, const QString &value)
 
 } // namespace
 
-StatementError::StatementError(const QString &field, const QString &value)
-    : std::runtime_error(notANumberMessage(field, value).toStdString())
-    , m_field(field)
-    , m_value(value)
-{
-}
-
 QString textLiteral(const QString &value)
 {
     QString doubled = value;
@@ -54,7 +48,7 @@ QString textLiteral(const QString &value)
     return QLatin1Char('"') + doubled + QLatin1Char('"');
 }
 
-QString numberLiteral(const QString &field, const QString &value)
+std::optional<QString> bareNumber(const QString &value)
 {
     // Parsed by hand rather than with QString::toDouble so that exactly the written form
     // is accepted (no exponent, no blanks, no locale) and the digits go out unchanged.
@@ -75,16 +69,24 @@ QString numberLiteral(const QString &field, const QString &value)
         } else if ((c == QLatin1Char('.') || c == QLatin1Char(',')) && !separatorSeen) {
             separatorSeen = true;
         } else {
-            throw StatementError(field, value);
+            return std::nullopt;
         }
     }
     if (whole.isEmpty() && fraction.isEmpty())
-        throw StatementError(field, value);
+        return std::nullopt;
     // "5." and ".5" are written "5" and "0.5", which every SQL reader takes as numbers.
     QString number = sign + (whole.isEmpty() ? QStringLiteral("0") : whole);
     if (!fraction.isEmpty())
         number += QLatin1Char('.') + fraction;
     return number;
+}
+
+QString numberLiteral(const QString &field, const QString &value)
+{
+    const std::optional<QString> number = bareNumber(value);
+    if (!number)
+        raiseCatalogError(CatalogErrc::NotANumber, notANumberMessage(field, value));
+    return *number;
 }
 
 QString priceListStatement()

@@ -6,27 +6,17 @@
 #pragma once
 
 #include <QString>
-#include <stdexcept>
+#include <optional>
 
 namespace catalog {
 
-// A value that must stand bare in a statement is not a number. Raised before anything
-// is sent to the database.
-class StatementError : public std::runtime_error {
-public:
-    StatementError(const QString &field, const QString &value);
-    const QString &field() const { return m_field; }
-    const QString &value() const { return m_value; }
-
-private:
-    QString m_field;
-    QString m_value;
-};
-
 // `value` between double quotes, every double quote inside doubled.
 QString textLiteral(const QString &value);
-// `value` as a bare number: an optional sign, digits and at most one decimal separator
-// ("." or ","), written with "."; raises StatementError naming `field` otherwise.
+// `value` as a bare number when it is one: an optional sign, digits and at most one
+// decimal separator ("." or ","), written with "."; nothing otherwise.
+std::optional<QString> bareNumber(const QString &value);
+// bareNumber(value), or CatalogError (CatalogErrc::NotANumber) naming `field`, raised
+// before anything is sent to the database.
 QString numberLiteral(const QString &field, const QString &value);
 
 // Distinct non-blank price lists, sorted (fills the price-list combo box).
@@ -54,12 +44,12 @@ QString versionListForBatteryStatement(const QString &makeKey, const QString &mo
 // it: idVeicolo, Marca, Modello, Versione, year from, year to; by make, model, version.
 QString fittedVehiclesStatement(const QString &batteryCode);
 // One record whose field "n" counts the fitments of `batteryCode` on the vehicle;
-// `vehicleKey` must be a number (StatementError otherwise).
+// `vehicleKey` must be a number (CatalogError otherwise).
 QString batteryFitsVehicleStatement(const QString &vehicleKey, const QString &batteryCode);
 
 // Batteries of the price list that fit the vehicle, of each range only the tallest
 // (heights compared as numbers; equal greatest heights all kept), sorted by ORDINE.
-// `vehicleKey` must be a number (StatementError otherwise).
+// `vehicleKey` must be a number (CatalogError otherwise).
 QString batteryListStatement(const QString &priceList, const QString &vehicleKey);
 
 // Old-code rows of the price list whose OLD_CODICE is `oldCode`: OLD_CODICE, CODICE
@@ -90,7 +80,7 @@ struct SearchFields {
 
 // Batteries of the price list equal to every filled field of the group, in the battery
 // row layout, sorted by ORDINE then CODICE. A filled capacity or discharge field that is
-// not a number raises StatementError.
+// not a number raises CatalogError.
 QString batterySearchStatement(const QString &priceList, SearchGroup group,
                                const SearchFields &fields);
 

@@ -2,14 +2,16 @@
 // window's layout code stays the one place that builds the controls.
 #include "catalog/tab_order.h"
 
+#include "catalog/catalog_error.h"
 #include "catalog/main_form.h"
 #include "widgets/bitmap_button.h"
 #include "widgets/data_grid_accessible.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPaintEvent>
-#include <stdexcept>
 
 namespace {
 
@@ -17,7 +19,7 @@ QWidget *control(Tfrm_main *form, const QString &name)
 {
     auto *w = form->findChild<QWidget *>(name);
     if (!w)
-        throw std::runtime_error("The catalogue window has no control named " + name.toStdString());
+        catalog::raiseCatalogError(catalog::CatalogErrc::Window, "The catalogue window has no control named " + name);
     return w;
 }
 
@@ -142,6 +144,10 @@ void ApplyAccessibleNames(Tfrm_main *form)
     }
     for (const auto &[name, text] : kNames)
         control(form, QString::fromLatin1(name))->setAccessibleName(QString::fromUtf8(text));
+    // The search box's clear button is Qt's own, made from an action without text, which a
+    // screen reader would read as a button without a name; it reads the action's text.
+    if (auto *clear = form->EditTrova->findChild<QAction *>(QStringLiteral("_q_qlineeditclearaction")))
+        clear->setText(QStringLiteral("Cancella ricerca"));
     for (const GridColumns &grid : kGridColumns)
         SetAccessibleColumns(static_cast<DataGrid *>(control(form, QString::fromLatin1(grid.grid))), grid.names,
                              grid.nameColumn);

@@ -18,6 +18,7 @@ void ApplyTabOrder(Tfrm_main *form);
 
 // Names for assistive tools. A control whose caption the skin picture paints is labelled
 // by that caption (a label laid over it that draws nothing); the buttons and the photo
-// are named for what they do or show, the search buttons keeping their hint as
-// description; the grids' columns are named in words; the applications bar is a toggle.
+// are named for what they do or show (the search box's clear button too), the search
+// buttons keeping their hint as description; the grids' columns are named in words; the
+// applications bar is a toggle.
 void ApplyAccessibleNames(Tfrm_main *form);

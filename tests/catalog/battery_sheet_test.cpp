@@ -5,6 +5,7 @@
 #include "tests/catalog/main_form_fixture.h"
 
 #include "catalog/battery_sheet_page.h"
+#include "catalog/catalog_error.h"
 #include "tests/common/pdf_text.h"
 #include "tests/common/test_support.h"
 #include "widgets/accessible_widgets.h"
@@ -339,8 +340,8 @@ TEST_F(BatterySheetWindowTest, MissingPrinterIsReportedAsAFailedPrint)
     // Without a print server the name is refused and the printer prints to no file at all.
     QPrinter printer;
     printer.setPrinterName("stampante-che-non-esiste");
-    testsupport::expectThrowText<catalog::SheetError>([&] { catalog::PrintBatterySheet(printer, *state); },
-                                                      "Stampa non riuscita: ");
+    testsupport::expectThrowCode<catalog::CatalogError>([&] { catalog::PrintBatterySheet(printer, *state); },
+                                                        catalog::CatalogErrc::Print, "Stampa non riuscita: ");
 }
 
 // A failed write leaves neither the PDF nor its temporary file, and an earlier PDF of the
@@ -367,8 +368,9 @@ TEST_F(BatterySheetWindowTest, FailedPdfLeavesNoFileBehind)
         struct rlimit tight = old;
         tight.rlim_cur = 4096;
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
-        testsupport::expectThrowText<catalog::SheetError>([&] { catalog::WriteBatterySheetPdf(*state, pdf); },
-                                                          "Salvataggio PDF non riuscito");
+        testsupport::expectThrowCode<catalog::CatalogError>([&] { catalog::WriteBatterySheetPdf(*state, pdf); },
+                                                            catalog::CatalogErrc::Print,
+                                                            "Salvataggio PDF non riuscito");
         setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, previous);
     }
@@ -377,8 +379,8 @@ TEST_F(BatterySheetWindowTest, FailedPdfLeavesNoFileBehind)
     EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"KS060.pdf"});
 
     const QString notAFolder = out.filePath("KS060.pdf/scheda.pdf");
-    testsupport::expectThrowText<catalog::SheetError>(
-        [&] { catalog::WriteBatterySheetPdf(*state, notAFolder); },
+    testsupport::expectThrowCode<catalog::CatalogError>(
+        [&] { catalog::WriteBatterySheetPdf(*state, notAFolder); }, catalog::CatalogErrc::Print,
         ("Salvataggio PDF non riuscito: impossibile scrivere \"" + notAFolder + "\"").toStdString());
 }
 

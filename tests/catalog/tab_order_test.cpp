@@ -14,6 +14,7 @@
 #include "widgets/note_label.h"
 #include "widgets/note_markup.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
@@ -189,6 +190,30 @@ TEST_F(CatalogueWindowTest, ControlsAreNamedAsTheScreenShowsThem)
     // The price list is a combo box holding the selected list as its value.
     EXPECT_EQ(accessible(form->ComboListino)->role(), QAccessible::ComboBox);
     EXPECT_EQ(accessible(form->ComboListino)->text(QAccessible::Value), "KORVA");
+}
+
+// Every button on show has a name to be read by, Qt's own ones inside other controls (the
+// search box's clear button) as much as ours.
+TEST_F(CatalogueWindowTest, EveryButtonOnShowHasAName)
+{
+    InstallAccessibleWidgets();
+    openWindow();
+    form->EditTrova->setText("KS"); // the clear button shows over some text only
+    QStringList unnamed;
+    QList<QAbstractButton *> inSearchBox;
+    for (QAbstractButton *button : form->findChildren<QAbstractButton *>()) {
+        if (!button->isVisibleTo(form.get()))
+            continue;
+        if (form->EditTrova->isAncestorOf(button))
+            inSearchBox << button;
+        if (accessible(button)->text(QAccessible::Name).trimmed().isEmpty())
+            unnamed << QString::fromLatin1(button->metaObject()->className()) + " in "
+                           + button->parentWidget()->objectName();
+    }
+    EXPECT_TRUE(unnamed.isEmpty()) << "without a name: " << unnamed.join(", ").toStdString();
+    ASSERT_EQ(inSearchBox.size(), 1);
+    EXPECT_EQ(accessible(inSearchBox[0])->role(), QAccessible::Button);
+    EXPECT_EQ(accessible(inSearchBox[0])->text(QAccessible::Name), "Cancella ricerca");
 }
 
 TEST_F(CatalogueWindowTest, GridsHaveHeadersInWordsAndTheirRowsAreNamed)

@@ -4,6 +4,7 @@
 // or be refused before it is sent; the engine must never see a changed statement.
 #include "tests/reliability/scratch_program.h"
 
+#include "catalog/catalog_error.h"
 #include "catalog/statements.h"
 #include "data/query_channel.h"
 #include "db/connection.h"
@@ -126,11 +127,11 @@ TEST(HostileInput, BareValuesThatAreNoNumbersAreRefused)
 {
     for (const QString &value : hostileValues()) {
         SCOPED_TRACE(value.left(40).toStdString());
-        EXPECT_THROW(catalog::batteryListStatement("L", value), catalog::StatementError);
+        EXPECT_THROW(catalog::batteryListStatement("L", value), catalog::CatalogError);
         for (QString SearchFields::*member : {&SearchFields::capacita, &SearchFields::scarica}) {
             SearchFields fields;
             fields.*member = value;
-            EXPECT_THROW(catalog::batterySearchStatement("L", SearchGroup::Ratings, fields), catalog::StatementError);
+            EXPECT_THROW(catalog::batterySearchStatement("L", SearchGroup::Ratings, fields), catalog::CatalogError);
         }
     }
 }
