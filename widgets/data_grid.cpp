@@ -146,7 +146,7 @@ void DataGrid::ClearRowCells(int first, int count)
 {
     if (count <= 0 || d->rowCount() == 0 || d->colCount == 0)
         return;
-    const int end = std::min<long long>(static_cast<long long>(first) + count, d->cells.size());
+    const int end = static_cast<int>(std::min<long long>(static_cast<long long>(first) + count, d->cells.size()));
     for (int r = std::max(first, 0); r < end; ++r)
         d->cells[r].clear();
     viewport()->update();
