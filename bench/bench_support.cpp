@@ -54,7 +54,9 @@ void reportSamples(benchmark::State &state, std::vector<double> samples)
         return;
     }
     std::sort(samples.begin(), samples.end());
-    auto at = [&](double q) { return samples[std::min(samples.size() - 1, size_t(q * double(samples.size() - 1) + 0.5))]; };
+    auto at = [&](double q) {
+        return samples[std::min(samples.size() - 1, size_t(q * double(samples.size() - 1) + 0.5))];
+    };
     state.counters["median_ms"] = at(0.5);
     state.counters["p99_ms"] = at(0.99);
     state.counters["min_ms"] = samples.front();

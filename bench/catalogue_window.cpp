@@ -22,8 +22,7 @@ CatalogueWindow::CatalogueWindow()
     QDir root(m_folder.path());
     root.mkdir(QStringLiteral("db"));
     m_ok = QFile::link(app + QStringLiteral("/img"), root.filePath(QStringLiteral("img")))
-           && root.mkdir(QStringLiteral("foto"))
-           && QFile::link(mdb, root.filePath(QStringLiteral("db/vc_korva.mdb")))
+           && root.mkdir(QStringLiteral("foto")) && QFile::link(mdb, root.filePath(QStringLiteral("db/vc_korva.mdb")))
            && QFile::link(QFileInfo(mdb).absolutePath() + QStringLiteral("/system.mdw"),
                           root.filePath(QStringLiteral("db/system.mdw")));
     if (!m_ok)

@@ -76,7 +76,8 @@ struct DiffCatalogues {
     DiffCatalogues()
     {
         const QString root = dir.path();
-        error = run(tool(QStringLiteral("catalogue-demo")), {QStringLiteral("--scale"), QStringLiteral("large"), root + "/src"});
+        error = run(tool(QStringLiteral("catalogue-demo")),
+                    {QStringLiteral("--scale"), QStringLiteral("large"), root + "/src"});
         if (error.isEmpty()) {
             changeOnePercent(root + "/src", root + "/src-new");
             error = run(tool(QStringLiteral("catalogue-build")), {root + "/src", root + "/old"});

@@ -67,11 +67,12 @@ void Figure_MakeClickPhotoShown(benchmark::State &state)
 // The battery of the selected price list that fits the most vehicle types.
 QString mostFittedBattery()
 {
-    const QString sql = QStringLiteral(
-        "SELECT TabDistintaBatterie.codice, count(*) AS n FROM TabDistintaBatterie INNER JOIN TabTechInfo "
-        "ON TabDistintaBatterie.codice = TabTechInfo.CODICE WHERE TabTechInfo.LISTINO = \"%1\" "
-        "GROUP BY TabDistintaBatterie.codice ORDER BY count(*) DESC")
-                            .arg(window().form->SelectedPriceList());
+    const QString sql =
+        QStringLiteral(
+            "SELECT TabDistintaBatterie.codice, count(*) AS n FROM TabDistintaBatterie INNER JOIN TabTechInfo "
+            "ON TabDistintaBatterie.codice = TabTechInfo.CODICE WHERE TabTechInfo.LISTINO = \"%1\" "
+            "GROUP BY TabDistintaBatterie.codice ORDER BY count(*) DESC")
+            .arg(window().form->SelectedPriceList());
     QString code;
     if (ApriQRY(sql) > 0)
         code = DM->ADOQuery1.FieldAsString(QStringLiteral("codice"));
@@ -87,9 +88,9 @@ void leaveApplicationsMode(Tfrm_main &form)
 
 void clearSearchFields(Tfrm_main &form)
 {
-    for (QLineEdit *e : {form.EditGamma, form.EditCodice, form.EditCapacita, form.EditScarica, form.EditPolarita,
-                         form.EditLunghezza, form.EditLarghezza, form.EditAltezza, form.EditAttacchi,
-                         form.EditMonoblocco})
+    for (QLineEdit *e :
+         {form.EditGamma, form.EditCodice, form.EditCapacita, form.EditScarica, form.EditPolarita, form.EditLunghezza,
+          form.EditLarghezza, form.EditAltezza, form.EditAttacchi, form.EditMonoblocco})
         e->clear();
 }
 

@@ -31,9 +31,10 @@ void Figure_QuickFindKeystroke(benchmark::State &state)
         return;
     Tfrm_main &form = *bench::window().form;
     const QString texts[] = {
-        QStringLiteral("varesco 1.6 turbo"), QStringLiteral("zefira sw diesel"), QStringLiteral("1.9 td marvolo"),
-        QStringLiteral("KS06"), QStringLiteral("278x175x190"), QStringLiteral("70Ah 640A"),
-        QStringLiteral("alvena arno"), QStringLiteral("qualcosa che non c'e"),
+        QStringLiteral("varesco 1.6 turbo"), QStringLiteral("zefira sw diesel"),
+        QStringLiteral("1.9 td marvolo"),    QStringLiteral("KS06"),
+        QStringLiteral("278x175x190"),       QStringLiteral("70Ah 640A"),
+        QStringLiteral("alvena arno"),       QStringLiteral("qualcosa che non c'e"),
     };
     double load = bench::nowMs();
     catalog::LoadQuickFinder(DM->ADOConnection1);

@@ -47,8 +47,7 @@ bool keep(const QString &mdb, const QString &workgroup, const QString &folder)
 
 CatalogueNews::CatalogueNews(const QString &mdb, const QString &workgroup, const QString &password)
     : m_mdb(mdb), m_workgroup(workgroup), m_password(password), m_folder(FolderFor(mdb))
-{
-}
+{}
 
 QString CatalogueNews::FolderFor(const QString &mdb)
 {

@@ -23,8 +23,7 @@
 
 Tfrm_main *frm_main = nullptr;
 
-Tfrm_main::Tfrm_main(QWidget *parent)
-    : QDialog(parent)
+Tfrm_main::Tfrm_main(QWidget *parent) : QDialog(parent)
 {
     BuildControls();
     ConnectHandlers();
@@ -88,15 +87,9 @@ void Tfrm_main::RefillMakeList(const QString &SqlText, QObject *Sender)
     gridMarcaClickCell(Sender, 1, 0);
 }
 
-bool Tfrm_main::ApplicationsMode() const
-{
-    return CheckBoxApplicazioni->isChecked();
-}
+bool Tfrm_main::ApplicationsMode() const { return CheckBoxApplicazioni->isChecked(); }
 
-QString Tfrm_main::SelectedPriceList() const
-{
-    return ComboListino->ItemText(ComboListino->ItemIndex(), 0);
-}
+QString Tfrm_main::SelectedPriceList() const { return ComboListino->ItemText(ComboListino->ItemIndex(), 0); }
 
 void Tfrm_main::VrBitmapButton5Click(QObject *)
 {
@@ -112,10 +105,7 @@ void Tfrm_main::VrBitmapButton6Click(QObject *)
     m_leaving = false;
 }
 
-void Tfrm_main::VrBitmapButtonZoomClick(QObject *)
-{
-    ShowPhotoZoom(this, *ImageZoom);
-}
+void Tfrm_main::VrBitmapButtonZoomClick(QObject *) { ShowPhotoZoom(this, *ImageZoom); }
 
 void Tfrm_main::reject()
 {

@@ -32,7 +32,9 @@ class QListWidget;
 struct QuickFindState;
 class QPushButton;
 class Tfrm_novita;
-namespace catalog { class CatalogueNews; }
+namespace catalog {
+class CatalogueNews;
+}
 
 class Tfrm_main : public QDialog {
     Q_OBJECT
@@ -41,13 +43,13 @@ public:
     ~Tfrm_main() override;
 
     // --- controls, under their design names (also their objectName)
-    QFrame *Panel2 = nullptr;          // fills the client area
-    ImageView *ImageSfondo = nullptr;  // the skin; parent of the fields, buttons and labels
+    QFrame *Panel2 = nullptr;         // fills the client area
+    ImageView *ImageSfondo = nullptr; // the skin; parent of the fields, buttons and labels
     // Children of ImageSfondo.
-    BitmapButton *VrBitmapButton1 = nullptr; // search 1: range and code
-    BitmapButton *VrBitmapButton2 = nullptr; // search 2: capacity, discharge, polarity
-    BitmapButton *VrBitmapButton3 = nullptr; // search 3: dimensions and base fittings
-    BitmapButton *VrBitmapButton4 = nullptr; // search 4: container
+    BitmapButton *VrBitmapButton1 = nullptr;            // search 1: range and code
+    BitmapButton *VrBitmapButton2 = nullptr;            // search 2: capacity, discharge, polarity
+    BitmapButton *VrBitmapButton3 = nullptr;            // search 3: dimensions and base fittings
+    BitmapButton *VrBitmapButton4 = nullptr;            // search 4: container
     BitmapButton *VrBitmapButtonApplicazioni = nullptr; // applications-mode toggle
     QLabel *LabelCodice = nullptr;
     QLabel *LabelCapacita = nullptr;
@@ -55,10 +57,10 @@ public:
     BitmapButton *VrBitmapButton5 = nullptr; // exit: ends the program
     BitmapButton *VrBitmapButton6 = nullptr; // back: closes the window
     NoteLabel *HTMLabelNote = nullptr;
-    ImageView *ImageZoom = nullptr;          // the battery photo
-    BitmapButton *VrBitmapButtonZoom = nullptr; // child of ImageZoom
+    ImageView *ImageZoom = nullptr;               // the battery photo
+    BitmapButton *VrBitmapButtonZoom = nullptr;   // child of ImageZoom
     BitmapButton *VrBitmapButtonStampa = nullptr; // the battery sheet: preview, print, PDF
-    QCheckBox *CheckBoxApplicazioni = nullptr;  // never visible; ticked = applications mode
+    QCheckBox *CheckBoxApplicazioni = nullptr;    // never visible; ticked = applications mode
     QLineEdit *EditGamma = nullptr;
     QLineEdit *EditCodice = nullptr;
     QLineEdit *EditCapacita = nullptr;
@@ -70,10 +72,10 @@ public:
     QLineEdit *EditMonoblocco = nullptr;
     QLineEdit *EditAttacchi = nullptr;
     // Children of Panel2, above the skin.
-    DataGrid *gridMarca = nullptr;    // makes: marker, idMarca (hidden), name
-    DataGrid *gridModello = nullptr;  // models: marker, name
-    DataGrid *gridVersione = nullptr; // versions: idVeicolo (hidden), version, fuel, years...
-    DataGrid *GridOutput = nullptr;   // batteries, the fifteen-column battery row
+    DataGrid *gridMarca = nullptr;          // makes: marker, idMarca (hidden), name
+    DataGrid *gridModello = nullptr;        // models: marker, name
+    DataGrid *gridVersione = nullptr;       // versions: idVeicolo (hidden), version, fuel, years...
+    DataGrid *GridOutput = nullptr;         // batteries, the fifteen-column battery row
     ColumnComboBox *ComboListino = nullptr; // price lists
     // "Novità del catalogo": shown only when the catalogue differs from the one opened
     // last time on this computer; opens frm_novita.
@@ -109,10 +111,10 @@ public:
     void gridModelloKeyUp(QObject *Sender, int Key, Qt::KeyboardModifiers Shift);
     void gridVersioneKeyUp(QObject *Sender, int Key, Qt::KeyboardModifiers Shift);
     void ComboListinoChange(QObject *Sender);
-    void gridMarcaGetCellColor(QObject *Sender, int ARow, int ACol, GridDrawState AState,
-                               QBrush &ABrush, ColoredFont &AFont);
-    void gridModelloGetCellColor(QObject *Sender, int ARow, int ACol, GridDrawState AState,
-                                 QBrush &ABrush, ColoredFont &AFont);
+    void gridMarcaGetCellColor(QObject *Sender, int ARow, int ACol, GridDrawState AState, QBrush &ABrush,
+                               ColoredFont &AFont);
+    void gridModelloGetCellColor(QObject *Sender, int ARow, int ACol, GridDrawState AState, QBrush &ABrush,
+                                 ColoredFont &AFont);
 
     // --- battery data and photo
     void GridOutputClickCell(QObject *Sender, int ARow, int ACol);
@@ -193,8 +195,8 @@ protected:
 
 private:
     std::unique_ptr<catalog::CatalogueNews> m_news;
-    void BuildControls();      // main_form_layout.cpp
-    void BuildQuickFind();     // main_form_quick_find.cpp
+    void BuildControls();  // main_form_layout.cpp
+    void BuildQuickFind(); // main_form_quick_find.cpp
     void ConnectHandlers();
     void BuildReplacementFinderButton(); // main_form_replacement.cpp
     void SizeFieldsAndHints();
@@ -207,7 +209,7 @@ private:
 
     QString m_shownPhotoPath;
     PhotoCache m_photos;
-    bool m_leaving = false; // set by the window buttons so reject() lets the window close
+    bool m_leaving = false;                      // set by the window buttons so reject() lets the window close
     std::shared_ptr<QuickFindState> m_quickFind; // the catalogue in memory and the rows shown
 };
 

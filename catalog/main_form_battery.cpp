@@ -27,9 +27,9 @@ void Tfrm_main::GridOutputClickCell(QObject *Sender, int ARow, int)
     if (ARow == 0)
         return;
     const std::pair<QLineEdit *, int> fields[] = {
-        {EditGamma, kGamma},         {EditCodice, kCodice},       {EditCapacita, kCapacita},
-        {EditScarica, kScarica},     {EditPolarita, kPolarita},   {EditLunghezza, kLunghezza},
-        {EditLarghezza, kLarghezza}, {EditAltezza, kAltezza},     {EditMonoblocco, kMonoblocco},
+        {EditGamma, kGamma},         {EditCodice, kCodice},     {EditCapacita, kCapacita},
+        {EditScarica, kScarica},     {EditPolarita, kPolarita}, {EditLunghezza, kLunghezza},
+        {EditLarghezza, kLarghezza}, {EditAltezza, kAltezza},   {EditMonoblocco, kMonoblocco},
         {EditAttacchi, kAttacchi},
     };
     for (const auto &[edit, col] : fields)
@@ -37,8 +37,8 @@ void Tfrm_main::GridOutputClickCell(QObject *Sender, int ARow, int)
     LabelCapacita->setText(GridOutput->Cells(kCapacita, ARow));
     LabelCodice->setText(GridOutput->Cells(kCodice, ARow));
     LabelScarica->setText(GridOutput->Cells(kScarica, ARow));
-    ImageZoom->setAccessibleDescription(QStringLiteral("Gamma %1, codice %2")
-                                            .arg(GridOutput->Cells(kGamma, ARow), GridOutput->Cells(kCodice, ARow)));
+    ImageZoom->setAccessibleDescription(
+        QStringLiteral("Gamma %1, codice %2").arg(GridOutput->Cells(kGamma, ARow), GridOutput->Cells(kCodice, ARow)));
 
     // The note is replaced even when the photo cannot be shown; the photo's error then
     // ends this handler and every handler that fired it.

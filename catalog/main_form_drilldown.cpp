@@ -53,9 +53,10 @@ void Tfrm_main::gridMarcaClickCell(QObject *Sender, int ARow, int)
         return;
     const int keyColumn = FindColumnByHeader(gridMarca, QLatin1String(catalog::schema::vehicles::idMarca));
     const QString makeKey = gridMarca->Cells(keyColumn, ARow);
-    const QString statement = ApplicationsMode()
-        ? catalog::modelListForBatteryStatement(makeKey, GridOutput->Cells(3, GridOutput->SelectionRect().Top))
-        : catalog::modelListStatement(makeKey);
+    const QString statement =
+        ApplicationsMode()
+            ? catalog::modelListForBatteryStatement(makeKey, GridOutput->Cells(3, GridOutput->SelectionRect().Top))
+            : catalog::modelListStatement(makeKey);
     LoadGridFromMdb(gridModello, statement, false);
     gridModello->setRowHeights(0, 0);
     gridModello->setColWidths(0, 20);
@@ -74,8 +75,8 @@ void Tfrm_main::gridModelloClickCell(QObject *Sender, int ARow, int)
     QString statement;
     if (ApplicationsMode()) {
         const int keyColumn = FindColumnByHeader(gridMarca, QLatin1String(catalog::schema::vehicles::idMarca));
-        statement = catalog::versionListForBatteryStatement(
-            gridMarca->Cells(keyColumn, makeRow), model, GridOutput->Cells(3, GridOutput->SelectionRect().Top));
+        statement = catalog::versionListForBatteryStatement(gridMarca->Cells(keyColumn, makeRow), model,
+                                                            GridOutput->Cells(3, GridOutput->SelectionRect().Top));
     } else {
         statement = catalog::versionListStatement(gridMarca->Cells(1, makeRow), model);
     }
@@ -126,10 +127,7 @@ void Tfrm_main::gridVersioneKeyUp(QObject *Sender, int, Qt::KeyboardModifiers)
     gridVersioneClickCell(Sender, gridVersione->CurrentRow(), 0);
 }
 
-void Tfrm_main::ComboListinoChange(QObject *Sender)
-{
-    gridVersioneClickCell(Sender, gridVersione->CurrentRow(), 0);
-}
+void Tfrm_main::ComboListinoChange(QObject *Sender) { gridVersioneClickCell(Sender, gridVersione->CurrentRow(), 0); }
 
 // The make grid asks about column 1 (width 0) only in the auto-size pass of its load,
 // which visits every row: so every make gets its marker while the grid is loaded.

@@ -32,8 +32,8 @@ W *place(W *widget, const char *name, int left, int top, int width, int height)
     return widget;
 }
 
-BitmapButton *makeButton(QWidget *parent, const char *name, int left, int top, int width,
-                         int height, DesignPicture glyph)
+BitmapButton *makeButton(QWidget *parent, const char *name, int left, int top, int width, int height,
+                         DesignPicture glyph)
 {
     auto *button = place(new BitmapButton(parent), name, left, top, width, height);
     button->setGlyph(DrawDesignPicture(glyph));
@@ -58,16 +58,14 @@ QLineEdit *makeEdit(QWidget *parent, const char *name, int left, int top, int wi
 
 // What the four grids share: no fixed cells, no border, a vertical scroll bar only and a
 // bold 13-pixel font; whole-row selection in red unless the grid says otherwise.
-DataGrid *makeGrid(QWidget *parent, const char *name, int left, int top, int width, int height,
-                   unsigned extraOptions)
+DataGrid *makeGrid(QWidget *parent, const char *name, int left, int top, int width, int height, unsigned extraOptions)
 {
     auto *grid = place(new DataGrid(parent), name, left, top, width, height);
     grid->setBorderStyle(DataGrid::bsNone);
     grid->setScrollBars(DataGrid::ssVertical);
     grid->setScrollWidth(16);
     grid->setFont(ProgramFont(13, true));
-    grid->setOptions(DataGrid::goRowSelect | DataGrid::goDrawFocusSelected
-                     | DataGrid::goThumbTracking | extraOptions);
+    grid->setOptions(DataGrid::goRowSelect | DataGrid::goDrawFocusSelected | DataGrid::goThumbTracking | extraOptions);
     grid->setSelectionColor(Qt::red);
     grid->setVerticalAlignment(Qt::AlignTop);
     grid->setWordWrap(true);
@@ -109,8 +107,8 @@ void Tfrm_main::BuildControls()
     VrBitmapButton4 = makeButton(skin, "VrBitmapButton4", 980, 389, 35, 35, DesignPicture::MagnifierGlyph);
     for (BitmapButton *search : {VrBitmapButton1, VrBitmapButton2, VrBitmapButton3, VrBitmapButton4})
         search->setShowHint(true);
-    VrBitmapButtonApplicazioni = makeButton(skin, "VrBitmapButtonApplicazioni", 499, 253, 133, 49,
-                                            DesignPicture::ApplicationsBarOff);
+    VrBitmapButtonApplicazioni =
+        makeButton(skin, "VrBitmapButtonApplicazioni", 499, 253, 133, 49, DesignPicture::ApplicationsBarOff);
     LabelCodice = makeCaptionLabel(skin, "LabelCodice", 225, "Codice");
     LabelCapacita = makeCaptionLabel(skin, "LabelCapacita", 302, "Capacita");
     LabelScarica = makeCaptionLabel(skin, "LabelScarica", 379, "Scarica");
@@ -130,13 +128,12 @@ void Tfrm_main::BuildControls()
     ImageZoom->setScaleMode(ScaleMode::smOptimalScaled);
     ImageZoom->setScale(1.0);
     ImageZoom->setResampler(Resampler::Linear);
-    VrBitmapButtonZoom = makeButton(ImageZoom, "VrBitmapButtonZoom", 200, 3, 35, 35,
-                                    DesignPicture::MagnifierGlyph);
+    VrBitmapButtonZoom = makeButton(ImageZoom, "VrBitmapButtonZoom", 200, 3, 35, 35, DesignPicture::MagnifierGlyph);
     // The free corner of the battery data block, right of the three values.
     VrBitmapButtonStampa = makeButton(skin, "VrBitmapButtonStampa", 452, 645, 35, 35, DesignPicture::PrintGlyph);
 
-    CheckBoxApplicazioni = place(new QCheckBox(QStringLiteral("Applicazioni"), skin),
-                                 "CheckBoxApplicazioni", 645, 257, 97, 17);
+    CheckBoxApplicazioni =
+        place(new QCheckBox(QStringLiteral("Applicazioni"), skin), "CheckBoxApplicazioni", 645, 257, 97, 17);
     CheckBoxApplicazioni->setVisible(false);
 
     EditGamma = makeEdit(skin, "EditGamma", 713, 275, 80);
@@ -164,8 +161,7 @@ void Tfrm_main::BuildControls()
     gridVersione->setWordWrap(false);
 
     // Vertical lines of width 0: the option is on, nothing is drawn.
-    GridOutput = makeGrid(Panel2, "GridOutput", 493, 116, 515, 136,
-                          DataGrid::goColSizing | DataGrid::goVertLine);
+    GridOutput = makeGrid(Panel2, "GridOutput", 493, 116, 515, 136, DataGrid::goColSizing | DataGrid::goVertLine);
     GridOutput->setGridLineWidth(0);
     GridOutput->setBackGround(DrawDesignPicture(DesignPicture::BatteryGridBackground));
     GridOutput->setSelectionColor(QColor(166, 202, 240));
@@ -195,8 +191,8 @@ void Tfrm_main::SizeFieldsAndHints()
     const QString hint = SearchHint();
     QString toolTip = hint;
     toolTip.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    for (QLineEdit *edit : {EditGamma, EditCodice, EditCapacita, EditScarica, EditPolarita,
-                            EditLunghezza, EditLarghezza, EditAltezza, EditMonoblocco, EditAttacchi}) {
+    for (QLineEdit *edit : {EditGamma, EditCodice, EditCapacita, EditScarica, EditPolarita, EditLunghezza,
+                            EditLarghezza, EditAltezza, EditMonoblocco, EditAttacchi}) {
         edit->resize(edit->width(), 25);
         edit->setToolTip(toolTip);
         edit->setToolTipDuration(HintHidePause);

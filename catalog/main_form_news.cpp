@@ -27,7 +27,8 @@ void Tfrm_main::BuildNewsControl()
                                                "font-weight: bold; border: none; background: transparent; }"
                                                "QPushButton:focus { border: 1px dotted #1a4f9c; }"));
     ButtonNovita->setVisible(false);
-    connect(ButtonNovita, &QPushButton::clicked, this, [this] { Guarded([this] { ButtonNovitaClick(ButtonNovita); }); });
+    connect(ButtonNovita, &QPushButton::clicked, this,
+            [this] { Guarded([this] { ButtonNovitaClick(ButtonNovita); }); });
 }
 
 void Tfrm_main::NoticeCatalogueNews()

@@ -38,14 +38,14 @@
 
 struct QuickFindState {
     std::optional<catalog::QuickFinder> finder; // loaded at the first keystroke
-    std::vector<catalog::FindRow> rows;          // what the list shows, by row role
+    std::vector<catalog::FindRow> rows;         // what the list shows, by row role
 };
 
 namespace {
 
 using catalog::FindKind;
 
-constexpr int kRowRole = Qt::UserRole;     // index into QuickFindState::rows; -1 for captions
+constexpr int kRowRole = Qt::UserRole; // index into QuickFindState::rows; -1 for captions
 constexpr int kListWidth = 560;
 constexpr int kListMaxHeight = 640;
 
@@ -60,10 +60,7 @@ QString boxHint()
                           "Invio per scegliere, Esc per chiuderlo.");
 }
 
-bool choosable(const QListWidgetItem *item)
-{
-    return item && item->data(kRowRole).toInt() >= 0;
-}
+bool choosable(const QListWidgetItem *item) { return item && item->data(kRowRole).toInt() >= 0; }
 
 // The next row of the list that can be chosen, from `from` in direction `step`; `from`
 // itself when there is none.
@@ -115,10 +112,7 @@ void ensureFinder(QuickFindState &state)
 class BoxKeys : public QObject {
 public:
     BoxKeys(Tfrm_main &form, std::shared_ptr<QuickFindState> state)
-        : QObject(form.EditTrova)
-        , m_form(form)
-        , m_list(form.ListaTrova)
-        , m_state(std::move(state))
+        : QObject(form.EditTrova), m_form(form), m_list(form.ListaTrova), m_state(std::move(state))
     {
         form.EditTrova->installEventFilter(this);
     }
@@ -156,8 +150,7 @@ protected:
         case Qt::Key_Escape:
             Guarded([&] { m_form.EditTrovaKeyDown(m_form.EditTrova, key->key(), key->modifiers()); });
             return true;
-        default:
-            return false;
+        default: return false;
         }
     }
 
@@ -172,9 +165,7 @@ private:
 // the list's place are dropped for the double-click interval.
 class PressEater : public QObject {
 public:
-    explicit PressEater(QWidget *list)
-        : QObject(list)
-        , m_area(list->rect().translated(list->mapToGlobal(QPoint(0, 0))))
+    explicit PressEater(QWidget *list) : QObject(list), m_area(list->rect().translated(list->mapToGlobal(QPoint(0, 0))))
     {
         m_clock.start();
         qApp->installEventFilter(this);
@@ -288,9 +279,8 @@ void Tfrm_main::EditTrovaChange(QObject *)
         item->setToolTip(row.text);
     }
     if (state.rows.empty()) {
-        auto *item = new QListWidgetItem(problem.isEmpty() ? QStringLiteral("Nessun veicolo, codice o misura trovato")
-                                                           : problem,
-                                         ListaTrova);
+        auto *item = new QListWidgetItem(
+            problem.isEmpty() ? QStringLiteral("Nessun veicolo, codice o misura trovato") : problem, ListaTrova);
         item->setData(kRowRole, -1);
         item->setFlags(Qt::NoItemFlags);
     }
@@ -389,8 +379,7 @@ void Tfrm_main::ListaTrovaChoose(QObject *Sender, int Row)
         VrBitmapButton2Click(Sender);
         break;
     }
-    case FindKind::Vehicle:
-        break;
+    case FindKind::Vehicle: break;
     }
     // The search shows the first battery it found; the one chosen is then clicked, as the
     // counter would click it.

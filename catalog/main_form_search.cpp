@@ -42,8 +42,7 @@ const QString kRunOut = QStringLiteral("ESAURIMENTO");
 // set the rest of the notice apart.
 QString oldCodeOpening(const QString &oldCode)
 {
-    return QStringLiteral("Il vecchio codice: ") + oldCode + QString(28, QLatin1Char(' '))
-           + QStringLiteral("\r\r");
+    return QStringLiteral("Il vecchio codice: ") + oldCode + QString(28, QLatin1Char(' ')) + QStringLiteral("\r\r");
 }
 
 catalog::SearchFields typedFields(const Tfrm_main &form)
@@ -65,14 +64,10 @@ catalog::SearchFields typedFields(const Tfrm_main &form)
 std::vector<QLineEdit *> groupFields(const Tfrm_main &form, SearchGroup group)
 {
     switch (group) {
-    case SearchGroup::RangeAndCode:
-        return {form.EditGamma, form.EditCodice};
-    case SearchGroup::Ratings:
-        return {form.EditCapacita, form.EditScarica, form.EditPolarita};
-    case SearchGroup::Dimensions:
-        return {form.EditLunghezza, form.EditLarghezza, form.EditAltezza, form.EditAttacchi};
-    case SearchGroup::Container:
-        break;
+    case SearchGroup::RangeAndCode: return {form.EditGamma, form.EditCodice};
+    case SearchGroup::Ratings: return {form.EditCapacita, form.EditScarica, form.EditPolarita};
+    case SearchGroup::Dimensions: return {form.EditLunghezza, form.EditLarghezza, form.EditAltezza, form.EditAttacchi};
+    case SearchGroup::Container: break;
     }
     return {form.EditMonoblocco};
 }
@@ -123,9 +118,7 @@ void emptyWhenAllFilled(std::initializer_list<QLineEdit *> others)
 class KeyDownFilter : public QObject {
 public:
     using Handler = std::function<void(int Key, Qt::KeyboardModifiers Shift)>;
-    KeyDownFilter(QLineEdit *field, Handler handler)
-        : QObject(field)
-        , m_handler(std::move(handler))
+    KeyDownFilter(QLineEdit *field, Handler handler) : QObject(field), m_handler(std::move(handler))
     {
         field->installEventFilter(this);
     }
@@ -235,20 +228,11 @@ void Tfrm_main::VrBitmapButton1Click(QObject *Sender)
     searchGroupFields(*this, SearchGroup::RangeAndCode, Sender);
 }
 
-void Tfrm_main::VrBitmapButton2Click(QObject *Sender)
-{
-    searchGroupFields(*this, SearchGroup::Ratings, Sender);
-}
+void Tfrm_main::VrBitmapButton2Click(QObject *Sender) { searchGroupFields(*this, SearchGroup::Ratings, Sender); }
 
-void Tfrm_main::VrBitmapButton3Click(QObject *Sender)
-{
-    searchGroupFields(*this, SearchGroup::Dimensions, Sender);
-}
+void Tfrm_main::VrBitmapButton3Click(QObject *Sender) { searchGroupFields(*this, SearchGroup::Dimensions, Sender); }
 
-void Tfrm_main::VrBitmapButton4Click(QObject *Sender)
-{
-    searchGroupFields(*this, SearchGroup::Container, Sender);
-}
+void Tfrm_main::VrBitmapButton4Click(QObject *Sender) { searchGroupFields(*this, SearchGroup::Container, Sender); }
 
 void Tfrm_main::EditGammaKeyDown(QObject *, int Key, Qt::KeyboardModifiers)
 {

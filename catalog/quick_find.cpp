@@ -139,8 +139,8 @@ QString batteryText(const FindBattery &b)
 
 QString oldCodeText(const FindBattery &b)
 {
-    const QString fate = b.codice == kRunOut ? QStringLiteral("esaurimento")
-                                             : QStringLiteral("sostituito da ") + b.codice;
+    const QString fate =
+        b.codice == kRunOut ? QStringLiteral("esaurimento") : QStringLiteral("sostituito da ") + b.codice;
     return b.oldCodice + QStringLiteral(" \u00b7 vecchio codice \u00b7 ") + fate;
 }
 
@@ -205,8 +205,7 @@ QString FindGroupCaption(FindKind kind)
 }
 
 QuickFinder::QuickFinder(std::vector<FindVehicle> vehicles, std::vector<FindBattery> batteries)
-    : m_vehicles(std::move(vehicles))
-    , m_batteries(std::move(batteries))
+    : m_vehicles(std::move(vehicles)), m_batteries(std::move(batteries))
 {
     m_batteryKeys.reserve(m_batteries.size());
     for (const FindBattery &b : m_batteries) {
@@ -219,8 +218,8 @@ QuickFinder::QuickFinder(std::vector<FindVehicle> vehicles, std::vector<FindBatt
         m_vehicleKeyStart.push_back(uint32_t(m_vehicleKeys.size()));
         // Line breaks part the three names: a typed word holds no blank, so it cannot
         // run from one name into the next.
-        m_vehicleKeys += db::FoldText(QString(v.marca + QLatin1Char('\n') + v.modello + QLatin1Char('\n') + v.versione))
-                             .toUtf8();
+        m_vehicleKeys +=
+            db::FoldText(QString(v.marca + QLatin1Char('\n') + v.modello + QLatin1Char('\n') + v.versione)).toUtf8();
         m_vehicleKeys += '\0';
     }
     m_vehicleKeyStart.push_back(uint32_t(m_vehicleKeys.size()));
@@ -263,7 +262,8 @@ std::vector<FindRow> QuickFinder::find(const QString &text, const QString &price
         if (b.listino != priceList)
             continue;
         if (!b.oldCodice.isEmpty()) {
-            if (!request.codePrefix.isEmpty() && int(codes.size()) < kMaxRows && k.oldCode.startsWith(request.codePrefix))
+            if (!request.codePrefix.isEmpty() && int(codes.size()) < kMaxRows
+                && k.oldCode.startsWith(request.codePrefix))
                 codes.push_back({FindKind::OldCode, int(i), oldCodeText(b)});
             continue;
         }

@@ -17,7 +17,9 @@
 #include <optional>
 #include <vector>
 
-namespace db { class Connection; }
+namespace db {
+class Connection;
+}
 
 namespace catalog {
 
@@ -37,11 +39,11 @@ struct FindBattery {
 
 // What the typed text asks for, each part absent when the text is not of its form.
 struct FindRequest {
-    QStringList words;         // folded, distinct, none inside another; longest first;
-                               // none when the text holds more than 64 different words
-    QString codePrefix;        // folded; set when the text is one word
-    std::optional<double> length, width, height;  // "278x175x190", "278 175 190"
-    std::optional<double> capacity, discharge;    // "70Ah", "640A", "70Ah 640A", "70 640", "70"
+    QStringList words;                           // folded, distinct, none inside another; longest first;
+                                                 // none when the text holds more than 64 different words
+    QString codePrefix;                          // folded; set when the text is one word
+    std::optional<double> length, width, height; // "278x175x190", "278 175 190"
+    std::optional<double> capacity, discharge;   // "70Ah", "640A", "70Ah 640A", "70 640", "70"
 };
 
 // Reads the typed text; never fails: a text of no known form asks for nothing.

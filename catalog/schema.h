@@ -14,8 +14,8 @@ enum BatteryColumn : int {
     kListino = 0,
     kGamma = 2,
     kCodice = 3,
-    kCapacita = 4,  // Ah
-    kScarica = 5,   // A (EN)
+    kCapacita = 4, // Ah
+    kScarica = 5,  // A (EN)
     kPolarita = 6,
     kLunghezza = 7, // mm, text
     kLarghezza = 8, // mm, text
@@ -30,17 +30,17 @@ enum BatteryColumn : int {
 // One row per vehicle version.
 namespace vehicles {
 inline constexpr const char *table = "CP_Veicoli";
-inline constexpr const char *idVeicolo = "idVeicolo";      // integer key
-inline constexpr const char *idMarca = "idMarca";          // text make key
+inline constexpr const char *idVeicolo = "idVeicolo"; // integer key
+inline constexpr const char *idMarca = "idMarca";     // text make key
 inline constexpr const char *Marca = "Marca";
 inline constexpr const char *Modello = "Modello";
 inline constexpr const char *Versione = "Versione";
 inline constexpr const char *Alimentazione = "Alimentazione"; // fuel
-inline constexpr const char *Dal = "Dal";                  // production start, YYYYMM text
-inline constexpr const char *Al = "Al";                    // production end, YYYYMM text or Null
-inline constexpr const char *Cm3 = "Cm3";                  // displacement, cubic centimetres
-inline constexpr const char *Cv = "Cv";                    // metric horsepower
-inline constexpr const char *Kw = "Kw";                    // kilowatts
+inline constexpr const char *Dal = "Dal";                     // production start, YYYYMM text
+inline constexpr const char *Al = "Al";                       // production end, YYYYMM text or Null
+inline constexpr const char *Cm3 = "Cm3";                     // displacement, cubic centimetres
+inline constexpr const char *Cv = "Cv";                       // metric horsepower
+inline constexpr const char *Kw = "Kw";                       // kilowatts
 } // namespace vehicles
 
 // One row per vehicle and vehicle type number; a vehicle without one is never listed.
@@ -64,17 +64,17 @@ inline constexpr const char *LISTINO = "LISTINO";
 inline constexpr const char *GAMMA = "GAMMA";
 inline constexpr const char *CODICE = "CODICE";
 inline constexpr const char *OLD_CODICE = "OLD_CODICE";
-inline constexpr const char *CAPACITA = "CAPACITA";        // ampere-hours, numeric
-inline constexpr const char *SCARICA = "SCARICA";          // cold-cranking amperes, numeric
+inline constexpr const char *CAPACITA = "CAPACITA"; // ampere-hours, numeric
+inline constexpr const char *SCARICA = "SCARICA";   // cold-cranking amperes, numeric
 inline constexpr const char *POLO_POSITIVO = "POLO_POSITIVO";
-inline constexpr const char *LUNGHEZZA = "LUNGHEZZA";      // millimetres, text
-inline constexpr const char *LARGHEZZA = "LARGHEZZA";      // millimetres, text
-inline constexpr const char *ALTEZZA = "ALTEZZA";          // millimetres, text
+inline constexpr const char *LUNGHEZZA = "LUNGHEZZA"; // millimetres, text
+inline constexpr const char *LARGHEZZA = "LARGHEZZA"; // millimetres, text
+inline constexpr const char *ALTEZZA = "ALTEZZA";     // millimetres, text
 inline constexpr const char *ATTACCHI_BASE = "ATTACCHI_BASE";
 inline constexpr const char *MONOBLOCCO = "MONOBLOCCO";
-inline constexpr const char *FOTO = "FOTO";                // photo base name: foto/<FOTO>.JPG
-inline constexpr const char *NOTE = "NOTE";                // note label markup, plain text column
-inline constexpr const char *ORDINE = "ORDINE";            // display order
+inline constexpr const char *FOTO = "FOTO";     // photo base name: foto/<FOTO>.JPG
+inline constexpr const char *NOTE = "NOTE";     // note label markup, plain text column
+inline constexpr const char *ORDINE = "ORDINE"; // display order
 // CODICE of an old-code row whose former code is run out without a successor.
 inline constexpr const char *runOutCode = "ESAURIMENTO";
 } // namespace batteries
@@ -93,9 +93,14 @@ inline constexpr const char *table = "Tab1riga";
 inline QList<QStringList> IndexHints()
 {
     return {
-        {vehicles::idMarca, vehicles::Modello}, {vehicles::idVeicolo},  {relations::ktypnr},
-        {fitments::codice},                     {batteries::LISTINO},   {batteries::OLD_CODICE},
-        {batteries::CODICE},                    {vehicles::idMarca},
+        {vehicles::idMarca, vehicles::Modello},
+        {vehicles::idVeicolo},
+        {relations::ktypnr},
+        {fitments::codice},
+        {batteries::LISTINO},
+        {batteries::OLD_CODICE},
+        {batteries::CODICE},
+        {vehicles::idMarca},
     };
 }
 

@@ -19,9 +19,8 @@ inline const QColor kFieldWhite(255, 255, 255); // 16777215
 // The ten fields in the order the searches list them.
 inline std::array<QLineEdit *, 10> searchFields(const Tfrm_main &form)
 {
-    return {form.EditGamma,     form.EditCodice,    form.EditCapacita, form.EditScarica,
-            form.EditPolarita,  form.EditLunghezza, form.EditLarghezza, form.EditAltezza,
-            form.EditAttacchi,  form.EditMonoblocco};
+    return {form.EditGamma,     form.EditCodice,    form.EditCapacita, form.EditScarica,  form.EditPolarita,
+            form.EditLunghezza, form.EditLarghezza, form.EditAltezza,  form.EditAttacchi, form.EditMonoblocco};
 }
 
 // The field's background, where the design paints a field's colour.

@@ -35,8 +35,7 @@ void appendQuoted(QString &sql, const char *column, const QString &value)
 void appendBare(QString &sql, const char *column, const QString &value)
 {
     if (!value.isEmpty())
-        sql += QStringLiteral(" AND %1 = %2 ")
-                   .arg(QLatin1String(column), numberLiteral(QLatin1String(column), value));
+        sql += QStringLiteral(" AND %1 = %2 ").arg(QLatin1String(column), numberLiteral(QLatin1String(column), value));
 }
 
 } // namespace
@@ -98,9 +97,8 @@ QString priceListStatement()
 
 QString makeListStatement()
 {
-    return QStringLiteral(
-        "SELECT DISTINCT '', idMarca, Marca FROM CP_Veicoli INNER JOIN CP_Veicoli_Rel_Korva_Master "
-        "ON CP_Veicoli.idVeicolo = CP_Veicoli_Rel_Korva_Master.idVeicolo ORDER BY Marca");
+    return QStringLiteral("SELECT DISTINCT '', idMarca, Marca FROM CP_Veicoli INNER JOIN CP_Veicoli_Rel_Korva_Master "
+                          "ON CP_Veicoli.idVeicolo = CP_Veicoli_Rel_Korva_Master.idVeicolo ORDER BY Marca");
 }
 
 QString makeListLeavingModeStatement()
@@ -152,10 +150,9 @@ QString fittedVehiclesStatement(const QString &batteryCode)
 
 QString batteryFitsVehicleStatement(const QString &vehicleKey, const QString &batteryCode)
 {
-    return QStringLiteral(
-               R"(SELECT Count(*) AS n FROM CP_Veicoli_Rel_Korva_Master INNER JOIN TabDistintaBatterie )"
-               R"(ON CP_Veicoli_Rel_Korva_Master.ktypnr = TabDistintaBatterie.ktypnr )"
-               R"(WHERE CP_Veicoli_Rel_Korva_Master.idVeicolo = %1 AND TabDistintaBatterie.codice = %2)")
+    return QStringLiteral(R"(SELECT Count(*) AS n FROM CP_Veicoli_Rel_Korva_Master INNER JOIN TabDistintaBatterie )"
+                          R"(ON CP_Veicoli_Rel_Korva_Master.ktypnr = TabDistintaBatterie.ktypnr )"
+                          R"(WHERE CP_Veicoli_Rel_Korva_Master.idVeicolo = %1 AND TabDistintaBatterie.codice = %2)")
         .arg(numberLiteral(QStringLiteral("idVeicolo"), vehicleKey), textLiteral(batteryCode));
 }
 
@@ -168,8 +165,7 @@ QString versionListStatement(const QString &makeKey, const QString &model)
         .arg(textLiteral(makeKey), textLiteral(model));
 }
 
-QString versionListForBatteryStatement(const QString &makeKey, const QString &model,
-                                       const QString &batteryCode)
+QString versionListForBatteryStatement(const QString &makeKey, const QString &model, const QString &batteryCode)
 {
     return QStringLiteral(
                R"(SELECT CP_Veicoli.idVeicolo, CP_Veicoli.Versione, CP_Veicoli.Alimentazione,  )"
@@ -210,14 +206,12 @@ QString batteryListStatement(const QString &priceList, const QString &vehicleKey
 
 QString oldCodeStatement(const QString &oldCode, const QString &priceList)
 {
-    return QStringLiteral(
-               R"(SELECT TabTechInfo.OLD_CODICE, TabTechInfo.CODICE, TabTechInfo.GAMMA  FROM TabTechInfo  )"
-               R"(WHERE (((TabTechInfo.OLD_CODICE)= %1)  AND ((TabTechInfo.LISTINO)=%2 ) ))")
+    return QStringLiteral(R"(SELECT TabTechInfo.OLD_CODICE, TabTechInfo.CODICE, TabTechInfo.GAMMA  FROM TabTechInfo  )"
+                          R"(WHERE (((TabTechInfo.OLD_CODICE)= %1)  AND ((TabTechInfo.LISTINO)=%2 ) ))")
         .arg(textLiteral(oldCode), textLiteral(priceList));
 }
 
-QString batterySearchStatement(const QString &priceList, SearchGroup group,
-                               const SearchFields &fields)
+QString batterySearchStatement(const QString &priceList, SearchGroup group, const SearchFields &fields)
 {
     QString sql = QLatin1String(kSearchSelect);
     sql += QStringLiteral(" WHERE LISTINO =%1 ").arg(textLiteral(priceList));
@@ -237,9 +231,7 @@ QString batterySearchStatement(const QString &priceList, SearchGroup group,
         appendQuoted(sql, "ALTEZZA", fields.altezza);
         appendQuoted(sql, "ATTACCHI_BASE", fields.attacchi);
         break;
-    case SearchGroup::Container:
-        appendQuoted(sql, "MONOBLOCCO", fields.monoblocco);
-        break;
+    case SearchGroup::Container: appendQuoted(sql, "MONOBLOCCO", fields.monoblocco); break;
     }
     sql += QLatin1String(" ORDER BY TabTechInfo.ORDINE, TabTechInfo.CODICE;");
     return sql;
@@ -253,9 +245,6 @@ QString replacementCandidatesStatement(const QString &priceList)
         .arg(textLiteral(priceList), textLiteral(QLatin1String(schema::batteries::runOutCode)));
 }
 
-QString blankVersionRowStatement()
-{
-    return QStringLiteral(R"(SELECT "","","","","","","","","","" FROM [Tab1riga])");
-}
+QString blankVersionRowStatement() { return QStringLiteral(R"(SELECT "","","","","","","","","","" FROM [Tab1riga])"); }
 
 } // namespace catalog

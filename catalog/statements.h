@@ -37,8 +37,7 @@ QString modelListForBatteryStatement(const QString &makeKey, const QString &batt
 // kw; one row per relation row of each vehicle.
 QString versionListStatement(const QString &makeKey, const QString &model);
 // Versions of a model that `batteryCode` fits.
-QString versionListForBatteryStatement(const QString &makeKey, const QString &model,
-                                       const QString &batteryCode);
+QString versionListForBatteryStatement(const QString &makeKey, const QString &model, const QString &batteryCode);
 
 // Every vehicle that `batteryCode` fits, once each however many type numbers lead to
 // it: idVeicolo, Marca, Modello, Versione, year from, year to; by make, model, version.
@@ -59,10 +58,10 @@ QString oldCodeStatement(const QString &oldCode, const QString &priceList);
 // The four search groups and the search fields as typed. A field counts as filled when
 // it is not empty; blanks count. Only the fields of the searched group are read.
 enum class SearchGroup {
-    RangeAndCode,    // gamma, codice
-    Ratings,         // capacita, scarica (bare numbers), polarita
-    Dimensions,      // lunghezza, larghezza, altezza, attacchi
-    Container,       // monoblocco
+    RangeAndCode, // gamma, codice
+    Ratings,      // capacita, scarica (bare numbers), polarita
+    Dimensions,   // lunghezza, larghezza, altezza, attacchi
+    Container,    // monoblocco
 };
 
 struct SearchFields {
@@ -81,8 +80,7 @@ struct SearchFields {
 // Batteries of the price list equal to every filled field of the group, in the battery
 // row layout, sorted by ORDINE then CODICE. A filled capacity or discharge field that is
 // not a number raises CatalogError.
-QString batterySearchStatement(const QString &priceList, SearchGroup group,
-                               const SearchFields &fields);
+QString batterySearchStatement(const QString &priceList, SearchGroup group, const SearchFields &fields);
 
 // Every battery row of the price list but the run-out marks, for the replacement finder:
 // GAMMA, CODICE, CAPACITA, SCARICA, POLO_POSITIVO, LUNGHEZZA, LARGHEZZA, ALTEZZA,

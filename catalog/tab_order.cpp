@@ -110,13 +110,12 @@ const GridColumns kGridColumns[] = {
 const QStringList &CatalogueTabOrder()
 {
     static const QStringList order = {
-        "EditTrova",
-        "gridMarca",     "gridModello",   "gridVersione",   "GridOutput",
-        "VrBitmapButtonZoom", "VrBitmapButtonStampa", "VrBitmapButtonApplicazioni",
-        "EditGamma",     "EditCodice",    "VrBitmapButton1",
-        "EditCapacita",  "EditScarica",   "EditPolarita",   "VrBitmapButton2",
-        "EditLunghezza", "EditLarghezza", "EditAltezza",    "EditAttacchi", "VrBitmapButton3",
-        "ComboListino",  "EditMonoblocco", "VrBitmapButton4", "VrBitmapButtonSostituzione",
+        "EditTrova",       "gridMarca",          "gridModello",          "gridVersione",
+        "GridOutput",      "VrBitmapButtonZoom", "VrBitmapButtonStampa", "VrBitmapButtonApplicazioni",
+        "EditGamma",       "EditCodice",         "VrBitmapButton1",      "EditCapacita",
+        "EditScarica",     "EditPolarita",       "VrBitmapButton2",      "EditLunghezza",
+        "EditLarghezza",   "EditAltezza",        "EditAttacchi",         "VrBitmapButton3",
+        "ComboListino",    "EditMonoblocco",     "VrBitmapButton4",      "VrBitmapButtonSostituzione",
         "VrBitmapButton6", "VrBitmapButton5",
     };
     return order;

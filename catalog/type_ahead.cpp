@@ -14,10 +14,7 @@ namespace {
 
 class TypeAheadFilter : public QObject {
 public:
-    TypeAheadFilter(DataGrid *grid, int column)
-        : QObject(grid)
-        , m_grid(grid)
-        , m_column(column)
+    TypeAheadFilter(DataGrid *grid, int column) : QObject(grid), m_grid(grid), m_column(column)
     {
         m_clock.start();
         grid->installEventFilter(this);
@@ -71,7 +68,4 @@ int FirstRowStartingWith(const DataGrid &grid, int column, const QString &prefix
     return -1;
 }
 
-void InstallTypeAhead(DataGrid *grid, int column)
-{
-    new TypeAheadFilter(grid, column);
-}
+void InstallTypeAhead(DataGrid *grid, int column) { new TypeAheadFilter(grid, column); }

@@ -98,7 +98,7 @@ Tfrm_zoom::Tfrm_zoom(QWidget *owner)
     ZoomFoto->setTransparent(true);
     ZoomFoto->setWordWrap(false);
     ZoomFoto->setTextOutline(TextOutline{false, QColor(0, 0, 128), 1});
-    ZoomFoto->setFontEnter(linkFont(QColor(128, 128, 128), true)); // clGray
+    ZoomFoto->setFontEnter(linkFont(QColor(128, 128, 128), true));  // clGray
     ZoomFoto->setFontLeave(linkFont(QColor(192, 192, 192), false)); // clSilver
     ZoomFoto->raise();
     // The one control that takes the focus: Enter or Space on it closes the window.
@@ -113,10 +113,7 @@ Tfrm_zoom::Tfrm_zoom(QWidget *owner)
     }
 }
 
-void Tfrm_zoom::ZoomFotoClick()
-{
-    close();
-}
+void Tfrm_zoom::ZoomFotoClick() { close(); }
 
 void ShowPhotoZoom(QWidget *owner, const ImageView &photo)
 {

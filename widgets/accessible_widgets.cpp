@@ -59,8 +59,7 @@ class HyperlinkLabelAccessible : public PressableAccessible {
 public:
     explicit HyperlinkLabelAccessible(HyperlinkLabel *link)
         : PressableAccessible(link, QAccessible::Link, [link] { emit link->clicked(); })
-    {
-    }
+    {}
 
     QString text(QAccessible::Text t) const override
     {
@@ -106,8 +105,7 @@ public:
               else
                   combo->ShowDropDown();
           })
-    {
-    }
+    {}
 
     QString text(QAccessible::Text t) const override
     {
@@ -157,8 +155,7 @@ void InstallAccessibleWidgets()
 
 PressableAccessible::PressableAccessible(QWidget *w, QAccessible::Role role, std::function<void()> press)
     : QAccessibleWidget(w, role), m_press(std::move(press))
-{
-}
+{}
 
 void PressableAccessible::doAction(const QString &actionName)
 {

@@ -24,9 +24,17 @@ public:
     int NumGlyphs() const { return m_numGlyphs; }
     void setNumGlyphs(int n); // at least 1
     int HIndent() const { return m_hIndent; }
-    void setHIndent(int v) { m_hIndent = v; update(); }
+    void setHIndent(int v)
+    {
+        m_hIndent = v;
+        update();
+    }
     int VIndent() const { return m_vIndent; }
-    void setVIndent(int v) { m_vIndent = v; update(); }
+    void setVIndent(int v)
+    {
+        m_vIndent = v;
+        update();
+    }
     bool Transparent() const { return m_transparent; }
     void setTransparent(bool t);
     TransparentMode transparentMode() const { return m_transparentMode; }

@@ -6,7 +6,7 @@
 bool IsCellMarkup(const QString &text)
 {
     return text.contains(QLatin1String("</")) || text.contains(QLatin1String("<B"))
-        || text.contains(QLatin1String("<I"));
+           || text.contains(QLatin1String("<I"));
 }
 
 namespace {
@@ -22,7 +22,10 @@ Tag parseTag(QStringView body)
 {
     Tag tag;
     qsizetype i = 0;
-    const auto skipBlanks = [&] { while (i < body.size() && body[i].isSpace()) ++i; };
+    const auto skipBlanks = [&] {
+        while (i < body.size() && body[i].isSpace())
+            ++i;
+    };
     skipBlanks();
     if (i < body.size() && body[i] == u'/') {
         tag.closing = true;

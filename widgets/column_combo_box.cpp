@@ -85,10 +85,7 @@ QSize ComboItemDelegate::sizeHint(const QStyleOptionViewItem &, const QModelInde
 
 // ---- the box --------------------------------------------------------------------------
 
-ColumnComboBox::ColumnComboBox(QWidget *parent) : QWidget(parent)
-{
-    setFocusPolicy(Qt::StrongFocus);
-}
+ColumnComboBox::ColumnComboBox(QWidget *parent) : QWidget(parent) { setFocusPolicy(Qt::StrongFocus); }
 
 ColumnComboBox::~ColumnComboBox()
 {
@@ -101,10 +98,7 @@ void ColumnComboBox::setColumns(const std::vector<ComboColumn> &columns)
     itemsChanged();
 }
 
-void ColumnComboBox::BeginItemUpdate()
-{
-    ++m_updateCount;
-}
+void ColumnComboBox::BeginItemUpdate() { ++m_updateCount; }
 
 void ColumnComboBox::EndItemUpdate()
 {
@@ -252,9 +246,10 @@ void ColumnComboBox::DrawItem(QPainter &p, const QRect &rect, int index, bool se
     const bool oneColumn = m_editColumn >= 0;
     int x = rect.left();
     for (int c = 0; c < count; ++c) {
-        const ComboColumn column = m_columns.empty() ? ComboColumn{m_color, ColumnType::ctText, rect.width(),
-                                                                   Qt::AlignLeft, {font(), Qt::black}}
-                                                     : m_columns[size_t(c)];
+        const ComboColumn column =
+            m_columns.empty()
+                ? ComboColumn{m_color, ColumnType::ctText, rect.width(), Qt::AlignLeft, {font(), Qt::black}}
+                : m_columns[size_t(c)];
         const bool last = c == count - 1;
         const QRect cell(x, rect.top(), last ? rect.right() - x + 1 : column.Width, rect.height());
         x += cell.width();
@@ -268,9 +263,7 @@ void ColumnComboBox::DrawItem(QPainter &p, const QRect &rect, int index, bool se
         const QString text = ItemText(index, oneColumn ? m_editColumn : c);
         const QRect textRect = cell.adjusted(2, 1, 0, 0);
         p.setFont(column.Font.font);
-        p.setPen(!isEnabled() ? QColor(Qt::gray)
-                 : selected  ? pal.color(QPalette::HighlightedText)
-                             : column.Font.color);
+        p.setPen(!isEnabled() ? QColor(Qt::gray) : selected ? pal.color(QPalette::HighlightedText) : column.Font.color);
         const QString shown = QFontMetrics(column.Font.font).elidedText(text, Qt::ElideRight, textRect.width());
         p.drawText(textRect, int(column.Alignment & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter | Qt::TextSingleLine,
                    shown);
@@ -349,9 +342,7 @@ void ColumnComboBox::changeEvent(QEvent *e)
 
 int ColumnComboBox::lookupNext(QChar c) const
 {
-    const auto starts = [&](int i) {
-        return ItemText(i, m_lookupColumn).startsWith(c, Qt::CaseInsensitive);
-    };
+    const auto starts = [&](int i) { return ItemText(i, m_lookupColumn).startsWith(c, Qt::CaseInsensitive); };
     for (int i = m_itemIndex + 1; i < ItemCount(); ++i) {
         if (starts(i))
             return i;
@@ -391,7 +382,4 @@ void ColumnComboBox::HideDropDown()
         m_drop->hide();
 }
 
-bool ColumnComboBox::DroppedDown() const
-{
-    return m_drop && m_drop->isVisible();
-}
+bool ColumnComboBox::DroppedDown() const { return m_drop && m_drop->isVisible(); }

@@ -9,10 +9,7 @@
 
 namespace {
 
-bool showing(const RecordSource *source)
-{
-    return source && source->Active();
-}
+bool showing(const RecordSource *source) { return source && source->Active(); }
 
 // The fields shown as columns, in field order.
 std::vector<int> visibleFields(const RecordSource *source)
@@ -66,10 +63,7 @@ private:
 
 DataBoundGrid::DataBoundGrid(QWidget *parent) : QWidget(parent) {}
 
-int DataBoundGrid::RowCount() const
-{
-    return showing(m_source) ? std::max(m_source->RecordCount() + 1, 2) : 2;
-}
+int DataBoundGrid::RowCount() const { return showing(m_source) ? std::max(m_source->RecordCount() + 1, 2) : 2; }
 
 int DataBoundGrid::ColCount() const
 {

@@ -23,8 +23,7 @@ namespace {
 
 } // namespace
 
-DataGrid::DataGrid(QWidget *parent)
-    : QAbstractScrollArea(parent), d(std::make_unique<DataGridPrivate>(this))
+DataGrid::DataGrid(QWidget *parent) : QAbstractScrollArea(parent), d(std::make_unique<DataGridPrivate>(this))
 {
     d->rowHeights.assign(5, d->defaultRowHeight);
     d->colWidths.assign(d->colCount, d->defaultColWidth);
@@ -98,10 +97,7 @@ void DataGrid::setColCount(int cols)
     d->relayout();
 }
 
-int DataGrid::ColWidths(int col) const
-{
-    return col >= 0 && col < d->colCount ? d->colWidths[col] : 0;
-}
+int DataGrid::ColWidths(int col) const { return col >= 0 && col < d->colCount ? d->colWidths[col] : 0; }
 
 void DataGrid::setColWidths(int col, int width)
 {
@@ -111,10 +107,7 @@ void DataGrid::setColWidths(int col, int width)
     d->relayout();
 }
 
-int DataGrid::RowHeights(int row) const
-{
-    return row >= 0 && row < d->rowCount() ? d->rowHeights[row] : 0;
-}
+int DataGrid::RowHeights(int row) const { return row >= 0 && row < d->rowCount() ? d->rowHeights[row] : 0; }
 
 void DataGrid::setRowHeights(int row, int height)
 {
@@ -358,15 +351,35 @@ void DataGrid::ImportFromTextFile(const QString &path, int maxLines)
 // ---------------------------------------------------------------------------- appearance
 
 QColor DataGrid::Color() const { return d->color; }
-void DataGrid::setColor(const QColor &color) { d->color = color; viewport()->update(); }
+void DataGrid::setColor(const QColor &color)
+{
+    d->color = color;
+    viewport()->update();
+}
 QColor DataGrid::FontColor() const { return d->fontColor; }
-void DataGrid::setFontColor(const QColor &color) { d->fontColor = color; viewport()->update(); }
+void DataGrid::setFontColor(const QColor &color)
+{
+    d->fontColor = color;
+    viewport()->update();
+}
 QColor DataGrid::SelectionColor() const { return d->selectionColor; }
-void DataGrid::setSelectionColor(const QColor &color) { d->selectionColor = color; viewport()->update(); }
+void DataGrid::setSelectionColor(const QColor &color)
+{
+    d->selectionColor = color;
+    viewport()->update();
+}
 QColor DataGrid::SelectionTextColor() const { return d->selectionTextColor; }
-void DataGrid::setSelectionTextColor(const QColor &color) { d->selectionTextColor = color; viewport()->update(); }
+void DataGrid::setSelectionTextColor(const QColor &color)
+{
+    d->selectionTextColor = color;
+    viewport()->update();
+}
 QImage DataGrid::BackGround() const { return d->background; }
-void DataGrid::setBackGround(const QImage &picture) { d->background = picture; viewport()->update(); }
+void DataGrid::setBackGround(const QImage &picture)
+{
+    d->background = picture;
+    viewport()->update();
+}
 Qt::Alignment DataGrid::VerticalAlignment() const { return d->verticalAlignment; }
 
 void DataGrid::setVerticalAlignment(Qt::Alignment alignment)
@@ -376,7 +389,11 @@ void DataGrid::setVerticalAlignment(Qt::Alignment alignment)
 }
 
 bool DataGrid::WordWrap() const { return d->wordWrap; }
-void DataGrid::setWordWrap(bool on) { d->wordWrap = on; viewport()->update(); }
+void DataGrid::setWordWrap(bool on)
+{
+    d->wordWrap = on;
+    viewport()->update();
+}
 int DataGrid::GridLineWidth() const { return d->gridLineWidth; }
 
 void DataGrid::setGridLineWidth(int width)
@@ -426,7 +443,11 @@ void DataGrid::setBorderStyle(BorderStyleKind style)
 bool DataGrid::DoubleBuffered() const { return d->doubleBuffered; }
 void DataGrid::setDoubleBuffered(bool on) { d->doubleBuffered = on; }
 bool DataGrid::EnableMarkup() const { return d->enableMarkup; }
-void DataGrid::setEnableMarkup(bool on) { d->enableMarkup = on; viewport()->update(); }
+void DataGrid::setEnableMarkup(bool on)
+{
+    d->enableMarkup = on;
+    viewport()->update();
+}
 
 // ---------------------------------------------------------------------------- input
 

@@ -39,8 +39,8 @@ public:
     enum BorderStyleKind { bsNone, bsSingle };
     // Grid options; combine with |.
     enum Option : unsigned {
-        goVertLine = 1u << 0,          // lines between columns
-        goHorzLine = 1u << 1,          // lines between rows
+        goVertLine = 1u << 0, // lines between columns
+        goHorzLine = 1u << 1, // lines between rows
         goFixedVertLine = 1u << 2,
         goFixedHorzLine = 1u << 3,
         goRowSelect = 1u << 4,         // the selection is the whole current row
@@ -155,8 +155,7 @@ public:
     // sender. Exceptions thrown by a handler run from mouse, key or paint events reach
     // the general error report through Guarded().
     std::function<void(QObject *Sender, int ARow, int ACol)> OnClickCell;
-    std::function<void(QObject *Sender, int ARow, int ACol, GridDrawState AState,
-                       QBrush &ABrush, ColoredFont &AFont)>
+    std::function<void(QObject *Sender, int ARow, int ACol, GridDrawState AState, QBrush &ABrush, ColoredFont &AFont)>
         OnGetCellColor;
     std::function<void(QObject *Sender, int Key, Qt::KeyboardModifiers Shift)> OnKeyUp;
     std::function<void(QObject *Sender, int OldRow, int NewRow)> OnRowUpdate;

@@ -105,7 +105,9 @@ QString DataGridAccessible::text(QAccessible::Text t) const
 int DataGridAccessible::gridRow(int row) const
 {
     const DataGrid *g = grid();
-    return row < 0 ? -1 : nthShown(g->RowCount(), [g](int r) { return g->RowHeights(r); }, row);
+    return row < 0 ? -1
+                   : nthShown(
+                       g->RowCount(), [g](int r) { return g->RowHeights(r); }, row);
 }
 
 int DataGridAccessible::gridColumn(int column) const
@@ -116,7 +118,8 @@ int DataGridAccessible::gridColumn(int column) const
 int DataGridAccessible::tableRow(int gridRow) const
 {
     const DataGrid *g = grid();
-    return positionAmongShown(g->RowCount(), [g](int r) { return g->RowHeights(r); }, gridRow);
+    return positionAmongShown(
+        g->RowCount(), [g](int r) { return g->RowHeights(r); }, gridRow);
 }
 
 int DataGridAccessible::tableColumn(int gridColumn) const
@@ -127,13 +130,11 @@ int DataGridAccessible::tableColumn(int gridColumn) const
 int DataGridAccessible::rowCount() const
 {
     const DataGrid *g = grid();
-    return nthShown(g->RowCount(), [g](int r) { return g->RowHeights(r); }, -1);
+    return nthShown(
+        g->RowCount(), [g](int r) { return g->RowHeights(r); }, -1);
 }
 
-int DataGridAccessible::columnCount() const
-{
-    return nthShown(grid()->ColCount(), columnSizes(), -1);
-}
+int DataGridAccessible::columnCount() const { return nthShown(grid()->ColCount(), columnSizes(), -1); }
 
 int DataGridAccessible::childCount() const { return rowCount() * columnCount(); }
 
@@ -268,8 +269,7 @@ void DataGridAccessible::modelChange(QAccessibleTableModelChangeEvent *) { forge
 
 DataGridCellAccessible::DataGridCellAccessible(DataGridAccessible *table, int row, int column)
     : DataGridPartAccessible(table), m_row(row), m_column(column)
-{
-}
+{}
 
 void *DataGridCellAccessible::interface_cast(QAccessible::InterfaceType type)
 {
@@ -307,8 +307,7 @@ QAccessible::State DataGridCellAccessible::state() const
     s.selectable = true;
     s.focusable = true;
     s.selected = isSelected();
-    s.focused = m_table->grid()->hasFocus()
-                && m_table->currentCellIndex() == m_row * m_table->columnCount() + m_column;
+    s.focused = m_table->grid()->hasFocus() && m_table->currentCellIndex() == m_row * m_table->columnCount() + m_column;
     s.invisible = rect().isEmpty(); // scrolled out of view
     s.readOnly = true;
     return s;

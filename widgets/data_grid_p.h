@@ -4,11 +4,11 @@
 
 #include "widgets/data_grid.h"
 
-#include <QHash>
 #include <QFont>
+#include <QHash>
 #include <QImage>
-#include <QStaticText>
 #include <QRect>
+#include <QStaticText>
 #include <QString>
 #include <array>
 #include <vector>

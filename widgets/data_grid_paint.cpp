@@ -80,8 +80,7 @@ void DataGrid::paintEvent(QPaintEvent *event)
     }
 }
 
-void DataGridPrivate::resolveCell(int col, int row, GridDrawState state, QBrush &brush,
-                                  ColoredFont &font, bool guarded)
+void DataGridPrivate::resolveCell(int col, int row, GridDrawState state, QBrush &brush, ColoredFont &font, bool guarded)
 {
     if (!q->OnGetCellColor)
         return;
@@ -94,15 +93,13 @@ void DataGridPrivate::resolveCell(int col, int row, GridDrawState state, QBrush 
 void DataGridPrivate::drawCell(QPainter &painter, int col, int row, const QRect &rect)
 {
     GridDrawState state;
-    state.selected = (options & DataGrid::goRowSelect) ? row == currentRow
-                                                       : row == currentRow && col == currentCol;
+    state.selected = (options & DataGrid::goRowSelect) ? row == currentRow : row == currentRow && col == currentCol;
     state.focused = q->hasFocus() && row == currentRow && col == currentCol;
     QBrush brush(color);
     ColoredFont font{q->font(), fontColor};
     resolveCell(col, row, state, brush, font, true);
 
-    const bool drawSelected = state.selected
-        && (!state.focused || (options & DataGrid::goDrawFocusSelected));
+    const bool drawSelected = state.selected && (!state.focused || (options & DataGrid::goDrawFocusSelected));
     if (drawSelected) {
         brush = QBrush(selectionColor);
         font.color = selectionTextColor;
@@ -138,8 +135,8 @@ void DataGridPrivate::drawCell(QPainter &painter, int col, int row, const QRect 
                 y += spare;
             painter.drawStaticText(QPointF(area.left(), y), laid);
         } else {
-            const int flags = Qt::AlignLeft | int(verticalAlignment)
-                | (wordWrap ? Qt::TextWordWrap : Qt::TextSingleLine);
+            const int flags =
+                Qt::AlignLeft | int(verticalAlignment) | (wordWrap ? Qt::TextWordWrap : Qt::TextSingleLine);
             painter.drawText(area, flags, text);
         }
     }
@@ -167,8 +164,7 @@ const QStaticText &DataGridPrivate::laidOutText(const QFont &font, const QString
     return *cache->texts.insert(text, laid);
 }
 
-void DataGridPrivate::drawMarkup(QPainter &painter, const QRect &area, const QString &text,
-                                 const ColoredFont &font)
+void DataGridPrivate::drawMarkup(QPainter &painter, const QRect &area, const QString &text, const ColoredFont &font)
 {
     struct Placed {
         const MarkupPiece *piece;
@@ -186,14 +182,11 @@ void DataGridPrivate::drawMarkup(QPainter &painter, const QRect &area, const QSt
         const QImage &image = picture(piece.imageSource);
         if (image.isNull())
             continue; // a missing picture draws nothing
-        const QSize size = piece.width >= 1 && piece.height >= 1 ? QSize(piece.width, piece.height)
-                                                                 : image.size();
+        const QSize size = piece.width >= 1 && piece.height >= 1 ? QSize(piece.width, piece.height) : image.size();
         lineHeight = std::max(lineHeight, size.height());
         placed.push_back({&piece, &image, size});
     }
-    const int top = (verticalAlignment & Qt::AlignVCenter)
-        ? area.top() + (area.height() - lineHeight) / 2
-        : area.top();
+    const int top = (verticalAlignment & Qt::AlignVCenter) ? area.top() + (area.height() - lineHeight) / 2 : area.top();
     int x = area.left();
     for (const Placed &p : placed) {
         if (p.image) {

@@ -62,10 +62,7 @@ void drawPillFace(QPainter &p, const QRectF &pill, const QRectF &gloss, const QC
     p.drawRoundedRect(gloss, gloss.height() / 2, gloss.height() / 2);
 }
 
-QPen symbolPen(qreal width)
-{
-    return QPen(Qt::white, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-}
+QPen symbolPen(qreal width) { return QPen(Qt::white, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin); }
 
 QImage roundGlyph(DesignPicture which)
 {
@@ -225,22 +222,14 @@ QImage DrawDesignPicture(DesignPicture which)
     case DesignPicture::ExitGlyph:
     case DesignPicture::BackGlyph:
     case DesignPicture::CloseGlyph:
-    case DesignPicture::PrintGlyph:
-        return roundGlyph(which);
-    case DesignPicture::ApplicationsBarOff:
-        return applicationsBar(false);
-    case DesignPicture::ApplicationsBarOn:
-        return applicationsBar(true);
-    case DesignPicture::ZoomLinkBackground:
-        return zoomLinkBackground();
-    case DesignPicture::ReplacementBar:
-        return replacementBar();
-    case DesignPicture::VersionGridBackground:
-        return versionGridBackground();
-    case DesignPicture::BatteryGridBackground:
-        return batteryGridBackground();
-    case DesignPicture::GridMarker:
-        return gridMarker();
+    case DesignPicture::PrintGlyph: return roundGlyph(which);
+    case DesignPicture::ApplicationsBarOff: return applicationsBar(false);
+    case DesignPicture::ApplicationsBarOn: return applicationsBar(true);
+    case DesignPicture::ZoomLinkBackground: return zoomLinkBackground();
+    case DesignPicture::ReplacementBar: return replacementBar();
+    case DesignPicture::VersionGridBackground: return versionGridBackground();
+    case DesignPicture::BatteryGridBackground: return batteryGridBackground();
+    case DesignPicture::GridMarker: return gridMarker();
     }
     return {};
 }

@@ -7,18 +7,18 @@
 #include <QImage>
 
 enum class DesignPicture {
-    MagnifierGlyph,      // 33 x 33 blue round button with a white magnifier (searches, zoom)
-    ExitGlyph,           // 33 x 33 red round button with a white X (catalogue exit)
-    BackGlyph,           // 33 x 33 blue round button with a white left arrow
-    CloseGlyph,          // 33 x 33 red circle with a white cross (brand screen close)
-    PrintGlyph,          // 33 x 33 blue round button with a white printer (battery sheet)
-    ApplicationsBarOff,  // 125 x 40 blue pill "MOSTRA VEICOLI MONTANTI"
-    ApplicationsBarOn,   // 125 x 40 its red twin
-    ZoomLinkBackground,  // 46 x 20 light-grey rounded rectangle behind "Chiudi"
+    MagnifierGlyph,        // 33 x 33 blue round button with a white magnifier (searches, zoom)
+    ExitGlyph,             // 33 x 33 red round button with a white X (catalogue exit)
+    BackGlyph,             // 33 x 33 blue round button with a white left arrow
+    CloseGlyph,            // 33 x 33 red circle with a white cross (brand screen close)
+    PrintGlyph,            // 33 x 33 blue round button with a white printer (battery sheet)
+    ApplicationsBarOff,    // 125 x 40 blue pill "MOSTRA VEICOLI MONTANTI"
+    ApplicationsBarOn,     // 125 x 40 its red twin
+    ZoomLinkBackground,    // 46 x 20 light-grey rounded rectangle behind "Chiudi"
     VersionGridBackground, // 517 x 277 white with thin blue vertical rules
     BatteryGridBackground, // 516 x 136 faint grid lines, pale rays, a bullet per 21 px row
-    GridMarker,          // 15 x 15 ball of the make and model grids
-    ReplacementBar,      // 146 x 30 blue pill "BATTERIE SOSTITUTIVE" (replacement finder)
+    GridMarker,            // 15 x 15 ball of the make and model grids
+    ReplacementBar,        // 146 x 30 blue pill "BATTERIE SOSTITUTIVE" (replacement finder)
 };
 
 // The picture, Format_RGB32. Glyphs have a plain corner colour for pixel transparency.

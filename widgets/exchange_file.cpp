@@ -26,7 +26,7 @@ char separatorByte(QChar separator)
 QString unescape(QByteArrayView raw, bool keepLoneQuotes = false)
 {
     if (!raw.contains(kQuote) && !raw.contains(kLineBreakMark))
-        return FromAnsi(raw); // most values: nothing to undo
+        return FromAnsi(raw);                          // most values: nothing to undo
     QByteArray out(raw.size() * 2, Qt::Uninitialized); // a mark becomes two bytes
     char *o = out.data();
     for (qsizetype i = 0; i < raw.size(); ++i) {
@@ -75,8 +75,7 @@ QString ExchangeValueText(RecordFieldKind kind, const QVariant &value)
     if (value.isNull() || !value.isValid())
         return {};
     switch (kind) {
-    case RecordFieldKind::Picture:
-        return QStringLiteral("(GRAPHIC)");
+    case RecordFieldKind::Picture: return QStringLiteral("(GRAPHIC)");
     case RecordFieldKind::Number:
         if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float) {
             QLocale locale;
@@ -93,8 +92,7 @@ QString ExchangeValueText(RecordFieldKind kind, const QVariant &value)
             return value.toString().replace(u'.', QLocale().decimalPoint());
         return value.toString();
     case RecordFieldKind::Text:
-    case RecordFieldKind::LongText:
-        break;
+    case RecordFieldKind::LongText: break;
     }
     return value.toString();
 }
@@ -222,8 +220,7 @@ ExchangeLine SplitExchangeLine(QByteArrayView line, char separator)
 }
 
 ExchangeReader::ExchangeReader(const QString &path, QChar separator)
-    : m_file(std::make_unique<QFile>(path)), m_device(m_file.get()),
-      m_separator(separatorByte(separator))
+    : m_file(std::make_unique<QFile>(path)), m_device(m_file.get()), m_separator(separatorByte(separator))
 {
     if (!m_file->open(QIODevice::ReadOnly))
         raiseWidgetError(WidgetErrc::ExchangeFile, QStringLiteral("Cannot open file ") + path);
@@ -231,8 +228,7 @@ ExchangeReader::ExchangeReader(const QString &path, QChar separator)
 
 ExchangeReader::ExchangeReader(QIODevice *device, QChar separator)
     : m_device(device), m_separator(separatorByte(separator))
-{
-}
+{}
 
 ExchangeReader::~ExchangeReader() = default;
 

@@ -25,10 +25,7 @@ const char *const kStandIns[] = {"DejaVu Sans Condensed", "Liberation Sans Narro
 bool g_tried = false;
 bool g_haveTahoma = false;
 
-bool familyAvailable(const QString &family)
-{
-    return QFontDatabase::families().contains(family, Qt::CaseInsensitive);
-}
+bool familyAvailable(const QString &family) { return QFontDatabase::families().contains(family, Qt::CaseInsensitive); }
 
 } // namespace
 

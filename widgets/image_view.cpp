@@ -8,10 +8,7 @@
 namespace {
 
 // a * b / c to the nearest whole number, halves rounded up; all positive.
-int mulDivRound(int a, int b, int c)
-{
-    return int((2 * qint64(a) * b + c) / (2 * qint64(c)));
-}
+int mulDivRound(int a, int b, int c) { return int((2 * qint64(a) * b + c) / (2 * qint64(c))); }
 
 QSize resizedSize(QSize view, QSize pic)
 {
@@ -33,8 +30,8 @@ QRect PlacePicture(QSize view, QSize picture, BitmapAlign align, ScaleMode mode,
         drawn = resizedSize(view, picture);
     } else if (mode == ScaleMode::smOptimalScaled) {
         const QSize scaled(int(qRound64(picture.width() * scale)), int(qRound64(picture.height() * scale)));
-        drawn = scaled.width() <= view.width() && scaled.height() <= view.height() ? scaled
-                                                                                    : resizedSize(view, picture);
+        drawn =
+            scaled.width() <= view.width() && scaled.height() <= view.height() ? scaled : resizedSize(view, picture);
     }
     if (drawn.width() < 1 || drawn.height() < 1)
         return {};
@@ -96,10 +93,7 @@ void ImageView::setColor(const QColor &c)
     update();
 }
 
-QRect ImageView::PictureRect() const
-{
-    return PlacePicture(size(), m_bitmap.size(), m_align, m_mode, m_scale);
-}
+QRect ImageView::PictureRect() const { return PlacePicture(size(), m_bitmap.size(), m_align, m_mode, m_scale); }
 
 void ImageView::paintEvent(QPaintEvent *)
 {
@@ -115,14 +109,11 @@ void ImageView::paintEvent(QPaintEvent *)
     }
     // Resampled once per drawn size: photos are large and repaint often under children.
     if (m_scaled.size() != target.size()) {
-        m_scaled = m_bitmap.scaled(target.size(), Qt::IgnoreAspectRatio,
-                                   m_resampler == Resampler::Linear ? Qt::SmoothTransformation
-                                                                    : Qt::FastTransformation);
+        m_scaled =
+            m_bitmap.scaled(target.size(), Qt::IgnoreAspectRatio,
+                            m_resampler == Resampler::Linear ? Qt::SmoothTransformation : Qt::FastTransformation);
     }
     p.drawImage(target.topLeft(), m_scaled);
 }
 
-void ImageView::mouseDoubleClickEvent(QMouseEvent *)
-{
-    emit doubleClicked();
-}
+void ImageView::mouseDoubleClickEvent(QMouseEvent *) { emit doubleClicked(); }

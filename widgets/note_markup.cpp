@@ -124,9 +124,9 @@ private:
 
     static bool sameStyle(const NoteStyle &a, const NoteStyle &b)
     {
-        return a.bold == b.bold && a.italic == b.italic && a.underline == b.underline && a.strike == b.strike &&
-               a.sub == b.sub && a.sup == b.sup && a.link == b.link && a.hidden == b.hidden && a.face == b.face &&
-               a.color == b.color && a.background == b.background && a.pointSize == b.pointSize;
+        return a.bold == b.bold && a.italic == b.italic && a.underline == b.underline && a.strike == b.strike
+               && a.sub == b.sub && a.sup == b.sup && a.link == b.link && a.hidden == b.hidden && a.face == b.face
+               && a.color == b.color && a.background == b.background && a.pointSize == b.pointSize;
     }
 
     std::vector<std::pair<QString, NoteStyle>> m_open;
@@ -142,18 +142,18 @@ QColor NoteColor(const QString &given)
         return c.isValid() ? c : QColor();
     }
     static const QHash<QString, QRgb> names = {
-        {QStringLiteral("clblack"), 0x000000},   {QStringLiteral("clmaroon"), 0x800000},
-        {QStringLiteral("clgreen"), 0x008000},   {QStringLiteral("clolive"), 0x808000},
-        {QStringLiteral("clnavy"), 0x000080},    {QStringLiteral("clpurple"), 0x800080},
-        {QStringLiteral("clteal"), 0x008080},    {QStringLiteral("clgray"), 0x808080},
-        {QStringLiteral("clgrey"), 0x808080},    {QStringLiteral("clsilver"), 0xc0c0c0},
-        {QStringLiteral("clred"), 0xff0000},     {QStringLiteral("cllime"), 0x00ff00},
-        {QStringLiteral("clyellow"), 0xffff00},  {QStringLiteral("clblue"), 0x0000ff},
-        {QStringLiteral("clfuchsia"), 0xff00ff}, {QStringLiteral("claqua"), 0x00ffff},
-        {QStringLiteral("clwhite"), 0xffffff},   {QStringLiteral("clmoneygreen"), 0xc0dcc0},
-        {QStringLiteral("clskyblue"), 0xa6caf0}, {QStringLiteral("clcream"), 0xfffbf0},
-        {QStringLiteral("clmedgray"), 0xa0a0a4}, {QStringLiteral("clltgray"), 0xc0c0c0},
-        {QStringLiteral("cldkgray"), 0x808080},  {QStringLiteral("clwindow"), 0xffffff},
+        {QStringLiteral("clblack"), 0x000000},      {QStringLiteral("clmaroon"), 0x800000},
+        {QStringLiteral("clgreen"), 0x008000},      {QStringLiteral("clolive"), 0x808000},
+        {QStringLiteral("clnavy"), 0x000080},       {QStringLiteral("clpurple"), 0x800080},
+        {QStringLiteral("clteal"), 0x008080},       {QStringLiteral("clgray"), 0x808080},
+        {QStringLiteral("clgrey"), 0x808080},       {QStringLiteral("clsilver"), 0xc0c0c0},
+        {QStringLiteral("clred"), 0xff0000},        {QStringLiteral("cllime"), 0x00ff00},
+        {QStringLiteral("clyellow"), 0xffff00},     {QStringLiteral("clblue"), 0x0000ff},
+        {QStringLiteral("clfuchsia"), 0xff00ff},    {QStringLiteral("claqua"), 0x00ffff},
+        {QStringLiteral("clwhite"), 0xffffff},      {QStringLiteral("clmoneygreen"), 0xc0dcc0},
+        {QStringLiteral("clskyblue"), 0xa6caf0},    {QStringLiteral("clcream"), 0xfffbf0},
+        {QStringLiteral("clmedgray"), 0xa0a0a4},    {QStringLiteral("clltgray"), 0xc0c0c0},
+        {QStringLiteral("cldkgray"), 0x808080},     {QStringLiteral("clwindow"), 0xffffff},
         {QStringLiteral("clwindowtext"), 0x000000}, {QStringLiteral("clbtnface"), 0xf0f0f0},
         {QStringLiteral("clhighlight"), 0x0078d7},  {QStringLiteral("clhighlighttext"), 0xffffff},
     };

@@ -18,17 +18,17 @@ struct NoteStyle {
     bool sup = false;
     bool link = false;
     bool hidden = false;
-    QString face;        // empty: the label's font
-    QColor color;        // invalid: the label's colour (or the link colour)
-    QColor background;   // invalid: none
-    int pointSize = 0;   // 0: the label's size
+    QString face;      // empty: the label's font
+    QColor color;      // invalid: the label's colour (or the link colour)
+    QColor background; // invalid: none
+    int pointSize = 0; // 0: the label's size
 };
 
 struct NotePiece {
     enum Kind { Text, LineBreak, Paragraph, Rule, Image };
     Kind kind = Text;
-    QString text;        // Text: the characters, entities resolved
-    NoteStyle style;     // Text and Image
+    QString text;    // Text: the characters, entities resolved
+    NoteStyle style; // Text and Image
     // Paragraph: alignment, indent and background of the lines that follow.
     Qt::Alignment align = Qt::AlignLeft;
     int indent = 0;

@@ -172,9 +172,9 @@ QImage LoadPictureFile(const QString &given)
     const QString path = normalisePath(given);
     const QString ext = QFileInfo(path).suffix();
     const QString lower = ext.toLower();
-    const bool known = lower == QLatin1String("bmp") || lower == QLatin1String("ico") ||
-                       lower == QLatin1String("jpg") || lower == QLatin1String("jpeg") ||
-                       lower == QLatin1String("emf") || lower == QLatin1String("wmf");
+    const bool known = lower == QLatin1String("bmp") || lower == QLatin1String("ico") || lower == QLatin1String("jpg")
+                       || lower == QLatin1String("jpeg") || lower == QLatin1String("emf")
+                       || lower == QLatin1String("wmf");
     if (!known)
         raise(QStringLiteral("Unknown picture file extension (.%1)").arg(ext));
     const QByteArray data = readWholeFile(path);

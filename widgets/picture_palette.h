@@ -6,12 +6,12 @@
 
 namespace palette {
 
-inline const QColor kSurface(243, 245, 248);    // the skins' light working surface; glyph corners
-inline const QColor kCard(255, 255, 255);       // fields, grids and photo boxes
-inline const QColor kLine(201, 211, 224);       // frames and rules on the surface
-inline const QColor kInk(27, 42, 65);           // captions
-inline const QColor kInkSoft(94, 108, 130);     // secondary captions
-inline const QColor kBlue(31, 95, 168);         // the brand blue
+inline const QColor kSurface(243, 245, 248); // the skins' light working surface; glyph corners
+inline const QColor kCard(255, 255, 255);    // fields, grids and photo boxes
+inline const QColor kLine(201, 211, 224);    // frames and rules on the surface
+inline const QColor kInk(27, 42, 65);        // captions
+inline const QColor kInkSoft(94, 108, 130);  // secondary captions
+inline const QColor kBlue(31, 95, 168);      // the brand blue
 inline const QColor kBlueLight(74, 139, 214);
 inline const QColor kBlueDark(18, 60, 112);
 inline const QColor kBluePale(226, 235, 247);

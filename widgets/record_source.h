@@ -24,7 +24,11 @@ public:
     virtual int FieldCount() const = 0;
     // The label of the field as the database reports it (an AS alias included).
     virtual QString FieldName(int field) const = 0;
-    virtual bool FieldVisible(int field) const { (void)field; return true; }
+    virtual bool FieldVisible(int field) const
+    {
+        (void)field;
+        return true;
+    }
     virtual RecordFieldKind FieldKind(int field) const = 0;
 
     virtual int RecordCount() const = 0;

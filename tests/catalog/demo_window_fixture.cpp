@@ -11,10 +11,7 @@
 
 QTemporaryDir *DemoWindowTest::s_temp = nullptr;
 
-void DemoWindowTest::SetUpTestSuite()
-{
-    s_temp = new QTemporaryDir;
-}
+void DemoWindowTest::SetUpTestSuite() { s_temp = new QTemporaryDir; }
 
 void DemoWindowTest::TearDownTestSuite()
 {
@@ -64,16 +61,12 @@ int DemoWindowTest::rowOf(const DataGrid *grid, int col, const QString &text)
     return -1;
 }
 
-QColor DemoWindowTest::fieldColour(const QLineEdit *field)
-{
-    return field->palette().color(QPalette::Base);
-}
+QColor DemoWindowTest::fieldColour(const QLineEdit *field) { return field->palette().color(QPalette::Base); }
 
 std::array<QLineEdit *, 10> DemoWindowTest::fields() const
 {
-    return {form->EditGamma,    form->EditCodice,    form->EditCapacita, form->EditScarica,
-            form->EditPolarita, form->EditLunghezza, form->EditLarghezza, form->EditAltezza,
-            form->EditAttacchi, form->EditMonoblocco};
+    return {form->EditGamma,     form->EditCodice,    form->EditCapacita, form->EditScarica,  form->EditPolarita,
+            form->EditLunghezza, form->EditLarghezza, form->EditAltezza,  form->EditAttacchi, form->EditMonoblocco};
 }
 
 QStringList DemoWindowTest::fieldTexts() const

@@ -12,8 +12,8 @@
 #include <QLineEdit>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <array>
+#include <gtest/gtest.h>
 #include <memory>
 
 inline const QColor kHighlight(239, 253, 189);

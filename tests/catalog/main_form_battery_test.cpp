@@ -35,7 +35,7 @@ TEST_F(BatteryClickTest, FillsTheTenFieldsAndThreeLabelsFromTheRow)
     chooseVesta();
     form->GridOutputClickCell(form->GridOutput, 1, 0); // KS060
     const std::pair<QLineEdit *, const char *> fields[] = {
-        {form->EditGamma, "Korva Start"}, {form->EditCodice, "KS060"}, {form->EditPolarita, "DX"},
+        {form->EditGamma, "Korva Start"}, {form->EditCodice, "KS060"},  {form->EditPolarita, "DX"},
         {form->EditLunghezza, "242"},     {form->EditLarghezza, "175"}, {form->EditAltezza, "190"},
         {form->EditAttacchi, "B13"},      {form->EditMonoblocco, "L2"},
     };
@@ -77,7 +77,7 @@ TEST_F(BatteryClickTest, PhotoThenPlaceholderThenThePhotoAgain)
     chooseVesta();
     EXPECT_EQ(photoSize(), kKorvaStartSize); // KS060
     const qint64 photo = pictureKey();
-    chooseVersion(3);                        // KP074, whose photo is missing
+    chooseVersion(3); // KP074, whose photo is missing
     ASSERT_EQ(form->EditCodice->text(), "KP074");
     EXPECT_EQ(photoSize(), kPlaceholderSize);
     EXPECT_EQ(form->ShownPhotoPath(), folder.path() + "foto/vuoto.JPG");

@@ -112,7 +112,10 @@ TEST_F(CatalogueWindowTest, PriceListChangeRelistsTheCurrentVersion)
 {
     openWindow("KORVA");
     form->gridModelloClickCell(form->gridModello, rowOf(form->gridModello, 1, "Vesta"), 0);
-    struct Case { const char *priceList; QStringList codes; } cases[] = {
+    struct Case {
+        const char *priceList;
+        QStringList codes;
+    } cases[] = {
         {"ZELKAR", {"ZP-55"}},
         {"BRASK", {"BS063"}},
         {"KORVA", {"KS060", "KS062"}},
@@ -142,8 +145,8 @@ TEST_F(CatalogueWindowTest, VersionHandlerStopsEarlyWithoutClearingAnything)
 TEST_F(CatalogueWindowTest, MarkersInTheMakeAndModelGrids)
 {
     openWindow("KORVA");
-    const QString marker = "<IMG src=\"file://" + folder.path()
-                           + "img/BALL.bmp\" align=\"middle\" width=\"15\" height=\"15\">";
+    const QString marker =
+        "<IMG src=\"file://" + folder.path() + "img/BALL.bmp\" align=\"middle\" width=\"15\" height=\"15\">";
     EXPECT_EQ(column(form->gridMarca, 0), QStringList(4, marker)) << "written by the load's auto-size pass";
     EXPECT_NE(form->gridMarca->Cells(0, 0), marker) << "row 0 holds the column name";
     form->grab(); // the model grid's markers come with its painting

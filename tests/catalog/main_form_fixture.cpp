@@ -28,10 +28,7 @@ ProgramFolder::ProgramFolder()
     writeBytes(QStringLiteral("foto/quib_classic.jpg.JPG"), QByteArray("\xff\xd8\xff\xe0 not a picture"));
 }
 
-QString ProgramFolder::path() const
-{
-    return m_dir.path() + QLatin1Char('/');
-}
+QString ProgramFolder::path() const { return m_dir.path() + QLatin1Char('/'); }
 
 void ProgramFolder::writePicture(const QString &relative, QSize size, QColor colour) const
 {
@@ -48,10 +45,7 @@ void ProgramFolder::writeBytes(const QString &relative, const QByteArray &bytes)
     file.write(bytes);
 }
 
-void ProgramFolder::remove(const QString &relative) const
-{
-    QFile::remove(path() + relative);
-}
+void ProgramFolder::remove(const QString &relative) const { QFile::remove(path() + relative); }
 
 void CatalogueWindowTest::SetUp()
 {
@@ -99,10 +93,7 @@ void CatalogueWindowTest::screenshot(const QString &name)
     form->grab().save(QStringLiteral("/tmp/catalogue-window-") + name + QStringLiteral(".png"));
 }
 
-QSize CatalogueWindowTest::photoSize() const
-{
-    return form->ImageZoom->Bitmap().size();
-}
+QSize CatalogueWindowTest::photoSize() const { return form->ImageZoom->Bitmap().size(); }
 
 int CatalogueWindowTest::errorCount() const
 {

@@ -17,9 +17,9 @@
 
 // Photo sizes as written into foto/: each photo a size of its own.
 inline const QSize kSkinSize(1021, 767);
-inline const QSize kKorvaStartSize(120, 80);  // written as korva_start.jpg.jpg (lower case)
+inline const QSize kKorvaStartSize(120, 80); // written as korva_start.jpg.jpg (lower case)
 inline const QSize kFenuEcoSize(100, 60);
-inline const QSize kPlaceholderSize(50, 40);  // vuoto.JPG
+inline const QSize kPlaceholderSize(50, 40); // vuoto.JPG
 // quib_classic.jpg.JPG holds bytes that are no JPEG; the other photos do not exist.
 
 class ProgramFolder {

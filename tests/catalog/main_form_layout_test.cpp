@@ -20,10 +20,13 @@ TEST_F(CatalogueWindowTest, EveryControlSitsWhereTheDesignPutsIt)
     EXPECT_EQ(form->windowTitle(), "Dazozizizavuv Korva");
     EXPECT_EQ(form->size(), QSize(1023, 769));
     EXPECT_EQ(form->minimumSize(), form->maximumSize()) << "the window must not be resizable";
-    EXPECT_FALSE(form->windowFlags() & (Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint
-                                        | Qt::WindowMinMaxButtonsHint));
+    EXPECT_FALSE(form->windowFlags()
+                 & (Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint));
 
-    struct Place { const char *name, *parent; QRect geometry; } places[] = {
+    struct Place {
+        const char *name, *parent;
+        QRect geometry;
+    } places[] = {
         {"Panel2", "frm_main", {0, 0, 1023, 769}},
         {"ImageSfondo", "Panel2", {1, 1, 1021, 767}},
         {"VrBitmapButton1", "ImageSfondo", {980, 266, 35, 35}},
@@ -86,7 +89,8 @@ TEST_F(CatalogueWindowTest, SearchFieldsAndButtonsCarryTheTwoLineHint)
     }
     EXPECT_EQ(fields.size(), 10);
     EXPECT_TRUE(form->EditTrova->toolTip().contains("Ctrl+F o F3"));
-    for (BitmapButton *b : {form->VrBitmapButton1, form->VrBitmapButton2, form->VrBitmapButton3, form->VrBitmapButton4}) {
+    for (BitmapButton *b :
+         {form->VrBitmapButton1, form->VrBitmapButton2, form->VrBitmapButton3, form->VrBitmapButton4}) {
         EXPECT_EQ(b->Hint(), Tfrm_main::SearchHint());
         EXPECT_TRUE(b->ShowHint());
     }

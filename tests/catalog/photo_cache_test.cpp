@@ -56,7 +56,7 @@ TEST_F(PhotoCacheTest, AChangedReplacedOrRemovedPhotoIsReadAgain)
     EXPECT_NE(touched.cacheKey(), first);
 
     photo(QStringLiteral("a.JPG"), Qt::green, QSize(60, 20)); // rewritten
-    touch(a, 1000000000);                                    // even at the earlier time
+    touch(a, 1000000000);                                     // even at the earlier time
     const QImage rewritten = cache.load(a);
     EXPECT_EQ(rewritten.size(), QSize(60, 20));
     EXPECT_GT(rewritten.pixelColor(5, 5).green(), 200);

@@ -132,8 +132,18 @@ TEST_F(QuickFindTest, HostileTextIsSearchedAsTextWithoutAnyMessage)
         manyWords << QStringLiteral("vesta%1").arg(i);
     const QString hostile[] = {
         manyWords.join(' '),
-        R"(" OR ""=")", R"(' OR 1=1 --)", "%", "*", "?", "[a-z]", "KS0%", "KS0*", ";DROP TABLE TabTechInfo;",
-        QString(QChar(0)) + "KS", QString(10000, QLatin1Char('x')), QString(5000, QLatin1Char(' ')) + "vesta",
+        R"(" OR ""=")",
+        R"(' OR 1=1 --)",
+        "%",
+        "*",
+        "?",
+        "[a-z]",
+        "KS0%",
+        "KS0*",
+        ";DROP TABLE TabTechInfo;",
+        QString(QChar(0)) + "KS",
+        QString(10000, QLatin1Char('x')),
+        QString(5000, QLatin1Char(' ')) + "vesta",
     };
     for (const QString &text : hostile) {
         SCOPED_TRACE(text.left(40).toStdString());

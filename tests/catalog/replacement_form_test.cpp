@@ -11,8 +11,8 @@
 #include <QApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolTip>

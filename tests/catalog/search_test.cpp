@@ -98,28 +98,65 @@ TEST_F(SearchTest, EachGroupFindsTheBatteriesEqualToItsFilledFields)
                                            &Tfrm_main::EditAltezza, &Tfrm_main::EditAttacchi};
     const std::vector<Field> container = {&Tfrm_main::EditMonoblocco};
     const GroupCase cases[] = {
-        {"range and code", "KORVA", &Tfrm_main::VrBitmapButton1, rangeAndCode,
-         {{&Tfrm_main::EditGamma, 2, "Korva Start"}, {&Tfrm_main::EditCodice, 3, "KS060"}}, {"KS060"}},
-        {"code alone", "KORVA", &Tfrm_main::VrBitmapButton1, rangeAndCode,
-         {{&Tfrm_main::EditCodice, 3, "KV035"}}, {"KV035"}},
-        {"a double quote in the code is searched for", "QUIB", &Tfrm_main::VrBitmapButton1, rangeAndCode,
-         {{&Tfrm_main::EditCodice, 3, "QM12\""}}, {"QM12\""}},
-        {"capacity with a decimal comma", "KORVA", &Tfrm_main::VrBitmapButton2, ratings,
-         {{&Tfrm_main::EditCapacita, 4, "62,5", true}, {&Tfrm_main::EditScarica, 5, "560", true},
+        {"range and code",
+         "KORVA",
+         &Tfrm_main::VrBitmapButton1,
+         rangeAndCode,
+         {{&Tfrm_main::EditGamma, 2, "Korva Start"}, {&Tfrm_main::EditCodice, 3, "KS060"}},
+         {"KS060"}},
+        {"code alone",
+         "KORVA",
+         &Tfrm_main::VrBitmapButton1,
+         rangeAndCode,
+         {{&Tfrm_main::EditCodice, 3, "KV035"}},
+         {"KV035"}},
+        {"a double quote in the code is searched for",
+         "QUIB",
+         &Tfrm_main::VrBitmapButton1,
+         rangeAndCode,
+         {{&Tfrm_main::EditCodice, 3, "QM12\""}},
+         {"QM12\""}},
+        {"capacity with a decimal comma",
+         "KORVA",
+         &Tfrm_main::VrBitmapButton2,
+         ratings,
+         {{&Tfrm_main::EditCapacita, 4, "62,5", true},
+          {&Tfrm_main::EditScarica, 5, "560", true},
           {&Tfrm_main::EditPolarita, 6, "SX"}},
          {"KS062"}},
-        {"capacity alone", "KORVA", &Tfrm_main::VrBitmapButton2, ratings,
-         {{&Tfrm_main::EditCapacita, 4, "60", true}}, {"KS060"}},
-        {"polarity alone", "QUIB", &Tfrm_main::VrBitmapButton2, ratings,
-         {{&Tfrm_main::EditPolarita, 6, "SX"}}, {"QM12\""}},
-        {"dimensions and fittings", "KORVA", &Tfrm_main::VrBitmapButton3, dimensions,
-         {{&Tfrm_main::EditLunghezza, 7, "150"}, {&Tfrm_main::EditLarghezza, 8, "87"},
-          {&Tfrm_main::EditAltezza, 9, "90"}, {&Tfrm_main::EditAttacchi, 10, "B0"}},
+        {"capacity alone",
+         "KORVA",
+         &Tfrm_main::VrBitmapButton2,
+         ratings,
+         {{&Tfrm_main::EditCapacita, 4, "60", true}},
+         {"KS060"}},
+        {"polarity alone",
+         "QUIB",
+         &Tfrm_main::VrBitmapButton2,
+         ratings,
+         {{&Tfrm_main::EditPolarita, 6, "SX"}},
+         {"QM12\""}},
+        {"dimensions and fittings",
+         "KORVA",
+         &Tfrm_main::VrBitmapButton3,
+         dimensions,
+         {{&Tfrm_main::EditLunghezza, 7, "150"},
+          {&Tfrm_main::EditLarghezza, 8, "87"},
+          {&Tfrm_main::EditAltezza, 9, "90"},
+          {&Tfrm_main::EditAttacchi, 10, "B0"}},
          {"KV012"}},
-        {"a double quote in a dimension finds nothing", "KORVA", &Tfrm_main::VrBitmapButton3, dimensions,
-         {{&Tfrm_main::EditLunghezza, 7, "24\"2"}}, {}},
-        {"container", "KORVA", &Tfrm_main::VrBitmapButton4, container,
-         {{&Tfrm_main::EditMonoblocco, 11, "B19"}}, {"KV012", "KV035"}},
+        {"a double quote in a dimension finds nothing",
+         "KORVA",
+         &Tfrm_main::VrBitmapButton3,
+         dimensions,
+         {{&Tfrm_main::EditLunghezza, 7, "24\"2"}},
+         {}},
+        {"container",
+         "KORVA",
+         &Tfrm_main::VrBitmapButton4,
+         container,
+         {{&Tfrm_main::EditMonoblocco, 11, "B19"}},
+         {"KV012", "KV035"}},
     };
     openWindow();
     for (const GroupCase &c : cases) {
@@ -146,8 +183,9 @@ TEST_F(SearchTest, EachGroupFindsTheBatteriesEqualToItsFilledFields)
             bool equal = true;
             for (const Typed &t : c.typed) {
                 const QString typed = QString::fromUtf8(t.text);
-                equal = equal && (t.number ? sameNumber(row[t.column], typed)
-                                           : row[t.column].compare(typed, Qt::CaseInsensitive) == 0);
+                equal = equal
+                        && (t.number ? sameNumber(row[t.column], typed)
+                                     : row[t.column].compare(typed, Qt::CaseInsensitive) == 0);
             }
             if (equal)
                 expected.push_back(row);
@@ -162,9 +200,9 @@ TEST_F(SearchTest, EachGroupFindsTheBatteriesEqualToItsFilledFields)
             EXPECT_TRUE(found.contains(code)) << code.toStdString() << " not in " << found.join(' ').toStdString();
         EXPECT_TRUE(rec.shown.empty()) << rec.texts().join('\n').toStdString();
         for (QLineEdit *field : fields()) {
-            const bool searched = std::find_if(c.group.begin(), c.group.end(),
-                                               [&](Field f) { return form.get()->*f == field; })
-                                  != c.group.end();
+            const bool searched =
+                std::find_if(c.group.begin(), c.group.end(), [&](Field f) { return form.get()->*f == field; })
+                != c.group.end();
             EXPECT_EQ(fieldColour(field), searched ? kHighlight : kWhite) << field->objectName().toStdString();
         }
         expectModeForFirstBattery();
@@ -197,7 +235,8 @@ TEST_F(SearchTest, EmptyGroupListsEveryBatteryOfThePriceListOnceInDisplayOrder)
             continue;
         const int order = rows[i][14].toInt();
         const int previous = rows[i - 1][14].toInt();
-        EXPECT_TRUE(previous < order || (previous == order && rows[i - 1][3].compare(rows[i][3], Qt::CaseInsensitive) <= 0))
+        EXPECT_TRUE(previous < order
+                    || (previous == order && rows[i - 1][3].compare(rows[i][3], Qt::CaseInsensitive) <= 0))
             << rows[i - 1][3].toStdString() << " before " << rows[i][3].toStdString();
     }
     for (const char *code : {"KS044", "KS060", "KS062", "KS095", "KP074", "KA080", "KV012", "KV035"})
@@ -243,9 +282,8 @@ TEST_F(SearchTest, OldCodeWithASuccessorSearchesTheSuccessor)
         form->EditCodice->setText(QLatin1String(c.oldCode));
         rec.clear();
         click(&Tfrm_main::VrBitmapButton1);
-        EXPECT_EQ(shownTexts("message"),
-                  QStringList(QStringLiteral("Il vecchio codice: ") + c.oldCode + kBlanks28
-                              + "\r\r è stato sostituito dal \r\rnuovo codice: " + c.successor));
+        EXPECT_EQ(shownTexts("message"), QStringList(QStringLiteral("Il vecchio codice: ") + c.oldCode + kBlanks28
+                                                     + "\r\r è stato sostituito dal \r\rnuovo codice: " + c.successor));
         EXPECT_EQ(rec.shown.size(), 1u);
         // Had the typed range stayed, nothing would be found.
         const auto rows = batteryRows();
@@ -269,8 +307,8 @@ TEST_F(SearchTest, RunOutOldCodeOnlyTellsTheUser)
     const QStringList makes = column(form->gridMarca, 2);
     const QColor before = fieldColour(form->EditCodice);
     click(&Tfrm_main::VrBitmapButton1);
-    EXPECT_EQ(rec.texts(), QStringList(QStringLiteral("Il vecchio codice: KS041") + kBlanks28
-                                       + "\r\rè stato posto ad esaurimento"));
+    EXPECT_EQ(rec.texts(),
+              QStringList(QStringLiteral("Il vecchio codice: KS041") + kBlanks28 + "\r\rè stato posto ad esaurimento"));
     EXPECT_EQ(batteryCells(), cells);
     EXPECT_EQ(fieldTexts(), texts);
     EXPECT_EQ(column(form->gridMarca, 2), makes);
@@ -356,22 +394,58 @@ TEST_F(SearchTest, EnterEmptiesTheOtherFieldsOfTheGroupOnlyWhenAllAreFilled)
     };
     const Qt::KeyboardModifiers none = Qt::NoModifier;
     const Case cases[] = {
-        {"capacity, polarity empty", &Tfrm_main::EditCapacita, Qt::Key_Return, none, {&Tfrm_main::EditPolarita}, {}, {}},
-        {"capacity, both filled", &Tfrm_main::EditCapacita, Qt::Key_Return, none, {}, {},
+        {"capacity, polarity empty",
+         &Tfrm_main::EditCapacita,
+         Qt::Key_Return,
+         none,
+         {&Tfrm_main::EditPolarita},
+         {},
+         {}},
+        {"capacity, both filled",
+         &Tfrm_main::EditCapacita,
+         Qt::Key_Return,
+         none,
+         {},
+         {},
          {&Tfrm_main::EditScarica, &Tfrm_main::EditPolarita}},
-        {"discharge, a field of blanks counts as filled", &Tfrm_main::EditScarica, Qt::Key_Enter, none, {},
-         {&Tfrm_main::EditCapacita}, {&Tfrm_main::EditCapacita, &Tfrm_main::EditPolarita}},
-        {"polarity with Shift", &Tfrm_main::EditPolarita, Qt::Key_Return, Qt::ShiftModifier, {}, {},
+        {"discharge, a field of blanks counts as filled",
+         &Tfrm_main::EditScarica,
+         Qt::Key_Enter,
+         none,
+         {},
+         {&Tfrm_main::EditCapacita},
+         {&Tfrm_main::EditCapacita, &Tfrm_main::EditPolarita}},
+        {"polarity with Shift",
+         &Tfrm_main::EditPolarita,
+         Qt::Key_Return,
+         Qt::ShiftModifier,
+         {},
+         {},
          {&Tfrm_main::EditCapacita, &Tfrm_main::EditScarica}},
         {"code, range filled", &Tfrm_main::EditCodice, Qt::Key_Return, none, {}, {}, {&Tfrm_main::EditGamma}},
         {"range, code filled", &Tfrm_main::EditGamma, Qt::Key_Return, none, {}, {}, {&Tfrm_main::EditCodice}},
         {"range, code empty", &Tfrm_main::EditGamma, Qt::Key_Return, none, {&Tfrm_main::EditCodice}, {}, {}},
-        {"length", &Tfrm_main::EditLunghezza, Qt::Key_Return, none, {}, {},
+        {"length",
+         &Tfrm_main::EditLunghezza,
+         Qt::Key_Return,
+         none,
+         {},
+         {},
          {&Tfrm_main::EditLarghezza, &Tfrm_main::EditAltezza, &Tfrm_main::EditAttacchi}},
         {"width, height empty", &Tfrm_main::EditLarghezza, Qt::Key_Return, none, {&Tfrm_main::EditAltezza}, {}, {}},
-        {"height", &Tfrm_main::EditAltezza, Qt::Key_Return, none, {}, {},
+        {"height",
+         &Tfrm_main::EditAltezza,
+         Qt::Key_Return,
+         none,
+         {},
+         {},
          {&Tfrm_main::EditLunghezza, &Tfrm_main::EditLarghezza, &Tfrm_main::EditAttacchi}},
-        {"fittings", &Tfrm_main::EditAttacchi, Qt::Key_Return, Qt::ControlModifier, {}, {},
+        {"fittings",
+         &Tfrm_main::EditAttacchi,
+         Qt::Key_Return,
+         Qt::ControlModifier,
+         {},
+         {},
          {&Tfrm_main::EditLunghezza, &Tfrm_main::EditLarghezza, &Tfrm_main::EditAltezza}},
         {"container has no Enter rule", &Tfrm_main::EditMonoblocco, Qt::Key_Return, none, {}, {}, {}},
         {"another key", &Tfrm_main::EditCodice, Qt::Key_Down, none, {}, {}, {}},
@@ -411,8 +485,9 @@ TEST_F(SearchTest, NonNumericCapacityOrDischargeIsNotSent)
     const Case cases[] = {
         {"abc", "540", {QString::fromUtf8("Capacità: «abc» non è un numero.")}},
         {"60", "5 40", {QStringLiteral("Scarica: «5 40» non è un numero.")}},
-        {"60.5.1", "x", {QString::fromUtf8("Capacità: «60.5.1» non è un numero."),
-                         QStringLiteral("Scarica: «x» non è un numero.")}},
+        {"60.5.1",
+         "x",
+         {QString::fromUtf8("Capacità: «60.5.1» non è un numero."), QStringLiteral("Scarica: «x» non è un numero.")}},
         {"60) OR (1=1", "", {QString::fromUtf8("Capacità: «60) OR (1=1» non è un numero.")}},
     };
     openWindow();

@@ -29,33 +29,36 @@ struct ExactCase {
 
 TEST(Statements, TextsAreExactlyTheWindowsOwn)
 {
-    const ExactCase cases[] = {
-        {"price lists, blank ones left out", priceListStatement(),
-         R"(select distinct Listino from TabTechInfo WHERE not Listino is null and trim(Listino) <> "" ORDER BY Listino )"},
-        {"make list at start-up", makeListStatement(),
-         "SELECT DISTINCT '', idMarca, Marca FROM CP_Veicoli INNER JOIN CP_Veicoli_Rel_Korva_Master ON CP_Veicoli.idVeicolo = CP_Veicoli_Rel_Korva_Master.idVeicolo ORDER BY Marca"},
-        {"make list on leaving the mode", makeListLeavingModeStatement(),
-         R"(SELECT DISTINCT "", idMarca, Marca FROM CP_Veicoli INNER JOIN CP_Veicoli_Rel_Korva_Master ON CP_Veicoli.idVeicolo = CP_Veicoli_Rel_Korva_Master.idVeicolo ORDER BY Marca)"},
-        {"makes for a battery", makeListForBatteryStatement("KS060"),
-         R"(SELECT DISTINCT "" AS Espr1, CP_Veicoli.idMarca, CP_Veicoli.marca  FROM (CP_Veicoli_Rel_Korva_Master INNER JOIN CP_Veicoli ON CP_Veicoli_Rel_Korva_Master.idVeicolo = CP_Veicoli.idVeicolo)  INNER JOIN TabDistintaBatterie ON CP_Veicoli_Rel_Korva_Master.ktypnr = TabDistintaBatterie.ktypnr  WHERE (((TabDistintaBatterie.codice)="KS060"))  ORDER BY CP_Veicoli.marca; )"},
-        {"models", modelListStatement("ALV"),
-         R"(SELECT DISTINCT "", Modello FROM CP_Veicoli INNER JOIN CP_Veicoli_Rel_Korva_Master ON CP_Veicoli.idVeicolo = CP_Veicoli_Rel_Korva_Master.idVeicolo WHERE idMarca = "ALV" ORDER BY Modello)"},
-        {"models for a battery", modelListForBatteryStatement("ALV", "KS060"),
-         R"(SELECT DISTINCT "" AS Espr1, CP_Veicoli.Modello  FROM (CP_Veicoli_Rel_Korva_Master INNER JOIN CP_Veicoli ON CP_Veicoli_Rel_Korva_Master.idVeicolo = CP_Veicoli.idVeicolo)  INNER JOIN TabDistintaBatterie ON CP_Veicoli_Rel_Korva_Master.ktypnr = TabDistintaBatterie.ktypnr  WHERE (((CP_Veicoli.idMarca)="ALV")  AND ((TabDistintaBatterie.codice)="KS060"))  ORDER BY CP_Veicoli.Modello; )"},
-        {"versions", versionListStatement("ALV", "Arno"),
-         R"(SELECT [CP_Veicoli].idVeicolo, Versione, Alimentazione, left([Dal],4), left([Al],4), cm3, cv, kw FROM CP_Veicoli INNER JOIN CP_Veicoli_Rel_Korva_Master ON CP_Veicoli.idVeicolo = CP_Veicoli_Rel_Korva_Master.idVeicolo  WHERE idMarca = "ALV" AND Modello = "Arno" ORDER BY Versione )"},
-        {"versions for a battery", versionListForBatteryStatement("ALV", "Arno", "KS060"),
-         R"(SELECT CP_Veicoli.idVeicolo, CP_Veicoli.Versione, CP_Veicoli.Alimentazione,  Left([Dal],4) AS Espr1, Left([Al],4) AS Espr2, CP_Veicoli.Cm3, CP_Veicoli.Cv, CP_Veicoli.Kw  FROM (CP_Veicoli INNER JOIN CP_Veicoli_Rel_Korva_Master ON CP_Veicoli.idVeicolo = CP_Veicoli_Rel_Korva_Master.idVeicolo)  INNER JOIN TabDistintaBatterie ON CP_Veicoli_Rel_Korva_Master.ktypnr = TabDistintaBatterie.ktypnr  WHERE (((CP_Veicoli.idMarca)="ALV")  AND ((CP_Veicoli.Modello)="Arno")  AND ((TabDistintaBatterie.codice)="KS060"))  ORDER BY CP_Veicoli.Versione; )"},
-        {"tallest batteries per range, heights as numbers", batteryListStatement("KORVA", "1001"),
-         R"(SELECT batterieTutte.LISTINO, batterieTutte.Espr1, batterieTutte.GAMMA, batterieTutte.CODICE, batterieTutte.CAPACITA,  batterieTutte.SCARICA, batterieTutte.POLO_POSITIVO, batterieTutte.LUNGHEZZA, batterieTutte.LARGHEZZA, batterieTutte.ALTEZZA, batterieTutte.ATTACCHI_BASE, batterieTutte.MONOBLOCCO, batterieTutte.FOTO, batterieTutte.NOTE, batterieTutte.Ordine  FROM [SELECT DISTINCT TabTechInfo.LISTINO, " " AS Espr1, TabTechInfo.GAMMA, TabTechInfo.CODICE, TabTechInfo.CAPACITA, TabTechInfo.SCARICA, TabTechInfo.POLO_POSITIVO, TabTechInfo.LUNGHEZZA, TabTechInfo.LARGHEZZA, TabTechInfo.ALTEZZA,  TabTechInfo.ATTACCHI_BASE, TabTechInfo.MONOBLOCCO, TabTechInfo.FOTO, TabTechInfo.NOTE, TabTechInfo.ORDINE  FROM (CP_Veicoli_Rel_Korva_Master INNER JOIN TabDistintaBatterie ON CP_Veicoli_Rel_Korva_Master.ktypnr = TabDistintaBatterie.ktypnr) INNER JOIN TabTechInfo ON TabDistintaBatterie.codice = TabTechInfo.CODICE  WHERE (((TabTechInfo.LISTINO)="KORVA") AND ((CP_Veicoli_Rel_Korva_Master.idVeicolo)=1001))  ORDER BY TabTechInfo.ORDINE]. AS batterieTutte INNER JOIN [SELECT DISTINCT TabTechInfo.LISTINO, " " AS Espr1, TabTechInfo.GAMMA, Max(Val(TabTechInfo.ALTEZZA)) AS h  FROM (CP_Veicoli_Rel_Korva_Master INNER JOIN TabDistintaBatterie ON CP_Veicoli_Rel_Korva_Master.ktypnr = TabDistintaBatterie.ktypnr) INNER JOIN TabTechInfo ON TabDistintaBatterie.codice = TabTechInfo.CODICE  GROUP BY TabTechInfo.LISTINO, " ", TabTechInfo.GAMMA, CP_Veicoli_Rel_Korva_Master.idVeicolo  HAVING (((TabTechInfo.LISTINO)="KORVA") AND ((CP_Veicoli_Rel_Korva_Master.idVeicolo)=1001))]. AS batterieAlte ON (Val(batterieTutte.ALTEZZA) = batterieAlte.h) AND (batterieTutte.LISTINO = batterieAlte.LISTINO) AND (batterieTutte.GAMMA = batterieAlte.GAMMA)  ORDER BY batterieTutte.ORDINE; )"},
-        {"old-code lookup", oldCodeStatement("KP072", "KORVA"),
-         R"(SELECT TabTechInfo.OLD_CODICE, TabTechInfo.CODICE, TabTechInfo.GAMMA  FROM TabTechInfo  WHERE (((TabTechInfo.OLD_CODICE)= "KP072")  AND ((TabTechInfo.LISTINO)="KORVA" ) ))"},
-        {"search, capacity bare and polarity quoted",
-         batterySearchStatement("KORVA", SearchGroup::Ratings, {.capacita = "60", .polarita = "0"}),
-         R"(SELECT DISTINCT TabTechInfo.LISTINO, " " AS Espr1, TabTechInfo.GAMMA, TabTechInfo.CODICE,  TabTechInfo.CAPACITA, TabTechInfo.SCARICA, TabTechInfo.POLO_POSITIVO, TabTechInfo.LUNGHEZZA, TabTechInfo.LARGHEZZA,  TabTechInfo.ALTEZZA, TabTechInfo.ATTACCHI_BASE, TabTechInfo.MONOBLOCCO, TabTechInfo.FOTO, TabTechInfo.NOTE, TabTechInfo.ORDINE  FROM TabTechInfo  WHERE LISTINO ="KORVA"  AND CAPACITA = 60  AND POLO_POSITIVO = "0"  ORDER BY TabTechInfo.ORDINE, TabTechInfo.CODICE;)"},
-        {"blank version row", blankVersionRowStatement(),
-         R"(SELECT "","","","","","","","","","" FROM [Tab1riga])"},
-    };
+    const ExactCase
+        cases
+            [] =
+                {
+                    {"price lists, blank ones left out", priceListStatement(),
+                     R"(select distinct Listino from TabTechInfo WHERE not Listino is null and trim(Listino) <> "" ORDER BY Listino )"},
+                    {"make list at start-up", makeListStatement(),
+                     "SELECT DISTINCT '', idMarca, Marca FROM CP_Veicoli INNER JOIN CP_Veicoli_Rel_Korva_Master ON "
+                     "CP_Veicoli.idVeicolo = CP_Veicoli_Rel_Korva_Master.idVeicolo ORDER BY Marca"},
+                    {"make list on leaving the mode", makeListLeavingModeStatement(),
+                     R"(SELECT DISTINCT "", idMarca, Marca FROM CP_Veicoli INNER JOIN CP_Veicoli_Rel_Korva_Master ON CP_Veicoli.idVeicolo = CP_Veicoli_Rel_Korva_Master.idVeicolo ORDER BY Marca)"},
+                    {"makes for a battery", makeListForBatteryStatement("KS060"),
+                     R"(SELECT DISTINCT "" AS Espr1, CP_Veicoli.idMarca, CP_Veicoli.marca  FROM (CP_Veicoli_Rel_Korva_Master INNER JOIN CP_Veicoli ON CP_Veicoli_Rel_Korva_Master.idVeicolo = CP_Veicoli.idVeicolo)  INNER JOIN TabDistintaBatterie ON CP_Veicoli_Rel_Korva_Master.ktypnr = TabDistintaBatterie.ktypnr  WHERE (((TabDistintaBatterie.codice)="KS060"))  ORDER BY CP_Veicoli.marca; )"},
+                    {"models", modelListStatement("ALV"),
+                     R"(SELECT DISTINCT "", Modello FROM CP_Veicoli INNER JOIN CP_Veicoli_Rel_Korva_Master ON CP_Veicoli.idVeicolo = CP_Veicoli_Rel_Korva_Master.idVeicolo WHERE idMarca = "ALV" ORDER BY Modello)"},
+                    {"models for a battery", modelListForBatteryStatement("ALV", "KS060"),
+                     R"(SELECT DISTINCT "" AS Espr1, CP_Veicoli.Modello  FROM (CP_Veicoli_Rel_Korva_Master INNER JOIN CP_Veicoli ON CP_Veicoli_Rel_Korva_Master.idVeicolo = CP_Veicoli.idVeicolo)  INNER JOIN TabDistintaBatterie ON CP_Veicoli_Rel_Korva_Master.ktypnr = TabDistintaBatterie.ktypnr  WHERE (((CP_Veicoli.idMarca)="ALV")  AND ((TabDistintaBatterie.codice)="KS060"))  ORDER BY CP_Veicoli.Modello; )"},
+                    {"versions", versionListStatement("ALV", "Arno"),
+                     R"(SELECT [CP_Veicoli].idVeicolo, Versione, Alimentazione, left([Dal],4), left([Al],4), cm3, cv, kw FROM CP_Veicoli INNER JOIN CP_Veicoli_Rel_Korva_Master ON CP_Veicoli.idVeicolo = CP_Veicoli_Rel_Korva_Master.idVeicolo  WHERE idMarca = "ALV" AND Modello = "Arno" ORDER BY Versione )"},
+                    {"versions for a battery", versionListForBatteryStatement("ALV", "Arno", "KS060"), R"(SELECT CP_Veicoli.idVeicolo, CP_Veicoli.Versione, CP_Veicoli.Alimentazione,  Left([Dal],4) AS Espr1, Left([Al],4) AS Espr2, CP_Veicoli.Cm3, CP_Veicoli.Cv, CP_Veicoli.Kw  FROM (CP_Veicoli INNER JOIN CP_Veicoli_Rel_Korva_Master ON CP_Veicoli.idVeicolo = CP_Veicoli_Rel_Korva_Master.idVeicolo)  INNER JOIN TabDistintaBatterie ON CP_Veicoli_Rel_Korva_Master.ktypnr = TabDistintaBatterie.ktypnr  WHERE (((CP_Veicoli.idMarca)="ALV")  AND ((CP_Veicoli.Modello)="Arno")  AND ((TabDistintaBatterie.codice)="KS060"))  ORDER BY CP_Veicoli.Versione; )"},
+                    {"tallest batteries per range, heights as numbers", batteryListStatement("KORVA", "1001"),
+                     R"(SELECT batterieTutte.LISTINO, batterieTutte.Espr1, batterieTutte.GAMMA, batterieTutte.CODICE, batterieTutte.CAPACITA,  batterieTutte.SCARICA, batterieTutte.POLO_POSITIVO, batterieTutte.LUNGHEZZA, batterieTutte.LARGHEZZA, batterieTutte.ALTEZZA, batterieTutte.ATTACCHI_BASE, batterieTutte.MONOBLOCCO, batterieTutte.FOTO, batterieTutte.NOTE, batterieTutte.Ordine  FROM [SELECT DISTINCT TabTechInfo.LISTINO, " " AS Espr1, TabTechInfo.GAMMA, TabTechInfo.CODICE, TabTechInfo.CAPACITA, TabTechInfo.SCARICA, TabTechInfo.POLO_POSITIVO, TabTechInfo.LUNGHEZZA, TabTechInfo.LARGHEZZA, TabTechInfo.ALTEZZA,  TabTechInfo.ATTACCHI_BASE, TabTechInfo.MONOBLOCCO, TabTechInfo.FOTO, TabTechInfo.NOTE, TabTechInfo.ORDINE  FROM (CP_Veicoli_Rel_Korva_Master INNER JOIN TabDistintaBatterie ON CP_Veicoli_Rel_Korva_Master.ktypnr = TabDistintaBatterie.ktypnr) INNER JOIN TabTechInfo ON TabDistintaBatterie.codice = TabTechInfo.CODICE  WHERE (((TabTechInfo.LISTINO)="KORVA") AND ((CP_Veicoli_Rel_Korva_Master.idVeicolo)=1001))  ORDER BY TabTechInfo.ORDINE]. AS batterieTutte INNER JOIN [SELECT DISTINCT TabTechInfo.LISTINO, " " AS Espr1, TabTechInfo.GAMMA, Max(Val(TabTechInfo.ALTEZZA)) AS h  FROM (CP_Veicoli_Rel_Korva_Master INNER JOIN TabDistintaBatterie ON CP_Veicoli_Rel_Korva_Master.ktypnr = TabDistintaBatterie.ktypnr) INNER JOIN TabTechInfo ON TabDistintaBatterie.codice = TabTechInfo.CODICE  GROUP BY TabTechInfo.LISTINO, " ", TabTechInfo.GAMMA, CP_Veicoli_Rel_Korva_Master.idVeicolo  HAVING (((TabTechInfo.LISTINO)="KORVA") AND ((CP_Veicoli_Rel_Korva_Master.idVeicolo)=1001))]. AS batterieAlte ON (Val(batterieTutte.ALTEZZA) = batterieAlte.h) AND (batterieTutte.LISTINO = batterieAlte.LISTINO) AND (batterieTutte.GAMMA = batterieAlte.GAMMA)  ORDER BY batterieTutte.ORDINE; )"},
+                    {"old-code lookup", oldCodeStatement("KP072", "KORVA"),
+                     R"(SELECT TabTechInfo.OLD_CODICE, TabTechInfo.CODICE, TabTechInfo.GAMMA  FROM TabTechInfo  WHERE (((TabTechInfo.OLD_CODICE)= "KP072")  AND ((TabTechInfo.LISTINO)="KORVA" ) ))"},
+                    {"search, capacity bare and polarity quoted",
+                     batterySearchStatement("KORVA", SearchGroup::Ratings, {.capacita = "60", .polarita = "0"}),
+                     R"(SELECT DISTINCT TabTechInfo.LISTINO, " " AS Espr1, TabTechInfo.GAMMA, TabTechInfo.CODICE,  TabTechInfo.CAPACITA, TabTechInfo.SCARICA, TabTechInfo.POLO_POSITIVO, TabTechInfo.LUNGHEZZA, TabTechInfo.LARGHEZZA,  TabTechInfo.ALTEZZA, TabTechInfo.ATTACCHI_BASE, TabTechInfo.MONOBLOCCO, TabTechInfo.FOTO, TabTechInfo.NOTE, TabTechInfo.ORDINE  FROM TabTechInfo  WHERE LISTINO ="KORVA"  AND CAPACITA = 60  AND POLO_POSITIVO = "0"  ORDER BY TabTechInfo.ORDINE, TabTechInfo.CODICE;)"},
+                    {"blank version row", blankVersionRowStatement(),
+                     R"(SELECT "","","","","","","","","","" FROM [Tab1riga])"},
+                };
     for (const ExactCase &c : cases)
         EXPECT_EQ(c.produced.toStdString(), std::string(c.expected)) << c.name;
 }
@@ -79,14 +82,22 @@ TEST(Statements, SearchReadsOnlyTheFilledFieldsOfItsGroup)
         SearchFields fields;
         const char *condition;
     } cases[] = {
-        {"range and code", SearchGroup::RangeAndCode, all, R"( WHERE LISTINO ="KORVA"  AND GAMMA = "G"  AND CODICE = "C" )"},
-        {"ratings", SearchGroup::Ratings, all, R"( WHERE LISTINO ="KORVA"  AND CAPACITA = 44  AND SCARICA = 360  AND POLO_POSITIVO = "DX" )"},
+        {"range and code", SearchGroup::RangeAndCode, all,
+         R"( WHERE LISTINO ="KORVA"  AND GAMMA = "G"  AND CODICE = "C" )"},
+        {"ratings", SearchGroup::Ratings, all,
+         R"( WHERE LISTINO ="KORVA"  AND CAPACITA = 44  AND SCARICA = 360  AND POLO_POSITIVO = "DX" )"},
         {"dimensions", SearchGroup::Dimensions, all,
          R"( WHERE LISTINO ="KORVA"  AND LUNGHEZZA = "207"  AND LARGHEZZA = "175"  AND ALTEZZA = "190"  AND ATTACCHI_BASE = "B13" )"},
         {"container", SearchGroup::Container, all, R"( WHERE LISTINO ="KORVA"  AND MONOBLOCCO = "L1" )"},
         {"all empty", SearchGroup::Ratings, {}, R"( WHERE LISTINO ="KORVA" )"},
-        {"blanks are a value", SearchGroup::RangeAndCode, {.codice = "  "}, R"( WHERE LISTINO ="KORVA"  AND CODICE = "  " )"},
-        {"decimal comma written as point", SearchGroup::Ratings, {.capacita = "60,5"}, R"( WHERE LISTINO ="KORVA"  AND CAPACITA = 60.5 )"},
+        {"blanks are a value",
+         SearchGroup::RangeAndCode,
+         {.codice = "  "},
+         R"( WHERE LISTINO ="KORVA"  AND CODICE = "  " )"},
+        {"decimal comma written as point",
+         SearchGroup::Ratings,
+         {.capacita = "60,5"},
+         R"( WHERE LISTINO ="KORVA"  AND CAPACITA = 60.5 )"},
     };
     for (const Case &c : cases)
         EXPECT_EQ(searchCondition(c.group, c.fields).toStdString(), std::string(c.condition)) << c.name;
@@ -95,16 +106,16 @@ TEST(Statements, SearchReadsOnlyTheFilledFieldsOfItsGroup)
 TEST(Statements, BareValuesMustBeNumbers)
 {
     const std::pair<const char *, const char *> accepted[] = {
-        {"60", "60"}, {"60,5", "60.5"}, {"60.5", "60.5"}, {"-3", "-3"}, {"+7", "7"},
-        {".5", "0.5"}, {"5.", "5"}, {"007", "007"}, {"1001", "1001"},
+        {"60", "60"},  {"60,5", "60.5"}, {"60.5", "60.5"}, {"-3", "-3"},     {"+7", "7"},
+        {".5", "0.5"}, {"5.", "5"},      {"007", "007"},   {"1001", "1001"},
     };
     for (const auto &[typed, written] : accepted) {
         EXPECT_EQ(numberLiteral("CAPACITA", typed).toStdString(), written) << typed;
         EXPECT_EQ(bareNumber(typed), QString::fromLatin1(written)) << typed;
     }
 
-    const char *refused[] = {"", " ", "60 ", " 60", "6O", "1e3", "1.2.3", "1,2.5", "--1", "+", ".",
-                             "-", "0x10", "60;", "60 OR 1=1", "1)) OR ((1=1", "\xd9\xa1\xd9\xa2"};
+    const char *refused[] = {"",  " ", "60 ", " 60",  "6O",  "1e3",       "1.2.3",        "1,2.5",           "--1",
+                             "+", ".", "-",   "0x10", "60;", "60 OR 1=1", "1)) OR ((1=1", "\xd9\xa1\xd9\xa2"};
     for (const char *typed : refused) {
         const QString value = QString::fromUtf8(typed);
         EXPECT_FALSE(bareNumber(value).has_value()) << typed;
@@ -124,8 +135,17 @@ TEST(Statements, BareValuesMustBeNumbers)
 
 // Values that would end or change a statement if they were put in as they stand.
 const QString kHostile[] = {
-    "5\"", "\"", "\"\"", "KS060\" OR \"1\"=\"1", "a|b|c", "x; DROP TABLE TabTechInfo; --",
-    "SELECT * FROM CP_Veicoli", "]. AS batterieTutte INNER JOIN [", "%1 %2 %3", "'", "dbo.x N''",
+    "5\"",
+    "\"",
+    "\"\"",
+    "KS060\" OR \"1\"=\"1",
+    "a|b|c",
+    "x; DROP TABLE TabTechInfo; --",
+    "SELECT * FROM CP_Veicoli",
+    "]. AS batterieTutte INNER JOIN [",
+    "%1 %2 %3",
+    "'",
+    "dbo.x N''",
     QString(10000, QChar('"')) + QString(10000, QChar('x')),
 };
 
@@ -152,9 +172,9 @@ public:
             password += QChar(code);
         const QString dir = QFileInfo(mdb).absolutePath();
         m_connection.setProvider("Microsoft.Jet.OLEDB.4.0");
-        m_connection.setConnectionString(
-            "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + mdb + ";Jet OLEDB:Database Password='" +
-            password + "';Jet OLEDB:System database=\"" + dir + "/system.mdw\"");
+        m_connection.setConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + mdb
+                                         + ";Jet OLEDB:Database Password='" + password
+                                         + "';Jet OLEDB:System database=\"" + dir + "/system.mdw\"");
         m_connection.Open();
     }
 
@@ -255,7 +275,8 @@ TEST_F(DemoCatalogue, TallestBatteriesPerRange)
         {"ZELKAR", "1", {"ZP-60"}, ""},
     };
     for (const auto &t : cases)
-        EXPECT_EQ(codes(c(), batteryListStatement(t.list, t.vehicle)), t.expected) << t.list << " " << t.vehicle << ": " << t.why;
+        EXPECT_EQ(codes(c(), batteryListStatement(t.list, t.vehicle)), t.expected)
+            << t.list << " " << t.vehicle << ": " << t.why;
 }
 
 TEST_F(DemoCatalogue, ApplicationsModeListsTheVehiclesABatteryFits)
@@ -274,8 +295,10 @@ TEST_F(DemoCatalogue, OldCodesAndSearches)
     EXPECT_EQ(c().rows(oldCodeStatement("KS041", "KORVA")), (Rows{{"KS041", "ESAURIMENTO", "Korva Start"}}));
     EXPECT_TRUE(c().rows(oldCodeStatement("KP072", "QUIB")).empty());
 
-    EXPECT_EQ(codes(c(), batterySearchStatement("KORVA", SearchGroup::Ratings, {.capacita = "62,5"})), (Texts{"KS062"}));
-    EXPECT_EQ(codes(c(), batterySearchStatement("QUIB", SearchGroup::RangeAndCode, {.codice = "QM12\""})), (Texts{"QM12\""}));
+    EXPECT_EQ(codes(c(), batterySearchStatement("KORVA", SearchGroup::Ratings, {.capacita = "62,5"})),
+              (Texts{"KS062"}));
+    EXPECT_EQ(codes(c(), batterySearchStatement("QUIB", SearchGroup::RangeAndCode, {.codice = "QM12\""})),
+              (Texts{"QM12\""}));
     const Rows l2 = c().rows(batterySearchStatement("KORVA", SearchGroup::Container, {.monoblocco = "L2"}));
     EXPECT_FALSE(l2.empty());
     for (const auto &row : l2)
@@ -341,7 +364,8 @@ TEST_F(SmallCatalogue, QuotesOldCodesAndDecimals)
     EXPECT_EQ(c().column(versionListStatement("AUR", "Vesta"), 1), (Texts{"1.2 8V", "1.4 16V \"Sport\"", "1.9 JTD"}));
     EXPECT_EQ(c().rows(oldCodeStatement("ZP-90", "ZELKAR")), (Rows{{"ZP-90", "ZP-100", "Zelkar Pro"}}));
     EXPECT_EQ(c().rows(oldCodeStatement("KS041", "KORVA")), (Rows{{"KS041", "ESAURIMENTO", "Korva Start"}}));
-    EXPECT_EQ(codes(c(), batterySearchStatement("KORVA", SearchGroup::Ratings, {.capacita = "60,5"})), (Texts{"KS062"}));
+    EXPECT_EQ(codes(c(), batterySearchStatement("KORVA", SearchGroup::Ratings, {.capacita = "60,5"})),
+              (Texts{"KS062"}));
     EXPECT_EQ(c().column(makeListForBatteryStatement("FE035"), 1), (Texts{"AUR", "BRE", "CAS"}));
 }
 

@@ -173,8 +173,14 @@ TEST_F(CatalogueWindowTest, ControlsAreNamedAsTheScreenShowsThem)
     // The values under the photo are labelled by the captions above them, the note reads
     // as its text, the photo is described by the battery's range and code.
     const int row = form->GridOutput->CurrentRow();
-    struct Value { QWidget *control; const char *label; int column; } values[] = {
-        {form->LabelCodice, "Codice", 3}, {form->LabelCapacita, "Capacità Ah", 4}, {form->LabelScarica, "Scarica A", 5},
+    struct Value {
+        QWidget *control;
+        const char *label;
+        int column;
+    } values[] = {
+        {form->LabelCodice, "Codice", 3},
+        {form->LabelCapacita, "Capacità Ah", 4},
+        {form->LabelScarica, "Scarica A", 5},
     };
     for (const auto &v : values) {
         EXPECT_EQ(labelsOf(v.control), QStringList{QString::fromUtf8(v.label)});
@@ -184,8 +190,9 @@ TEST_F(CatalogueWindowTest, ControlsAreNamedAsTheScreenShowsThem)
     EXPECT_EQ(accessible(form->HTMLabelNote)->role(), QAccessible::StaticText);
     EXPECT_EQ(accessible(form->HTMLabelNote)->text(QAccessible::Name),
               NotePlainText(form->GridOutput->Cells(13, row)).simplified());
-    EXPECT_EQ(accessible(form->ImageZoom)->text(QAccessible::Description),
-              QStringLiteral("Gamma %1, codice %2").arg(form->GridOutput->Cells(2, row), form->GridOutput->Cells(3, row)));
+    EXPECT_EQ(
+        accessible(form->ImageZoom)->text(QAccessible::Description),
+        QStringLiteral("Gamma %1, codice %2").arg(form->GridOutput->Cells(2, row), form->GridOutput->Cells(3, row)));
 
     // The price list is a combo box holding the selected list as its value.
     EXPECT_EQ(accessible(form->ComboListino)->role(), QAccessible::ComboBox);
@@ -229,7 +236,8 @@ TEST_F(CatalogueWindowTest, GridsHaveHeadersInWordsAndTheirRowsAreNamed)
         {form->gridModello, {"Modello"}, 1},
         {form->gridVersione, {"Versione", "Alimentazione", "Dal", "Al", "Cm3", "Cv", "Kw"}, 1},
         {form->GridOutput,
-         {"Gamma", "Codice", "Capacità Ah", "Scarica A", "Polarità", "Lunghezza mm", "Larghezza mm", "Altezza mm"}, 3},
+         {"Gamma", "Codice", "Capacità Ah", "Scarica A", "Polarità", "Lunghezza mm", "Larghezza mm", "Altezza mm"},
+         3},
     };
     for (const Grid &g : grids) {
         SCOPED_TRACE(g.grid->objectName().toStdString());
@@ -285,7 +293,10 @@ TEST_F(TabOrderTest, ArrowKeysInTheBatteryGridShowTheBatteryOfTheNewRow)
     ASSERT_GE(form->GridOutput->RowCount(), 3) << "no version of the fixture fits two batteries";
     form->GridOutput->setCurrentRow(1);
     form->GridOutput->setFocus(Qt::TabFocusReason);
-    struct Step { int key; int row; } steps[] = {{Qt::Key_Down, 2}, {Qt::Key_Up, 1}, {Qt::Key_End, 1}};
+    struct Step {
+        int key;
+        int row;
+    } steps[] = {{Qt::Key_Down, 2}, {Qt::Key_Up, 1}, {Qt::Key_End, 1}};
     for (const Step &step : steps) {
         for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
             QKeyEvent e(type, step.key, Qt::NoModifier);

@@ -7,8 +7,8 @@
 #include "widgets/hyperlink_label.h"
 #include "widgets/image_view.h"
 
-#include <QApplication>
 #include <QAccessible>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
@@ -75,8 +75,8 @@ void pressOnFocus(Tfrm_zoom &zoom, int key)
 struct FitCase {
     const char *name;
     QSize photo;
-    QRect atDesignSize;  // in the 531 x 426 picture area
-    QRect afterResize;   // in the 831 x 596 area of an 831 x 626 window
+    QRect atDesignSize; // in the 531 x 426 picture area
+    QRect afterResize;  // in the 831 x 596 area of an 831 x 626 window
 };
 
 const FitCase kFits[] = {

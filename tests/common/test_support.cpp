@@ -5,10 +5,7 @@
 
 namespace testsupport {
 
-static QString fromEnv(const char *name)
-{
-    return QDir::cleanPath(QString::fromLocal8Bit(qgetenv(name)));
-}
+static QString fromEnv(const char *name) { return QDir::cleanPath(QString::fromLocal8Bit(qgetenv(name))); }
 
 QString fixturesDir() { return fromEnv("CATALOG_FIXTURES"); }
 QString fixture(const QString &relative) { return fixturesDir() + "/" + relative; }

@@ -10,7 +10,8 @@ CatalogueCopy::CatalogueCopy(const QString &sourceDir)
     QDir(m_dir.path()).mkpath("db");
     for (const char *name : {"vc_korva.mdb", "system.mdw"}) {
         const QString to = m_dir.filePath(QString("db/") + name);
-        EXPECT_TRUE(QFile::copy(sourceDir + "/" + name, to)) << "cannot copy " << name << " from " << sourceDir.toStdString();
+        EXPECT_TRUE(QFile::copy(sourceDir + "/" + name, to))
+            << "cannot copy " << name << " from " << sourceDir.toStdString();
         QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner);
     }
 }

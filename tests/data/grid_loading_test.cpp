@@ -18,10 +18,10 @@
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <stdexcept>
 #include <sys/file.h>
 #include <unistd.h>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -51,8 +51,7 @@ protected:
     DataGrid grid;
 };
 
-const char *const kPriceLists =
-    "SELECT DISTINCT Listino FROM TabTechInfo WHERE not Listino is null ORDER BY Listino";
+const char *const kPriceLists = "SELECT DISTINCT Listino FROM TabTechInfo WHERE not Listino is null ORDER BY Listino";
 
 } // namespace
 
@@ -127,8 +126,7 @@ TEST_F(GridLoadingTest, ExchangeFolderIsPrivateAndLinksAreRefused)
     v.write("keep");
     v.close();
     ASSERT_TRUE(QFile::link(victim, ExchangeFilePath()));
-    testsupport::expectThrowText<DataError>([&] { LoadGridFromMdb(&grid, kPriceLists, false); },
-                                                     "Cannot Create file ");
+    testsupport::expectThrowText<DataError>([&] { LoadGridFromMdb(&grid, kPriceLists, false); }, "Cannot Create file ");
     ASSERT_TRUE(v.open(QIODevice::ReadOnly));
     EXPECT_EQ(v.readAll(), "keep");
     EXPECT_EQ(grid.UpdateLockCount(), 0) << "the grid's update lock is released on the error path";
@@ -139,8 +137,7 @@ TEST_F(GridLoadingTest, SymlinkedExchangeFolderIsRefused)
 {
     QTemporaryDir elsewhere;
     ASSERT_TRUE(QFile::link(elsewhere.path(), exchangeFolder()));
-    testsupport::expectThrowText<DataError>([&] { LoadGridFromMdb(&grid, kPriceLists, false); },
-                                                     "symbolic link");
+    testsupport::expectThrowText<DataError>([&] { LoadGridFromMdb(&grid, kPriceLists, false); }, "symbolic link");
     EXPECT_TRUE(QDir(elsewhere.path()).entryList(QDir::Files).isEmpty());
 }
 
@@ -151,7 +148,7 @@ TEST_F(GridLoadingTest, ForeignOwnedExchangeFolderIsRefused)
     QDir().mkpath(exchangeFolder());
     ASSERT_EQ(::chown(QFile::encodeName(exchangeFolder()).constData(), 65534, 65534), 0);
     testsupport::expectThrowText<DataError>([&] { LoadGridFromMdb(&grid, kPriceLists, false); },
-                                                     "belongs to another user");
+                                            "belongs to another user");
 }
 
 TEST_F(GridLoadingTest, LoadWaitsForAnotherCopysLoadAndGivesUp)
@@ -162,7 +159,7 @@ TEST_F(GridLoadingTest, LoadWaitsForAnotherCopysLoadAndGivesUp)
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::flock(fd, LOCK_EX), 0);
     testsupport::expectThrowText<DataError>([&] { LoadGridFromMdb(&grid, kPriceLists, false); },
-                                                     "another copy of the program");
+                                            "another copy of the program");
     ::close(fd);
     EXPECT_GT(LoadGridFromMdb(&grid, kPriceLists, false), 0);
 }

@@ -13,8 +13,11 @@
 
 TEST(NormalizeSql, RemovesSqlServerSyntaxOnlyOutsideLiterals)
 {
-    struct Case { const char *name, *in, *out; } cases[] = {
-        {"schema prefix any case", "SELECT * FROM dbo.TabTechInfo, DBO.CP_Veicoli", "SELECT * FROM TabTechInfo, CP_Veicoli"},
+    struct Case {
+        const char *name, *in, *out;
+    } cases[] = {
+        {"schema prefix any case", "SELECT * FROM dbo.TabTechInfo, DBO.CP_Veicoli",
+         "SELECT * FROM TabTechInfo, CP_Veicoli"},
         {"unicode empty literal", "WHERE x = N'' or y = n''", "WHERE x = '' or y = ''"},
         {"value in double quotes", "WHERE CODICE = \"Adbo.5\"", "WHERE CODICE = \"Adbo.5\""},
         {"value in single quotes", "WHERE CODICE = 'xDBO.y' and z = dbo.t", "WHERE CODICE = 'xDBO.y' and z = t"},
@@ -46,8 +49,7 @@ protected:
     ScopedRecordingMessages rec;
 };
 
-const char *const kPriceLists =
-    "SELECT DISTINCT Listino FROM TabTechInfo WHERE not Listino is null ORDER BY Listino";
+const char *const kPriceLists = "SELECT DISTINCT Listino FROM TabTechInfo WHERE not Listino is null ORDER BY Listino";
 
 } // namespace
 
@@ -82,7 +84,8 @@ TEST_F(QueryChannelTest, FailureShowsTheNormalisedTextAndClosesTheChannel)
     EXPECT_FALSE(dm.ADOQuery1.Active());
     ASSERT_EQ(rec.shown.size(), 1u);
     const QString text = rec.shown[0].text;
-    const QString head = QString::fromUtf8("ApriQRY: Non è stato possibile eseguire il comando: \rSELECT * FROM NoSuchTable\r\r");
+    const QString head =
+        QString::fromUtf8("ApriQRY: Non è stato possibile eseguire il comando: \rSELECT * FROM NoSuchTable\r\r");
     EXPECT_TRUE(text.startsWith(head)) << text.toStdString();
     EXPECT_GT(text.size(), head.size()) << "the engine's own text follows";
     rec.clear();
@@ -102,5 +105,6 @@ TEST(QueryChannelWithoutConnection, FailedOpenIsSilentAndTheNextQueryReports)
     EXPECT_TRUE(rec.shown.empty());
     EXPECT_EQ(ApriQRY(kPriceLists), -1);
     ASSERT_EQ(rec.shown.size(), 1u);
-    EXPECT_TRUE(rec.shown[0].text.startsWith(QString::fromUtf8("ApriQRY: Non è stato possibile eseguire il comando: \r")));
+    EXPECT_TRUE(
+        rec.shown[0].text.startsWith(QString::fromUtf8("ApriQRY: Non è stato possibile eseguire il comando: \r")));
 }

@@ -37,7 +37,8 @@ std::optional<DbErrc> openAndReadAll(const QByteArray &bytes)
         c.setCommandTimeout(20);
         c.setConnectionString(dbtest::jetConnectionString(mdb, dbtest::programPassword(), dbtest::smallWorkgroup()));
         c.Open();
-        for (const char *table : {"CP_Veicoli", "CP_Veicoli_Rel_Korva_Master", "TabDistintaBatterie", "TabTechInfo", "Tab1riga"})
+        for (const char *table :
+             {"CP_Veicoli", "CP_Veicoli_Rel_Korva_Master", "TabDistintaBatterie", "TabTechInfo", "Tab1riga"})
             dbtest::rowsOf(c, QStringLiteral("SELECT * FROM %1").arg(table));
         return std::nullopt;
     } catch (const DbError &e) {
@@ -72,7 +73,8 @@ TEST(BadInputTest, MissingOrForeignFilesFailToOpen)
             f.write(c.bytes);
         }
         db::Connection conn;
-        conn.setConnectionString(dbtest::jetConnectionString(path, dbtest::programPassword(), dbtest::smallWorkgroup()));
+        conn.setConnectionString(
+            dbtest::jetConnectionString(path, dbtest::programPassword(), dbtest::smallWorkgroup()));
         try {
             conn.Open();
             ADD_FAILURE() << "opened";

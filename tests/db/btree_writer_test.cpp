@@ -26,8 +26,13 @@ namespace {
 
 // Columns: c0 any kind, General order; c1 any kind; c2 REAL; c3 BLOB; c4 TEXT, bytewise.
 const char *kTable = "CREATE TABLE t (c0 COLLATE JETGENERAL, c1, c2 REAL, c3 BLOB, c4 TEXT)";
-const std::vector<std::vector<IndexColumn>> kIndexes = {
-    {{0, true}}, {{1, false}}, {{2, false}}, {{3, false}}, {{4, false}}, {{0, true}, {1, false}}, {{4, false}, {0, true}}};
+const std::vector<std::vector<IndexColumn>> kIndexes = {{{0, true}},
+                                                        {{1, false}},
+                                                        {{2, false}},
+                                                        {{3, false}},
+                                                        {{4, false}},
+                                                        {{0, true}, {1, false}},
+                                                        {{4, false}, {0, true}}};
 
 class Db {
 public:
@@ -37,11 +42,16 @@ public:
         db::detail::registerJetFunctions(m_db);
     }
     ~Db() { sqlite3_close(m_db); }
-    void exec(const std::string &sql) { ASSERT_EQ(sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql << ": " << sqlite3_errmsg(m_db); }
+    void exec(const std::string &sql)
+    {
+        ASSERT_EQ(sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+            << sql << ": " << sqlite3_errmsg(m_db);
+    }
     sqlite3_stmt *prepare(const std::string &sql)
     {
         sqlite3_stmt *st = nullptr;
-        EXPECT_EQ(sqlite3_prepare_v2(m_db, sql.c_str(), -1, &st, nullptr), SQLITE_OK) << sql << ": " << sqlite3_errmsg(m_db);
+        EXPECT_EQ(sqlite3_prepare_v2(m_db, sql.c_str(), -1, &st, nullptr), SQLITE_OK)
+            << sql << ": " << sqlite3_errmsg(m_db);
         return st;
     }
     // Every row of `sql`, its columns joined by '|'.
@@ -60,7 +70,10 @@ public:
         sqlite3_finalize(st);
         return out;
     }
-    uint32_t root(const std::string &name) { return uint32_t(std::stoul(rows("SELECT rootpage FROM sqlite_schema WHERE name = '" + name + "'").at(0))); }
+    uint32_t root(const std::string &name)
+    {
+        return uint32_t(std::stoul(rows("SELECT rootpage FROM sqlite_schema WHERE name = '" + name + "'").at(0)));
+    }
 
 private:
     sqlite3 *m_db = nullptr;
@@ -140,7 +153,8 @@ void expectSame(const RowBuffer &rows, int pageSize)
             ASSERT_EQ(order[k], std::to_string(expected[k] + 1) + "|") << "entry " << k;
     }
     // Every row's leading key found again by a search down the index's interior pages.
-    const std::string byKey = "SELECT count(*) FROM t INDEXED BY ix0 WHERE c0 IS (SELECT c0 FROM t AS s WHERE s.rowid = ";
+    const std::string byKey =
+        "SELECT count(*) FROM t INDEXED BY ix0 WHERE c0 IS (SELECT c0 FROM t AS s WHERE s.rowid = ";
     const size_t step = std::max<size_t>(1, rows.rows() / 150);
     for (size_t r = 1; r <= rows.rows(); r += step)
         EXPECT_EQ(written.rows(byKey + std::to_string(r) + ")"), inserted.rows(byKey + std::to_string(r) + ")")) << r;
@@ -153,11 +167,27 @@ RowBuffer randomRows(size_t n, unsigned seed, bool longKeys)
 {
     std::mt19937 rng(seed);
     auto pick = [&](size_t k) { return size_t(rng() % k); };
-    const int64_t ints[] = {0, 1, -1, 127, 128, -128, -129, 32767, 32768, -32769, 8388607, 8388608, 2147483647,
-                            2147483648LL, -2147483649LL, 140737488355327LL, 140737488355328LL,
-                            std::numeric_limits<int64_t>::min(), std::numeric_limits<int64_t>::max()};
-    const double reals[] = {0.0, -0.0, 1.0, 2.5, -3.25, 1e300, -1e-300, 8388608.0,
-                            std::numeric_limits<double>::infinity(), std::nan("")};
+    const int64_t ints[] = {0,
+                            1,
+                            -1,
+                            127,
+                            128,
+                            -128,
+                            -129,
+                            32767,
+                            32768,
+                            -32769,
+                            8388607,
+                            8388608,
+                            2147483647,
+                            2147483648LL,
+                            -2147483649LL,
+                            140737488355327LL,
+                            140737488355328LL,
+                            std::numeric_limits<int64_t>::min(),
+                            std::numeric_limits<int64_t>::max()};
+    const double reals[] = {
+        0.0, -0.0, 1.0, 2.5, -3.25, 1e300, -1e-300, 8388608.0, std::numeric_limits<double>::infinity(), std::nan("")};
     const char *words[] = {"ks044", "KS044", "Ks044", "ka", "kä", "KÀ", "", "z", "Zeta", "éte", "ete", "b\xc3\xa8"};
     auto text = [&] {
         std::string s = words[pick(std::size(words))];
@@ -231,8 +261,8 @@ TEST(BtreeWriterTest, RefusesADatabaseWhoseHeaderAsksForAnotherLayout)
 {
     const struct {
         const char *name;
-        const char *setUp;     // run before the table is created
-        int patchOffset;       // a header byte set afterwards, or -1
+        const char *setUp; // run before the table is created
+        int patchOffset;   // a header byte set afterwards, or -1
         const char *message;
     } cases[] = {
         {"auto-vacuum", "PRAGMA auto_vacuum=FULL", -1, "auto-vacuum"},
@@ -315,16 +345,25 @@ TEST(IndexOrderTest, KindsInSqlitesOrderAndNumbersByValue)
     // Null (and a real that is not a number) first, then numbers whole or real by value,
     // then texts, then blobs.
     RowBuffer b(1);
-    b.beginRow(); b.setBlob(0, "a", 1);                                 // 0
-    b.beginRow(); b.setText(0, "a");                                    // 1
-    b.beginRow(); b.setReal(0, 2.5);                                    // 2
-    b.beginRow(); b.setInt(0, 3);                                       // 3
-    b.beginRow(); b.setReal(0, std::nan(""));                           // 4
-    b.beginRow(); b.setInt(0, std::numeric_limits<int64_t>::max());     // 5
-    b.beginRow(); b.setReal(0, -std::numeric_limits<double>::infinity()); // 6
-    b.beginRow(); b.setInt(0, 2);                                       // 7
-    b.beginRow(); b.setReal(0, 3.0);                                    // 8, equal to 3
-    b.beginRow();                                                       // 9
+    b.beginRow();
+    b.setBlob(0, "a", 1); // 0
+    b.beginRow();
+    b.setText(0, "a"); // 1
+    b.beginRow();
+    b.setReal(0, 2.5); // 2
+    b.beginRow();
+    b.setInt(0, 3); // 3
+    b.beginRow();
+    b.setReal(0, std::nan("")); // 4
+    b.beginRow();
+    b.setInt(0, std::numeric_limits<int64_t>::max()); // 5
+    b.beginRow();
+    b.setReal(0, -std::numeric_limits<double>::infinity()); // 6
+    b.beginRow();
+    b.setInt(0, 2); // 7
+    b.beginRow();
+    b.setReal(0, 3.0); // 8, equal to 3
+    b.beginRow();      // 9
     EXPECT_EQ(rowsInIndexOrder(b, {{0, true}}), (std::vector<uint32_t>{4, 9, 6, 7, 2, 3, 8, 5, 1, 0}));
 }
 

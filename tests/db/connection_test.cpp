@@ -12,10 +12,10 @@
 #include <QFile>
 #include <QMap>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <cmath>
 #include <cstdio>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 using db::DbErrc;
@@ -38,13 +38,16 @@ TEST(ConnectionStringTest, ReadsKeywordsAndValues)
         {"bare value", "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/x/a.mdb", "Data Source", "/x/a.mdb"},
         {"keyword ignores case", "DATA SOURCE=/x/a.mdb", "data source", "/x/a.mdb"},
         {"blanks around", "  Data Source =  /x/a.mdb  ;", "Data Source", "/x/a.mdb"},
-        {"single quotes, doubled inside", "Jet OLEDB:Database Password='it''s;=x'", "Jet OLEDB:Database Password", "it's;=x"},
-        {"double quotes keep semicolons", "Jet OLEDB:System database=\"/a;b/system.mdw\";X=1", "Jet OLEDB:System database",
-         "/a;b/system.mdw"},
+        {"single quotes, doubled inside", "Jet OLEDB:Database Password='it''s;=x'", "Jet OLEDB:Database Password",
+         "it's;=x"},
+        {"double quotes keep semicolons", "Jet OLEDB:System database=\"/a;b/system.mdw\";X=1",
+         "Jet OLEDB:System database", "/a;b/system.mdw"},
         {"doubled double quote", "P=\"a\"\"b\"", "P", "a\"b"},
-        {"control characters arrive intact", "Jet OLEDB:Database Password='" + codes + "'", "Jet OLEDB:Database Password", codes},
+        {"control characters arrive intact", "Jet OLEDB:Database Password='" + codes + "'",
+         "Jet OLEDB:Database Password", codes},
         {"empty quoted value", "Jet OLEDB:Database Password=''", "Jet OLEDB:Database Password", ""},
-        {"driver in braces", "Driver={Microsoft Visual FoxPro Driver};SourceType=DBF", "Driver", "{Microsoft Visual FoxPro Driver}"},
+        {"driver in braces", "Driver={Microsoft Visual FoxPro Driver};SourceType=DBF", "Driver",
+         "{Microsoft Visual FoxPro Driver}"},
         {"last one wins", "A=1;A=2", "A", "2"},
         {"absent keyword", "A=1", "B", std::nullopt},
     };
@@ -89,12 +92,14 @@ TEST(ConnectionTest, OpensTheSmallCatalogueAndHidesThePassword)
     db::Connection c;
     EXPECT_EQ(c.Provider(), "Microsoft.Jet.OLEDB.4.0");
     EXPECT_FALSE(c.Connected());
-    c.setConnectionString(dbtest::jetConnectionString(dbtest::smallCatalogue(), dbtest::programPassword(), dbtest::smallWorkgroup()));
+    c.setConnectionString(
+        dbtest::jetConnectionString(dbtest::smallCatalogue(), dbtest::programPassword(), dbtest::smallWorkgroup()));
     c.Open();
     EXPECT_TRUE(c.Connected());
     EXPECT_EQ(c.Provider(), "Microsoft.Jet.OLEDB.4.0");
     const QString back = c.ConnectionString();
-    EXPECT_TRUE(back.toLower().contains(("data source=" + dbtest::smallCatalogue() + ";").toLower())) << back.toStdString();
+    EXPECT_TRUE(back.toLower().contains(("data source=" + dbtest::smallCatalogue() + ";").toLower()))
+        << back.toStdString();
     EXPECT_FALSE(back.contains(QChar(1))) << "the password must never be read back";
     EXPECT_FALSE(back.contains("Password", Qt::CaseInsensitive));
     c.Close();
@@ -140,7 +145,8 @@ TEST(ConnectionTest, RefusesAWrongPassword)
                              dbtest::programPassword() + QChar(21)};
     for (const QString &password : wrong) {
         db::Connection c;
-        c.setConnectionString(dbtest::jetConnectionString(dbtest::smallCatalogue(), password, dbtest::smallWorkgroup()));
+        c.setConnectionString(
+            dbtest::jetConnectionString(dbtest::smallCatalogue(), password, dbtest::smallWorkgroup()));
         try {
             c.Open();
             ADD_FAILURE() << "opened with a wrong password of " << password.size() << " characters";
@@ -159,12 +165,14 @@ TEST(ConnectionTest, NeedsAWorkgroupFileThatIsAJetFile)
         QString workgroup;
         const char *message;
     } cases[] = {
-        {testsupport::fixture(QStringLiteral("catalogue-small/missing.mdw")), "Could not find the workgroup information file"},
+        {testsupport::fixture(QStringLiteral("catalogue-small/missing.mdw")),
+         "Could not find the workgroup information file"},
         {notJet, "is not a Jet file"},
     };
     for (const auto &c : cases) {
         db::Connection conn;
-        conn.setConnectionString(dbtest::jetConnectionString(dbtest::smallCatalogue(), dbtest::programPassword(), c.workgroup));
+        conn.setConnectionString(
+            dbtest::jetConnectionString(dbtest::smallCatalogue(), dbtest::programPassword(), c.workgroup));
         try {
             conn.Open();
             ADD_FAILURE() << "opened with workgroup " << c.workgroup.toStdString();
@@ -183,12 +191,14 @@ TEST(ConnectionTest, OtherProvidersAreNotAvailable)
         QString text;
         QString provider;
     } cases[] = {
-        {"SQL Server", "Provider=SQLOLEDB.1;Persist Security Info=False;User ID=;Password=;Initial Catalog=vc_korva;Data Source=",
+        {"SQL Server",
+         "Provider=SQLOLEDB.1;Persist Security Info=False;User ID=;Password=;Initial Catalog=vc_korva;Data Source=",
          "SQLOLEDB.1"},
         {"FoxPro driver", "Driver={Microsoft Visual FoxPro Driver};SourceType=DBF;SourceDB=/x;Exclusive=No",
          "Microsoft.Jet.OLEDB.4.0"},
         {"empty string, no provider", "", ""},
-        {"unknown provider", "Provider=Acme.Nothing.1;Data Source=" + dbtest::smallCatalogue(), "Microsoft.Jet.OLEDB.4.0"},
+        {"unknown provider", "Provider=Acme.Nothing.1;Data Source=" + dbtest::smallCatalogue(),
+         "Microsoft.Jet.OLEDB.4.0"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -224,7 +234,8 @@ TEST(ConnectionTest, ReopeningAChangedFileReadsTheNewContent)
     ASSERT_TRUE(QFile::copy(dbtest::smallCatalogue(), mdb));
     QFile::setPermissions(mdb, QFile::ReadOwner | QFile::WriteOwner);
     const QString sql = "SELECT Marca FROM CP_Veicoli WHERE idVeicolo = 1001";
-    EXPECT_EQ(dbtest::rowsOf(*dbtest::openCatalogue(mdb, dbtest::smallWorkgroup()), sql), QStringList{"Aurelia Motori"});
+    EXPECT_EQ(dbtest::rowsOf(*dbtest::openCatalogue(mdb, dbtest::smallWorkgroup()), sql),
+              QStringList{"Aurelia Motori"});
 
     struct stat before {};
     ASSERT_EQ(::stat(QFile::encodeName(mdb).constData(), &before), 0);
@@ -240,7 +251,8 @@ TEST(ConnectionTest, ReopeningAChangedFileReadsTheNewContent)
     const timespec times[2] = {before.st_atim, before.st_mtim};
     ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(mdb).constData(), times, 0), 0);
 
-    EXPECT_EQ(dbtest::rowsOf(*dbtest::openCatalogue(mdb, dbtest::smallWorkgroup()), sql), QStringList{"Aurelio Motori"});
+    EXPECT_EQ(dbtest::rowsOf(*dbtest::openCatalogue(mdb, dbtest::smallWorkgroup()), sql),
+              QStringList{"Aurelio Motori"});
 }
 
 // The file swapped for another one under the same name and time stamp, or cut short

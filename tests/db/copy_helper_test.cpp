@@ -16,8 +16,8 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 
@@ -30,7 +30,8 @@ namespace {
 // Sets an environment variable for the length of a scope.
 class ScopedEnv {
 public:
-    ScopedEnv(const char *name, const QByteArray &value) : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
+    ScopedEnv(const char *name, const QByteArray &value)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
     {
         qputenv(name, value);
     }
@@ -85,8 +86,8 @@ TEST(CopyHelperTest, AFailingHelperEndsTheOpenWithAMessageAndLeavesNoCopy)
         QTemporaryDir scratch, cache;
         const ScopedEnv cacheDir("CATALOG_CACHE_DIR", QFile::encodeName(cache.path()));
         {
-            const QString helper = f.script.isEmpty() ? scratch.filePath("no-such-helper")
-                                                      : writeScript(scratch, "helper", f.script);
+            const QString helper =
+                f.script.isEmpty() ? scratch.filePath("no-such-helper") : writeScript(scratch, "helper", f.script);
             const ScopedEnv named("CATALOG_COPY_HELPER", QFile::encodeName(helper));
             db::Connection conn;
             conn.setConnectionString(dbtest::jetConnectionString(dbtest::smallCatalogue(), dbtest::programPassword(),
@@ -243,7 +244,8 @@ TEST(CopyKeyTest, TheSameContentUnderANewIdentityIsRecognisedAndRecorded)
     const QString mdb = dir.filePath("vc_korva.mdb");
     ASSERT_TRUE(QFile::copy(dbtest::smallCatalogue(), mdb));
     const QString sql = "SELECT Marca FROM CP_Veicoli WHERE idVeicolo = 1001";
-    EXPECT_EQ(dbtest::rowsOf(*dbtest::openCatalogue(mdb, dbtest::smallWorkgroup()), sql), QStringList{"Aurelia Motori"});
+    EXPECT_EQ(dbtest::rowsOf(*dbtest::openCatalogue(mdb, dbtest::smallWorkgroup()), sql),
+              QStringList{"Aurelia Motori"});
 
     struct stat before {};
     ASSERT_EQ(::stat(QFile::encodeName(mdb).constData(), &before), 0);
@@ -272,7 +274,8 @@ TEST(CopyKeyTest, TheSameContentUnderANewIdentityIsRecognisedAndRecorded)
     EXPECT_FALSE(storedIdentities().contains(identity));
     {
         const ScopedEnv noHelper("CATALOG_COPY_HELPER", QFile::encodeName(dir.filePath("no-such-helper")));
-        EXPECT_EQ(dbtest::rowsOf(*dbtest::openCatalogue(mdb, dbtest::smallWorkgroup()), sql), QStringList{"Aurelia Motori"});
+        EXPECT_EQ(dbtest::rowsOf(*dbtest::openCatalogue(mdb, dbtest::smallWorkgroup()), sql),
+                  QStringList{"Aurelia Motori"});
     }
     EXPECT_EQ(storedIdentities(), (QStringList{identity, identity}));
 }

@@ -56,8 +56,8 @@ TEST(JetValues, DecimalsBecomeExactNumbers)
         {"past 64 bits, few digits", "100000000000000000000", false, 0, "100000000000000000000", Kind::Real},
         {"past 64 bits, many digits", "9223372036854775809", true, 0, "-9223372036854775809", Kind::Text},
         {"28 digits", "9999999999999999999999999999", false, 10, "999999999999999999.9999999999", Kind::Text},
-        {"28 digits, all after the point", "1000000000000000000000000001", false, 28,
-         "0.1000000000000000000000000001", Kind::Text},
+        {"28 digits, all after the point", "1000000000000000000000000001", false, 28, "0.1000000000000000000000000001",
+         Kind::Text},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -71,7 +71,10 @@ TEST(JetValues, DecimalsBecomeExactNumbers)
         switch (c.kind) {
         case Kind::Int: EXPECT_EQ(std::to_string(rows.intAt(0, 0)), c.text); break;
         case Kind::Real: EXPECT_EQ(formatNumber(rows.realAt(0, 0)).toStdString(), c.text); break;
-        default: ASSERT_TRUE(rows.textAt(0, 0, text)); EXPECT_EQ(text, c.text); break;
+        default:
+            ASSERT_TRUE(rows.textAt(0, 0, text));
+            EXPECT_EQ(text, c.text);
+            break;
         }
     }
 }
@@ -104,7 +107,7 @@ TEST(JetValues, SinglesPrintAsTheirShortestText)
         float value;
         const char *text;
     } cases[] = {
-        {1.1f, "1.1"}, {60.5f, "60.5"}, {0.3f, "0.3"}, {-12.7f, "-12.7"}, {16777216.0f, "16777216"},
+        {1.1f, "1.1"},    {60.5f, "60.5"}, {0.3f, "0.3"}, {-12.7f, "-12.7"}, {16777216.0f, "16777216"},
         {1e-7f, "1e-07"}, {0.0f, "0"},
     };
     for (const auto &c : cases)

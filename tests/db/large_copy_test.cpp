@@ -1,8 +1,8 @@
 // The copy held against an independent reading of the large fixture (mdbtools'
 // mdb-export), and the pages laid out for each fixture against the same rows inserted
 // through SQLite.
-#include "db/jet_functions_p.h"
 #include "db/index_plan_p.h"
+#include "db/jet_functions_p.h"
 #include "db/mdb_loader_p.h"
 #include "tests/common/test_support.h"
 #include "tests/db/db_test_support.h"
@@ -54,9 +54,11 @@ TEST(LargeCopyTest, FitmentsAnswerAsTheFileHoldsThem)
     const QStringList codes = typesOfCode.keys();
     for (const QString &code : {codes.first(), codes[codes.size() / 2], codes.last()}) {
         SCOPED_TRACE(code.toStdString());
-        EXPECT_EQ(dbtest::rowsOf(*connection, QStringLiteral("SELECT ktypnr FROM TabDistintaBatterie WHERE codice = \"%1\"")
-                                                  .arg(code.toLower())),
-                  typesOfCode[code]);
+        EXPECT_EQ(
+            dbtest::rowsOf(
+                *connection,
+                QStringLiteral("SELECT ktypnr FROM TabDistintaBatterie WHERE codice = \"%1\"").arg(code.toLower())),
+            typesOfCode[code]);
     }
     // Every code's count at once, from the index on the code.
     QStringList expected;
@@ -102,9 +104,9 @@ struct Copy {
 // same order, and SQLite's own check of the pages.
 TEST(CopyWaysTest, PagesLaidOutAnswerAsRowsInsertedThroughSqlite)
 {
-    for (const char *name : {"catalogue-small/vc_korva.mdb", "catalogue-large/vc_korva.mdb",
-                             "access-made/testV2000.mdb", "access-made/test2V2000.mdb",
-                             "access-made/overflowTestV2000.mdb"}) {
+    for (const char *name :
+         {"catalogue-small/vc_korva.mdb", "catalogue-large/vc_korva.mdb", "access-made/testV2000.mdb",
+          "access-made/test2V2000.mdb", "access-made/overflowTestV2000.mdb"}) {
         SCOPED_TRACE(name);
         QFile file(testsupport::fixture(QString::fromLatin1(name)));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -117,19 +119,22 @@ TEST(CopyWaysTest, PagesLaidOutAnswerAsRowsInsertedThroughSqlite)
         db::detail::SourceKey key;
         key.indexes = db::detail::hintsText({{"IDMARCA", "modello"}, {"ktypnr"}, {"codice"}, {"listino"}, {"missing"}});
         db::detail::copyJetTables(bytes, pagesPath, key);
-        db::detail::copyJetTables(bytes, insertsPath, key, db::detail::TableShare::All, db::detail::RowWriting::Inserts);
+        db::detail::copyJetTables(bytes, insertsPath, key, db::detail::TableShare::All,
+                                  db::detail::RowWriting::Inserts);
         Copy pages(pagesPath), inserts(insertsPath);
         EXPECT_EQ(rowsOf(pages.db, QStringLiteral("PRAGMA integrity_check")), QStringList{QStringLiteral("ok")});
         if (QString::fromLatin1(name).startsWith(QLatin1String("catalogue-"))) {
-            EXPECT_EQ(rowsOf(pages.db, QStringLiteral("SELECT tbl_name || '(' || group_concat(c.name) || ')' FROM "
-                                                      "sqlite_schema s, pragma_index_info(s.name) c WHERE s.type = 'index' "
-                                                      "GROUP BY s.name ORDER BY 1")),
-                      (QStringList{"CP_Veicoli(idMarca,Modello)", "CP_Veicoli_Rel_Korva_Master(ktypnr)",
-                                   "TabDistintaBatterie(codice)", "TabDistintaBatterie(ktypnr)",
-                                   "TabTechInfo(CODICE)", "TabTechInfo(LISTINO)"}));
+            EXPECT_EQ(
+                rowsOf(pages.db, QStringLiteral("SELECT tbl_name || '(' || group_concat(c.name) || ')' FROM "
+                                                "sqlite_schema s, pragma_index_info(s.name) c WHERE s.type = 'index' "
+                                                "GROUP BY s.name ORDER BY 1")),
+                (QStringList{"CP_Veicoli(idMarca,Modello)", "CP_Veicoli_Rel_Korva_Master(ktypnr)",
+                             "TabDistintaBatterie(codice)", "TabDistintaBatterie(ktypnr)", "TabTechInfo(CODICE)",
+                             "TabTechInfo(LISTINO)"}));
         }
 
-        const QString schema = QStringLiteral("SELECT type, name, tbl_name, sql FROM sqlite_schema WHERE name NOT LIKE 'sqlite_%' ORDER BY name");
+        const QString schema = QStringLiteral(
+            "SELECT type, name, tbl_name, sql FROM sqlite_schema WHERE name NOT LIKE 'sqlite_%' ORDER BY name");
         const QStringList objects = rowsOf(inserts.db, schema);
         ASSERT_EQ(rowsOf(pages.db, schema), objects);
         for (const QString &object : objects) {
@@ -137,11 +142,17 @@ TEST(CopyWaysTest, PagesLaidOutAnswerAsRowsInsertedThroughSqlite)
             const QString quoted = u'"' + f[1] + u'"';
             QString sql;
             if (f[0] == QLatin1String("table")) {
-                const QStringList columns = rowsOf(inserts.db, QStringLiteral("SELECT 'quote(\"' || name || '\")' FROM pragma_table_info('%1')").arg(f[1]));
+                const QStringList columns =
+                    rowsOf(inserts.db,
+                           QStringLiteral("SELECT 'quote(\"' || name || '\")' FROM pragma_table_info('%1')").arg(f[1]));
                 sql = QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY rowid").arg(columns.join(u','), quoted);
             } else {
-                const QStringList key = rowsOf(inserts.db, QStringLiteral("SELECT '\"' || name || '\"' FROM pragma_index_info('%1') ORDER BY seqno").arg(f[1]));
-                sql = QStringLiteral("SELECT rowid FROM \"%1\" INDEXED BY %2 ORDER BY %3").arg(f[2], quoted, key.join(u','));
+                const QStringList key =
+                    rowsOf(inserts.db,
+                           QStringLiteral("SELECT '\"' || name || '\"' FROM pragma_index_info('%1') ORDER BY seqno")
+                               .arg(f[1]));
+                sql = QStringLiteral("SELECT rowid FROM \"%1\" INDEXED BY %2 ORDER BY %3")
+                          .arg(f[2], quoted, key.join(u','));
             }
             SCOPED_TRACE(sql.toStdString());
             const QStringList expected = rowsOf(inserts.db, sql);

@@ -22,7 +22,9 @@ TEST(Settings, TrailingSeparatorAddedOnce)
 
 TEST(Settings, MachineTagReplacesTheSixCharacters)
 {
-    struct Case { const char *name, *tag; } cases[] = {
+    struct Case {
+        const char *name, *tag;
+    } cases[] = {
         {"PC-01.SALES", "PC_01_SALES"},
         {"A B,C;D", "A_B_C_D"},
         {"user@host", "user_host"},
@@ -43,8 +45,10 @@ TEST(Settings, TemporaryFolderPrefersTempThenTmpdir)
     EXPECT_EQ(TemporaryFolderFromEnvironment(), "/var/t2");
     qunsetenv("TMPDIR");
     EXPECT_EQ(TemporaryFolderFromEnvironment(), "/tmp");
-    if (!oldTemp.isNull()) qputenv("TEMP", oldTemp);
-    if (!oldTmpdir.isNull()) qputenv("TMPDIR", oldTmpdir);
+    if (!oldTemp.isNull())
+        qputenv("TEMP", oldTemp);
+    if (!oldTmpdir.isNull())
+        qputenv("TMPDIR", oldTmpdir);
 }
 
 TEST(AnsiCodePage, RoundTripsAndReplacesWhatItCannotHold)

@@ -25,8 +25,7 @@ namespace {
 const QSet<QString> &picturesRead()
 {
     static const QSet<QString> names = {QStringLiteral("intro.jpg"), QStringLiteral("interna.jpg"),
-                                        QStringLiteral("bottoneMini.bmp"),
-                                        QStringLiteral("bottoneRossoMini.bmp")};
+                                        QStringLiteral("bottoneMini.bmp"), QStringLiteral("bottoneRossoMini.bmp")};
     return names;
 }
 
@@ -77,8 +76,9 @@ TEST_F(FaultInjection, EveryPictureOfImgMissingOrDamagedInTurn)
             // A missing file is named; a damaged one gets the decoder's own words, which
             // the picture loader promises.
             const QString promised = missing ? name
-                                     : name.endsWith(QLatin1String(".bmp")) ? QStringLiteral("Bitmap image is not valid")
-                                                                              : QStringLiteral("JPEG error #");
+                                     : name.endsWith(QLatin1String(".bmp"))
+                                         ? QStringLiteral("Bitmap image is not valid")
+                                         : QStringLiteral("JPEG error #");
             if (picturesRead().contains(name)) {
                 EXPECT_GE(count(QStringLiteral("error"), promised), 1) << allTexts().toStdString();
             }
@@ -294,7 +294,8 @@ TEST_F(FaultInjection, ExchangeFolderUnusable)
          [](const QString &scratch) {
              QDir().mkpath(scratch + QStringLiteral("/u/kelpStone"));
              if (::geteuid() == 0) {
-                 EXPECT_EQ(::chown(QFile::encodeName(scratch + QStringLiteral("/u/kelpStone")).constData(), 65534, 65534), 0);
+                 EXPECT_EQ(
+                     ::chown(QFile::encodeName(scratch + QStringLiteral("/u/kelpStone")).constData(), 65534, 65534), 0);
              }
              return scratch + QStringLiteral("/u");
          },

@@ -76,8 +76,10 @@ TEST(HostileInput, StatementsKeepEveryTextValueALiteral)
         {"models for battery (code)", [](const QString &v) { return catalog::modelListForBatteryStatement("1", v); }},
         {"versions (make)", [](const QString &v) { return catalog::versionListStatement(v, "M"); }},
         {"versions (model)", [](const QString &v) { return catalog::versionListStatement("1", v); }},
-        {"versions for battery (model)", [](const QString &v) { return catalog::versionListForBatteryStatement("1", v, "X"); }},
-        {"versions for battery (code)", [](const QString &v) { return catalog::versionListForBatteryStatement("1", "M", v); }},
+        {"versions for battery (model)",
+         [](const QString &v) { return catalog::versionListForBatteryStatement("1", v, "X"); }},
+        {"versions for battery (code)",
+         [](const QString &v) { return catalog::versionListForBatteryStatement("1", "M", v); }},
         {"batteries (price list)", [](const QString &v) { return catalog::batteryListStatement(v, "1"); }},
         {"old code", [](const QString &v) { return catalog::oldCodeStatement(v, "L"); }},
         {"old code (price list)", [](const QString &v) { return catalog::oldCodeStatement("A", v); }},
@@ -140,9 +142,9 @@ class HostileWindow : public ScratchProgramTest {
 protected:
     void clearFields()
     {
-        for (QLineEdit *edit : {form->EditGamma, form->EditCodice, form->EditCapacita, form->EditScarica,
-                                form->EditPolarita, form->EditLunghezza, form->EditLarghezza, form->EditAltezza,
-                                form->EditAttacchi, form->EditMonoblocco})
+        for (QLineEdit *edit :
+             {form->EditGamma, form->EditCodice, form->EditCapacita, form->EditScarica, form->EditPolarita,
+              form->EditLunghezza, form->EditLarghezza, form->EditAltezza, form->EditAttacchi, form->EditMonoblocco})
             edit->clear();
     }
     // No statement the window sent was rejected by the engine.
@@ -186,7 +188,8 @@ TEST_F(HostileWindow, TypedIntoEverySearchField)
             rec.clear();
             guarded([&] { (form.get()->*f.click)(f.button); });
             if (f.bare) {
-                EXPECT_EQ(count(QStringLiteral("box"), QStringLiteral("non è un numero")), 1) << allTexts().toStdString();
+                EXPECT_EQ(count(QStringLiteral("box"), QStringLiteral("non è un numero")), 1)
+                    << allTexts().toStdString();
                 EXPECT_EQ(count(QStringLiteral("box"), QStringLiteral("La query ha generato un errore")), 0)
                     << allTexts().toStdString();
             } else {

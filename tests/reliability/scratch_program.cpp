@@ -29,10 +29,10 @@ void CopyProgramFolder(const QString &from, const QString &to)
 
 void OpenDemoCatalogue(db::Connection &connection)
 {
-    connection.setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%1;"
-                                                  "Jet OLEDB:Database Password=%2")
-                                       .arg(testsupport::appDir() + QStringLiteral("/db/vc_korva.mdb"),
-                                            DatabasePasswordLiteral()));
+    connection.setConnectionString(
+        QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%1;"
+                       "Jet OLEDB:Database Password=%2")
+            .arg(testsupport::appDir() + QStringLiteral("/db/vc_korva.mdb"), DatabasePasswordLiteral()));
     connection.Open();
 }
 
@@ -69,10 +69,7 @@ void ScratchProgramTest::TearDown()
     OverrideProgramFolder(QString());
 }
 
-QString ScratchProgramTest::path(const QString &relative) const
-{
-    return dir.path() + QLatin1Char('/') + relative;
-}
+QString ScratchProgramTest::path(const QString &relative) const { return dir.path() + QLatin1Char('/') + relative; }
 
 QStringList ScratchProgramTest::installedFiles(const QString &sub) const
 {

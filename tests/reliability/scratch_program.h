@@ -19,7 +19,9 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-namespace db { class Connection; }
+namespace db {
+class Connection;
+}
 
 // Copies the folder `from` with everything under it to `to`, files writable by us.
 void CopyProgramFolder(const QString &from, const QString &to);

@@ -71,9 +71,8 @@ struct Sample {
 
 TEST(Soak, ALongDayThroughTheScriptDriver)
 {
-    const int visits = qEnvironmentVariableIsSet("CATALOG_SOAK_VISITS")
-                           ? qEnvironmentVariableIntValue("CATALOG_SOAK_VISITS")
-                           : 1000;
+    const int visits =
+        qEnvironmentVariableIsSet("CATALOG_SOAK_VISITS") ? qEnvironmentVariableIntValue("CATALOG_SOAK_VISITS") : 1000;
     ASSERT_GE(visits, 20);
     const int warmUp = std::max(50, visits / 10);
     const int every = std::max(5, visits / 40);

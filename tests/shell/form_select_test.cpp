@@ -33,18 +33,15 @@ void clickAt(QWidget *window, QPoint pos)
         target = window;
     const QPointF local = target->mapFrom(window, pos);
     const QPointF global = window->mapToGlobal(QPointF(pos));
-    QMouseEvent press(QEvent::MouseButtonPress, local, QPointF(pos), global, Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, local, QPointF(pos), global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
     QApplication::sendEvent(target, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, local, QPointF(pos), global, Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, QPointF(pos), global, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
     QApplication::sendEvent(target, &release);
 }
 
-void releaseDeferredDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+void releaseDeferredDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
 int introErrors(const RecordingMessages &shown)
 {
@@ -174,10 +171,8 @@ struct BrandArea {
 };
 
 const BrandArea kAreas[] = {
-    {"ImageKorva", QRect(134, 126, 209, 91), "KORVA"},
-    {"ImageQuib", QRect(134, 269, 209, 100), "QUIB"},
-    {"ImageBrask", QRect(134, 401, 209, 80), "BRASK"},
-    {"ImageFenu", QRect(134, 536, 209, 81), "FENU"},
+    {"ImageKorva", QRect(134, 126, 209, 91), "KORVA"},   {"ImageQuib", QRect(134, 269, 209, 100), "QUIB"},
+    {"ImageBrask", QRect(134, 401, 209, 80), "BRASK"},   {"ImageFenu", QRect(134, 536, 209, 81), "FENU"},
     {"ImageZelkar", QRect(134, 672, 209, 92), "ZELKAR"},
 };
 
@@ -218,7 +213,9 @@ TEST_F(BrandScreen, BrandAreasWorkFromTheKeyboardAndThroughTheirAction)
     start(emptyFolder.path());
     form->activateWindow();
     QApplication::setActiveWindow(form.get());
-    const auto focused = [] { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(); };
+    const auto focused = [] {
+        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+    };
     const auto key = [](int k) {
         QKeyEvent e(QEvent::KeyPress, k, Qt::NoModifier);
         QApplication::sendEvent(QApplication::focusWidget(), &e);
@@ -237,7 +234,8 @@ TEST_F(BrandScreen, BrandAreasWorkFromTheKeyboardAndThroughTheirAction)
         key(k);
         arrowed << focused();
     }
-    EXPECT_EQ(arrowed, (QStringList{"ImageKorva", "ImageQuib", "ImageKorva", "ImageZelkar", "ImageFenu", "ImageZelkar"}));
+    EXPECT_EQ(arrowed,
+              (QStringList{"ImageKorva", "ImageQuib", "ImageKorva", "ImageZelkar", "ImageFenu", "ImageZelkar"}));
 
     for (const BrandArea &area : kAreas) {
         SCOPED_TRACE(area.name);
@@ -276,15 +274,15 @@ TEST_F(BrandScreen, ClicksBesideTheAreasDoNothing)
 {
     start(emptyFolder.path());
     const QPoint outside[] = {
-        {50, 50},    // background, top left
-        {133, 170},  // one pixel left of KORVA
-        {343, 170},  // one pixel right of KORVA
-        {238, 125},  // one pixel above KORVA
-        {238, 217},  // one pixel below KORVA
-        {238, 240},  // between KORVA and QUIB
-        {238, 764},  // below ZELKAR
-        {700, 400},  // the middle of the picture
-        {954, 25},   // left of the close button
+        {50, 50},   // background, top left
+        {133, 170}, // one pixel left of KORVA
+        {343, 170}, // one pixel right of KORVA
+        {238, 125}, // one pixel above KORVA
+        {238, 217}, // one pixel below KORVA
+        {238, 240}, // between KORVA and QUIB
+        {238, 764}, // below ZELKAR
+        {700, 400}, // the middle of the picture
+        {954, 25},  // left of the close button
     };
     for (QPoint pos : outside) {
         SCOPED_TRACE(testing::Message() << pos.x() << "," << pos.y());

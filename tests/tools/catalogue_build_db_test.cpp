@@ -30,9 +30,9 @@ QString defaultPassword()
 
 void open(db::Connection &c, const QString &dir, const QString &password)
 {
-    c.setConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + dir + "/vc_korva.mdb" +
-                          ";Jet OLEDB:Database Password=" + password + ";Jet OLEDB:System database=" + dir +
-                          "/system.mdw");
+    c.setConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + dir + "/vc_korva.mdb"
+                          + ";Jet OLEDB:Database Password=" + password + ";Jet OLEDB:System database=" + dir
+                          + "/system.mdw");
     c.Open();
 }
 
@@ -66,7 +66,8 @@ TEST(CatalogueBuildThroughDb, SmallCatalogueGivesTheFixturesValues)
     open(ours, out.path(), defaultPassword());
     db::Connection theirs;
     open(theirs, testsupport::fixture("catalogue-small"), defaultPassword());
-    for (const char *table : {"CP_Veicoli", "CP_Veicoli_Rel_Korva_Master", "TabDistintaBatterie", "TabTechInfo", "Tab1riga"}) {
+    for (const char *table :
+         {"CP_Veicoli", "CP_Veicoli_Rel_Korva_Master", "TabDistintaBatterie", "TabTechInfo", "Tab1riga"}) {
         const QString sql = QString("SELECT * FROM %1").arg(table);
         const auto got = rows(ours, sql);
         EXPECT_FALSE(got.empty()) << table;
@@ -77,11 +78,11 @@ TEST(CatalogueBuildThroughDb, SmallCatalogueGivesTheFixturesValues)
 TEST(CatalogueBuildThroughDb, NullEmptyAndPasswordCodes)
 {
     QTemporaryDir dir;
-    writeFiles(dir.path() + "/src",
-               {{"Vals.csv", "id:long,t:text(20),m:memo,d:double\n"
-                             "1,,,\n"
-                             "2,\"\",\"\",0\n"
-                             "3,\"a\"\"b|c\r\nd\",\"" + QByteArray(5000, 'q') + "\",-1.25\n"}});
+    writeFiles(dir.path() + "/src", {{"Vals.csv", "id:long,t:text(20),m:memo,d:double\n"
+                                                  "1,,,\n"
+                                                  "2,\"\",\"\",0\n"
+                                                  "3,\"a\"\"b|c\r\nd\",\""
+                                                      + QByteArray(5000, 'q') + "\",-1.25\n"}});
     ASSERT_EQ(runBuild({"--schema", "none", "--password-codes", "65,0x,66", dir.path() + "/src", dir.path() + "/out"})
                   .exitCode,
               2);
@@ -171,8 +172,8 @@ TEST(CatalogueBuildThroughDb, AFileWithoutTablesOpens)
     jet::Writer writer({u"", jet::dayNumber(2024, 1, 15)});
     writer.save(mdb.toStdString());
     db::Connection c;
-    c.setConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + mdb +
-                          ";Jet OLEDB:System database=" + testsupport::fixture("catalogue-small/system.mdw"));
+    c.setConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + mdb
+                          + ";Jet OLEDB:System database=" + testsupport::fixture("catalogue-small/system.mdw"));
     c.Open();
     EXPECT_TRUE(c.Connected());
     EXPECT_EQ(rows(c, "SELECT 1 + 1"), std::vector<QStringList>{{"2"}});

@@ -62,10 +62,7 @@ void writeFiles(const QString &dir, const std::map<QString, QByteArray> &files)
     }
 }
 
-QString smallCatalogueSources()
-{
-    return testsupport::testsDir() + "/tools/catalogue_build_small";
-}
+QString smallCatalogueSources() { return testsupport::testsDir() + "/tools/catalogue_build_small"; }
 
 QByteArray readFile(const QString &path)
 {
@@ -75,8 +72,8 @@ QByteArray readFile(const QString &path)
 
 std::vector<QStringList> mdbExport(const QString &file, const QString &table, QString *err)
 {
-    const RunResult r = run("mdb-export", {"-d", "\x03", "-R", "\x04", "-Q", "-0", "<NULL>", "-T",
-                                           "%Y-%m-%d %H:%M:%S", file, table});
+    const RunResult r =
+        run("mdb-export", {"-d", "\x03", "-R", "\x04", "-Q", "-0", "<NULL>", "-T", "%Y-%m-%d %H:%M:%S", file, table});
     if (err)
         *err = r.err;
     std::vector<QStringList> rows;

@@ -16,8 +16,8 @@ using namespace buildtest;
 namespace {
 
 const QString kSmallSources = smallCatalogueSources();
-const QStringList kCatalogueTables{"CP_Veicoli", "CP_Veicoli_Rel_Korva_Master", "TabDistintaBatterie",
-                                   "TabTechInfo", "Tab1riga"};
+const QStringList kCatalogueTables{"CP_Veicoli", "CP_Veicoli_Rel_Korva_Master", "TabDistintaBatterie", "TabTechInfo",
+                                   "Tab1riga"};
 
 QByteArray csvQuoted(const QString &text)
 {
@@ -97,11 +97,14 @@ TEST(CatalogueBuild, HostileValuesReadBackUnchanged)
     };
     const std::vector<Other> others = {
         {"inline memo at 64 bytes", csvQuoted(memo(62, 'a')) + ",0,0,", {memo(62, 'a'), "0", "0", "<NULL>"}},
-        {"memo on one page row", csvQuoted(memo(63, 'a')) + ",-0.5,-2147483648,1899-12-30",
+        {"memo on one page row",
+         csvQuoted(memo(63, 'a')) + ",-0.5,-2147483648,1899-12-30",
          {memo(63, 'a'), "-0.5", "-2147483648", "1899-12-30 00:00:00"}},
-        {"memo filling one row", csvQuoted(memo(2038, QChar(0x3A9))) + ",1e300,2147483647,2026-12-09 18:00:00",
+        {"memo filling one row",
+         csvQuoted(memo(2038, QChar(0x3A9))) + ",1e300,2147483647,2026-12-09 18:00:00",
          {memo(2038, QChar(0x3A9)), "1e+300", "2147483647", "2026-12-09 18:00:00"}},
-        {"memo chained", csvQuoted(memo(2039, QChar(0x3A9))) + ",123456.789,7,2000-02-29T23:59:59",
+        {"memo chained",
+         csvQuoted(memo(2039, QChar(0x3A9))) + ",123456.789,7,2000-02-29T23:59:59",
          {memo(2039, QChar(0x3A9)), "123456.789", "7", "2000-02-29 23:59:59"}},
         {"memo compressed at 1024", csvQuoted(memo(1024, 'z')) + ",0.1,0,", {memo(1024, 'z'), "0.1", "0", "<NULL>"}},
         {"memo plain above 1024", csvQuoted(memo(1025, 'z')) + ",+2.5,+3,", {memo(1025, 'z'), "2.5", "3", "<NULL>"}},
@@ -122,7 +125,8 @@ TEST(CatalogueBuild, HostileValuesReadBackUnchanged)
         second += QByteArray::number(qulonglong(i)) + "," + others[i].csv + "\n";
     QTemporaryDir dir;
     writeFiles(dir.path() + "/src", {{"Plain.csv", first}, {"Long.csv", second}});
-    const RunResult r = runBuild({"--schema", "none", "--date", "2024-01-15", dir.path() + "/src", dir.path() + "/out"});
+    const RunResult r =
+        runBuild({"--schema", "none", "--date", "2024-01-15", dir.path() + "/src", dir.path() + "/out"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QString mdb = dir.path() + "/out/vc_korva.mdb";
     EXPECT_EQ(structureFault(mdb), "");
@@ -154,13 +158,17 @@ TEST(CatalogueBuild, SingleDecimalAndGuidReadBackThroughLibmdb)
         QStringList want;
     };
     const std::vector<Case> cases = {
-        {"plain values", "1.1,-123.45,{8E39276A-BCA8-4AC4-891E-49911D8438DD},12.5",
+        {"plain values",
+         "1.1,-123.45,{8E39276A-BCA8-4AC4-891E-49911D8438DD},12.5",
          {"1.1", "-123.450", "8E39276ABCA84AC4891E49911D8438DD", "12.5000"}},
-        {"extremes", "-3.4e38,9999999.999,{FFFFFFFF-FFFF-FFFF-FFFF-FFFFFFFFFFFF},999999999999999999999999.9999",
+        {"extremes",
+         "-3.4e38,9999999.999,{FFFFFFFF-FFFF-FFFF-FFFF-FFFFFFFFFFFF},999999999999999999999999.9999",
          {"-3.4e+38", "9999999.999", "FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF", "999999999999999999999999.9999"}},
-        {"smallest steps", "16777217,0.001,{00112233-4455-6677-8899-aabbccddeeff},-0.0001",
+        {"smallest steps",
+         "16777217,0.001,{00112233-4455-6677-8899-aabbccddeeff},-0.0001",
          {"16777216", "0.001", "00112233445566778899AABBCCDDEEFF", "-0.0001"}},
-        {"zeros", "0,-0,{00000000-0000-0000-0000-000000000000},+0.00",
+        {"zeros",
+         "0,-0,{00000000-0000-0000-0000-000000000000},+0.00",
          {"0", "0.000", "00000000000000000000000000000000", "0.0000"}},
         {"nulls", ",,,", {"<NULL>", "<NULL>", "<NULL>", "<NULL>"}},
     };
@@ -199,7 +207,8 @@ TEST(CatalogueBuild, LargeTableOverManyPagesReadsBackWhole)
     }
     QTemporaryDir dir;
     writeFiles(dir.path() + "/src", {{"Big.csv", csv}});
-    const RunResult r = runBuild({"--schema", "none", "--date", "2024-01-15", dir.path() + "/src", dir.path() + "/out"});
+    const RunResult r =
+        runBuild({"--schema", "none", "--date", "2024-01-15", dir.path() + "/src", dir.path() + "/out"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QString mdb = dir.path() + "/out/vc_korva.mdb";
     EXPECT_EQ(structureFault(mdb), "");
@@ -213,7 +222,8 @@ TEST(CatalogueBuild, LargeTableOverManyPagesReadsBackWhole)
         const QStringList want{QString::number(i), i % 3 ? "C" + QString::number(i) : "<NULL>",
                                i % 9973 == 0 ? QString(5000 + i / 10, 'm') : "<NULL>"};
         if (rows[std::size_t(i) + 1] != want && ++wrong < 5)
-            ADD_FAILURE() << "row " << i << " reads back as " << rows[std::size_t(i) + 1].join('|').left(80).toStdString();
+            ADD_FAILURE() << "row " << i << " reads back as "
+                          << rows[std::size_t(i) + 1].join('|').left(80).toStdString();
     }
     EXPECT_EQ(wrong, 0);
 }

@@ -115,10 +115,9 @@ TEST_P(DemoScale, TotalsKeysAndCodesHold)
     EXPECT_LT(busiest, 6000);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BenchmarkScales, DemoScale,
-    testing::Values(ScaleCase{"large", demo::kLargeScale, 26},
-                    ScaleCase{"huge", demo::kHugeScale, 2 + 240}),
-    [](const testing::TestParamInfo<ScaleCase> &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(BenchmarkScales, DemoScale,
+                         testing::Values(ScaleCase{"large", demo::kLargeScale, 26},
+                                         ScaleCase{"huge", demo::kHugeScale, 2 + 240}),
+                         [](const testing::TestParamInfo<ScaleCase> &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -72,8 +72,8 @@ Table readCsv(const QString &path)
     return table;
 }
 
-const QStringList kTables = {"CP_Veicoli", "CP_Veicoli_Rel_Korva_Master", "TabDistintaBatterie",
-                             "TabTechInfo", "Tab1riga"};
+const QStringList kTables = {"CP_Veicoli", "CP_Veicoli_Rel_Korva_Master", "TabDistintaBatterie", "TabTechInfo",
+                             "Tab1riga"};
 
 QString generate(const QStringList &args, const QString &out)
 {
@@ -114,7 +114,8 @@ void checkSources(const std::map<QString, Table> &t)
                 const QString &type = table.types[i];
                 const auto m = textType.match(type);
                 if (m.hasMatch())
-                    EXPECT_LE(v.size(), m.captured(1).toInt()) << name.toStdString() << "." << table.names[i].toStdString() << " " << v.toStdString();
+                    EXPECT_LE(v.size(), m.captured(1).toInt())
+                        << name.toStdString() << "." << table.names[i].toStdString() << " " << v.toStdString();
                 else if (type == "long")
                     EXPECT_TRUE(wholeNumber.match(v).hasMatch()) << v.toStdString();
                 else if (type == "double")
@@ -149,7 +150,8 @@ void checkSources(const std::map<QString, Table> &t)
             continue;
         }
         codes.insert(*b[2]);
-        EXPECT_TRUE(seen.insert(list + "|" + *b[2]).second) << "code twice in " << list.toStdString() << ": " << b[2]->toStdString();
+        EXPECT_TRUE(seen.insert(list + "|" + *b[2]).second)
+            << "code twice in " << list.toStdString() << ": " << b[2]->toStdString();
         EXPECT_TRUE(wholeNumber.match(b[9].value_or("")).hasMatch()) << "height " << b[2]->toStdString();
         if (b[12]) {
             EXPECT_TRUE(photo.match(*b[12]).hasMatch()) << b[12]->toStdString();
@@ -200,7 +202,8 @@ TEST(CatalogueDemo, LargeScaleHasTheBenchmarkSizes)
 TEST(CatalogueDemo, RefusesUnknownArguments)
 {
     QTemporaryDir dir;
-    for (const QStringList &args : {QStringList{"--scale", "giant", dir.path()}, QStringList{}, QStringList{"--bogus", dir.path()}}) {
+    for (const QStringList &args :
+         {QStringList{"--scale", "giant", dir.path()}, QStringList{}, QStringList{"--bogus", dir.path()}}) {
         QProcess p;
         p.start(testsupport::binDir() + "/tools/catalogue-demo/catalogue-demo", args);
         ASSERT_TRUE(p.waitForFinished(30000));

@@ -20,16 +20,23 @@ protected:
         const Sources before = smallSources();
         Sources after = before;
         const QString techHead = "\"KORVA\",\"Korva Start\",";
-        setLine(after, "CP_Veicoli", "1001,", R"(1001,"AUR","Aurelia Motori","Vesta","1.2 8v","Benzina","199503","200112",1242,65,44)");
+        setLine(after, "CP_Veicoli", "1001,",
+                R"(1001,"AUR","Aurelia Motori","Vesta","1.2 8v","Benzina","199503","200112",1242,65,44)");
         setLine(after, "CP_Veicoli", "1002,", "");
-        setLine(after, "CP_Veicoli", "1003,", R"(1003,"AUR","Aurelia Motori","Vesta","1.4 16V ""Sport""","Benzina","200201","200512",1368,95,70)");
-        addLine(after, "CP_Veicoli", R"(1099,"AUR","Aurelia Motori","Vesta","1.6 Nuova","Benzina","202401",,1598,110,81)");
+        setLine(after, "CP_Veicoli", "1003,",
+                R"(1003,"AUR","Aurelia Motori","Vesta","1.4 16V ""Sport""","Benzina","200201","200512",1368,95,70)");
+        addLine(after, "CP_Veicoli",
+                R"(1099,"AUR","Aurelia Motori","Vesta","1.6 Nuova","Benzina","202401",,1598,110,81)");
         setLine(after, "TabDistintaBatterie", "20001,\"KS044\"", "");
         addLine(after, "TabDistintaBatterie", "20003,\"KP070\"");
-        setLine(after, "TabTechInfo", techHead + "\"KS060\"", techHead + R"("KS060",,62,540,"DX","242","175","190","B13","L2","korva_start.jpg","<B>Più venduta</B>",20)");
-        addLine(after, "TabTechInfo", techHead + R"("KS075",,75,700,"DX","278","175","190","B13","L3","korva_start.jpg",,25)");
+        setLine(after, "TabTechInfo", techHead + "\"KS060\"",
+                techHead
+                    + R"("KS060",,62,540,"DX","242","175","190","B13","L2","korva_start.jpg","<B>Più venduta</B>",20)");
+        addLine(after, "TabTechInfo",
+                techHead + R"("KS075",,75,700,"DX","278","175","190","B13","L3","korva_start.jpg",,25)");
         setLine(after, "TabTechInfo", "\"QUIB\",\"Quib Plus\",\"QP72\"", "");
-        setLine(after, "TabTechInfo", "\"KORVA\",\"Korva Power\",\"KP074\",\"KP072\"", R"("KORVA","Korva Power","ESAURIMENTO","KP072",,,,,,,,,,,70)");
+        setLine(after, "TabTechInfo", "\"KORVA\",\"Korva Power\",\"KP074\",\"KP072\"",
+                R"("KORVA","Korva Power","ESAURIMENTO","KP072",,,,,,,,,,,70)");
         setLine(after, "TabTechInfo", "\"ZELKAR\",\"Zelkar Pro\",\"ZP-100\",\"ZP-90\"", "");
         addLine(after, "TabTechInfo", R"("QUIB","Quib Classic","QC60","QC50",,,,,,,,,,,30)");
         oldMdb = new QString(build(before, dir->path() + "/old"));
@@ -79,14 +86,16 @@ TEST_F(CatalogueDiffTest, TextSummarisesThenNamesVehiclesAndTheirCodes)
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QStringList lines = r.out.split('\n');
     ASSERT_GE(lines.size(), 4);
-    EXPECT_EQ(lines[3], "1 veicolo aggiunto, 1 tolto, 2 modificati; 1 abbinamento aggiunto, 1 tolto; "
-                        "1 batteria aggiunta, 1 tolta, 1 modificata; 1 vecchio codice aggiunto, 1 tolto, 1 modificato.");
-    for (const char *part : {"VEICOLI AGGIUNTI\n  1099  Aurelia Motori Vesta 1.6 Nuova\n",
-                             "  1001  Aurelia Motori Vesta 1.2 8v\n      Versione: 1.2 8V -> 1.2 8v\n      Cv: 60 -> 65\n",
-                             "      Al: (Null) -> 200512\n",
-                             "BATTERIE PER VEICOLO\n  1001  Aurelia Motori Vesta 1.2 8v\n      tolte: KS044\n"
-                             "  1003  Aurelia Motori Vesta 1.4 16V \"Sport\"\n      nuove: KP070\n",
-                             "  KORVA/KP072  in esaurimento\n      CODICE: KP074 -> ESAURIMENTO (in esaurimento)\n"})
+    EXPECT_EQ(lines[3],
+              "1 veicolo aggiunto, 1 tolto, 2 modificati; 1 abbinamento aggiunto, 1 tolto; "
+              "1 batteria aggiunta, 1 tolta, 1 modificata; 1 vecchio codice aggiunto, 1 tolto, 1 modificato.");
+    for (const char *part :
+         {"VEICOLI AGGIUNTI\n  1099  Aurelia Motori Vesta 1.6 Nuova\n",
+          "  1001  Aurelia Motori Vesta 1.2 8v\n      Versione: 1.2 8V -> 1.2 8v\n      Cv: 60 -> 65\n",
+          "      Al: (Null) -> 200512\n",
+          "BATTERIE PER VEICOLO\n  1001  Aurelia Motori Vesta 1.2 8v\n      tolte: KS044\n"
+          "  1003  Aurelia Motori Vesta 1.4 16V \"Sport\"\n      nuove: KP070\n",
+          "  KORVA/KP072  in esaurimento\n      CODICE: KP074 -> ESAURIMENTO (in esaurimento)\n"})
         EXPECT_TRUE(r.out.contains(QString::fromUtf8(part))) << part << "\nin:\n" << r.out.toStdString();
 }
 

@@ -69,10 +69,7 @@ QStringList WindowNames(const QJsonObject &dump)
     return names;
 }
 
-QJsonObject Grid(const QJsonObject &dump, const char *name)
-{
-    return dump["grids"][name].toObject();
-}
+QJsonObject Grid(const QJsonObject &dump, const char *name) { return dump["grids"][name].toObject(); }
 
 // The text of the grid's row `row` in its `n`th visible column, as the dump lists it.
 QString CellOfRow(const QJsonObject &grid, int row, int n)
@@ -84,10 +81,7 @@ QString CellOfRow(const QJsonObject &grid, int row, int n)
     return "<no row>";
 }
 
-bool DemoCatalogueBuilt()
-{
-    return QFile::exists(testsupport::appDir() + "/db/vc_korva.mdb");
-}
+bool DemoCatalogueBuilt() { return QFile::exists(testsupport::appDir() + "/db/vc_korva.mdb"); }
 
 // A script, how the run ends, a text its standard error must hold and how many dumps
 // it printed before it ended.
@@ -133,7 +127,8 @@ TEST(CatalogueScript, UnknownControlEndsTheScriptAtItsLine)
 TEST(CatalogueScript, StepsAfterTheProgramEndedFailAndAnEndingLastStepSucceeds)
 {
     CheckCases({
-        {"brand KORVA\nclick VrBitmapButton5\ndump\n", 1, "line 3: the program ended after line 2, before this step", 0},
+        {"brand KORVA\nclick VrBitmapButton5\ndump\n", 1, "line 3: the program ended after line 2, before this step",
+         0},
         {"click VrBitmapButton1\ndump\n", 1, "line 2: the program ended after line 1, before this step", 0},
         {"brand KORVA\nclick VrBitmapButton5\n", 0, "", 0},
         {"click VrBitmapButton1\n", 0, "", 0},
@@ -169,14 +164,15 @@ TEST(CatalogueScript, BrandOpensTheCatalogueWindowAndBackReturnsToTheBrandScreen
         GTEST_FAIL() << "the demo catalogue is not in " << testsupport::appDir().toStdString();
     QTemporaryDir shots;
     const QString shot = shots.filePath("window.png");
-    const ScriptRun run = RunScript(testsupport::appDir(),
-                                    "brand KORVA\n"
-                                    "dump\n"
-                                    "screenshot " + shot + "\n"
-                                    "click VrBitmapButton6\n"
-                                    "dump\n"
-                                    "click ImageQuib\n"
-                                    "dump\n");
+    const ScriptRun run = RunScript(testsupport::appDir(), "brand KORVA\n"
+                                                           "dump\n"
+                                                           "screenshot "
+                                                               + shot
+                                                               + "\n"
+                                                                 "click VrBitmapButton6\n"
+                                                                 "dump\n"
+                                                                 "click ImageQuib\n"
+                                                                 "dump\n");
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     ASSERT_EQ(run.dumps.size(), 3u);
 
@@ -220,24 +216,23 @@ TEST(CatalogueScript, CellClicksKeysTypingAndListChoicesReachTheControls)
     ASSERT_GE(lastMake, 3);
     ASSERT_GT(lastBattery * 21, 136) << "the search should list more batteries than the grid shows";
 
-    const ScriptRun run = RunScript(testsupport::appDir(),
-                                    QString("brand KORVA\n"
-                                            "click-cell gridMarca %1\n"
-                                            "dump\n"
-                                            "click-cell gridMarca 2\n"
-                                            "key gridMarca Down\n"
-                                            "dump\n"
-                                            "type EditCodice ab 12\n"
-                                            "dump\n"
-                                            "select ComboListino QUIB\n"
-                                            "dump\n"
-                                            "select ComboListino KORVA\n"
-                                            "%2"
-                                            "click-cell GridOutput %3\n"
-                                            "dump\n")
-                                        .arg(lastMake)
-                                        .arg(search)
-                                        .arg(lastBattery));
+    const ScriptRun run = RunScript(testsupport::appDir(), QString("brand KORVA\n"
+                                                                   "click-cell gridMarca %1\n"
+                                                                   "dump\n"
+                                                                   "click-cell gridMarca 2\n"
+                                                                   "key gridMarca Down\n"
+                                                                   "dump\n"
+                                                                   "type EditCodice ab 12\n"
+                                                                   "dump\n"
+                                                                   "select ComboListino QUIB\n"
+                                                                   "dump\n"
+                                                                   "select ComboListino KORVA\n"
+                                                                   "%2"
+                                                                   "click-cell GridOutput %3\n"
+                                                                   "dump\n")
+                                                               .arg(lastMake)
+                                                               .arg(search)
+                                                               .arg(lastBattery));
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     ASSERT_EQ(run.dumps.size(), 5u);
     EXPECT_EQ(Grid(run.dumps[0], "gridMarca")["CurrentRow"].toInt(), lastMake);

@@ -15,9 +15,8 @@ const struct {
     const char *edit;
     int column;
 } kFieldColumns[] = {
-    {"EditGamma", 2},     {"EditCodice", 3},    {"EditCapacita", 4}, {"EditScarica", 5},
-    {"EditPolarita", 6},  {"EditLunghezza", 7}, {"EditLarghezza", 8}, {"EditAltezza", 9},
-    {"EditAttacchi", 10}, {"EditMonoblocco", 11},
+    {"EditGamma", 2},     {"EditCodice", 3},    {"EditCapacita", 4}, {"EditScarica", 5},   {"EditPolarita", 6},
+    {"EditLunghezza", 7}, {"EditLarghezza", 8}, {"EditAltezza", 9},  {"EditAttacchi", 10}, {"EditMonoblocco", 11},
 };
 const struct {
     const char *label;
@@ -100,7 +99,8 @@ TEST(FlowDrillDown, MarkersSitInTheMakeAndModelGridsOnly)
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     ASSERT_EQ(run.dumps.size(), 1u);
     const QJsonObject &d = run.dumps[0];
-    const QString marker = "<IMG src=\"file://" + folder + "/img/BALL.bmp\" align=\"middle\" width=\"15\" height=\"15\">";
+    const QString marker =
+        "<IMG src=\"file://" + folder + "/img/BALL.bmp\" align=\"middle\" width=\"15\" height=\"15\">";
     // The make grid marks every row while it loads; the model grid the rows it paints,
     // which are all of Arno's few.
     for (const char *grid : {"gridMarca", "gridModello"}) {
@@ -119,30 +119,30 @@ TEST(FlowDrillDown, ClicksKeysAndPriceListsReloadTheLevelsBelow)
     const QString folder = DemoFolder();
     const FlowResult run = RunFlow(folder,
                                    "brand KORVA\n"
-                                   "dump\n"                      // 0 the opening cascade
+                                   "dump\n" // 0 the opening cascade
                                    "click-cell gridMarca 2\n"
-                                   "dump\n"                      // 1 another make
+                                   "dump\n" // 1 another make
                                    "click-cell gridMarca 1\n"
                                    "click-cell gridVersione 2\n"
-                                   "dump\n"                      // 2 vehicle 2, first relation row
+                                   "dump\n" // 2 vehicle 2, first relation row
                                    "click-cell gridVersione 3\n"
-                                   "dump\n"                      // 3 vehicle 2, second relation row
+                                   "dump\n" // 3 vehicle 2, second relation row
                                    "click-cell GridOutput 2\n"
-                                   "dump\n"                      // 4 KA080, no photo
+                                   "dump\n" // 4 KA080, no photo
                                    "click-cell GridOutput 1\n"
-                                   "dump\n"                      // 5 KS060 again
+                                   "dump\n" // 5 KS060 again
                                    "click-cell GridOutput 3\n"
                                    "key gridVersione Shift\n"
-                                   "dump\n"                      // 6 Shift alone
+                                   "dump\n" // 6 Shift alone
                                    "key gridVersione Down\n"
-                                   "dump\n"                      // 7 vehicle 3
+                                   "dump\n" // 7 vehicle 3
                                    "key gridVersione Up\n"
-                                   "dump\n"                      // 8 back on vehicle 2
+                                   "dump\n" // 8 back on vehicle 2
                                    "click-cell gridVersione 1\n"
                                    "select ComboListino QUIB\n"
-                                   "dump\n"                      // 9 vehicle 1 in QUIB
+                                   "dump\n" // 9 vehicle 1 in QUIB
                                    "click-cell gridModello 2\n"
-                                   "dump\n");                    // 10 the model with a quote
+                                   "dump\n"); // 10 the model with a quote
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     ASSERT_EQ(run.dumps.size(), 11u);
     const auto &d = run.dumps;

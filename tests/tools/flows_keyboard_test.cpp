@@ -12,57 +12,54 @@ using namespace flows;
 
 namespace {
 
-QString Focus(const QJsonObject &dump)
-{
-    return dump["focus"].toString();
-}
+QString Focus(const QJsonObject &dump) { return dump["focus"].toString(); }
 
 TEST(FlowKeyboard, AWholeVisitWithoutTheMouse)
 {
     const FlowResult run = RunFlow(DemoFolder(),
-                                   "dump\n"                     // 0 the brand screen
+                                   "dump\n" // 0 the brand screen
                                    "press Down\n"
-                                   "dump\n"                     // 1
+                                   "dump\n" // 1
                                    "press Up\n"
                                    "press Enter\n"
-                                   "dump\n"                     // 2 the catalogue window
-                                   "press Tab\n"                // from the quick find to the makes
+                                   "dump\n"      // 2 the catalogue window
+                                   "press Tab\n" // from the quick find to the makes
                                    "press Down\n"
-                                   "dump\n"                     // 3 the second make
+                                   "dump\n" // 3 the second make
                                    "press Tab\n"
                                    "press Tab\n"
                                    "press Down\n"
-                                   "dump\n"                     // 4 its first model's second version
+                                   "dump\n" // 4 its first model's second version
                                    "press Tab\n"
                                    "press Down\n"
-                                   "dump\n"                     // 5 that version's next battery, if any
-                                   "press Tab\n"                // the zoom button
-                                   "press Tab\n"                // the print button
-                                   "press Tab\n"                // applications mode
-                                   "press Tab\n"                // range
+                                   "dump\n"      // 5 that version's next battery, if any
+                                   "press Tab\n" // the zoom button
+                                   "press Tab\n" // the print button
+                                   "press Tab\n" // applications mode
+                                   "press Tab\n" // range
                                    "press Ctrl+A\n"
                                    "press Backspace\n"
-                                   "press Tab\n"                // code
+                                   "press Tab\n" // code
                                    "press Ctrl+A\n"
                                    "press K\n"
                                    "press P\n"
                                    "press 0\n"
                                    "press 7\n"
                                    "press 4\n"
-                                   "press Tab\n"                // its search button
+                                   "press Tab\n" // its search button
                                    "press Enter\n"
-                                   "dump\n"                     // 6 the search, in applications mode
+                                   "dump\n" // 6 the search, in applications mode
                                    "press Shift+Tab\n"
                                    "press Shift+Tab\n"
                                    "press Shift+Tab\n"
                                    "press Space\n"
-                                   "dump\n"                     // 7 the mode left
-                                   "press Shift+Tab\n"          // the print button
-                                   "press Shift+Tab\n"          // the zoom button
+                                   "dump\n"            // 7 the mode left
+                                   "press Shift+Tab\n" // the print button
+                                   "press Shift+Tab\n" // the zoom button
                                    "press Enter\n"
-                                   "dump\n"                     // 8 the zoom window
+                                   "dump\n" // 8 the zoom window
                                    "press Enter\n"
-                                   "dump\n"                     // 9 closed again
+                                   "dump\n" // 9 closed again
                                    "press Shift+Tab\n"
                                    "press Shift+Tab\n"
                                    "press Shift+Tab\n"
@@ -71,9 +68,9 @@ TEST(FlowKeyboard, AWholeVisitWithoutTheMouse)
                                    "press Shift+Tab\n"
                                    "press Shift+Tab\n"
                                    "press Enter\n"
-                                   "dump\n"                     // 10 back on the brand screen
+                                   "dump\n" // 10 back on the brand screen
                                    "press Shift+Tab\n"
-                                   "press Enter\n");            // its close button
+                                   "press Enter\n"); // its close button
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     ASSERT_EQ(run.dumps.size(), 11u) << run.err.toStdString();
     const auto &d = run.dumps;
@@ -94,7 +91,8 @@ TEST(FlowKeyboard, AWholeVisitWithoutTheMouse)
     EXPECT_EQ(Focus(d[4]), "gridVersione");
     EXPECT_EQ(CurrentRow(d[4], "gridVersione"), 2);
     EXPECT_EQ(Focus(d[5]), "GridOutput");
-    EXPECT_EQ(EditText(d[5], "EditCodice"), Current(d[5], "GridOutput", 3)) << "the battery shown is the one highlighted";
+    EXPECT_EQ(EditText(d[5], "EditCodice"), Current(d[5], "GridOutput", 3))
+        << "the battery shown is the one highlighted";
 
     EXPECT_EQ(Focus(d[6]), "VrBitmapButton1");
     EXPECT_TRUE(d[6]["mode"].toBool());

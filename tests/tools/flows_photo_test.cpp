@@ -20,14 +20,14 @@ TEST(FlowPhoto, DamagedPhotoIsReportedOnceAndEndsTheCascadeThatChoseIt)
     Damage(folder + kStartPhoto);
     const FlowResult run = RunFlow(folder,
                                    "brand KORVA\n"
-                                   "dump\n"                    // 0 the opening cascade stops
+                                   "dump\n" // 0 the opening cascade stops
                                    "click-cell GridOutput 2\n"
-                                   "dump\n"                    // 1 KS062: the same photo name
+                                   "dump\n" // 1 KS062: the same photo name
                                    "click-cell gridVersione 2\n"
                                    "click-cell GridOutput 2\n"
-                                   "dump\n"                    // 2 vehicle 2, then KA080
+                                   "dump\n" // 2 vehicle 2, then KA080
                                    "click-cell GridOutput 1\n"
-                                   "dump\n");                  // 3 KS060 again
+                                   "dump\n"); // 3 KS060 again
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     ASSERT_EQ(run.dumps.size(), 4u);
     const auto &d = run.dumps;
@@ -35,7 +35,8 @@ TEST(FlowPhoto, DamagedPhotoIsReportedOnceAndEndsTheCascadeThatChoseIt)
         const QJsonArray shown = dump["messages"].toArray();
         ASSERT_EQ(shown.size(), 1) << where;
         EXPECT_EQ(shown[0]["kind"].toString(), "error") << where;
-        EXPECT_TRUE(shown[0]["text"].toString().contains(folder + kStartPhoto)) << where << ": the message names the file";
+        EXPECT_TRUE(shown[0]["text"].toString().contains(folder + kStartPhoto))
+            << where << ": the message names the file";
     };
 
     // The note is still replaced, nothing is shown in the photo box, and no handler that
@@ -75,15 +76,15 @@ TEST(FlowPhoto, ShownPhotoIsNotReadAgainButComesBackAfterAnother)
     Barrier barrier(scratch);
     Flow flow(folder,
               "brand KORVA\n"
-              "dump\n"                      // 0 KS060 with its photo
-              + barrier.Line() +
-              "click-cell GridOutput 1\n"   // KS060 again
-              "click-cell GridOutput 2\n"   // KS062, the same photo name
-              "dump\n"                      // 1
-              "click-cell gridVersione 2\n"
-              "click-cell GridOutput 2\n"   // KA080, the placeholder
-              "click-cell GridOutput 1\n"   // KS060: its photo is read again
-              "dump\n");                    // 2
+              "dump\n" // 0 KS060 with its photo
+                  + barrier.Line()
+                  + "click-cell GridOutput 1\n" // KS060 again
+                    "click-cell GridOutput 2\n" // KS062, the same photo name
+                    "dump\n"                    // 1
+                    "click-cell gridVersione 2\n"
+                    "click-cell GridOutput 2\n" // KA080, the placeholder
+                    "click-cell GridOutput 1\n" // KS060: its photo is read again
+                    "dump\n");                  // 2
     const QJsonObject opened = flow.NextDump();
     ASSERT_EQ(PhotoFile(opened, folder), QString(kStartPhoto).mid(1));
     Damage(folder + kStartPhoto);

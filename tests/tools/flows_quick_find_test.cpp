@@ -15,10 +15,7 @@ using namespace flows;
 
 namespace {
 
-QJsonObject List(const QJsonObject &dump)
-{
-    return dump["lists"]["ListaTrova"].toObject();
-}
+QJsonObject List(const QJsonObject &dump) { return dump["lists"]["ListaTrova"].toObject(); }
 
 QStringList ListRows(const QJsonObject &dump)
 {
@@ -32,37 +29,36 @@ QStringList ListRows(const QJsonObject &dump)
 QJsonObject Reached(const QJsonObject &dump)
 {
     return QJsonObject{{"grids", dump["grids"]}, {"edits", dump["edits"]}, {"labels", dump["labels"]},
-                       {"note", dump["note"]}, {"photo", dump["photo"]}, {"mode", dump["mode"]}};
+                       {"note", dump["note"]},   {"photo", dump["photo"]}, {"mode", dump["mode"]}};
 }
 
 TEST(FlowQuickFind, TheListAnswersEachKindOfTextAndAChosenVehicleIsWhereClicksLead)
 {
     const QString folder = DemoFolder();
-    const QString script = QStringLiteral(
-        "brand KORVA\n"
-        "type EditTrova ARNO 1.9\n"          // 1: words in any case
-        "dump\n"
-        "type EditTrova bi-fuel arno\n"      // 2: vehicle 4 has no relation row
-        "dump\n"
-        "type EditTrova KS04\n"              // 3: a code prefix and a run-out old code
-        "dump\n"
-        "type EditTrova kp072\n"             // 4: an old code with its successor
-        "dump\n"
-        "type EditTrova 278 x 175 x 190\n"   // 5: measures
-        "dump\n"
-        "type EditTrova \" OR \"\"=\" [%*?;\n" // 6: hostile text
-        "dump\n"
-        "key EditTrova Escape\n"             // 7: the list closes, the text stays
-        "dump\n"
-        "type EditTrova 1.9 arno\n"          // 8: chosen with Down and Enter
-        "key EditTrova Down\n"
-        "key EditTrova Enter\n"
-        "dump\n"
-        "click-cell gridMarca 2\n"           // 9: elsewhere, then back by clicks
-        "click-cell gridMarca 1\n"
-        "click-cell gridModello 1\n"
-        "click-cell gridVersione 5\n"
-        "dump\n");
+    const QString script = QStringLiteral("brand KORVA\n"
+                                          "type EditTrova ARNO 1.9\n" // 1: words in any case
+                                          "dump\n"
+                                          "type EditTrova bi-fuel arno\n" // 2: vehicle 4 has no relation row
+                                          "dump\n"
+                                          "type EditTrova KS04\n" // 3: a code prefix and a run-out old code
+                                          "dump\n"
+                                          "type EditTrova kp072\n" // 4: an old code with its successor
+                                          "dump\n"
+                                          "type EditTrova 278 x 175 x 190\n" // 5: measures
+                                          "dump\n"
+                                          "type EditTrova \" OR \"\"=\" [%*?;\n" // 6: hostile text
+                                          "dump\n"
+                                          "key EditTrova Escape\n" // 7: the list closes, the text stays
+                                          "dump\n"
+                                          "type EditTrova 1.9 arno\n" // 8: chosen with Down and Enter
+                                          "key EditTrova Down\n"
+                                          "key EditTrova Enter\n"
+                                          "dump\n"
+                                          "click-cell gridMarca 2\n" // 9: elsewhere, then back by clicks
+                                          "click-cell gridMarca 1\n"
+                                          "click-cell gridModello 1\n"
+                                          "click-cell gridVersione 5\n"
+                                          "dump\n");
     const FlowResult run = RunFlow(folder, script);
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     ASSERT_EQ(run.dumps.size(), 9u);
@@ -70,7 +66,8 @@ TEST(FlowQuickFind, TheListAnswersEachKindOfTextAndAChosenVehicleIsWhereClicksLe
 
     EXPECT_TRUE(List(d[0])["visible"].toBool());
     // Vehicle 5 of the hand-made make; no generated model name holds "arno".
-    EXPECT_EQ(ListRows(d[0]), QStringList({"Veicoli", "Alvena Arno 1.9 D \u00b7 Diesel \u00b7 1998\u20132004 \u00b7 59 kW"}));
+    EXPECT_EQ(ListRows(d[0]),
+              QStringList({"Veicoli", "Alvena Arno 1.9 D \u00b7 Diesel \u00b7 1998\u20132004 \u00b7 59 kW"}));
     EXPECT_EQ(List(d[0])["currentRow"].toInt(), 1);
     EXPECT_EQ(ListRows(d[1]), QStringList({"Nessun veicolo, codice o misura trovato"}));
     EXPECT_EQ(List(d[1])["currentRow"].toInt(), -1);
@@ -149,7 +146,8 @@ TEST(FlowQuickFind, TheSmallCatalogueIsSearchedAsItCompares)
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     ASSERT_EQ(run.dumps.size(), 3u);
     EXPECT_EQ(ListRows(run.dumps[0]).filter("Aurelia Motori Pràtola ").size(), 2);
-    EXPECT_EQ(ListRows(run.dumps[1]), QStringList({"Veicoli", "Casoni Torre 1.8 TDI 4x4 \u00b7 Diesel \u00b7 1995\u20132001 \u00b7 66 kW"}))
+    EXPECT_EQ(ListRows(run.dumps[1]),
+              QStringList({"Veicoli", "Casoni Torre 1.8 TDI 4x4 \u00b7 Diesel \u00b7 1995\u20132001 \u00b7 66 kW"}))
         << "1011, the van, has no relation row";
     EXPECT_EQ(Current(run.dumps[2], "gridMarca", 2), "Casoni");
     EXPECT_EQ(Current(run.dumps[2], "gridModello", 1), "Città");

@@ -119,8 +119,7 @@ FlowResult Flow::Finish()
     return result;
 }
 
-Barrier::Barrier(const QTemporaryDir &in)
-    : m_path(in.filePath("barrier.png"))
+Barrier::Barrier(const QTemporaryDir &in) : m_path(in.filePath("barrier.png"))
 {
     EXPECT_EQ(::mkfifo(QFile::encodeName(m_path).constData(), 0600), 0) << m_path.toStdString();
 }
@@ -156,10 +155,7 @@ void Barrier::Release(Flow &flow)
     ::close(fd);
 }
 
-FlowResult RunFlow(const QString &programFolder, const QString &script)
-{
-    return Flow(programFolder, script).Finish();
-}
+FlowResult RunFlow(const QString &programFolder, const QString &script) { return Flow(programFolder, script).Finish(); }
 
 QString DemoFolder()
 {
@@ -195,15 +191,9 @@ static QStringList Fields(const QJsonObject &dump, const char *list, const char 
     return texts;
 }
 
-QStringList WindowNames(const QJsonObject &dump)
-{
-    return Fields(dump, "windows", "name");
-}
+QStringList WindowNames(const QJsonObject &dump) { return Fields(dump, "windows", "name"); }
 
-QJsonObject Grid(const QJsonObject &dump, const QString &name)
-{
-    return dump["grids"][name].toObject();
-}
+QJsonObject Grid(const QJsonObject &dump, const QString &name) { return dump["grids"][name].toObject(); }
 
 QStringList Column(const QJsonObject &dump, const QString &grid, int n)
 {
@@ -218,25 +208,13 @@ QString Current(const QJsonObject &dump, const QString &grid, int col)
     return Grid(dump, grid)["current"][col].toString();
 }
 
-int CurrentRow(const QJsonObject &dump, const QString &grid)
-{
-    return Grid(dump, grid)["CurrentRow"].toInt();
-}
+int CurrentRow(const QJsonObject &dump, const QString &grid) { return Grid(dump, grid)["CurrentRow"].toInt(); }
 
-QString EditText(const QJsonObject &dump, const QString &edit)
-{
-    return dump["edits"][edit]["text"].toString();
-}
+QString EditText(const QJsonObject &dump, const QString &edit) { return dump["edits"][edit]["text"].toString(); }
 
-QString EditColor(const QJsonObject &dump, const QString &edit)
-{
-    return dump["edits"][edit]["color"].toString();
-}
+QString EditColor(const QJsonObject &dump, const QString &edit) { return dump["edits"][edit]["color"].toString(); }
 
-QStringList MessageTexts(const QJsonObject &dump)
-{
-    return Fields(dump, "messages", "text");
-}
+QStringList MessageTexts(const QJsonObject &dump) { return Fields(dump, "messages", "text"); }
 
 QString PhotoFile(const QJsonObject &dump, const QString &programFolder)
 {

@@ -12,10 +12,7 @@
 #include <vector>
 
 // Failure messages show texts as texts, lists of them too.
-static inline void PrintTo(const QString &text, std::ostream *os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
+static inline void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace flows {
 

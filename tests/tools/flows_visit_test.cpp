@@ -11,20 +11,14 @@ using namespace flows;
 
 namespace {
 
-const char *const kSearchFields[] = {"EditGamma",     "EditCodice",    "EditCapacita", "EditScarica",
-                                     "EditPolarita",  "EditLunghezza", "EditLarghezza", "EditAltezza",
+const char *const kSearchFields[] = {"EditGamma",      "EditCodice",    "EditCapacita",  "EditScarica",
+                                     "EditPolarita",   "EditLunghezza", "EditLarghezza", "EditAltezza",
                                      "EditMonoblocco", "EditAttacchi"};
 
 // The zoom window's picture area; the catalogue window's own photo box has the same name.
-QJsonObject ZoomPicture(const QJsonObject &dump)
-{
-    return dump["images"]["frm_zoom.ImageZoom"].toObject();
-}
+QJsonObject ZoomPicture(const QJsonObject &dump) { return dump["images"]["frm_zoom.ImageZoom"].toObject(); }
 
-QString Blanks(int n)
-{
-    return QString(n, ' ');
-}
+QString Blanks(int n) { return QString(n, ' '); }
 
 TEST(FlowVisit, BrandScreenSearchesModeZoomBackAnotherBrandAndClose)
 {
@@ -32,38 +26,38 @@ TEST(FlowVisit, BrandScreenSearchesModeZoomBackAnotherBrandAndClose)
     const QString folder = CopyDemoFolder(scratch);
     Barrier barrier(scratch);
     Flow flow(folder,
-              "click Image32LogIn\n"                // beside the five brand areas
-              "dump\n"                              // 0
+              "click Image32LogIn\n" // beside the five brand areas
+              "dump\n"               // 0
               "click ImageKorva\n"
-              "dump\n"                              // 1
+              "dump\n" // 1
               "click-cell gridVersione 2\n"
               "click-cell GridOutput 2\n"
               "type EditCodice KS041\n"
               "click VrBitmapButton1\n"
-              "dump\n"                              // 2 a run-out old code
+              "dump\n" // 2 a run-out old code
               "type EditCodice KP072\n"
               "click VrBitmapButton1\n"
-              "dump\n"                              // 3 an old code with a successor
+              "dump\n" // 3 an old code with a successor
               "click VrBitmapButtonApplicazioni\n"
-              "dump\n"                              // 4 the mode left
+              "dump\n" // 4 the mode left
               "click-cell GridOutput 2\n"
               "click VrBitmapButtonApplicazioni\n"
-              "dump\n"                              // 5 the mode entered for KA080
+              "dump\n" // 5 the mode entered for KA080
               "click VrBitmapButtonZoom\n"
-              "dump\n"                              // 6
+              "dump\n" // 6
               "click ZoomFoto\n"
-              "dump\n"                              // 7
+              "dump\n" // 7
               "click VrBitmapButtonZoom\n"
               "close frm_zoom\n"
-              "dump\n"                              // 8
-              + barrier.Line() +
-              "click VrBitmapButton6\n"
-              "dump\n"                              // 9 back on the brand screen
-              "click Image32LogIn\n"
-              "click ImageQuib\n"
-              "dump\n"                              // 10 the second visit
-              "click VrBitmapButton6\n"
-              "click VrBitmapButton1\n");           // the brand screen's close button
+              "dump\n" // 8
+                  + barrier.Line()
+                  + "click VrBitmapButton6\n"
+                    "dump\n" // 9 back on the brand screen
+                    "click Image32LogIn\n"
+                    "click ImageQuib\n"
+                    "dump\n" // 10 the second visit
+                    "click VrBitmapButton6\n"
+                    "click VrBitmapButton1\n"); // the brand screen's close button
     // The catalogue file goes away once the first visit is over: a second visit that
     // opened the database again would find nothing.
     for (int i = 0; i <= 8; ++i)

@@ -170,11 +170,12 @@ TEST(Jet3Text, EveryByteOfTextAndMemosIsKept)
     const std::vector<ColumnDef> table = {{0x04, "id", 4}, {0x0A, "t", 50}, {0x0C, "m", 0}};
     f.definition(3, false, 4, 1 << 8 | 2, table);
     f.dataPage(4, 2, {row(catalogue, {le32(3), "Parts", std::string("\x01\x00", 2), le32(0), std::nullopt})});
-    f.dataPage(5, 3,
-               {row(table, {le32(1), "A" + unassigned + "Z", memoHeader(inlineMemo.size(), 0x80000000u, 0) + inlineMemo}),
-                row(table, {le32(2), "caf\xE9 \x80", memoHeader(pageMemo.size(), 0x40000000u, 6 << 8 | 0)}),
-                row(table, {le32(3), std::nullopt, memoHeader(chainFirst.size() + chainSecond.size(), 0, 6 << 8 | 1)}),
-                row(table, {le32(4), "", std::nullopt})});
+    f.dataPage(
+        5, 3,
+        {row(table, {le32(1), "A" + unassigned + "Z", memoHeader(inlineMemo.size(), 0x80000000u, 0) + inlineMemo}),
+         row(table, {le32(2), "caf\xE9 \x80", memoHeader(pageMemo.size(), 0x40000000u, 6 << 8 | 0)}),
+         row(table, {le32(3), std::nullopt, memoHeader(chainFirst.size() + chainSecond.size(), 0, 6 << 8 | 1)}),
+         row(table, {le32(4), "", std::nullopt})});
     f.dataPage(6, 'L' | 'V' << 8 | 'A' << 16 | std::uint32_t('L') << 24,
                {pageMemo, le32(6 << 8 | 2) + chainFirst, le32(0) + chainSecond});
 
@@ -186,8 +187,8 @@ TEST(Jet3Text, EveryByteOfTextAndMemosIsKept)
     out.close();
 
     db::Connection c;
-    c.setConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path +
-                          ";Jet OLEDB:System database=" + testsupport::fixture("catalogue-small/system.mdw"));
+    c.setConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path
+                          + ";Jet OLEDB:System database=" + testsupport::fixture("catalogue-small/system.mdw"));
     c.Open();
     db::Query q(c);
     q.AddSQL("SELECT id, t, m FROM Parts ORDER BY id");

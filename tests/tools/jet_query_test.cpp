@@ -31,7 +31,9 @@ QString smallCatalogue() { return testsupport::fixture("catalogue-small/vc_korva
 
 TEST(JetQueryTest, PrintsHeaderAndQuotedValues)
 {
-    const ToolRun r = jetQuery({smallCatalogue(), "SELECT idVeicolo, Versione, Al FROM CP_Veicoli WHERE idVeicolo IN (1001, 1003, 1006) ORDER BY 1"});
+    const ToolRun r =
+        jetQuery({smallCatalogue(),
+                  "SELECT idVeicolo, Versione, Al FROM CP_Veicoli WHERE idVeicolo IN (1001, 1003, 1006) ORDER BY 1"});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.out.toStdString(), "idVeicolo|Versione|Al\n"
                                    "1001|1.2 8V|200112\n"

@@ -15,14 +15,14 @@
 
 #include "tests/widgets/widget_events.h"
 
-#include <QAccessible>
 #include <QAbstractScrollArea>
+#include <QAccessible>
 #include <QApplication>
 #include <QFile>
-#include <cmath>
-#include <functional>
 #include <QListWidget>
 #include <QTemporaryDir>
+#include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -82,9 +82,12 @@ TEST(DataGridAccessible, TableOfTheVisibleRowsAndColumns)
     EXPECT_EQ(table->columnCount(), 2) << "the key column (width 0) is left out";
     EXPECT_EQ(iface->childCount(), 6);
 
-    struct { int row, col; const char *name; } cells[] = {
+    struct {
+        int row, col;
+        const char *name;
+    } cells[] = {
         {0, 1, "ALFA"}, {1, 1, "BETA"}, {2, 1, "GAMMA"},
-        {0, 0, ""}, {1, 0, ""}, // the marker markup is a picture, not text
+        {0, 0, ""},     {1, 0, ""}, // the marker markup is a picture, not text
     };
     for (const auto &c : cells)
         EXPECT_EQ(cellName(table, c.row, c.col), c.name) << c.row << "," << c.col;
@@ -181,12 +184,14 @@ TEST(BitmapButtonAccessible, NamedByItsHintUnlessNamed)
     InstallAccessibleWidgets();
     BitmapButton button;
     button.setGlyph(DrawDesignPicture(DesignPicture::MagnifierGlyph));
-    button.setHint("Usa il tasto [Lente] per cercare i valori inseriti.\rSe premi [Invio] azzeri gli altri campi di ricerca.");
+    button.setHint(
+        "Usa il tasto [Lente] per cercare i valori inseriti.\rSe premi [Invio] azzeri gli altri campi di ricerca.");
     QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(&button);
     ASSERT_NE(iface, nullptr);
     EXPECT_EQ(iface->role(), QAccessible::Button);
-    EXPECT_EQ(iface->text(QAccessible::Name),
-              "Usa il tasto [Lente] per cercare i valori inseriti. Se premi [Invio] azzeri gli altri campi di ricerca.");
+    EXPECT_EQ(
+        iface->text(QAccessible::Name),
+        "Usa il tasto [Lente] per cercare i valori inseriti. Se premi [Invio] azzeri gli altri campi di ricerca.");
     button.setAccessibleName("Cerca");
     EXPECT_EQ(iface->text(QAccessible::Name), "Cerca");
 
@@ -204,7 +209,13 @@ TEST(BitmapButtonAccessible, NamedByItsHintUnlessNamed)
 
 TEST(BitmapButton, FocusedButtonIsClickedByEnterAndSpace)
 {
-    struct KeyCase { const char *name; int key; Qt::KeyboardModifiers mods; bool repeat; int clicks; };
+    struct KeyCase {
+        const char *name;
+        int key;
+        Qt::KeyboardModifiers mods;
+        bool repeat;
+        int clicks;
+    };
     const KeyCase cases[] = {
         {"Enter", Qt::Key_Return, Qt::NoModifier, false, 1},
         {"keypad Enter", Qt::Key_Enter, Qt::KeypadModifier, false, 1},
@@ -278,7 +289,9 @@ TEST(BitmapButtonAccessible, ACheckableButtonIsAToggleWithItsState)
     button.setChecked(true);
     EXPECT_FALSE(button.isChecked()) << "only a checkable button takes the state";
     button.setCheckable(true);
-    struct { bool on; } steps[] = {{true}, {false}, {true}};
+    struct {
+        bool on;
+    } steps[] = {{true}, {false}, {true}};
     for (const auto &step : steps) {
         button.setChecked(step.on);
         EXPECT_TRUE(iface->state().checkable);
@@ -390,7 +403,8 @@ TEST(FocusFrame, EveryControlShowsItsFocusTwoPixelsWideAndInContrast)
         const char *what;
         std::function<QWidget *(QWidget *)> make;
     } cases[] = {
-        {"grid", [](QWidget *parent) {
+        {"grid",
+         [](QWidget *parent) {
              auto *grid = new DataGrid(parent);
              grid->setColCount(2);
              grid->setRowCount(6);
@@ -401,19 +415,22 @@ TEST(FocusFrame, EveryControlShowsItsFocusTwoPixelsWideAndInContrast)
              grid->resize(160, 120);
              return grid;
          }},
-        {"round button", [](QWidget *parent) {
+        {"round button",
+         [](QWidget *parent) {
              auto *button = new BitmapButton(parent);
              button->setGlyph(DrawDesignPicture(DesignPicture::MagnifierGlyph));
              button->resize(35, 35);
              return button;
          }},
-        {"link", [](QWidget *parent) {
+        {"link",
+         [](QWidget *parent) {
              auto *link = new HyperlinkLabel(parent);
              link->setCaption("Chiudi");
              link->resize(37, 15);
              return link;
          }},
-        {"combo box", [](QWidget *parent) {
+        {"combo box",
+         [](QWidget *parent) {
              auto *combo = new ColumnComboBox(parent);
              combo->AddItem().setStrings({"KORVA"});
              combo->setItemIndex(0);
@@ -442,9 +459,15 @@ TEST(FocusFrame, EveryControlShowsItsFocusTwoPixelsWideAndInContrast)
         ASSERT_TRUE(control->hasFocus());
         const QImage after = renderWidget(framed);
         const int w = framed.width(), h = framed.height();
-        struct Side { const char *name; QPoint edge; QPoint inward; } sides[] = {
-            {"left", {0, h / 2}, {1, 0}}, {"right", {w - 1, h / 2}, {-1, 0}},
-            {"top", {w / 2, 0}, {0, 1}}, {"bottom", {w / 2, h - 1}, {0, -1}},
+        struct Side {
+            const char *name;
+            QPoint edge;
+            QPoint inward;
+        } sides[] = {
+            {"left", {0, h / 2}, {1, 0}},
+            {"right", {w - 1, h / 2}, {-1, 0}},
+            {"top", {w / 2, 0}, {0, 1}},
+            {"bottom", {w / 2, h - 1}, {0, -1}},
         };
         for (const Side &side : sides) {
             int changed = 0;

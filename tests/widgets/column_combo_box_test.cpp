@@ -37,9 +37,12 @@ TEST(ColumnComboBox, LookupAndItemText)
         const char *value;
         int index;
     } lookups[] = {
-        {"exact", 0, "KORVA", 2},   {"other case is another item", 0, "korva", 3},
-        {"case differs only", 0, "Korva", -1}, {"second column", 1, "second column", 0},
-        {"item with too few texts", 1, "", -1}, {"missing", 0, "QUIB", -1},
+        {"exact", 0, "KORVA", 2},
+        {"other case is another item", 0, "korva", 3},
+        {"case differs only", 0, "Korva", -1},
+        {"second column", 1, "second column", 0},
+        {"item with too few texts", 1, "", -1},
+        {"missing", 0, "QUIB", -1},
     };
     for (const auto &l : lookups)
         EXPECT_EQ(c.IndexOfInColumn(l.col, QString::fromLatin1(l.value)), l.index) << l.name;

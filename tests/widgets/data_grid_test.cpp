@@ -24,10 +24,7 @@ namespace {
 using testsupport::expectThrowCode;
 
 // The pixels of the grid's client area as drawn now.
-QImage drawn(DataGrid &grid)
-{
-    return grid.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
+QImage drawn(DataGrid &grid) { return grid.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
 // Whether every pixel of `rect` in `image` is `color`.
 bool allOf(const QImage &image, const QRect &rect, QColor color)
@@ -41,8 +38,8 @@ bool allOf(const QImage &image, const QRect &rect, QColor color)
 
 void press(DataGrid &grid, QPoint at)
 {
-    QMouseEvent event(QEvent::MouseButtonPress, at, grid.viewport()->mapToGlobal(at), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent event(QEvent::MouseButtonPress, at, grid.viewport()->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
     QApplication::sendEvent(grid.viewport(), &event);
 }
 
@@ -374,7 +371,8 @@ protected:
     // the picture path is appended with backslashes.
     QString marker(const QString &tag = "IMG")
     {
-        return "<" + tag + " src=\"file://" + dir.path() + "/\\img\\BALL.bmp\" align=\"middle\" width=\"15\" height=\"15\">";
+        return "<" + tag + " src=\"file://" + dir.path()
+               + "/\\img\\BALL.bmp\" align=\"middle\" width=\"15\" height=\"15\">";
     }
     QRect cell0() const { return QRect(0, 20, 50, 20); }
 };

@@ -63,9 +63,14 @@ TEST(ExchangeEncodingTest, ValuesAreEncodedByTheWriterRules)
         {"quote", "a\"b", "\"a\"\"b\""},
         {"separator", "a|b", "\"a|b\""},
         {"quote and separator", "a\"|b", "\"a\"\"|b\""},
-        {"CR LF with separator", "a\r\nb|c", "\"a\x0b" "b|c\""},
+        {"CR LF with separator", "a\r\nb|c",
+         "\"a\x0b"
+         "b|c\""},
         {"CR LF alone", "line 1\r\nline 2", "\"line 1\x0bline 2\""},
-        {"lone LF and lone CR", "a\nb\rc", "\"a\x0b" "b\x0b" "c\""},
+        {"lone LF and lone CR", "a\nb\rc",
+         "\"a\x0b"
+         "b\x0b"
+         "c\""},
         {"quote and line break", "\"x\"\n", "\"\"\"x\"\"\x0b\""},
         {"accented letters", QString::fromUtf8("caff\u00e8 \u20ac"), "caff\xe8 \x80"},
         {"outside the code page", QString::fromUtf8("\u4e2d\U0001F600x"), "??x"},
@@ -129,7 +134,10 @@ TEST(ExchangeReaderTest, LinesSplitByTheQuoteRules)
         {"quote never closed", "\"abc|def", {V(""), V("def")}},
         {"text after the closing quote", "\"ab\"xy|z", {V("ab"), V("z")}},
         {"quoted last without separator", "\"ab\"", {V("ab")}},
-        {"line-break mark", "\"a\x0b" "b|c\"|d\x0b", {V("a\r\nb|c"), V("d\r\n")}},
+        {"line-break mark",
+         "\"a\x0b"
+         "b|c\"|d\x0b",
+         {V("a\r\nb|c"), V("d\r\n")}},
         {"closing quote ends the line", "a|\"b\"\"\"", {V("a"), V("b\"")}},
         {"accents", "caff\xe8|\x80", {V(QString::fromUtf8("caff\u00e8")), V(QString::fromUtf8("\u20ac"))}},
     };

@@ -107,9 +107,10 @@ TEST(NoteMarkup, TextAroundTags)
 
 TEST(NoteMarkup, StylesAndStructure)
 {
-    const auto pieces = ParseNoteMarkup(QStringLiteral(
-        "<P align=\"center\" indent=4>x<B>y<U>z</B>w</P><BR><HR><IMG src=\"a.bmp\" width=\"15\" height=\"9\"><A href=x>l</A>"
-        "<SUP>2</SUP><font face=\"Arial\" size=\"14\" bgcolor=\"clyellow\">f</font>"));
+    const auto pieces =
+        ParseNoteMarkup(QStringLiteral("<P align=\"center\" indent=4>x<B>y<U>z</B>w</P><BR><HR><IMG src=\"a.bmp\" "
+                                       "width=\"15\" height=\"9\"><A href=x>l</A>"
+                                       "<SUP>2</SUP><font face=\"Arial\" size=\"14\" bgcolor=\"clyellow\">f</font>"));
     ASSERT_GE(pieces.size(), 10u);
     EXPECT_EQ(pieces[0].kind, NotePiece::Paragraph);
     EXPECT_EQ(pieces[0].align, Qt::AlignHCenter);

@@ -40,7 +40,7 @@ struct Battery {
     Text range;
     std::string code;
     Text oldCode;
-    Number capacity; // Ah
+    Number capacity;  // Ah
     Number discharge; // cold-cranking A
     Text polarity;
     Text length; // mm, as text

@@ -56,7 +56,8 @@ public:
         m_out << header << "\r\n";
     }
 
-    template <class... Fields> void row(const Fields &...fields)
+    template <class... Fields>
+    void row(const Fields &...fields)
     {
         bool first = true;
         ((m_out << (first ? "" : ",") << field(fields), first = false), ...);
@@ -102,8 +103,8 @@ void writeCsvSources(const Catalogue &c, const std::string &folder)
                       "LARGHEZZA:text(10),ALTEZZA:text(10),ATTACCHI_BASE:text(10),"
                       "MONOBLOCCO:text(20),FOTO:text(40),NOTE:text(255),ORDINE:long");
     for (const Battery &b : c.batteries)
-        batteries.row(b.priceList, b.range, b.code, b.oldCode, b.capacity, b.discharge, b.polarity,
-                      b.length, b.width, b.height, b.fittings, b.container, b.photo, b.note, b.order);
+        batteries.row(b.priceList, b.range, b.code, b.oldCode, b.capacity, b.discharge, b.polarity, b.length, b.width,
+                      b.height, b.fittings, b.container, b.photo, b.note, b.order);
 
     CsvFile oneRow(folder, "Tab1riga", "id:long");
     oneRow.row(1L);

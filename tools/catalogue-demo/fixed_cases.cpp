@@ -38,9 +38,9 @@ namespace demo {
 
 namespace {
 
-Battery battery(const char *list, const char *range, const char *code, double ah, double cca,
-                const char *polarity, const char *l, const char *w, const char *h,
-                const char *fittings, const char *container, Text photo, Text note)
+Battery battery(const char *list, const char *range, const char *code, double ah, double cca, const char *polarity,
+                const char *l, const char *w, const char *h, const char *fittings, const char *container, Text photo,
+                Text note)
 {
     Battery b;
     b.priceList = list;
@@ -71,11 +71,10 @@ Battery oldCode(const char *list, const char *former, const char *successor, con
     return b;
 }
 
-Vehicle alvena(long id, const char *model, Text version, Text fuel, const char *from, Text to,
-               Number cm3, int cv, int kw)
+Vehicle alvena(long id, const char *model, Text version, Text fuel, const char *from, Text to, Number cm3, int cv,
+               int kw)
 {
-    return Vehicle{id, "ALV", "Alvena", model, std::move(version), std::move(fuel), from,
-                   std::move(to), cm3, cv, kw};
+    return Vehicle{id, "ALV", "Alvena", model, std::move(version), std::move(fuel), from, std::move(to), cm3, cv, kw};
 }
 
 } // namespace
@@ -96,60 +95,46 @@ void addFixedCases(Catalogue &c)
         Vehicle{10, "OMB", "Ombrina", "Brezza", "1.0", "Benzina", "198803", "199410", 998, 45, 33},
         Vehicle{11, "OMB", "Ombrina", "Brezza", "1.2", "Benzina", "199004", "199410", 1196, 57, 42},
     };
-    c.relations = {{1, 90001}, {2, 90002}, {2, 90003}, {3, 90004},
-                   {5, 90005}, {6, 90006}, {7, 90007}, {8, 90008}};
+    c.relations = {{1, 90001}, {2, 90002}, {2, 90003}, {3, 90004}, {5, 90005}, {6, 90006}, {7, 90007}, {8, 90008}};
     c.fitments = {
-        {90001, "KS044"}, {90001, "KS060"}, {90001, "KS062"}, {90001, "KP074"},
-        {90001, "KP072"}, {90001, "QC060"}, {90001, "QC045"}, {90001, "BS060"},
-        {90001, "FE060"}, {90001, "ZP-60"},
-        {90002, "KS060"}, {90002, "KV012"},
-        {90003, "KS060"}, {90003, "KA080"},
-        {90004, "KV012"}, {90004, "KV035"}, {90004, "KS044"},
-        {90005, "KS060"}, {90005, "QC060"}, {90005, "KX999"},
-        {90007, "KS044"}, {90007, "QM12\""},
-        {90008, "KS060"},
-        {90099, "KS044"},
+        {90001, "KS044"}, {90001, "KS060"}, {90001, "KS062"}, {90001, "KP074"},  {90001, "KP072"}, {90001, "QC060"},
+        {90001, "QC045"}, {90001, "BS060"}, {90001, "FE060"}, {90001, "ZP-60"},  {90002, "KS060"}, {90002, "KV012"},
+        {90003, "KS060"}, {90003, "KA080"}, {90004, "KV012"}, {90004, "KV035"},  {90004, "KS044"}, {90005, "KS060"},
+        {90005, "QC060"}, {90005, "KX999"}, {90007, "KS044"}, {90007, "QM12\""}, {90008, "KS060"}, {90099, "KS044"},
     };
     c.batteries = {
-        battery("KORVA", "Korva Start", "KS044", 44, 360, "DX", "207", "175", "175", "B13", "L1",
-                "korva_start", none),
-        battery("KORVA", "Korva Start", "KS060", 60, 540, "DX", "242", "175", "190", "B13", "L2",
-                "korva_start", "<B>Più venduta</B>"),
-        battery("KORVA", "Korva Start", "KS062", 62.5, 560, "SX", "242", "175", "190", "B13", "L2",
-                "korva_start", none),
-        battery("KORVA", "Korva Start", "KS095", 95, 800, "DX", "353", "175", "190", "B13", "L5",
-                "korva_start", none),
-        battery("KORVA", "Korva Power", "KP074", 74, 680, "DX", "278", "175", "190", "B13", "L3",
-                "korva_power", "Batteria già carica:<BR><B>pronta all'uso</B>."),
+        battery("KORVA", "Korva Start", "KS044", 44, 360, "DX", "207", "175", "175", "B13", "L1", "korva_start", none),
+        battery("KORVA", "Korva Start", "KS060", 60, 540, "DX", "242", "175", "190", "B13", "L2", "korva_start",
+                "<B>Più venduta</B>"),
+        battery("KORVA", "Korva Start", "KS062", 62.5, 560, "SX", "242", "175", "190", "B13", "L2", "korva_start",
+                none),
+        battery("KORVA", "Korva Start", "KS095", 95, 800, "DX", "353", "175", "190", "B13", "L5", "korva_start", none),
+        battery("KORVA", "Korva Power", "KP074", 74, 680, "DX", "278", "175", "190", "B13", "L3", "korva_power",
+                "Batteria già carica:<BR><B>pronta all'uso</B>."),
         battery("KORVA", "Korva AGM", "KA080", 80, 800, "DX", "315", "175", "190", "B13", "L4", none,
                 "<B>AGM</B> per <I>Start&amp;Stop</I>"),
-        battery("KORVA", "Korva Service", "KV012", 12, 200, "SX", "150", "87", "90", "B0", "B19",
-                "korva_service", "<FONT COLOR=clblue>Batteria ausiliaria</FONT>"),
-        battery("KORVA", "Korva Service", "KV035", 35, 300, "DX", "187", "127", "175", "B0", "B19",
-                "korva_service", none),
+        battery("KORVA", "Korva Service", "KV012", 12, 200, "SX", "150", "87", "90", "B0", "B19", "korva_service",
+                "<FONT COLOR=clblue>Batteria ausiliaria</FONT>"),
+        battery("KORVA", "Korva Service", "KV035", 35, 300, "DX", "187", "127", "175", "B0", "B19", "korva_service",
+                none),
         oldCode("KORVA", "KP072", "KP074", "Korva Power"),
         oldCode("KORVA", "KS041", "ESAURIMENTO", "Korva Start"),
-        battery("QUIB", "Quib Classic", "QC045", 45, 330, "DX", "207", "175", "175", "B13", "L1",
-                "quib_classic", none),
-        battery("QUIB", "Quib Classic", "QC060", 60, 510, "DX", "242", "175", "190", "B13", "L2",
-                "quib_classic", "<B>Nuovo</B> formato \"Classic\""),
-        battery("QUIB", "Quib Moto", "QM12\"", 12, 180, "SX", "150", "87", "145", "B0", "B9",
-                "quib_moto", none),
+        battery("QUIB", "Quib Classic", "QC045", 45, 330, "DX", "207", "175", "175", "B13", "L1", "quib_classic", none),
+        battery("QUIB", "Quib Classic", "QC060", 60, 510, "DX", "242", "175", "190", "B13", "L2", "quib_classic",
+                "<B>Nuovo</B> formato \"Classic\""),
+        battery("QUIB", "Quib Moto", "QM12\"", 12, 180, "SX", "150", "87", "145", "B0", "B9", "quib_moto", none),
         oldCode("QUIB", "QC044", "QC045", "Quib Classic"),
-        battery("BRASK", "Brask Silver", "BS060", 60, 560, "DX", "242", "175", "190", "B13", "L2",
-                "brask_silver", none),
-        oldCode("BRASK", "BS061", "BS060", "Brask Silver"),
-        battery("FENU", "Fenu Eco", "FE060", 60, 480, "DX", "242", "175", "175", "B13", "L2",
-                "fenu_eco", none),
-        oldCode("FENU", "FE055", "FE060", "Fenu Eco"),
-        battery("ZELKAR", "Zelkar Pro", "ZP-60", 60, 540, "DX", "242", "175", "190", "B13", "L2",
-                "zelkar_pro", none),
-        oldCode("ZELKAR", "ZP-58", "ZP-60", "Zelkar Pro"),
-        battery(" ", "Korva Start", "KS000", 40, 320, "DX", "207", "175", "175", "B13", "L1", none,
+        battery("BRASK", "Brask Silver", "BS060", 60, 560, "DX", "242", "175", "190", "B13", "L2", "brask_silver",
                 none),
+        oldCode("BRASK", "BS061", "BS060", "Brask Silver"),
+        battery("FENU", "Fenu Eco", "FE060", 60, 480, "DX", "242", "175", "175", "B13", "L2", "fenu_eco", none),
+        oldCode("FENU", "FE055", "FE060", "Fenu Eco"),
+        battery("ZELKAR", "Zelkar Pro", "ZP-60", 60, 540, "DX", "242", "175", "190", "B13", "L2", "zelkar_pro", none),
+        oldCode("ZELKAR", "ZP-58", "ZP-60", "Zelkar Pro"),
+        battery(" ", "Korva Start", "KS000", 40, 320, "DX", "207", "175", "175", "B13", "L1", none, none),
     };
-    Battery unlisted = battery("KORVA", "Korva Start", "KS001", 41, 330, "DX", "207", "175", "175",
-                               "B13", "L1", none, none);
+    Battery unlisted =
+        battery("KORVA", "Korva Start", "KS001", 41, 330, "DX", "207", "175", "175", "B13", "L1", none, none);
     unlisted.priceList = std::nullopt;
     c.batteries.push_back(unlisted);
 }

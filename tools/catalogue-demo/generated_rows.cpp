@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <map>
 #include <set>
-#include <tuple>
 #include <stdexcept>
+#include <tuple>
 
 namespace demo {
 
@@ -19,17 +19,15 @@ namespace {
 
 // Listed after "Alvena", the hand-made first make.
 const std::vector<std::pair<const char *, const char *>> kMakes = {
-    {"BOR", "Borsani"},   {"CAS", "Castellan"}, {"DRV", "Dravona"},  {"ELM", "Elmira Auto"},
-    {"FIO", "Fiordalba"}, {"GAV", "Gavia"},     {"HAL", "Haldera"},  {"ISA", "Isarco Motori"},
-    {"JON", "Jonica"},    {"KAR", "Karsten"},   {"LIR", "Lirena"},   {"MAR", "Marvolo"},
-    {"NER", "Nerosa"},    {"ORV", "Orvalle"},   {"PEL", "Pelago"},   {"QUA", "Quarna"},
-    {"ROV", "Roverna"},   {"SOL", "Solvano"},   {"TIR", "Tirsa"},    {"ULM", "Ulmea"},
-    {"VAR", "Varesco"},   {"WEN", "Wendal"},    {"YPS", "Ypsor"},    {"ZEF", "Zefira"},
+    {"BOR", "Borsani"}, {"CAS", "Castellan"}, {"DRV", "Dravona"},       {"ELM", "Elmira Auto"}, {"FIO", "Fiordalba"},
+    {"GAV", "Gavia"},   {"HAL", "Haldera"},   {"ISA", "Isarco Motori"}, {"JON", "Jonica"},      {"KAR", "Karsten"},
+    {"LIR", "Lirena"},  {"MAR", "Marvolo"},   {"NER", "Nerosa"},        {"ORV", "Orvalle"},     {"PEL", "Pelago"},
+    {"QUA", "Quarna"},  {"ROV", "Roverna"},   {"SOL", "Solvano"},       {"TIR", "Tirsa"},       {"ULM", "Ulmea"},
+    {"VAR", "Varesco"}, {"WEN", "Wendal"},    {"YPS", "Ypsor"},         {"ZEF", "Zefira"},
 };
 
-const std::vector<std::string> kSyllables = {"ba", "ce", "di", "fo", "ga", "le", "mi", "no",
-                                             "pa", "re", "si", "ta", "vo", "ze", "lu", "ri",
-                                             "sa", "te", "ro", "va", "ni", "da", "mo", "ca"};
+const std::vector<std::string> kSyllables = {"ba", "ce", "di", "fo", "ga", "le", "mi", "no", "pa", "re", "si", "ta",
+                                             "vo", "ze", "lu", "ri", "sa", "te", "ro", "va", "ni", "da", "mo", "ca"};
 const std::vector<std::string> kBodies = {"", "", "", " SW", " Van", " Coupé", " Cabrio", " 4x4"};
 
 struct Engine {
@@ -39,7 +37,8 @@ struct Engine {
 };
 
 const std::vector<Engine> kEngines = {
-    {"Benzina", {999, 1108, 1197, 1242, 1368, 1398, 1598, 1798, 1984, 2497, 2995},
+    {"Benzina",
+     {999, 1108, 1197, 1242, 1368, 1398, 1598, 1798, 1984, 2497, 2995},
      {"8V", "12V", "16V", "Turbo", "GT", "Sport"}},
     {"Diesel", {1248, 1461, 1560, 1598, 1870, 1968, 2179, 2487, 2993}, {"D", "TD", "TD 16V", "Turbo D"}},
     {"GPL", {1242, 1368, 1598}, {"GPL", "Bi-Fuel GPL"}},
@@ -94,8 +93,9 @@ std::vector<Make> makesOf(int count)
     static const std::vector<std::string> kWords = {"", "", " Motori", " Veicoli", " Auto"};
     Random random(0x4D4152434845ull);
     while (int(makes.size()) < count) {
-        const std::string name = capitalised(random.pick(kSyllables) + random.pick(kSyllables) + random.pick(kSyllables))
-                                 + random.pick(kWords);
+        const std::string name =
+            capitalised(random.pick(kSyllables) + random.pick(kSyllables) + random.pick(kSyllables))
+            + random.pick(kWords);
         if (!names.insert(name).second)
             continue;
         char key[16];
@@ -129,11 +129,16 @@ struct CaseSize {
 CaseSize caseFor(RangeKind kind, int ah, bool asian)
 {
     if (kind == RangeKind::Service) {
-        if (ah <= 5) return {113, 70, 90, "M1", "B0"};
-        if (ah <= 9) return {137, 76, 134, "M2", "B0"};
-        if (ah <= 14) return {150, 87, 93, "M3", "B0"};
-        if (ah <= 20) return {175, 87, 155, "M4", "B0"};
-        if (ah <= 30) return {165, 175, 125, "M5", "B0"};
+        if (ah <= 5)
+            return {113, 70, 90, "M1", "B0"};
+        if (ah <= 9)
+            return {137, 76, 134, "M2", "B0"};
+        if (ah <= 14)
+            return {150, 87, 93, "M3", "B0"};
+        if (ah <= 20)
+            return {175, 87, 155, "M4", "B0"};
+        if (ah <= 30)
+            return {165, 175, 125, "M5", "B0"};
         return {187, 127, 175, "B19", "B0"};
     }
     if (kind == RangeKind::Heavy)
@@ -141,12 +146,18 @@ CaseSize caseFor(RangeKind kind, int ah, bool asian)
     if (asian)
         return ah <= 50 ? CaseSize{187, 127, 227, "B20", "B1"} : CaseSize{230, 173, 225, "D23", "B1"};
     const bool tall = kind != RangeKind::Start;
-    if (ah <= 40) return {175, 175, 175, "L0", "B13"};
-    if (ah <= 50) return {207, 175, tall ? 190 : 175, "L1", "B13"};
-    if (ah <= 63) return {242, 175, tall ? 190 : 175, "L2", "B13"};
-    if (ah <= 74) return {278, 175, 190, "L3", "B13"};
-    if (ah <= 85) return {315, 175, 190, "L4", "B13"};
-    if (ah <= 100) return {353, 175, 190, "L5", "B13"};
+    if (ah <= 40)
+        return {175, 175, 175, "L0", "B13"};
+    if (ah <= 50)
+        return {207, 175, tall ? 190 : 175, "L1", "B13"};
+    if (ah <= 63)
+        return {242, 175, tall ? 190 : 175, "L2", "B13"};
+    if (ah <= 74)
+        return {278, 175, 190, "L3", "B13"};
+    if (ah <= 85)
+        return {315, 175, 190, "L4", "B13"};
+    if (ah <= 100)
+        return {353, 175, 190, "L5", "B13"};
     return {393, 175, 190, "L6", "B13"};
 }
 
@@ -163,8 +174,7 @@ int crankingFactor(RangeKind kind)
 
 class Generator {
 public:
-    Generator(Catalogue &catalogue, const Scale &scale)
-        : m_c(catalogue), m_scale(scale), m_random(0x4B4F525641ull)
+    Generator(Catalogue &catalogue, const Scale &scale) : m_c(catalogue), m_scale(scale), m_random(0x4B4F525641ull)
     {
         for (const Battery &b : m_c.batteries)
             m_usedCodes.insert(b.code);
@@ -291,7 +301,8 @@ private:
             std::snprintf(litres, sizeof litres, "%.1f", cc / 1000.0);
             v.version = std::string(litres) + " " + m_random.pick(engine.tags);
             if (m_random.percent(25))
-                v.version = *v.version + m_random.pick(std::vector<std::string>{" 3 porte", " 5 porte", " 4x4", " Van"});
+                v.version =
+                    *v.version + m_random.pick(std::vector<std::string>{" 3 porte", " 5 porte", " 4x4", " Van"});
             v.cm3 = cc;
             v.cv = cc * m_random.between(45, 95) / 1000;
             v.kw = int(std::lround(v.cv * 0.7355));
@@ -353,8 +364,8 @@ private:
                 // smallest), not always the first.
                 at %= offers.size();
                 const auto from = offers.begin() + long(at);
-                const auto same = std::upper_bound(from, offers.end(), from->ah,
-                                                   [](int ah, const Offer &o) { return ah < o.ah; });
+                const auto same =
+                    std::upper_bound(from, offers.end(), from->ah, [](int ah, const Offer &o) { return ah < o.ah; });
                 at += std::size_t(m_random.between(0, int(std::min<long>(same - from, m_scale.fittedVariants)) - 1));
             }
             for (std::size_t tries = 0; tries < offers.size(); ++tries) {
@@ -398,10 +409,7 @@ private:
 
 } // namespace
 
-void addGeneratedRows(Catalogue &catalogue, const Scale &scale)
-{
-    Generator(catalogue, scale).run();
-}
+void addGeneratedRows(Catalogue &catalogue, const Scale &scale) { Generator(catalogue, scale).run(); }
 
 void numberDisplayOrders(Catalogue &catalogue)
 {
@@ -421,14 +429,13 @@ void numberDisplayOrders(Catalogue &catalogue)
                     return int(i);
         return 6;
     };
-    std::stable_sort(catalogue.batteries.begin(), catalogue.batteries.end(),
-                     [&](const Battery &a, const Battery &b) {
-                         const auto ka = std::make_tuple(listIndex(a.priceList), a.oldCode.has_value(),
-                                                         rangeIndex(a), a.capacity.value_or(0), a.code);
-                         const auto kb = std::make_tuple(listIndex(b.priceList), b.oldCode.has_value(),
-                                                         rangeIndex(b), b.capacity.value_or(0), b.code);
-                         return ka < kb;
-                     });
+    std::stable_sort(catalogue.batteries.begin(), catalogue.batteries.end(), [&](const Battery &a, const Battery &b) {
+        const auto ka = std::make_tuple(listIndex(a.priceList), a.oldCode.has_value(), rangeIndex(a),
+                                        a.capacity.value_or(0), a.code);
+        const auto kb = std::make_tuple(listIndex(b.priceList), b.oldCode.has_value(), rangeIndex(b),
+                                        b.capacity.value_or(0), b.code);
+        return ka < kb;
+    });
     std::map<int, long> next;
     for (Battery &b : catalogue.batteries)
         b.order = (next[listIndex(b.priceList)] += 10);

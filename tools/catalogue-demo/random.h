@@ -23,7 +23,8 @@ public:
     int between(int lo, int hi) { return lo + int(next() % std::uint64_t(hi - lo + 1)); }
     // True with the given chance in percent.
     bool percent(int chance) { return between(0, 99) < chance; }
-    template <class T> const T &pick(const std::vector<T> &items)
+    template <class T>
+    const T &pick(const std::vector<T> &items)
     {
         return items[std::size_t(between(0, int(items.size()) - 1))];
     }

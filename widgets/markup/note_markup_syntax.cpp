@@ -32,12 +32,12 @@ bool parseTag(QStringView body, NoteTag &tag)
 const QHash<QString, QString> &entities()
 {
     static const QHash<QString, QString> table = {
-        {QStringLiteral("amp"), QStringLiteral("&")},          {QStringLiteral("lt"), QStringLiteral("<")},
-        {QStringLiteral("gt"), QStringLiteral(">")},           {QStringLiteral("quot"), QStringLiteral("\"")},
-        {QStringLiteral("nbsp"), QString(QChar(0x00a0))},      {QStringLiteral("sect"), QString(QChar(0x00a7))},
-        {QStringLiteral("permil"), QString(QChar(0x2030))},    {QStringLiteral("reg"), QString(QChar(0x00ae))},
-        {QStringLiteral("copy"), QString(QChar(0x00a9))},      {QStringLiteral("para"), QString(QChar(0x00b6))},
-        {QStringLiteral("trade"), QString(QChar(0x2122))},     {QStringLiteral("euro"), QString(QChar(0x20ac))},
+        {QStringLiteral("amp"), QStringLiteral("&")},       {QStringLiteral("lt"), QStringLiteral("<")},
+        {QStringLiteral("gt"), QStringLiteral(">")},        {QStringLiteral("quot"), QStringLiteral("\"")},
+        {QStringLiteral("nbsp"), QString(QChar(0x00a0))},   {QStringLiteral("sect"), QString(QChar(0x00a7))},
+        {QStringLiteral("permil"), QString(QChar(0x2030))}, {QStringLiteral("reg"), QString(QChar(0x00ae))},
+        {QStringLiteral("copy"), QString(QChar(0x00a9))},   {QStringLiteral("para"), QString(QChar(0x00b6))},
+        {QStringLiteral("trade"), QString(QChar(0x2122))},  {QStringLiteral("euro"), QString(QChar(0x20ac))},
     };
     return table;
 }
