@@ -2,15 +2,15 @@
 #pragma once
 
 #include "db/query.h"
+#include "db/sqlite_handle_p.h"
 
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <vector>
 
 namespace db::detail {
-
-class SqliteHandle;
 
 struct ResultColumn {
     QString name;
@@ -38,7 +38,20 @@ public:
     // A non-empty `filter` (a Jet condition) keeps only the records it holds for.
     std::unique_ptr<ResultSet> run(const QString &jetSql, const QString &filter, int timeoutSeconds);
 
+    // The same statement run the same way, but nothing is kept: `onFields` gets the field
+    // names, then `onRecord` each record as it is read, its values as Query::AsString
+    // gives them and Null as none.
+    void stream(const QString &jetSql, const QString &filter, int timeoutSeconds,
+                const std::function<void(const QStringList &)> &onFields,
+                const std::function<void(RecordTexts &)> &onRecord);
+
 private:
+    // The translated statement, prepared; raises DbError for anything but one statement
+    // that only reads.
+    Stmt prepare(const QString &jetSql, const QString &filter);
+    // Steps `st` to its end, calling `onRow` at each record, within the time-out.
+    void stepAll(sqlite3_stmt *st, int timeoutSeconds, const std::function<void()> &onRow);
+
     std::unique_ptr<SqliteHandle> m_db;
 };
 

@@ -21,18 +21,30 @@ void Query::AddSQL(const QString &line)
     m_sql += line;
 }
 
+static detail::Engine &openEngine(const Connection &connection)
+{
+    detail::Engine *engine = connection.engine();
+    if (!engine) {
+        QString message = QStringLiteral("Operation is not allowed when the connection is closed.");
+        if (!connection.LastOpenError().isEmpty())
+            message += QStringLiteral(" The catalogue could not be opened: ") + connection.LastOpenError();
+        raiseDbError(DbErrc::State, message);
+    }
+    return *engine;
+}
+
 void Query::Open()
 {
     Close();
-    detail::Engine *engine = m_connection.engine();
-    if (!engine) {
-        QString message = QStringLiteral("Operation is not allowed when the connection is closed.");
-        if (!m_connection.LastOpenError().isEmpty())
-            message += QStringLiteral(" The catalogue could not be opened: ") + m_connection.LastOpenError();
-        raiseDbError(DbErrc::State, message);
-    }
-    m_result = engine->run(m_sql, m_filtered ? m_filter : QString(), m_commandTimeout);
+    m_result = openEngine(m_connection).run(m_sql, m_filtered ? m_filter : QString(), m_commandTimeout);
     m_current = 0;
+}
+
+void Query::Stream(const std::function<void(const QStringList &)> &onFields,
+                   const std::function<void(RecordTexts &)> &onRecord)
+{
+    Close();
+    openEngine(m_connection).stream(m_sql, m_filtered ? m_filter : QString(), m_commandTimeout, onFields, onRecord);
 }
 
 void Query::Close()

@@ -5,8 +5,12 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace db {
 
@@ -19,6 +23,9 @@ enum class CursorType { ForwardOnly, Keyset, Dynamic, Static };
 
 // What a field holds, as the data-bound grid distinguishes it.
 enum class FieldKind { Text, Number, LongText, Picture };
+
+// One record's values as Query::AsString gives them, with Null as no value.
+using RecordTexts = std::vector<std::optional<QString>>;
 
 class Query {
 public:
@@ -47,6 +54,11 @@ public:
     // Runs the SQL text and fetches the whole result; raises DbError with the engine's
     // text on failure (and stays closed).
     void Open();
+    // Runs the SQL text as Open does but keeps nothing, for reading a large result once:
+    // `onFields` gets the field names, then `onRecord` each record as the engine reads
+    // it (it may move the record out). The query stays closed. Raises DbError as Open.
+    void Stream(const std::function<void(const QStringList &names)> &onFields,
+                const std::function<void(RecordTexts &record)> &onRecord);
     // Discards the result; no error when closed.
     void Close();
     bool Active() const;

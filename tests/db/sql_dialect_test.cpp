@@ -198,17 +198,25 @@ TEST(JetSqlTest, EngineErrorsAndChangesFailClearly)
         {"PRAGMA query_only=0", DbErrc::ReadOnly, "reading only"},
     };
     auto conn = dbtest::openSmall();
-    for (const auto &c : cases) {
-        db::Query q(*conn);
-        q.AddSQL(c.sql);
-        try {
-            q.Open();
-            ADD_FAILURE() << "ran: " << c.sql;
-        } catch (const DbError &e) {
-            EXPECT_EQ(e.code(), c.code) << c.sql;
-            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+    // A streamed statement goes through the same checks as an opened one.
+    for (const bool streamed : {false, true}) {
+        for (const auto &c : cases) {
+            db::Query q(*conn);
+            q.AddSQL(c.sql);
+            bool reached = false;
+            try {
+                if (streamed)
+                    q.Stream([&](const QStringList &) { reached = true; }, [&](db::RecordTexts &) { reached = true; });
+                else
+                    q.Open();
+                ADD_FAILURE() << "ran: " << c.sql;
+            } catch (const DbError &e) {
+                EXPECT_EQ(e.code(), c.code) << c.sql;
+                EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+            }
+            EXPECT_FALSE(q.Active());
+            EXPECT_FALSE(reached) << c.sql;
         }
-        EXPECT_FALSE(q.Active());
     }
     EXPECT_EQ(dbtest::rowsOf(*conn, "SELECT id FROM Tab1riga"), QStringList{"1"}) << "nothing changed";
 }
