@@ -4,11 +4,13 @@
 // pairs; only the vehicles whose type numbers or relation rows moved have their codes
 // gathered, so the per-vehicle list costs little when little changed.
 #include "catalog/report/catalogue_diff.h"
+#include "catalog/report/value_pairs.h"
 #include "catalog/schema.h"
 
 #include <QHash>
 #include <QSet>
 #include <algorithm>
+#include <iterator>
 
 namespace catalog::report {
 
@@ -31,6 +33,12 @@ QString hashKey(const Row &row, const std::vector<int> &columns)
     }
     return key;
 }
+
+// The fitments of the two catalogues as pair sets (both empty when they were not compared).
+struct FitmentPairs {
+    PairSet was;
+    PairSet is;
+};
 
 struct Keyed {
     Subject subject;
@@ -130,68 +138,71 @@ void noteColumns(const Table &o, const Table &n, CatalogueDiff &out)
     }
 }
 
-using CodeSets = QHash<QString, QSet<QString>>;
-
-// ktypnr → codes, and idVeicolo → ktypnr, for one catalogue.
+// What the per-vehicle codes are gathered from, in one catalogue: its fitments (ktypnr,
+// codice) and its relations (idVeicolo, ktypnr), Null taken as the empty text.
 struct Chain {
-    CodeSets codesOfType;
-    CodeSets typesOfVehicle;
+    PairSet codesOfType;
+    PairSet typesOfVehicle;
 
-    explicit Chain(const Catalogue &c)
+    Chain(const Catalogue &c, const PairSet &fitments, ValueNumbers &numbers)
+        : codesOfType(NullAsEmpty(fitments, numbers)),
+          typesOfVehicle(NullAsEmpty(PairsOf(c.relations, c.relations.column(name(schema::relations::idVeicolo)),
+                                             c.relations.column(name(schema::relations::ktypnr)), numbers),
+                                     numbers))
     {
-        const int fk = c.fitments.column(name(schema::fitments::ktypnr));
-        const int fc = c.fitments.column(name(schema::fitments::codice));
-        if (fk >= 0 && fc >= 0) {
-            for (const Row &row : c.fitments.rows)
-                codesOfType[text(row[size_t(fk)])].insert(text(row[size_t(fc)]));
-        }
-        const int rv = c.relations.column(name(schema::relations::idVeicolo));
-        const int rk = c.relations.column(name(schema::relations::ktypnr));
-        if (rv >= 0 && rk >= 0) {
-            for (const Row &row : c.relations.rows)
-                typesOfVehicle[text(row[size_t(rv)])].insert(text(row[size_t(rk)]));
-        }
     }
 
-    QSet<QString> codesOf(const QString &vehicle) const
+    // The codes of the vehicle, sorted, each once.
+    std::vector<uint32_t> codesOf(uint32_t vehicle) const
     {
-        QSet<QString> codes;
-        for (const QString &type : typesOfVehicle.value(vehicle))
-            codes.unite(codesOfType.value(type));
+        std::vector<uint32_t> types, codes;
+        AppendSeconds(typesOfVehicle, vehicle, types);
+        for (uint32_t type : types)
+            AppendSeconds(codesOfType, type, codes);
+        std::sort(codes.begin(), codes.end());
+        codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
         return codes;
     }
 };
 
-QStringList sorted(const QSet<QString> &set)
+QStringList sortedTexts(const std::vector<uint32_t> &codes, const ValueNumbers &numbers)
 {
-    QStringList list(set.begin(), set.end());
+    QStringList list;
+    for (uint32_t code : codes)
+        list << numbers.text(code);
     list.sort();
     return list;
 }
 
-void diffVehicleCodes(const Catalogue &o, const Catalogue &n, const std::vector<Change> &fitments, CatalogueDiff &out)
+// A vehicle's codes are gathered again only where they can have changed: its relation
+// rows differ, or one of its type numbers gained or lost a fitment.
+void diffVehicleCodes(const Catalogue &o, const Catalogue &n, const FitmentPairs &fitments,
+                      const std::vector<Change> &fitmentChanges, ValueNumbers &numbers, CatalogueDiff &out)
 {
-    const Chain before(o), after(n);
-    QSet<QString> types;
-    for (const Change &c : fitments)
-        types.insert(c.key.value(0));
-    QSet<QString> vehicles;
+    const Chain before(o, fitments.was, numbers), after(n, fitments.is, numbers);
+    std::vector<bool> changedType(numbers.size() + fitmentChanges.size(), false);
+    for (const Change &c : fitmentChanges) {
+        const uint32_t type = numbers.of(c.key.value(0));
+        if (type >= changedType.size())
+            changedType.resize(type + 1, false);
+        changedType[type] = true;
+    }
+    std::vector<uint32_t> vehicles;
     for (const Chain *chain : {&before, &after}) {
-        for (auto it = chain->typesOfVehicle.cbegin(); it != chain->typesOfVehicle.cend(); ++it) {
-            if (it->intersects(types))
-                vehicles.insert(it.key());
+        for (ValuePair p : chain->typesOfVehicle) {
+            if (secondOf(p) < changedType.size() && changedType[secondOf(p)])
+                vehicles.push_back(firstOf(p));
         }
     }
-    for (auto it = after.typesOfVehicle.cbegin(); it != after.typesOfVehicle.cend(); ++it) {
-        if (before.typesOfVehicle.value(it.key()) != *it)
-            vehicles.insert(it.key());
+    for (const PairSet &moved : {Without(after.typesOfVehicle, before.typesOfVehicle),
+                                 Without(before.typesOfVehicle, after.typesOfVehicle)}) {
+        for (ValuePair p : moved)
+            vehicles.push_back(firstOf(p));
     }
-    for (auto it = before.typesOfVehicle.cbegin(); it != before.typesOfVehicle.cend(); ++it) {
-        if (!after.typesOfVehicle.contains(it.key()))
-            vehicles.insert(it.key());
-    }
-    if (vehicles.isEmpty())
+    if (vehicles.empty())
         return;
+    std::sort(vehicles.begin(), vehicles.end());
+    vehicles.erase(std::unique(vehicles.begin(), vehicles.end()), vehicles.end());
 
     // Only vehicles in both catalogues: a new or withdrawn vehicle is listed as such.
     auto rowsById = [](const Table &t) {
@@ -204,44 +215,44 @@ void diffVehicleCodes(const Catalogue &o, const Catalogue &n, const std::vector<
         return rows;
     };
     const auto oldVehicles = rowsById(o.vehicles), newVehicles = rowsById(n.vehicles);
-    for (const QString &id : vehicles) {
+    for (uint32_t vehicle : vehicles) {
+        const QString id = numbers.text(vehicle);
         const auto row = newVehicles.constFind(id);
         if (row == newVehicles.cend() || !oldVehicles.contains(id))
             continue;
-        const QSet<QString> was = before.codesOf(id), is = after.codesOf(id);
+        const std::vector<uint32_t> was = before.codesOf(vehicle), is = after.codesOf(vehicle);
         if (was == is)
             continue;
+        std::vector<uint32_t> gained, lost;
+        std::set_difference(is.begin(), is.end(), was.begin(), was.end(), std::back_inserter(gained));
+        std::set_difference(was.begin(), was.end(), is.begin(), is.end(), std::back_inserter(lost));
         out.vehicleCodes.push_back(
-            {id, VehicleName(n.vehicles, **row), sorted(QSet<QString>(is).subtract(was)), sorted(QSet<QString>(was).subtract(is))});
+            {id, VehicleName(n.vehicles, **row), sortedTexts(gained, numbers), sortedTexts(lost, numbers)});
     }
     std::sort(out.vehicleCodes.begin(), out.vehicleCodes.end(), [](const VehicleCodes &a, const VehicleCodes &b) {
         return CompareKeys({a.idVeicolo}, {b.idVeicolo}) < 0;
     });
 }
 
-void diffFitments(const Table &o, const Table &n, CatalogueDiff &out)
+// Fitments compare as sets of (ktypnr, codice) pairs; a pair given twice counts once.
+FitmentPairs diffFitments(const Table &o, const Table &n, ValueNumbers &numbers, CatalogueDiff &out)
 {
-    const std::vector<int> oldKey{o.column(name(schema::fitments::ktypnr)), o.column(name(schema::fitments::codice))};
-    const std::vector<int> newKey{n.column(name(schema::fitments::ktypnr)), n.column(name(schema::fitments::codice))};
-    if (std::count(oldKey.begin(), oldKey.end(), -1) || std::count(newKey.begin(), newKey.end(), -1)) {
+    using namespace schema::fitments;
+    FitmentPairs pairs{PairsOf(o, o.column(name(ktypnr)), o.column(name(codice)), numbers),
+                       PairsOf(n, n.column(name(ktypnr)), n.column(name(codice)), numbers)};
+    if (o.column(name(ktypnr)) < 0 || o.column(name(codice)) < 0 || n.column(name(ktypnr)) < 0
+        || n.column(name(codice)) < 0) {
         out.notes << QStringLiteral("%1: ktypnr or codice missing; fitments not compared").arg(n.name);
-        return;
+        return {};
     }
-    auto pairs = [](const Table &t, const std::vector<int> &key) {
-        QHash<QString, QStringList> set;
-        for (const Row &row : t.rows)
-            set.insert(hashKey(row, key), {text(at(row, key[0])), text(at(row, key[1]))});
-        return set;
-    };
-    const auto was = pairs(o, oldKey), is = pairs(n, newKey);
-    for (auto it = is.cbegin(); it != is.cend(); ++it) {
-        if (!was.contains(it.key()))
-            out.changes.push_back({ChangeKind::Added, Subject::Fitment, *it, {}, {}, {}, {}});
+    const std::pair<ChangeKind, PairSet> kinds[] = {{ChangeKind::Added, Without(pairs.is, pairs.was)},
+                                                    {ChangeKind::Removed, Without(pairs.was, pairs.is)}};
+    for (const auto &[kind, changed] : kinds) {
+        for (ValuePair p : changed)
+            out.changes.push_back(
+                {kind, Subject::Fitment, {numbers.text(firstOf(p)), numbers.text(secondOf(p))}, {}, {}, {}, {}});
     }
-    for (auto it = was.cbegin(); it != was.cend(); ++it) {
-        if (!is.contains(it.key()))
-            out.changes.push_back({ChangeKind::Removed, Subject::Fitment, *it, {}, {}, {}, {}});
-    }
+    return pairs;
 }
 
 } // namespace
@@ -278,11 +289,12 @@ CatalogueDiff DiffCatalogues(const Catalogue &o, const Catalogue &n)
     if (o.vehicles.present && n.vehicles.present)
         diffKeyed({Subject::Vehicle, {vehicles::idVeicolo}}, o.vehicles, n.vehicles, out);
     if (o.fitments.present && n.fitments.present) {
+        ValueNumbers numbers;
         const size_t first = out.changes.size();
-        diffFitments(o.fitments, n.fitments, out);
+        const FitmentPairs pairs = diffFitments(o.fitments, n.fitments, numbers, out);
         const std::vector<Change> fitments(out.changes.begin() + qsizetype(first), out.changes.end());
         if (o.relations.present && n.relations.present && o.vehicles.present && n.vehicles.present)
-            diffVehicleCodes(o, n, fitments, out);
+            diffVehicleCodes(o, n, pairs, fitments, numbers, out);
     }
     if (o.batteries.present && n.batteries.present) {
         diffKeyed({Subject::Battery, {batteries::LISTINO, batteries::CODICE}, false, batteries::GAMMA}, o.batteries,

@@ -9,7 +9,10 @@
 #include "db/query.h"
 
 #include <QFileInfo>
+#include <QThread>
 #include <algorithm>
+#include <exception>
+#include <memory>
 #include <stdexcept>
 
 namespace catalog::report {
@@ -81,27 +84,23 @@ Table readTable(db::Connection &connection, const char *name)
     table.name = QString::fromLatin1(name);
     db::Query query(connection);
     query.AddSQL(QStringLiteral("SELECT * FROM [%1]").arg(table.name));
+    bool started = false;
     try {
-        query.Open();
+        // Streamed: the rows go straight into the table, never held twice.
+        query.Stream(
+            [&](const QStringList &names) {
+                started = true;
+                table.columns = names;
+            },
+            [&](db::RecordTexts &record) { table.rows.push_back(std::move(record)); });
     } catch (const db::DbError &e) {
-        // The file opened, so a statement this plain fails only for a missing table.
-        if (e.code() != db::DbErrc::Sql)
+        // The file opened, so a statement this plain fails to start only for a missing
+        // table; a failure while reading (a time-out) is the caller's to see.
+        if (e.code() != db::DbErrc::Sql || started)
             throw;
         return table;
     }
     table.present = true;
-    const int n = query.FieldCount();
-    for (int c = 0; c < n; ++c)
-        table.columns << query.FieldName(c);
-    table.rows.reserve(size_t(query.RecordCount()));
-    for (query.First(); !query.Eof(); query.Next()) {
-        Row row(static_cast<size_t>(n));
-        for (int c = 0; c < n; ++c) {
-            if (!query.IsNull(c))
-                row[size_t(c)] = query.AsString(c);
-        }
-        table.rows.push_back(std::move(row));
-    }
     return table;
 }
 
@@ -121,6 +120,34 @@ Catalogue ReadCatalogue(const QString &mdb, const OpenOptions &options)
     c.batteries = readTable(connection, schema::batteries::table);
     c.oneRow = readTable(connection, schema::oneRow::table);
     return c;
+}
+
+std::pair<Catalogue, Catalogue> ReadCatalogues(const QString &oldMdb, const QString &newMdb, const OpenOptions &options)
+{
+    std::pair<Catalogue, Catalogue> both;
+    std::exception_ptr newError;
+    // A QThread, not a bare one: opening starts the copy helper, and a process is watched
+    // through the thread's event dispatcher.
+    std::unique_ptr<QThread> reader(QThread::create([&] {
+        try {
+            both.second = ReadCatalogue(newMdb, options);
+        } catch (...) {
+            newError = std::current_exception();
+        }
+    }));
+    reader->start();
+    std::exception_ptr oldError;
+    try {
+        both.first = ReadCatalogue(oldMdb, options);
+    } catch (...) {
+        oldError = std::current_exception();
+    }
+    reader->wait();
+    if (oldError)
+        std::rethrow_exception(oldError);
+    if (newError)
+        std::rethrow_exception(newError);
+    return both;
 }
 
 bool IsOldCodeRow(const Table &batteries, const Row &row)

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace catalog::report {
@@ -57,6 +58,11 @@ QString ConnectionStringFor(const QString &mdb, const OpenOptions &options);
 // db::DbError with the provider's message when the file cannot be opened; a table the
 // catalogue lacks is read as not present.
 Catalogue ReadCatalogue(const QString &mdb, const OpenOptions &options);
+
+// The two catalogues of a comparison, each read on a thread and connection of its own:
+// what one spends waiting for its copy to be made, the other spends reading. Raises as
+// ReadCatalogue does, the old catalogue's error first when both fail.
+std::pair<Catalogue, Catalogue> ReadCatalogues(const QString &oldMdb, const QString &newMdb, const OpenOptions &options);
 
 // Whether a battery-data row is an old-code row: its OLD_CODICE holds a former code.
 bool IsOldCodeRow(const Table &batteries, const Row &row);

@@ -47,8 +47,7 @@ int main(int argc, char **argv)
 
     CatalogueDiff diff;
     try {
-        const Catalogue before = ReadCatalogue(files[0], options);
-        const Catalogue after = ReadCatalogue(files[1], options);
+        const auto [before, after] = ReadCatalogues(files[0], files[1], options);
         diff = DiffCatalogues(before, after);
     } catch (const std::exception &e) {
         std::fprintf(stderr, "catalogue-diff: %s\n", e.what());
