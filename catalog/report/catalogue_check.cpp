@@ -100,10 +100,18 @@ private:
         QSet<QString> codes;
         for (const Row &row : m_c.batteries.rows)
             codes.insert(folded(at(row, b[0])));
+        // A few thousand codes serve a quarter of a million fitments: each is folded once.
+        QHash<QString, bool> known;
         QSet<QString> reported;
         for (const Row &row : m_c.fitments.rows) {
+            const QString code = text(at(row, f[1]));
+            auto it = known.constFind(code);
+            if (it == known.cend())
+                it = known.insert(code, codes.contains(folded(at(row, f[1]))));
+            if (*it)
+                continue;
             const QString key = KeyText({&at(row, f[0]), &at(row, f[1])});
-            if (!codes.contains(folded(at(row, f[1]))) && !reported.contains(key)) {
+            if (!reported.contains(key)) {
                 reported.insert(key);
                 add(Severity::Warning, "fitment-without-battery", m_c.fitments, key,
                     QStringLiteral("no %1 row in any price list has CODICE \"%2\"").arg(m_c.batteries.name, text(at(row, f[1]))));
@@ -239,25 +247,61 @@ private:
         return walk(start) ? path : QStringList();
     }
 
+    // Rows are grouped by a hash of their values and compared whole only within a group,
+    // so no text is built per row. Each set of identical rows is reported once, at its
+    // second row, with how many there are.
     void duplicateRows()
     {
         for (const Table *t : m_c.all()) {
-            QHash<QString, int> counts;
-            std::vector<const Row *> firsts;
-            for (const Row &row : t->rows) {
-                QString whole;
-                for (const Value &v : row)
-                    whole += (v ? *v : QStringLiteral("\x1e")) + u'\x1f';
-                if (++counts[whole] == 2)
-                    firsts.push_back(&row);
+            std::vector<std::pair<size_t, size_t>> byHash; // (hash, row), in the hash's order
+            byHash.reserve(t->rows.size());
+            for (size_t i = 0; i < t->rows.size(); ++i)
+                byHash.emplace_back(rowHash(t->rows[i]), i);
+            std::sort(byHash.begin(), byHash.end());
+            std::vector<std::pair<size_t, int>> repeated; // (second row, count)
+            for (size_t start = 0; start < byHash.size();) {
+                size_t end = start + 1;
+                while (end < byHash.size() && byHash[end].first == byHash[start].first)
+                    ++end;
+                if (end - start > 1)
+                    identicalIn(*t, byHash, start, end, repeated);
+                start = end;
             }
-            for (const Row *row : firsts) {
-                QString whole;
-                for (const Value &v : *row)
-                    whole += (v ? *v : QStringLiteral("\x1e")) + u'\x1f';
-                add(Severity::Warning, "duplicate-row", *t, rowKey(*t, *row),
-                    QStringLiteral("%1 identical rows").arg(counts.value(whole)));
+            std::sort(repeated.begin(), repeated.end());
+            for (const auto &[row, count] : repeated)
+                add(Severity::Warning, "duplicate-row", *t, rowKey(*t, t->rows[row]),
+                    QStringLiteral("%1 identical rows").arg(count));
+        }
+    }
+
+    static size_t rowHash(const Row &row)
+    {
+        size_t h = 0;
+        for (const Value &v : row)
+            h = h * 1000003u ^ (v ? qHash(*v) : size_t(0x9e3779b9u));
+        return h;
+    }
+
+    // The rows of one hash (rows in file order) split into sets of identical rows.
+    static void identicalIn(const Table &t, const std::vector<std::pair<size_t, size_t>> &byHash, size_t start,
+                            size_t end, std::vector<std::pair<size_t, int>> &repeated)
+    {
+        std::vector<bool> taken(end - start, false);
+        for (size_t i = start; i < end; ++i) {
+            if (taken[i - start])
+                continue;
+            const Row &first = t.rows[byHash[i].second];
+            size_t second = 0;
+            int count = 1;
+            for (size_t j = i + 1; j < end; ++j) {
+                if (!taken[j - start] && t.rows[byHash[j].second] == first) {
+                    taken[j - start] = true;
+                    if (++count == 2)
+                        second = byHash[j].second;
+                }
             }
+            if (count > 1)
+                repeated.emplace_back(second, count);
         }
     }
 
@@ -336,14 +380,28 @@ std::vector<Finding> CheckCatalogue(const Catalogue &catalogue, const CheckOptio
                                       "vehicle-without-relation", "relation-without-vehicle", "photo-missing",
                                       "old-code-missing-successor", "old-code-loop", "duplicate-row",
                                       "unknown-price-list", "note-markup"};
-    std::stable_sort(findings.begin(), findings.end(), [](const Finding &a, const Finding &b) {
+    // What the order compares is worked out once per finding, not once per comparison.
+    struct Place {
+        qsizetype check;
+        QStringList key;
+        size_t index;
+    };
+    std::vector<Place> places;
+    places.reserve(findings.size());
+    for (size_t i = 0; i < findings.size(); ++i)
+        places.push_back({order.indexOf(findings[i].check), findings[i].key.split(u'/'), i});
+    std::stable_sort(places.begin(), places.end(), [&](const Place &a, const Place &b) {
         if (a.check != b.check)
-            return order.indexOf(a.check) < order.indexOf(b.check);
-        if (a.table != b.table)
-            return a.table < b.table;
-        return CompareKeys(a.key.split(u'/'), b.key.split(u'/')) < 0;
+            return a.check < b.check;
+        if (const QString &x = findings[a.index].table, &y = findings[b.index].table; x != y)
+            return x < y;
+        return CompareKeys(a.key, b.key) < 0;
     });
-    return findings;
+    std::vector<Finding> sorted;
+    sorted.reserve(findings.size());
+    for (const Place &p : places)
+        sorted.push_back(std::move(findings[p.index]));
+    return sorted;
 }
 
 QString CheckCsv(const std::vector<Finding> &findings)

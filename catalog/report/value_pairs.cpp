@@ -39,8 +39,23 @@ PairSet PairsOf(const Table &table, int a, int b, ValueNumbers &numbers)
     if (a < 0 || b < 0)
         return pairs;
     pairs.reserve(table.rows.size());
+    // Rows come grouped (a type's fitments, a vehicle's relations): a value that shares
+    // the text of the one above, as the database layer hands repeats over, keeps its
+    // number without a lookup. The rows live on, so a text seen at an address is still
+    // the one there.
+    struct Above {
+        const QChar *text = nullptr;
+        qsizetype size = 0;
+        uint32_t number = 0;
+    } aboveA, aboveB;
+    auto numberOf = [&](const Value &v, Above &above) {
+        if (v && !v->isEmpty() && v->constData() == above.text && v->size() == above.size)
+            return above.number;
+        above = {v ? v->constData() : nullptr, v ? v->size() : 0, numbers.of(v)};
+        return above.number;
+    };
     for (const Row &row : table.rows)
-        pairs.push_back(makePair(numbers.of(row[size_t(a)]), numbers.of(row[size_t(b)])));
+        pairs.push_back(makePair(numberOf(row[size_t(a)], aboveA), numberOf(row[size_t(b)], aboveB)));
     sortOnce(pairs);
     return pairs;
 }
