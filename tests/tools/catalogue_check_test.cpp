@@ -73,6 +73,13 @@ TEST(CatalogueCheckTest, EachFaultGivesItsFindings)
           "error,old-code-loop,TabTechInfo,QUIB/QC60,successors lead back to the old code: QC60 -> QC45 -> QC60"}, 1},
         {"duplicate fitment", [](Sources &s) { addLine(s, "TabDistintaBatterie", "20002,\"KP070\""); },
          {"warning,duplicate-row,TabDistintaBatterie,20002/KP070,2 identical rows"}, 0},
+        {"one row thrice, another twice",
+         [](Sources &s) {
+             for (const char *row : {"20002,\"KP070\"", "20001,\"KS044\"", "20002,\"KP070\""})
+                 addLine(s, "TabDistintaBatterie", row);
+         },
+         {"warning,duplicate-row,TabDistintaBatterie,20001/KS044,2 identical rows",
+          "warning,duplicate-row,TabDistintaBatterie,20002/KP070,3 identical rows"}, 0},
         {"unknown price list",
          [](Sources &s) { setLine(s, "TabTechInfo", "\"FENU\",\"Fenu Eco\",\"FE012\"", R"("FENNU","Fenu Eco","FE012",,12,200,"SX","150","87","90","B0",,"fenu_eco.jpg",,20)"); },
          {R"(warning,unknown-price-list,TabTechInfo,FENNU,"1 rows in price list ""FENNU"", which is none of KORVA, QUIB, BRASK, FENU, ZELKAR")"}, 0},
