@@ -180,17 +180,14 @@ void diffVehicleCodes(const Catalogue &o, const Catalogue &n, const FitmentPairs
                       const std::vector<Change> &fitmentChanges, ValueNumbers &numbers, CatalogueDiff &out)
 {
     const Chain before(o, fitments.was, numbers), after(n, fitments.is, numbers);
-    std::vector<bool> changedType(numbers.size() + fitmentChanges.size(), false);
-    for (const Change &c : fitmentChanges) {
-        const uint32_t type = numbers.of(c.key.value(0));
-        if (type >= changedType.size())
-            changedType.resize(type + 1, false);
-        changedType[type] = true;
-    }
+    std::vector<uint32_t> changedTypes;
+    for (const Change &c : fitmentChanges)
+        changedTypes.push_back(numbers.of(c.key.value(0)));
+    std::sort(changedTypes.begin(), changedTypes.end());
     std::vector<uint32_t> vehicles;
     for (const Chain *chain : {&before, &after}) {
         for (ValuePair p : chain->typesOfVehicle) {
-            if (secondOf(p) < changedType.size() && changedType[secondOf(p)])
+            if (std::binary_search(changedTypes.begin(), changedTypes.end(), secondOf(p)))
                 vehicles.push_back(firstOf(p));
         }
     }

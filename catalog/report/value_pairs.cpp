@@ -1,19 +1,52 @@
 // Numbered values and their pairs. A catalogue holds about 330,000 pairs of this kind and
-// about 90,000 distinct values in them; numbering is one hash lookup per value, the rest
-// is sorting and merging 64-bit integers.
+// about 90,000 distinct values in them, most of them whole numbers; numbering the others
+// is one hash lookup per value, the rest is sorting and merging 64-bit integers.
 #include "catalog/report/value_pairs.h"
 
 #include <algorithm>
+#include <optional>
 #include <iterator>
 
 namespace catalog::report {
 
+namespace {
+
+// Numbers of plain whole numbers have the top bit set; the others count up from 0.
+constexpr uint32_t kWhole = 1u << 31;
+
+// The value of a text of one to nine digits without a leading zero ("0" itself is one):
+// such a text and its value stand for each other, so the value can number the text.
+std::optional<uint32_t> plainWhole(const QString &text)
+{
+    const qsizetype n = text.size();
+    if (n == 0 || n > 9 || (n > 1 && text[0] == u'0'))
+        return std::nullopt;
+    uint32_t value = 0;
+    for (QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + uint32_t(c.unicode() - u'0');
+    }
+    return value;
+}
+
+} // namespace
+
 ValueNumbers::ValueNumbers() { m_values.emplace_back(); } // 0 is Null
+
+QString ValueNumbers::text(uint32_t number) const
+{
+    if (number & kWhole)
+        return QString::number(number & ~kWhole);
+    return m_values[number].value_or(QString());
+}
 
 uint32_t ValueNumbers::of(const Value &value)
 {
     if (!value)
         return 0;
+    if (const std::optional<uint32_t> whole = plainWhole(*value))
+        return kWhole | *whole;
     const auto found = m_numbers.constFind(*value);
     if (found != m_numbers.cend())
         return *found;

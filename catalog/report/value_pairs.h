@@ -12,19 +12,17 @@
 namespace catalog::report {
 
 // Each distinct value numbered once, for every table read through the same numbering.
-// Null has a number of its own, apart from the empty text.
+// Null has a number of its own, apart from the empty text. A whole number written plainly
+// (the type numbers and vehicle ids) is its own number, found without a lookup.
 class ValueNumbers {
 public:
     ValueNumbers();
     uint32_t of(const Value &value);
-    const Value &value(uint32_t number) const { return m_values[number]; }
     // The value as the reports show it in keys: Null as the empty text.
-    QString text(uint32_t number) const { return m_values[number].value_or(QString()); }
-    // One more than the highest number given.
-    size_t size() const { return m_values.size(); }
+    QString text(uint32_t number) const;
 
 private:
-    std::vector<Value> m_values; // by number
+    std::vector<Value> m_values; // by number, those not whole
     QHash<QString, uint32_t> m_numbers;
 };
 

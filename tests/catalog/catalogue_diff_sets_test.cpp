@@ -2,7 +2,8 @@
 // catalogues whose fitments and relations differ in many ways at once (rows added,
 // removed, repeated, moved between vehicles; Null beside the empty text; equal values
 // that share their text and values that only equal it), compared once by the diff and
-// once here, by brute force over every vehicle with ordered sets of texts.
+// once here, by brute force over every vehicle with ordered sets of texts. Type numbers
+// include texts that read as the same whole number but are not the same text.
 #include "catalog/report/catalogue_diff.h"
 #include "catalog/schema.h"
 
@@ -40,6 +41,9 @@ struct Generated {
             types.emplace_back(QString::number(20000 + i));
         for (int i = 0; i < 25; ++i)
             codes.emplace_back(QStringLiteral("K%1").arg(i, 3, 10, QLatin1Char('0')));
+        // Texts a whole number reads from but that are not its plain text: never the same type.
+        for (const char *other : {"020005", "+20006", "0", "00", "4294967296"})
+            types.emplace_back(QString::fromLatin1(other));
         types.emplace_back(std::nullopt);
         types.emplace_back(QString());
         codes.emplace_back(std::nullopt);
