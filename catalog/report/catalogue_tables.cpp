@@ -8,6 +8,7 @@
 #include "db/db_error.h"
 #include "db/query.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QThread>
 #include <algorithm>
@@ -124,6 +125,10 @@ Catalogue ReadCatalogue(const QString &mdb, const OpenOptions &options)
 
 std::pair<Catalogue, Catalogue> ReadCatalogues(const QString &oldMdb, const QString &newMdb, const OpenOptions &options)
 {
+    // Both threads ask where the program is, to find the copy helper, and Qt keeps the
+    // answer the first time it is asked without a lock: asked here first, it is kept once.
+    if (QCoreApplication::instance())
+        QCoreApplication::applicationFilePath();
     std::pair<Catalogue, Catalogue> both;
     std::exception_ptr newError;
     // A QThread, not a bare one: opening starts the copy helper, and a process is watched
