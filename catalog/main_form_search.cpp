@@ -8,6 +8,7 @@
 // not what was typed.
 #include "catalog/main_form.h"
 
+#include "catalog/schema.h"
 #include "catalog/search_fields_p.h"
 #include "catalog/statements.h"
 #include "data/data_module.h"
@@ -212,13 +213,13 @@ void Tfrm_main::VrBitmapButton1Click(QObject *Sender)
     // reported by the channel and the search goes on with the typed values.
     const QString oldCode = EditCodice->text();
     if (ApriQRY(catalog::oldCodeStatement(oldCode, SelectedPriceList())) > 0) {
-        const QString successor = DM->ADOQuery1.FieldAsString(QStringLiteral("CODICE"));
+        const QString successor = DM->ADOQuery1.FieldAsString(QLatin1String(catalog::schema::batteries::CODICE));
         if (successor == kRunOut) {
             messages().ShowMessage(oldCodeOpening(oldCode) + QStringLiteral("è stato posto ad esaurimento"));
             DM->ADOQuery1.Close();
             return;
         }
-        const QString range = DM->ADOQuery1.FieldAsString(QStringLiteral("GAMMA"));
+        const QString range = DM->ADOQuery1.FieldAsString(QLatin1String(catalog::schema::batteries::GAMMA));
         messages().ShowMessage(oldCodeOpening(oldCode) + QStringLiteral(" è stato sostituito dal \r\rnuovo codice: ")
                                + successor);
         EditCodice->setText(successor);

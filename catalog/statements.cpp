@@ -1,6 +1,7 @@
 // The catalogue window's SQL texts. Fixed parts are kept character for character as the
-// screens send them (double blanks and trailing blanks included); only the places where
-// values go in are ours.
+// screens send them (double blanks and trailing blanks included, and the names in the
+// letter case each text gives them, which is not always the schema's); only the places
+// where values go in are ours, and the columns those name are spelled by schema.h.
 #include "catalog/statements.h"
 
 #include "catalog/catalog_error.h"
@@ -217,21 +218,21 @@ QString batterySearchStatement(const QString &priceList, SearchGroup group, cons
     sql += QStringLiteral(" WHERE LISTINO =%1 ").arg(textLiteral(priceList));
     switch (group) {
     case SearchGroup::RangeAndCode:
-        appendQuoted(sql, "GAMMA", fields.gamma);
-        appendQuoted(sql, "CODICE", fields.codice);
+        appendQuoted(sql, schema::batteries::GAMMA, fields.gamma);
+        appendQuoted(sql, schema::batteries::CODICE, fields.codice);
         break;
     case SearchGroup::Ratings:
-        appendBare(sql, "CAPACITA", fields.capacita);
-        appendBare(sql, "SCARICA", fields.scarica);
-        appendQuoted(sql, "POLO_POSITIVO", fields.polarita);
+        appendBare(sql, schema::batteries::CAPACITA, fields.capacita);
+        appendBare(sql, schema::batteries::SCARICA, fields.scarica);
+        appendQuoted(sql, schema::batteries::POLO_POSITIVO, fields.polarita);
         break;
     case SearchGroup::Dimensions:
-        appendQuoted(sql, "LUNGHEZZA", fields.lunghezza);
-        appendQuoted(sql, "LARGHEZZA", fields.larghezza);
-        appendQuoted(sql, "ALTEZZA", fields.altezza);
-        appendQuoted(sql, "ATTACCHI_BASE", fields.attacchi);
+        appendQuoted(sql, schema::batteries::LUNGHEZZA, fields.lunghezza);
+        appendQuoted(sql, schema::batteries::LARGHEZZA, fields.larghezza);
+        appendQuoted(sql, schema::batteries::ALTEZZA, fields.altezza);
+        appendQuoted(sql, schema::batteries::ATTACCHI_BASE, fields.attacchi);
         break;
-    case SearchGroup::Container: appendQuoted(sql, "MONOBLOCCO", fields.monoblocco); break;
+    case SearchGroup::Container: appendQuoted(sql, schema::batteries::MONOBLOCCO, fields.monoblocco); break;
     }
     sql += QLatin1String(" ORDER BY TabTechInfo.ORDINE, TabTechInfo.CODICE;");
     return sql;

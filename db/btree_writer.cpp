@@ -647,7 +647,7 @@ IndexEntries prepareIndexEntries(const RowBuffer &rows, const std::vector<IndexC
     // column whose order has nothing to do with the file's took three times as long).
     RecordEncoder encoder;
     Bytes records;
-    records.reserve(n * 8);
+    records.reserve(n * 16); // a header, a short key and the rowid: rarely more, so never copied to grow
     std::vector<size_t> start(n + 1, 0);
     for (size_t r = 0; r < n; ++r) {
         encoder.append(records, rows, r, columns, int64_t(r) + 1);

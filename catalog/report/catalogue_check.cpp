@@ -32,7 +32,8 @@ public:
     {
         for (const Table *t : m_c.all()) {
             if (!t->present)
-                add(Severity::Error, "missing-table", *t, {}, QStringLiteral("the catalogue has no table %1").arg(t->name));
+                add(Severity::Error, "missing-table", *t, {},
+                    QStringLiteral("the catalogue has no table %1").arg(t->name));
         }
         fitmentWithoutBattery();
         notANumber();
@@ -64,7 +65,8 @@ private:
             if (out.back() < 0) {
                 if (!m_reportedColumns.contains(t.name + u'.' + name(n))) {
                     m_reportedColumns.insert(t.name + u'.' + name(n));
-                    add(Severity::Error, "missing-column", t, {}, QStringLiteral("the table has no column %1").arg(name(n)));
+                    add(Severity::Error, "missing-column", t, {},
+                        QStringLiteral("the table has no column %1").arg(name(n)));
                 }
                 return {};
             }
@@ -114,7 +116,8 @@ private:
             if (!reported.contains(key)) {
                 reported.insert(key);
                 add(Severity::Warning, "fitment-without-battery", m_c.fitments, key,
-                    QStringLiteral("no %1 row in any price list has CODICE \"%2\"").arg(m_c.batteries.name, text(at(row, f[1]))));
+                    QStringLiteral("no %1 row in any price list has CODICE \"%2\"")
+                        .arg(m_c.batteries.name, text(at(row, f[1]))));
             }
         }
     }
@@ -154,7 +157,8 @@ private:
         for (const Row &row : m_c.vehicles.rows) {
             if (!related.contains(text(at(row, v[0]))))
                 add(Severity::Warning, "vehicle-without-relation", m_c.vehicles, text(at(row, v[0])),
-                    QStringLiteral("%1 has no relation row: the program never lists it").arg(VehicleName(m_c.vehicles, row)));
+                    QStringLiteral("%1 has no relation row: the program never lists it")
+                        .arg(VehicleName(m_c.vehicles, row)));
         }
     }
 
@@ -167,7 +171,8 @@ private:
         const QSet<QString> ids = valuesOf(m_c.vehicles, v[0]);
         for (const Row &row : m_c.relations.rows) {
             if (!ids.contains(text(at(row, r[0]))))
-                add(Severity::Error, "relation-without-vehicle", m_c.relations, KeyText({&at(row, r[0]), &at(row, r[1])}),
+                add(Severity::Error, "relation-without-vehicle", m_c.relations,
+                    KeyText({&at(row, r[0]), &at(row, r[1])}),
                     QStringLiteral("idVeicolo %1 is not in %2").arg(text(at(row, r[0])), m_c.vehicles.name));
         }
     }
@@ -361,7 +366,8 @@ private:
             if (!at(row, c[0]))
                 continue;
             if (const QStringList faults = NoteMarkupFaults(*at(row, c[0])); !faults.isEmpty())
-                add(Severity::Warning, "note-markup", m_c.batteries, batteryKey(row), faults.join(QStringLiteral("; ")));
+                add(Severity::Warning, "note-markup", m_c.batteries, batteryKey(row),
+                    faults.join(QStringLiteral("; ")));
         }
     }
 
@@ -376,10 +382,18 @@ private:
 std::vector<Finding> CheckCatalogue(const Catalogue &catalogue, const CheckOptions &options)
 {
     std::vector<Finding> findings = Checker(catalogue, options).run();
-    static const QStringList order = {"missing-table", "missing-column", "fitment-without-battery", "not-a-number",
-                                      "vehicle-without-relation", "relation-without-vehicle", "photo-missing",
-                                      "old-code-missing-successor", "old-code-loop", "duplicate-row",
-                                      "unknown-price-list", "note-markup"};
+    static const QStringList order = {"missing-table",
+                                      "missing-column",
+                                      "fitment-without-battery",
+                                      "not-a-number",
+                                      "vehicle-without-relation",
+                                      "relation-without-vehicle",
+                                      "photo-missing",
+                                      "old-code-missing-successor",
+                                      "old-code-loop",
+                                      "duplicate-row",
+                                      "unknown-price-list",
+                                      "note-markup"};
     // What the order compares is worked out once per finding, not once per comparison.
     struct Place {
         qsizetype check;

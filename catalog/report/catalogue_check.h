@@ -14,7 +14,7 @@ enum class Severity { Error, Warning };
 
 struct Finding {
     Severity severity = Severity::Error;
-    QString check;  // fitment-without-battery, not-a-number, ... (see catalogue-check(1))
+    QString check; // fitment-without-battery, not-a-number, ... (see catalogue-check(1))
     QString table;
     QString key;
     QString detail;

@@ -62,7 +62,7 @@ QString labelOf(const Keyed &k, const Table &t, const Row &row)
     if (k.subject == Subject::OldCode) {
         const QString successor = text(at(row, t.column(name(schema::batteries::CODICE)))).trimmed();
         return successor == QLatin1String(schema::batteries::runOutCode) ? QStringLiteral("in esaurimento")
-                                                                          : QStringLiteral("sostituito da ") + successor;
+                                                                         : QStringLiteral("sostituito da ") + successor;
     }
     return k.labelColumn ? text(at(row, t.column(name(k.labelColumn)))) : QString();
 }
@@ -108,7 +108,8 @@ void diffKeyed(const Keyed &k, const Table &o, const Table &n, CatalogueDiff &ou
         seen.insert(key);
         const auto found = oldRows.constFind(key);
         if (found == oldRows.cend()) {
-            out.changes.push_back({ChangeKind::Added, k.subject, keyParts(row, newKey), {}, {}, {}, labelOf(k, n, row)});
+            out.changes.push_back(
+                {ChangeKind::Added, k.subject, keyParts(row, newKey), {}, {}, {}, labelOf(k, n, row)});
             continue;
         }
         const Row &before = **found;
@@ -149,8 +150,7 @@ struct Chain {
           typesOfVehicle(NullAsEmpty(PairsOf(c.relations, c.relations.column(name(schema::relations::idVeicolo)),
                                              c.relations.column(name(schema::relations::ktypnr)), numbers),
                                      numbers))
-    {
-    }
+    {}
 
     // The codes of the vehicle, sorted, each once.
     std::vector<uint32_t> codesOf(uint32_t vehicle) const
@@ -191,8 +191,8 @@ void diffVehicleCodes(const Catalogue &o, const Catalogue &n, const FitmentPairs
                 vehicles.push_back(firstOf(p));
         }
     }
-    for (const PairSet &moved : {Without(after.typesOfVehicle, before.typesOfVehicle),
-                                 Without(before.typesOfVehicle, after.typesOfVehicle)}) {
+    for (const PairSet &moved :
+         {Without(after.typesOfVehicle, before.typesOfVehicle), Without(before.typesOfVehicle, after.typesOfVehicle)}) {
         for (ValuePair p : moved)
             vehicles.push_back(firstOf(p));
     }
@@ -296,8 +296,7 @@ CatalogueDiff DiffCatalogues(const Catalogue &o, const Catalogue &n)
     if (o.batteries.present && n.batteries.present) {
         diffKeyed({Subject::Battery, {batteries::LISTINO, batteries::CODICE}, false, batteries::GAMMA}, o.batteries,
                   n.batteries, out);
-        diffKeyed({Subject::OldCode, {batteries::LISTINO, batteries::OLD_CODICE}, true},
-                  o.batteries, n.batteries, out);
+        diffKeyed({Subject::OldCode, {batteries::LISTINO, batteries::OLD_CODICE}, true}, o.batteries, n.batteries, out);
     }
     std::stable_sort(out.changes.begin(), out.changes.end(), [](const Change &a, const Change &b) {
         if (a.subject != b.subject)

@@ -22,7 +22,7 @@ struct Change {
     QString field;   // Changed: the column
     Value oldValue;  // Changed: the values (Null possible)
     Value newValue;
-    QString label;   // for people: the vehicle's make, model and version; the battery's range
+    QString label; // for people: the vehicle's make, model and version; the battery's range
 
     QString keyText() const { return key.join(u'/'); }
 };

@@ -26,11 +26,11 @@ struct Table {
 
 struct Catalogue {
     QString path;
-    Table vehicles;   // CP_Veicoli
-    Table relations;  // CP_Veicoli_Rel_Korva_Master
-    Table fitments;   // TabDistintaBatterie
-    Table batteries;  // TabTechInfo: battery rows and old-code rows
-    Table oneRow;     // Tab1riga
+    Table vehicles;  // CP_Veicoli
+    Table relations; // CP_Veicoli_Rel_Korva_Master
+    Table fitments;  // TabDistintaBatterie
+    Table batteries; // TabTechInfo: battery rows and old-code rows
+    Table oneRow;    // Tab1riga
 
     std::vector<const Table *> all() const { return {&vehicles, &relations, &fitments, &batteries, &oneRow}; }
 };
@@ -62,7 +62,8 @@ Catalogue ReadCatalogue(const QString &mdb, const OpenOptions &options);
 // The two catalogues of a comparison, each read on a thread and connection of its own:
 // what one spends waiting for its copy to be made, the other spends reading. Raises as
 // ReadCatalogue does, the old catalogue's error first when both fail.
-std::pair<Catalogue, Catalogue> ReadCatalogues(const QString &oldMdb, const QString &newMdb, const OpenOptions &options);
+std::pair<Catalogue, Catalogue> ReadCatalogues(const QString &oldMdb, const QString &newMdb,
+                                               const OpenOptions &options);
 
 // Whether a battery-data row is an old-code row: its OLD_CODICE holds a former code.
 bool IsOldCodeRow(const Table &batteries, const Row &row);

@@ -174,7 +174,8 @@ QString DiffHtml(const CatalogueDiff &diff)
         return v ? QStringLiteral("<td>%1</td>").arg(HtmlEscaped(*v)) : QStringLiteral("<td class=\"null\">Null</td>");
     };
     QString out = HtmlPageStart(QStringLiteral("Novità del catalogo"));
-    out += QStringLiteral("<h1>Novità del catalogo</h1>\n<p>Catalogo precedente: %1<br>Catalogo nuovo: %2</p>\n<p>%3</p>\n")
+    out += QStringLiteral(
+               "<h1>Novità del catalogo</h1>\n<p>Catalogo precedente: %1<br>Catalogo nuovo: %2</p>\n<p>%3</p>\n")
                .arg(HtmlEscaped(diff.oldPath), HtmlEscaped(diff.newPath), HtmlEscaped(DiffSummary(diff)));
     for (const QString &note : diff.notes)
         out += QStringLiteral("<p>Nota: %1</p>\n").arg(HtmlEscaped(note));
@@ -184,27 +185,33 @@ QString DiffHtml(const CatalogueDiff &diff)
             if (list.empty())
                 continue;
             const bool changed = c == ChangeKind::Changed;
-            out += QStringLiteral("<h2>%1 (%2)</h2>\n<table>\n<thead><tr><th>chiave</th><th>descrizione</th>%3</tr></thead>\n<tbody>\n")
+            out += QStringLiteral(
+                       "<h2>%1 "
+                       "(%2)</h2>\n<table>\n<thead><tr><th>chiave</th><th>descrizione</th>%3</tr></thead>\n<tbody>\n")
                        .arg(HtmlEscaped(sectionTitle(s, c).toLower()))
                        .arg(list.size())
                        .arg(changed ? QStringLiteral("<th>campo</th><th>prima</th><th>dopo</th>") : QString());
             for (const auto &group : list) {
                 for (const Change *ch : group) {
-                    out += QStringLiteral("<tr><td>%1</td><td>%2</td>").arg(HtmlEscaped(ch->keyText()), HtmlEscaped(ch->label));
+                    out += QStringLiteral("<tr><td>%1</td><td>%2</td>")
+                               .arg(HtmlEscaped(ch->keyText()), HtmlEscaped(ch->label));
                     if (changed)
-                        out += QStringLiteral("<td>%1</td>").arg(HtmlEscaped(ch->field)) + cell(ch->oldValue) + cell(ch->newValue);
+                        out += QStringLiteral("<td>%1</td>").arg(HtmlEscaped(ch->field)) + cell(ch->oldValue)
+                               + cell(ch->newValue);
                     out += QStringLiteral("</tr>\n");
                 }
             }
             out += QStringLiteral("</tbody>\n</table>\n");
         }
         if (s == Subject::Fitment && !diff.vehicleCodes.empty()) {
-            out += QStringLiteral("<h2>batterie per veicolo (%1)</h2>\n<table>\n<thead><tr><th>idVeicolo</th><th>veicolo</th>"
-                                  "<th>nuove</th><th>tolte</th></tr></thead>\n<tbody>\n")
+            out += QStringLiteral(
+                       "<h2>batterie per veicolo (%1)</h2>\n<table>\n<thead><tr><th>idVeicolo</th><th>veicolo</th>"
+                       "<th>nuove</th><th>tolte</th></tr></thead>\n<tbody>\n")
                        .arg(diff.vehicleCodes.size());
             for (const VehicleCodes &v : diff.vehicleCodes)
                 out += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td></tr>\n")
-                           .arg(HtmlEscaped(v.idVeicolo), HtmlEscaped(v.name), HtmlEscaped(v.gained.join(QStringLiteral(", "))),
+                           .arg(HtmlEscaped(v.idVeicolo), HtmlEscaped(v.name),
+                                HtmlEscaped(v.gained.join(QStringLiteral(", "))),
                                 HtmlEscaped(v.lost.join(QStringLiteral(", "))));
             out += QStringLiteral("</tbody>\n</table>\n");
         }

@@ -27,16 +27,17 @@ QString HtmlEscaped(const QString &text) { return text.toHtmlEscaped().replace(u
 
 QString HtmlPageStart(const QString &title)
 {
-    return QStringLiteral("<!DOCTYPE html>\n<html lang=\"it\">\n<head>\n<meta charset=\"utf-8\">\n<title>%1</title>\n"
-                          "<style>\n"
-                          "body { font-family: sans-serif; font-size: 11pt; margin: 1.5em; color: #000; background: #fff; }\n"
-                          "h1 { font-size: 16pt; } h2 { font-size: 13pt; margin-top: 1.5em; border-bottom: 1px solid #888; }\n"
-                          "table { border-collapse: collapse; margin: 0.5em 0; }\n"
-                          "th, td { border: 1px solid #aaa; padding: 2px 6px; text-align: left; vertical-align: top; }\n"
-                          "th { background: #eee; } td.null { color: #888; font-style: italic; }\n"
-                          "@media print { body { margin: 0; } h2 { break-after: avoid; } tr { break-inside: avoid; }\n"
-                          "  thead { display: table-header-group; } }\n"
-                          "</style>\n</head>\n<body>\n")
+    return QStringLiteral(
+               "<!DOCTYPE html>\n<html lang=\"it\">\n<head>\n<meta charset=\"utf-8\">\n<title>%1</title>\n"
+               "<style>\n"
+               "body { font-family: sans-serif; font-size: 11pt; margin: 1.5em; color: #000; background: #fff; }\n"
+               "h1 { font-size: 16pt; } h2 { font-size: 13pt; margin-top: 1.5em; border-bottom: 1px solid #888; }\n"
+               "table { border-collapse: collapse; margin: 0.5em 0; }\n"
+               "th, td { border: 1px solid #aaa; padding: 2px 6px; text-align: left; vertical-align: top; }\n"
+               "th { background: #eee; } td.null { color: #888; font-style: italic; }\n"
+               "@media print { body { margin: 0; } h2 { break-after: avoid; } tr { break-inside: avoid; }\n"
+               "  thead { display: table-header-group; } }\n"
+               "</style>\n</head>\n<body>\n")
         .arg(HtmlEscaped(title));
 }
 

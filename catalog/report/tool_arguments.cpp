@@ -56,9 +56,10 @@ std::optional<ToolArguments> ReadCommandLine(const ToolSyntax &syntax, const QSt
         return std::nullopt;
     }
     if (!syntax.formats.contains(format)) {
-        ReportUsageError(syntax.name,
-                         QStringLiteral("unknown format \"%1\" (%2)").arg(format, syntax.formats.join(QStringLiteral(", "))),
-                         syntax.help);
+        ReportUsageError(
+            syntax.name,
+            QStringLiteral("unknown format \"%1\" (%2)").arg(format, syntax.formats.join(QStringLiteral(", "))),
+            syntax.help);
         return std::nullopt;
     }
     parsed.values.insert(QStringLiteral("--format"), format);

@@ -25,12 +25,12 @@ ToolArguments ParseToolArguments(const QStringList &args, const QStringList &opt
 
 // What a tool accepts on its command line.
 struct ToolSyntax {
-    const char *name;        // for messages: "catalogue-diff"
-    QStringList options;     // its own options, each taking a value
-    QStringList formats;     // values of --format; the first is the default
-    qsizetype files = 1;     // how many files it takes
-    QString filesMissing;    // what to say when they are not as many
-    QString help;            // the --help text
+    const char *name;     // for messages: "catalogue-diff"
+    QStringList options;  // its own options, each taking a value
+    QStringList formats;  // values of --format; the first is the default
+    qsizetype files = 1;  // how many files it takes
+    QString filesMissing; // what to say when they are not as many
+    QString help;         // the --help text
 };
 
 // Reads a tool's command line. Returns the arguments (with --format set) to run with, or

@@ -4,8 +4,8 @@
 #include "catalog/report/value_pairs.h"
 
 #include <algorithm>
-#include <optional>
 #include <iterator>
+#include <optional>
 
 namespace catalog::report {
 

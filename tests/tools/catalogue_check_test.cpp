@@ -49,46 +49,83 @@ TEST(CatalogueCheckTest, EachFaultGivesItsFindings)
         QStringList findings;
         int exit;
     } cases[] = {
-        {"fitment without battery", [](Sources &s) { addLine(s, "TabDistintaBatterie", "20001,\"KX999\""); },
-         {R"(warning,fitment-without-battery,TabDistintaBatterie,20001/KX999,"no TabTechInfo row in any price list has CODICE ""KX999""")"}, 0},
+        {"fitment without battery",
+         [](Sources &s) { addLine(s, "TabDistintaBatterie", "20001,\"KX999\""); },
+         {R"(warning,fitment-without-battery,TabDistintaBatterie,20001/KX999,"no TabTechInfo row in any price list has CODICE ""KX999""")"},
+         0},
         {"height not a number",
-         [&](Sources &s) { setLine(s, "TabTechInfo", korva + "\"KS062\"", korva + R"("KS062",,60.5,540,"SX","242","175","19 0","B13","L2","korva_start.jpg",,30)"); },
-         {R"(error,not-a-number,TabTechInfo,KORVA/KS062,"ALTEZZA ""19 0"" is not a whole number")"}, 1},
+         [&](Sources &s) {
+             setLine(s, "TabTechInfo", korva + "\"KS062\"",
+                     korva + R"("KS062",,60.5,540,"SX","242","175","19 0","B13","L2","korva_start.jpg",,30)");
+         },
+         {R"(error,not-a-number,TabTechInfo,KORVA/KS062,"ALTEZZA ""19 0"" is not a whole number")"},
+         1},
         {"discharge Null",
-         [](Sources &s) { setLine(s, "TabTechInfo", "\"BRASK\",\"Brask Silver\"", R"("BRASK","Brask Silver","BS063",,63,,"DX","242","175","190","B13","L2",,,20)"); },
-         {"error,not-a-number,TabTechInfo,BRASK/BS063,SCARICA is Null"}, 1},
-        {"vehicle without relation", [](Sources &s) { setLine(s, "CP_Veicoli_Rel_Korva_Master", "1016,", ""); },
-         {"warning,vehicle-without-relation,CP_Veicoli,1016,Dolomia Brina has no relation row: the program never lists it"}, 0},
-        {"relation without vehicle", [](Sources &s) { addLine(s, "CP_Veicoli_Rel_Korva_Master", "1099,20001"); },
-         {"error,relation-without-vehicle,CP_Veicoli_Rel_Korva_Master,1099/20001,idVeicolo 1099 is not in CP_Veicoli"}, 1},
+         [](Sources &s) {
+             setLine(s, "TabTechInfo", "\"BRASK\",\"Brask Silver\"",
+                     R"("BRASK","Brask Silver","BS063",,63,,"DX","242","175","190","B13","L2",,,20)");
+         },
+         {"error,not-a-number,TabTechInfo,BRASK/BS063,SCARICA is Null"},
+         1},
+        {"vehicle without relation",
+         [](Sources &s) { setLine(s, "CP_Veicoli_Rel_Korva_Master", "1016,", ""); },
+         {"warning,vehicle-without-relation,CP_Veicoli,1016,Dolomia Brina has no relation row: the program never lists "
+          "it"},
+         0},
+        {"relation without vehicle",
+         [](Sources &s) { addLine(s, "CP_Veicoli_Rel_Korva_Master", "1099,20001"); },
+         {"error,relation-without-vehicle,CP_Veicoli_Rel_Korva_Master,1099/20001,idVeicolo 1099 is not in CP_Veicoli"},
+         1},
         {"successor without battery",
-         [](Sources &s) { setLine(s, "TabTechInfo", "\"KORVA\",\"Korva Power\",\"KP074\",\"KP072\"", R"("KORVA","Korva Power","KP099","KP072",,,,,,,,,,,70)"); },
-         {R"(error,old-code-missing-successor,TabTechInfo,KORVA/KP072,"successor ""KP099"" has no battery row in price list KORVA")"}, 1},
+         [](Sources &s) {
+             setLine(s, "TabTechInfo", "\"KORVA\",\"Korva Power\",\"KP074\",\"KP072\"",
+                     R"("KORVA","Korva Power","KP099","KP072",,,,,,,,,,,70)");
+         },
+         {R"(error,old-code-missing-successor,TabTechInfo,KORVA/KP072,"successor ""KP099"" has no battery row in price list KORVA")"},
+         1},
         {"successors in a loop",
          [](Sources &s) {
              addLine(s, "TabTechInfo", R"("QUIB","Quib Classic","QC60","QC45",,,,,,,,,,,40)");
              addLine(s, "TabTechInfo", R"("QUIB","Quib Classic","QC45","QC60",,,,,,,,,,,50)");
          },
          {"error,old-code-loop,TabTechInfo,QUIB/QC45,successors lead back to the old code: QC45 -> QC60 -> QC45",
-          "error,old-code-loop,TabTechInfo,QUIB/QC60,successors lead back to the old code: QC60 -> QC45 -> QC60"}, 1},
-        {"duplicate fitment", [](Sources &s) { addLine(s, "TabDistintaBatterie", "20002,\"KP070\""); },
-         {"warning,duplicate-row,TabDistintaBatterie,20002/KP070,2 identical rows"}, 0},
+          "error,old-code-loop,TabTechInfo,QUIB/QC60,successors lead back to the old code: QC60 -> QC45 -> QC60"},
+         1},
+        {"duplicate fitment",
+         [](Sources &s) { addLine(s, "TabDistintaBatterie", "20002,\"KP070\""); },
+         {"warning,duplicate-row,TabDistintaBatterie,20002/KP070,2 identical rows"},
+         0},
         {"one row thrice, another twice",
          [](Sources &s) {
              for (const char *row : {"20002,\"KP070\"", "20001,\"KS044\"", "20002,\"KP070\""})
                  addLine(s, "TabDistintaBatterie", row);
          },
          {"warning,duplicate-row,TabDistintaBatterie,20001/KS044,2 identical rows",
-          "warning,duplicate-row,TabDistintaBatterie,20002/KP070,3 identical rows"}, 0},
+          "warning,duplicate-row,TabDistintaBatterie,20002/KP070,3 identical rows"},
+         0},
         {"unknown price list",
-         [](Sources &s) { setLine(s, "TabTechInfo", "\"FENU\",\"Fenu Eco\",\"FE012\"", R"("FENNU","Fenu Eco","FE012",,12,200,"SX","150","87","90","B0",,"fenu_eco.jpg",,20)"); },
-         {R"(warning,unknown-price-list,TabTechInfo,FENNU,"1 rows in price list ""FENNU"", which is none of KORVA, QUIB, BRASK, FENU, ZELKAR")"}, 0},
+         [](Sources &s) {
+             setLine(s, "TabTechInfo", "\"FENU\",\"Fenu Eco\",\"FE012\"",
+                     R"("FENNU","Fenu Eco","FE012",,12,200,"SX","150","87","90","B0",,"fenu_eco.jpg",,20)");
+         },
+         {R"(warning,unknown-price-list,TabTechInfo,FENNU,"1 rows in price list ""FENNU"", which is none of KORVA, QUIB, BRASK, FENU, ZELKAR")"},
+         0},
         {"note with an unclosed tag",
-         [](Sources &s) { setLine(s, "TabTechInfo", "\"QUIB\",\"Quib Classic\",\"QC60\"", R"("QUIB","Quib Classic","QC60",,60,510,"DX","242","175","190","B13","L2","quib_classic.jpg","<B>Nuovo formato",20)"); },
-         {"warning,note-markup,TabTechInfo,QUIB/QC60,unclosed tag <B>"}, 0},
+         [](Sources &s) {
+             setLine(
+                 s, "TabTechInfo", "\"QUIB\",\"Quib Classic\",\"QC60\"",
+                 R"("QUIB","Quib Classic","QC60",,60,510,"DX","242","175","190","B13","L2","quib_classic.jpg","<B>Nuovo formato",20)");
+         },
+         {"warning,note-markup,TabTechInfo,QUIB/QC60,unclosed tag <B>"},
+         0},
         {"note with an unknown tag",
-         [](Sources &s) { setLine(s, "TabTechInfo", "\"BRASK\",\"Brask Heavy\"", R"("BRASK","Brask Heavy","BH140",,140,800,"SX","513","189","223","B00",,"brask_heavy.jpg","<BLINK>Solo</BLINK> veicoli",10)"); },
-         {"warning,note-markup,TabTechInfo,BRASK/BH140,unknown tag <BLINK>; unknown tag </BLINK>"}, 0},
+         [](Sources &s) {
+             setLine(
+                 s, "TabTechInfo", "\"BRASK\",\"Brask Heavy\"",
+                 R"("BRASK","Brask Heavy","BH140",,140,800,"SX","513","189","223","B00",,"brask_heavy.jpg","<BLINK>Solo</BLINK> veicoli",10)");
+         },
+         {"warning,note-markup,TabTechInfo,BRASK/BH140,unknown tag <BLINK>; unknown tag </BLINK>"},
+         0},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);

@@ -16,18 +16,17 @@ namespace {
 
 QString help()
 {
-    return QStringLiteral(
-               "usage: catalogue-check [options] DB.mdb [--photos DIR] [--format text|csv]\n"
-               "Finds data faults: fitment-without-battery, not-a-number, vehicle-without-relation,\n"
-               "relation-without-vehicle, photo-missing (with --photos), old-code-missing-successor,\n"
-               "old-code-loop, duplicate-row, unknown-price-list, note-markup, missing-table,\n"
-               "missing-column.\n"
-               "  --photos DIR             check that every FOTO has its <FOTO>.JPG in DIR\n"
-               "  --format text|csv        text (default): one line per finding and a count; csv: the\n"
-               "                           header severity,check,table,key,detail, one row per finding\n")
-        + OpenOptionsHelp()
-        + QStringLiteral("Exit status: 1 when an error is found, 0 otherwise, 2 on a usage or opening error.\n"
-                         "See catalogue-check(1).\n");
+    return QStringLiteral("usage: catalogue-check [options] DB.mdb [--photos DIR] [--format text|csv]\n"
+                          "Finds data faults: fitment-without-battery, not-a-number, vehicle-without-relation,\n"
+                          "relation-without-vehicle, photo-missing (with --photos), old-code-missing-successor,\n"
+                          "old-code-loop, duplicate-row, unknown-price-list, note-markup, missing-table,\n"
+                          "missing-column.\n"
+                          "  --photos DIR             check that every FOTO has its <FOTO>.JPG in DIR\n"
+                          "  --format text|csv        text (default): one line per finding and a count; csv: the\n"
+                          "                           header severity,check,table,key,detail, one row per finding\n")
+           + OpenOptionsHelp()
+           + QStringLiteral("Exit status: 1 when an error is found, 0 otherwise, 2 on a usage or opening error.\n"
+                            "See catalogue-check(1).\n");
 }
 
 } // namespace
@@ -36,9 +35,12 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     int status = 0;
-    const auto args = ReadCommandLine({"catalogue-check", {QStringLiteral("--photos")},
-                                       {QStringLiteral("text"), QStringLiteral("csv")}, 1,
-                                       QStringLiteral("one catalogue is needed"), help()},
+    const auto args = ReadCommandLine({"catalogue-check",
+                                       {QStringLiteral("--photos")},
+                                       {QStringLiteral("text"), QStringLiteral("csv")},
+                                       1,
+                                       QStringLiteral("one catalogue is needed"),
+                                       help()},
                                       app.arguments().mid(1), status);
     if (!args)
         return status;
@@ -46,7 +48,8 @@ int main(int argc, char **argv)
     CheckOptions checks;
     checks.photoFolder = args->values.value(QStringLiteral("--photos"));
     if (!checks.photoFolder.isEmpty() && !QFileInfo(checks.photoFolder).isDir())
-        return ReportUsageError("catalogue-check", QStringLiteral("%1 is not a folder").arg(checks.photoFolder), help());
+        return ReportUsageError("catalogue-check", QStringLiteral("%1 is not a folder").arg(checks.photoFolder),
+                                help());
 
     try {
         // Kept until the process ends, which takes the memory back at once: freeing the
