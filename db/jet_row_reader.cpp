@@ -14,11 +14,6 @@ namespace db::detail {
 
 namespace {
 
-[[noreturn]] void damaged(const QString &detail)
-{
-    raiseDbError(DbErrc::Format, QStringLiteral("The catalogue file is damaged: %1.").arg(detail));
-}
-
 QString dateText(double days)
 {
     if (!std::isfinite(days) || std::fabs(days) > 3.0e6)
@@ -106,7 +101,7 @@ bool libmdbWritesUtf8()
 void storeText(RowBuffer &rows, size_t column, char *text)
 {
     if (!text)
-        damaged(QStringLiteral("a text value cannot be read"));
+        raiseDamaged(QStringLiteral("a text value cannot be read"));
     rows.setText(column, text);
     g_free(text);
 }
@@ -116,6 +111,11 @@ void storeText(RowBuffer &rows, size_t column, char *text)
 bool windows1252(const MdbHandle *mdb) { return mdb->f->code_page == 1252 || mdb->f->code_page == 0; }
 
 } // namespace
+
+void raiseDamaged(const QString &detail)
+{
+    raiseDbError(DbErrc::Format, QStringLiteral("The catalogue file is damaged: %1.").arg(detail));
+}
 
 JetRowReader::JetRowReader(MdbHandle *mdb_, MdbTableDef *table_, const QString &name_,
                            std::vector<MdbColumn *> columns_)
@@ -141,11 +141,11 @@ void JetRowReader::readValue(RowBuffer &rows, size_t column, const MdbField &f, 
     if (f.is_null)
         return;
     if (f.start < 0 || f.siz < 0 || size_t(f.start) + size_t(f.siz) > size_t(mdb->fmt->pg_size))
-        damaged(QStringLiteral("a value of table %1 lies outside its page").arg(name));
+        raiseDamaged(QStringLiteral("a value of table %1 lies outside its page").arg(name));
     const unsigned char *p = mdb->pg_buf + f.start;
     auto need = [&](int n) {
         if (f.siz < n)
-            damaged(QStringLiteral("a value of table %1 is too short for its type").arg(name));
+            raiseDamaged(QStringLiteral("a value of table %1 is too short for its type").arg(name));
     };
     switch (type) {
     case MDB_BYTE:
@@ -202,7 +202,7 @@ void JetRowReader::readValue(RowBuffer &rows, size_t column, const MdbField &f, 
         // libmdb names the two bytes of the definition the other way round: what it
         // calls the precision is the scale.
         if (!setDecimal(rows, column, p, col->col_prec))
-            damaged(QStringLiteral("a Decimal value of table %1 has more digits than a Decimal holds").arg(name));
+            raiseDamaged(QStringLiteral("a Decimal value of table %1 has more digits than a Decimal holds").arg(name));
         return;
     case MDB_REPID: {
         need(kGuidBytes);
@@ -218,7 +218,7 @@ void JetRowReader::readValue(RowBuffer &rows, size_t column, const MdbField &f, 
         size_t size = 0;
         void *data = mdb_ole_read_full(mdb, col, &size);
         if (!data)
-            damaged(QStringLiteral("a picture value of table %1 cannot be read").arg(name));
+            raiseDamaged(QStringLiteral("a picture value of table %1 cannot be read").arg(name));
         rows.setBlob(column, data, size);
         free(data);
         return;
@@ -257,7 +257,7 @@ std::string_view JetRowReader::readJet3Memo(const unsigned char *p, int size)
     auto word = [](const unsigned char *b) {
         return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
     };
-    auto unreadable = [&] { damaged(QStringLiteral("a memo value of table %1 cannot be read").arg(name)); };
+    auto unreadable = [&] { raiseDamaged(QStringLiteral("a memo value of table %1 cannot be read").arg(name)); };
     if (size < MDB_MEMO_OVERHEAD)
         unreadable();
     const uint32_t head = word(p);
@@ -307,7 +307,7 @@ void JetRowReader::forEachRow(RowAt rowAt)
             int start = 0;
             size_t size = 0;
             if (table->cur_row == 0 || mdb_find_row(mdb, int(table->cur_row) - 1, &start, &size) != 0)
-                damaged(QStringLiteral("a row of table %1 cannot be found again on its page").arg(name));
+                raiseDamaged(QStringLiteral("a row of table %1 cannot be found again on its page").arg(name));
             rowAt(start & 0x1FFF, size);
         }
         return;
@@ -340,12 +340,12 @@ void JetRowReader::readRows(RowBuffer &rows, const std::function<void()> &rowRea
         if (cracked < 0)
             return; // mdb_fetch_row passes over such a row too
         if (cracked == 0)
-            damaged(QStringLiteral("a row of table %1 cannot be read").arg(name));
+            raiseDamaged(QStringLiteral("a row of table %1 cannot be read").arg(name));
         rows.beginRow();
         for (int i = 0; i < int(table->num_cols); ++i) {
             const MdbField &f = fields[size_t(i)];
             if (f.colnum < 0 || size_t(f.colnum) >= columns.size())
-                damaged(QStringLiteral("a row of table %1 names a column that does not exist").arg(name));
+                raiseDamaged(QStringLiteral("a row of table %1 names a column that does not exist").arg(name));
             readValue(rows, size_t(f.colnum), f, columns[size_t(f.colnum)]);
         }
         rowRead();

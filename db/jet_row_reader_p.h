@@ -23,6 +23,10 @@
 
 namespace db::detail {
 
+// Raises DbError(Format) "The catalogue file is damaged: <detail>." for what the copy finds
+// wrong in a file.
+[[noreturn]] void raiseDamaged(const QString &detail);
+
 class JetRowReader {
 public:
     // The rows of `table` of the file `mdb`, whose columns, read, are `columns` in the

@@ -36,11 +36,6 @@ namespace db::detail {
 
 namespace {
 
-[[noreturn]] void damaged(const QString &detail)
-{
-    raiseDbError(DbErrc::Format, QStringLiteral("The catalogue file is damaged: %1.").arg(detail));
-}
-
 const char *declaredType(int jetType)
 {
     switch (jetType) {
@@ -86,7 +81,7 @@ struct TableCopy {
             auto *col = static_cast<MdbColumn *>(g_ptr_array_index(table->columns, i));
             const QString colName = QString::fromUtf8(col->name);
             if (colName.isEmpty() || seen.contains(colName.toLower()))
-                damaged(QStringLiteral("table %1 has a column without a name or twice the same name").arg(name));
+                raiseDamaged(QStringLiteral("table %1 has a column without a name or twice the same name").arg(name));
             seen.insert(colName.toLower());
             QString def = quotedName(colName) + u' ' + QLatin1String(declaredType(col->col_type));
             if (isTextType(col->col_type))
@@ -95,7 +90,7 @@ struct TableCopy {
             columns.push_back(col);
         }
         if (defs.isEmpty())
-            damaged(QStringLiteral("table %1 has no columns").arg(name));
+            raiseDamaged(QStringLiteral("table %1 has no columns").arg(name));
         out.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(quotedName(name), defs.join(QStringLiteral(", "))));
     }
 
@@ -219,10 +214,10 @@ void copyJetTables(QByteArrayView file, const QString &sqlitePath, const SourceK
     // libmdb reads the buffer through a read-only memory stream and never writes to it.
     MdbHandle *mdb = mdb_open_buffer(const_cast<char *>(file.data()), size_t(file.size()), MDB_NOFLAGS);
     if (!mdb)
-        damaged(QStringLiteral("its pages cannot be read as a Jet database"));
+        raiseDamaged(QStringLiteral("its pages cannot be read as a Jet database"));
     std::unique_ptr<MdbHandle, void (*)(MdbHandle *)> closer(mdb, mdb_close);
     if (!mdb_read_catalog(mdb, MDB_TABLE))
-        damaged(QStringLiteral("its table of contents cannot be read"));
+        raiseDamaged(QStringLiteral("its table of contents cannot be read"));
 
     using TableDef = std::unique_ptr<MdbTableDef, void (*)(MdbTableDef *)>;
     // The definitions are read twice: libmdb reads a table's columns from the page it
@@ -246,15 +241,15 @@ void copyJetTables(QByteArrayView file, const QString &sqlitePath, const SourceK
             continue;
         const QString name = QString::fromUtf8(entry->object_name);
         if (name.isEmpty() || names.contains(name.toLower()))
-            damaged(QStringLiteral("two tables share the name \"%1\"").arg(name));
+            raiseDamaged(QStringLiteral("two tables share the name \"%1\"").arg(name));
         names.insert(name.toLower());
         TableDef table(mdb_read_table(entry), mdb_free_tabledef);
         if (!table)
-            damaged(QStringLiteral("the definition of table %1 cannot be read").arg(name));
+            raiseDamaged(QStringLiteral("the definition of table %1 cannot be read").arg(name));
         tables.push_back({name, entry, table->num_rows});
     }
     if (!systemTables && tables.empty())
-        damaged(QStringLiteral("its table of contents lists no tables"));
+        raiseDamaged(QStringLiteral("its table of contents lists no tables"));
     size_t largest = 0;
     for (size_t t = 1; t < tables.size(); ++t)
         if (tables[t].rows > tables[largest].rows)
@@ -272,9 +267,9 @@ void copyJetTables(QByteArrayView file, const QString &sqlitePath, const SourceK
             TableDef def(mdb_read_table(tables[t].entry), mdb_free_tabledef);
             MdbTableDef *table = def.get();
             if (!table)
-                damaged(QStringLiteral("the definition of table %1 cannot be read").arg(name));
+                raiseDamaged(QStringLiteral("the definition of table %1 cannot be read").arg(name));
             if (!mdb_read_columns(table))
-                damaged(QStringLiteral("the columns of table %1 cannot be read").arg(name));
+                raiseDamaged(QStringLiteral("the columns of table %1 cannot be read").arg(name));
             mdb_read_indices(table);
             TableCopy copy{mdb, table, out, name, {}, {}};
             copy.createTable();
