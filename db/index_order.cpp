@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <string>
 #include <string_view>
-#include <unordered_map>
 
 namespace db::detail {
 
@@ -45,81 +45,156 @@ uint32_t rankSorted(const std::vector<uint32_t> &sorted, std::vector<uint32_t> &
     return sorted.empty() ? next : next + 1;
 }
 
-// Ranks the distinct byte strings of `members` (rows holding a text, or a blob) by
-// `less`, rows with the same bytes sharing one entry, and entries equal under `same`
-// sharing one rank.
+// The distinct byte strings of a column. Open addressing in one flat table, and a copy of
+// each distinct string kept close together: a catalogue's large tables hold millions of
+// rows and few distinct texts, and both the node-based map and comparing with the first
+// row that held a text went to memory far outside the processor's caches on every row.
+class DistinctStrings {
+public:
+    explicit DistinctStrings(size_t expected)
+    {
+        size_t room = 64;
+        while (room < 2 * expected)
+            room <<= 1;
+        m_slots.assign(room, kEmpty);
+    }
+    // The entry number of `v`, added when new.
+    uint32_t entry(std::string_view v)
+    {
+        if (2 * (m_entries.size() + 1) > m_slots.size())
+            grow();
+        const uint64_t h = hashOf(v);
+        for (size_t at = h & (m_slots.size() - 1);; at = (at + 1) & (m_slots.size() - 1)) {
+            const uint32_t e = m_slots[at];
+            if (e == kEmpty) {
+                m_slots[at] = uint32_t(m_entries.size());
+                m_entries.push_back({h, m_text.size(), v.size()});
+                m_text.append(v);
+                return m_slots[at];
+            }
+            const Entry &known = m_entries[e];
+            if (known.hash == h && std::string_view(m_text.data() + known.at, known.size) == v)
+                return e;
+        }
+    }
+    // Every distinct string, by entry number; valid while this object lives unchanged.
+    std::vector<std::string_view> values() const
+    {
+        std::vector<std::string_view> out;
+        out.reserve(m_entries.size());
+        for (const Entry &e : m_entries)
+            out.emplace_back(m_text.data() + e.at, e.size);
+        return out;
+    }
+
+private:
+    struct Entry {
+        uint64_t hash;
+        size_t at, size;
+    };
+    static constexpr uint32_t kEmpty = UINT32_MAX;
+    static uint64_t hashOf(std::string_view v)
+    {
+        uint64_t h = 0x9E3779B97F4A7C15ULL ^ v.size();
+        for (unsigned char c : v)
+            h = (h ^ c) * 0x100000001B3ULL;
+        return h ^ (h >> 29);
+    }
+    void grow()
+    {
+        std::vector<uint32_t> wider(m_slots.size() * 2, kEmpty);
+        for (uint32_t e = 0; e < m_entries.size(); ++e) {
+            size_t at = m_entries[e].hash & (wider.size() - 1);
+            while (wider[at] != kEmpty)
+                at = (at + 1) & (wider.size() - 1);
+            wider[at] = e;
+        }
+        m_slots.swap(wider);
+    }
+    std::vector<uint32_t> m_slots;
+    std::vector<Entry> m_entries;
+    std::string m_text;
+};
+
+// Ranks the distinct byte strings `values` of the rows `members` by `less`, rows with the
+// same bytes sharing one entry, and entries equal under `same` sharing one rank.
 template <class Less, class Same>
-uint32_t rankStrings(const RowBuffer &rows, size_t column, const std::vector<uint32_t> &members,
+uint32_t rankStrings(const std::vector<uint32_t> &members, const std::vector<std::string_view> &values,
                      std::vector<uint32_t> &rank, uint32_t next, Less less, Same same)
 {
-    std::vector<std::string_view> distinct;
+    DistinctStrings distinct(members.size() / 8 + 16);
     std::vector<uint32_t> entryOf(members.size());
-    std::unordered_map<std::string_view, uint32_t> seen;
-    seen.reserve(members.size() / 8 + 16);
-    for (size_t k = 0; k < members.size(); ++k) {
-        const std::string_view v = rows.bytesAt(members[k], column);
-        auto [it, added] = seen.try_emplace(v, uint32_t(distinct.size()));
-        if (added)
-            distinct.push_back(v);
-        entryOf[k] = it->second;
-    }
-    std::vector<uint32_t> byOrder(distinct.size());
+    for (size_t k = 0; k < members.size(); ++k)
+        entryOf[k] = distinct.entry(values[k]);
+    const std::vector<std::string_view> texts = distinct.values();
+    std::vector<uint32_t> byOrder(texts.size());
     std::iota(byOrder.begin(), byOrder.end(), 0u);
-    std::sort(byOrder.begin(), byOrder.end(), [&](uint32_t a, uint32_t b) { return less(distinct[a], distinct[b]); });
-    std::vector<uint32_t> entryRank(distinct.size());
-    next = rankSorted(byOrder, entryRank, next, [&](uint32_t a, uint32_t b) { return same(distinct[a], distinct[b]); });
+    std::sort(byOrder.begin(), byOrder.end(), [&](uint32_t a, uint32_t b) { return less(texts[a], texts[b]); });
+    std::vector<uint32_t> entryRank(texts.size());
+    next = rankSorted(byOrder, entryRank, next, [&](uint32_t a, uint32_t b) { return same(texts[a], texts[b]); });
     for (size_t k = 0; k < members.size(); ++k)
         rank[members[k]] = entryRank[entryOf[k]];
     return next;
 }
 
 // Each row's rank in SQLite's order of the values of `key.column`; returns one more than
-// the highest rank.
+// the highest rank. The column is read from the rows once: the cells of a large table lie
+// far beyond the processor's caches, and each further pass over them costs as much as
+// the rest of the ranking.
 uint32_t columnRanks(const RowBuffer &rows, const IndexColumn &key, std::vector<uint32_t> &rank)
 {
     const size_t n = rows.rows(), c = key.column;
     std::vector<uint32_t> numbers, texts, blobs;
+    std::vector<int64_t> wholeValues; // beside `numbers` while every number is whole
+    std::vector<std::string_view> textValues, blobValues;
+    bool whole = true;
+    int64_t low = INT64_MAX, high = INT64_MIN;
     for (uint32_t r = 0; r < n; ++r) {
         switch (rows.kindAt(r, c)) {
         case Kind::Null: break;
-        case Kind::Int: numbers.push_back(r); break;
-        case Kind::Real:
-            if (!std::isnan(rows.realAt(r, c)))
-                numbers.push_back(r);
+        case Kind::Int: {
+            const int64_t v = rows.intAt(r, c);
+            numbers.push_back(r);
+            wholeValues.push_back(v);
+            low = std::min(low, v);
+            high = std::max(high, v);
             break;
-        case Kind::Text: texts.push_back(r); break;
-        case Kind::Blob: blobs.push_back(r); break;
+        }
+        case Kind::Real:
+            if (!std::isnan(rows.realAt(r, c))) {
+                numbers.push_back(r);
+                whole = false;
+            }
+            break;
+        case Kind::Text:
+            texts.push_back(r);
+            textValues.push_back(rows.bytesAt(r, c));
+            break;
+        case Kind::Blob:
+            blobs.push_back(r);
+            blobValues.push_back(rows.bytesAt(r, c));
+            break;
         }
     }
     rank.assign(n, 0); // Null
     uint32_t next = 1;
-    const bool whole =
-        std::all_of(numbers.begin(), numbers.end(), [&](uint32_t r) { return rows.kindAt(r, c) == Kind::Int; });
-    int64_t low = 0, high = 0;
-    if (whole && !numbers.empty()) {
-        const auto [lo, hi] = std::minmax_element(numbers.begin(), numbers.end(), [&](uint32_t a, uint32_t b) {
-            return rows.intAt(a, c) < rows.intAt(b, c);
-        });
-        low = rows.intAt(*lo, c);
-        high = rows.intAt(*hi, c);
-    }
     const uint64_t span = uint64_t(high) - uint64_t(low); // no overflow in unsigned
     if (whole && !numbers.empty() && span < 4 * uint64_t(numbers.size()) + 1024) {
         // Whole numbers packed in a range not much wider than their count (identifiers,
         // type numbers): ranked by marking each value present, with no sort at all.
         std::vector<uint32_t> rankOfValue(size_t(span) + 1, 0);
-        for (uint32_t r : numbers)
-            rankOfValue[size_t(uint64_t(rows.intAt(r, c)) - uint64_t(low))] = 1;
+        for (int64_t v : wholeValues)
+            rankOfValue[size_t(uint64_t(v) - uint64_t(low))] = 1;
         for (uint32_t &v : rankOfValue)
             v = v ? next++ : 0;
-        for (uint32_t r : numbers)
-            rank[r] = rankOfValue[size_t(uint64_t(rows.intAt(r, c)) - uint64_t(low))];
+        for (size_t k = 0; k < numbers.size(); ++k)
+            rank[numbers[k]] = rankOfValue[size_t(uint64_t(wholeValues[k]) - uint64_t(low))];
     } else if (whole) {
         // Other whole numbers, sorted by value without looking at the kinds again.
         std::vector<std::pair<int64_t, uint32_t>> byValue;
         byValue.reserve(numbers.size());
-        for (uint32_t r : numbers)
-            byValue.push_back({rows.intAt(r, c), r});
+        for (size_t k = 0; k < numbers.size(); ++k)
+            byValue.push_back({wholeValues[k], numbers[k]});
         std::sort(byValue.begin(), byValue.end());
         for (size_t k = 0; k < byValue.size(); ++k) {
             if (k > 0 && byValue[k - 1].first != byValue[k].first)
@@ -137,30 +212,54 @@ uint32_t columnRanks(const RowBuffer &rows, const IndexColumn &key, std::vector<
     auto bytesSame = [](std::string_view a, std::string_view b) { return a == b; };
     if (key.general)
         next = rankStrings(
-            rows, c, texts, rank, next, [](std::string_view a, std::string_view b) { return compareGeneral(a, b) < 0; },
+            texts, textValues, rank, next,
+            [](std::string_view a, std::string_view b) { return compareGeneral(a, b) < 0; },
             [](std::string_view a, std::string_view b) { return compareGeneral(a, b) == 0; });
     else
-        next = rankStrings(rows, c, texts, rank, next, bytesLess, bytesSame);
-    return rankStrings(rows, c, blobs, rank, next, bytesLess, bytesSame);
+        next = rankStrings(texts, textValues, rank, next, bytesLess, bytesSame);
+    return rankStrings(blobs, blobValues, rank, next, bytesLess, bytesSame);
+}
+
+// Sorts `order` stably by each row's rank. The rows are placed by a counting pass per ten
+// bits of the rank, lowest first: one pass over tens of thousands of ranks (a battery code
+// column) writes to as many places at once, and on a table beyond the processor's caches
+// nearly every one of those writes missed them.
+void sortByRank(std::vector<uint32_t> &order, const std::vector<uint32_t> &rank, uint32_t ranks)
+{
+    const size_t n = order.size();
+    int bits = 1;
+    while (bits < 32 && (uint64_t(1) << bits) < ranks)
+        ++bits;
+    const int passes = (bits + 9) / 10;
+    const int digit = (bits + passes - 1) / passes;
+    const uint64_t mask = (uint64_t(1) << digit) - 1;
+    // Each row travels with its rank, so no pass reads the ranks from anywhere.
+    std::vector<uint64_t> items(n), spare(n);
+    for (size_t k = 0; k < n; ++k)
+        items[k] = uint64_t(rank[order[k]]) << 32 | order[k];
+    std::vector<size_t> start(size_t(mask) + 2);
+    for (int p = 0; p < passes; ++p) {
+        const int shift = 32 + p * digit;
+        std::fill(start.begin(), start.end(), 0);
+        for (uint64_t item : items)
+            ++start[((item >> shift) & mask) + 1];
+        std::partial_sum(start.begin(), start.end(), start.begin());
+        for (uint64_t item : items)
+            spare[start[(item >> shift) & mask]++] = item;
+        items.swap(spare);
+    }
+    for (size_t k = 0; k < n; ++k)
+        order[k] = uint32_t(items[k]);
 }
 
 } // namespace
 
 std::vector<uint32_t> rowsInIndexOrder(const RowBuffer &rows, const std::vector<IndexColumn> &key)
 {
-    const size_t n = rows.rows();
-    std::vector<uint32_t> order(n), placed(n), rank, start;
+    std::vector<uint32_t> order(rows.rows()), rank;
     std::iota(order.begin(), order.end(), 0u);
-    for (auto column = key.rbegin(); column != key.rend(); ++column) {
-        const uint32_t ranks = columnRanks(rows, *column, rank);
-        start.assign(size_t(ranks) + 1, 0);
-        for (uint32_t r : order)
-            ++start[rank[r] + 1];
-        std::partial_sum(start.begin(), start.end(), start.begin());
-        for (uint32_t r : order)
-            placed[start[rank[r]]++] = r;
-        order.swap(placed);
-    }
+    for (auto column = key.rbegin(); column != key.rend(); ++column)
+        sortByRank(order, rank, columnRanks(rows, *column, rank));
     return order;
 }
 

