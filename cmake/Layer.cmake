@@ -37,7 +37,9 @@ function(catalog_layer_test name)
   if(TARGET catalogue-copy)
     add_dependencies(${name}_tests catalogue-copy)
   endif()
+  # The copies of the many catalogues the tests make go to the build folder, not to the
+  # user's cache, where nothing would ever remove them.
   set_tests_properties(${name}_tests PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;CATALOG_CHECK_COPIES=1;CATALOG_FIXTURES=${CATALOG_FIXTURES};CATALOG_APPDIR=${CATALOG_APPDIR};CATALOG_BINDIR=${CMAKE_BINARY_DIR};CATALOG_TESTS_DIR=${CMAKE_SOURCE_DIR}/tests;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0;ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;CATALOG_CACHE_DIR=${CMAKE_BINARY_DIR}/test-copies/${name};CATALOG_CHECK_COPIES=1;CATALOG_FIXTURES=${CATALOG_FIXTURES};CATALOG_APPDIR=${CATALOG_APPDIR};CATALOG_BINDIR=${CMAKE_BINARY_DIR};CATALOG_TESTS_DIR=${CMAKE_SOURCE_DIR}/tests;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0;ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
     TIMEOUT 900)
 endfunction()

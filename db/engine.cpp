@@ -109,12 +109,7 @@ Engine::Engine(const QString &sqlitePath, const QStringList &attached)
     // must fail as a missing column.
     sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
-    // Each attached part has a page cache of its own, which SQLite gives only 2 MB unless
-    // told; the part with the fitments is the one every applications query goes through.
-    QByteArray pragmas = "PRAGMA query_only=1; PRAGMA main.cache_size=-32768;";
-    for (qsizetype i = 0; i < attached.size(); ++i)
-        pragmas += QByteArray("PRAGMA jetpart") + QByteArray::number(i + 2) + ".cache_size=-32768;";
-    m_db->exec(pragmas);
+    m_db->exec("PRAGMA query_only=1; PRAGMA cache_size=-32768");
     sqlite3_set_authorizer(db, readOnlyAuthorizer, nullptr);
 }
 

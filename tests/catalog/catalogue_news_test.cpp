@@ -19,14 +19,19 @@ class CatalogueNewsTest : public CatalogueWindowTest {
 protected:
     void SetUp() override
     {
+        m_cacheBefore = qgetenv("CATALOG_CACHE_DIR");
         qputenv("CATALOG_CACHE_DIR", cache.path().toLocal8Bit());
         CatalogueWindowTest::SetUp();
     }
     void TearDown() override
     {
         CatalogueWindowTest::TearDown();
-        qunsetenv("CATALOG_CACHE_DIR");
+        if (m_cacheBefore.isEmpty())
+            qunsetenv("CATALOG_CACHE_DIR");
+        else
+            qputenv("CATALOG_CACHE_DIR", m_cacheBefore);
     }
+    QByteArray m_cacheBefore;
 
     // A new start of the program: a new data module, so the catalogue is opened afresh.
     void restart()
