@@ -41,6 +41,10 @@ QString freshCacheDir()
     return path;
 }
 
+FirstOpenCache::FirstOpenCache() : m_path(freshCacheDir()) { ::sync(); }
+
+FirstOpenCache::~FirstOpenCache() { QDir(m_path).removeRecursively(); }
+
 double nowMs()
 {
     using namespace std::chrono;

@@ -20,6 +20,21 @@ QString builtProgramFolder();
 // Points the provider's copy cache at a new empty folder (first opens) and returns it.
 QString freshCacheDir();
 
+// The copy cache of one timed first open: a new empty folder, with whatever earlier
+// figures and samples left to be written out sent to the disk first, so that the sample
+// times the open alone, as on an idle machine; removed with what it holds when the sample
+// is over, before the system spends time writing it out.
+class FirstOpenCache {
+public:
+    FirstOpenCache();
+    ~FirstOpenCache();
+    FirstOpenCache(const FirstOpenCache &) = delete;
+    FirstOpenCache &operator=(const FirstOpenCache &) = delete;
+
+private:
+    QString m_path;
+};
+
 // Milliseconds since an arbitrary start, monotonic.
 double nowMs();
 

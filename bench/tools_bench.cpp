@@ -94,7 +94,7 @@ void timeTool(benchmark::State &state, const QString &program, const QStringList
     std::vector<double> samples;
     for (auto _ : state) {
         for (int i = 0; i < kToolSamples; ++i) {
-            bench::freshCacheDir();
+            const bench::FirstOpenCache cache;
             const double t0 = bench::nowMs();
             if (const QString error = run(program, args, goodExits); !error.isEmpty()) {
                 state.SkipWithError(error.toStdString().c_str());

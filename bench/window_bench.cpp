@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <utility>
 
 namespace {
 
@@ -64,8 +65,8 @@ void Figure_MakeClickPhotoShown(benchmark::State &state)
     bench::reportSamples(state, samples);
 }
 
-// The battery of the selected price list that fits the most vehicle types.
-QString mostFittedBattery()
+// The battery of the selected price list that fits the most vehicle types, and how many.
+std::pair<QString, int> mostFittedBattery()
 {
     const QString sql =
         QStringLiteral(
@@ -73,11 +74,12 @@ QString mostFittedBattery()
             "ON TabDistintaBatterie.codice = TabTechInfo.CODICE WHERE TabTechInfo.LISTINO = \"%1\" "
             "GROUP BY TabDistintaBatterie.codice ORDER BY count(*) DESC")
             .arg(window().form->SelectedPriceList());
-    QString code;
+    std::pair<QString, int> found;
     if (ApriQRY(sql) > 0)
-        code = DM->ADOQuery1.FieldAsString(QStringLiteral("codice"));
+        found = {DM->ADOQuery1.FieldAsString(QStringLiteral("codice")),
+                 DM->ADOQuery1.FieldAsString(QStringLiteral("n")).toInt()};
     DM->ADOQuery1.Close();
-    return code;
+    return found;
 }
 
 void leaveApplicationsMode(Tfrm_main &form)
@@ -101,7 +103,7 @@ void Figure_ApplicationsModeMostFitted(benchmark::State &state)
     if (!ready(state))
         return;
     Tfrm_main &form = *window().form;
-    const QString code = mostFittedBattery();
+    const auto [code, types] = mostFittedBattery();
     if (code.isEmpty()) {
         state.SkipWithError("no battery of the price list fits any vehicle");
         return;
@@ -126,6 +128,7 @@ void Figure_ApplicationsModeMostFitted(benchmark::State &state)
         }
     }
     state.SetLabel(code.toStdString());
+    state.counters["types"] = types;
     leaveApplicationsMode(form);
     bench::reportSamples(state, samples);
 }

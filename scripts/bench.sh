@@ -176,5 +176,18 @@ head = ("figure", "catalogue", "goal", "measured", "spread", "result")
 w = [max(len(r[i]) for r in rows + [head]) for i in range(len(head))]
 for r in [head] + rows:
     print("  ".join(c.ljust(w[i]) for i, c in enumerate(r)).rstrip())
+
+# Two clicks fill grids whose length grows with the catalogue: how many rows each lists,
+# and what a row listed costs on the huge catalogue against the large one.
+for title, name, counter, unit, one in (
+        ("applications mode, most-fitted", "Figure_ApplicationsModeMostFitted", "types", "vehicle types", "type"),
+        ("search listing a price list", "Figure_SearchWholePriceList", "batteries", "batteries", "battery")):
+    n = {cat: get(cat, name, counter) for cat in catalogues}
+    ratio = growth(name)
+    if None in n.values() or ratio is None or not n["large"]:
+        continue
+    rows_ratio = n["huge"] / n["large"]
+    print(f"{title}: lists {n['large']:.0f} {unit} on the large catalogue, {n['huge']:.0f} on the huge one "
+          f"({rows_ratio:.1f}x); per {one} listed the huge one takes {ratio / rows_ratio:.2f}x the large one's time")
 PY
 echo "load at end:$(uptime | sed 's/.*load average://')"
