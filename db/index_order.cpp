@@ -116,16 +116,13 @@ private:
     std::string m_text;
 };
 
-// Ranks the distinct byte strings `values` of the rows `members` by `less`, rows with the
-// same bytes sharing one entry, and entries equal under `same` sharing one rank.
+// Ranks the rows `members`, each holding the string entry `entryOf[k]` of `distinct`, by
+// `less` over those strings, entries equal under `same` sharing one rank.
 template <class Less, class Same>
-uint32_t rankStrings(const std::vector<uint32_t> &members, const std::vector<std::string_view> &values,
-                     std::vector<uint32_t> &rank, uint32_t next, Less less, Same same)
+uint32_t rankStrings(const DistinctStrings &distinct, const std::vector<uint32_t> &members,
+                     const std::vector<uint32_t> &entryOf, std::vector<uint32_t> &rank, uint32_t next, Less less,
+                     Same same)
 {
-    DistinctStrings distinct(members.size() / 8 + 16);
-    std::vector<uint32_t> entryOf(members.size());
-    for (size_t k = 0; k < members.size(); ++k)
-        entryOf[k] = distinct.entry(values[k]);
     const std::vector<std::string_view> texts = distinct.values();
     std::vector<uint32_t> byOrder(texts.size());
     std::iota(byOrder.begin(), byOrder.end(), 0u);
@@ -144,9 +141,16 @@ uint32_t rankStrings(const std::vector<uint32_t> &members, const std::vector<std
 uint32_t columnRanks(const RowBuffer &rows, const IndexColumn &key, std::vector<uint32_t> &rank)
 {
     const size_t n = rows.rows(), c = key.column;
+    // Room for every row at once: grown by doubling, each list was copied and its fresh
+    // memory cleared several times over. Room never written is never touched.
     std::vector<uint32_t> numbers, texts, blobs;
-    std::vector<int64_t> wholeValues; // beside `numbers` while every number is whole
-    std::vector<std::string_view> textValues, blobValues;
+    std::vector<int64_t> wholeValues;               // beside `numbers` while every number is whole
+    std::vector<uint32_t> textEntries, blobEntries; // beside `texts` and `blobs`
+    numbers.reserve(n);
+    wholeValues.reserve(n);
+    texts.reserve(n);
+    textEntries.reserve(n);
+    DistinctStrings distinctTexts(n / 8 + 16), distinctBlobs(16);
     bool whole = true;
     int64_t low = INT64_MAX, high = INT64_MIN;
     for (uint32_t r = 0; r < n; ++r) {
@@ -168,11 +172,11 @@ uint32_t columnRanks(const RowBuffer &rows, const IndexColumn &key, std::vector<
             break;
         case Kind::Text:
             texts.push_back(r);
-            textValues.push_back(rows.bytesAt(r, c));
+            textEntries.push_back(distinctTexts.entry(rows.bytesAt(r, c)));
             break;
         case Kind::Blob:
             blobs.push_back(r);
-            blobValues.push_back(rows.bytesAt(r, c));
+            blobEntries.push_back(distinctBlobs.entry(rows.bytesAt(r, c)));
             break;
         }
     }
@@ -212,12 +216,12 @@ uint32_t columnRanks(const RowBuffer &rows, const IndexColumn &key, std::vector<
     auto bytesSame = [](std::string_view a, std::string_view b) { return a == b; };
     if (key.general)
         next = rankStrings(
-            texts, textValues, rank, next,
+            distinctTexts, texts, textEntries, rank, next,
             [](std::string_view a, std::string_view b) { return compareGeneral(a, b) < 0; },
             [](std::string_view a, std::string_view b) { return compareGeneral(a, b) == 0; });
     else
-        next = rankStrings(texts, textValues, rank, next, bytesLess, bytesSame);
-    return rankStrings(blobs, blobValues, rank, next, bytesLess, bytesSame);
+        next = rankStrings(distinctTexts, texts, textEntries, rank, next, bytesLess, bytesSame);
+    return rankStrings(distinctBlobs, blobs, blobEntries, rank, next, bytesLess, bytesSame);
 }
 
 // Sorts `order` stably by each row's rank. The rows are placed by a counting pass per ten

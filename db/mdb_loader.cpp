@@ -135,7 +135,7 @@ struct TableCopy {
 
     // The table's indexes created empty, and its rows read, for BtreeWriter to fill once
     // SQLite has closed the file. `mostRows` bounds the rows the file could hold.
-    PagedTable readForPages(int &serial, size_t mostRows)
+    PagedTable readForPages(int &serial, size_t mostRows, size_t fileSize)
     {
         PagedTable paged{out.rootPage(name), RowBuffer(columns.size()), {}};
         for (const auto &index : indexes) {
@@ -145,8 +145,9 @@ struct TableCopy {
             paged.indexes.push_back({out.rootPage(createIndex(index, serial)), std::move(key)});
         }
         // Room for the count the file states, but no more than it could hold: a damaged
-        // count must not take the memory of billions of rows.
-        paged.rows.reserve(std::min<size_t>(table->num_rows, mostRows));
+        // count must not take the memory of billions of rows. The texts get room for as
+        // much as the file holds, which only the texts read will ever touch.
+        paged.rows.reserve(std::min<size_t>(table->num_rows, mostRows), fileSize);
         JetRowReader(mdb, table, name, columns).readRows(paged.rows, [] {});
         return paged;
     }
@@ -285,7 +286,8 @@ void copyJetTables(QByteArrayView file, const QString &sqlitePath, const SourceK
             copy.createTable();
             copy.planWith(hints);
             if (writing == RowWriting::Pages)
-                paged.push_back(copy.readForPages(serial, size_t(file.size()) / 4)); // a row takes 4 bytes at least
+                // a row takes 4 bytes at least
+                paged.push_back(copy.readForPages(serial, size_t(file.size()) / 4, size_t(file.size())));
             else
                 copy.insertRowsAndIndexes(serial);
         }

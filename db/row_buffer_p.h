@@ -21,9 +21,14 @@ public:
         m_cells.clear();
         m_bytes.clear();
     }
-    // Makes room for `rows` rows at once: growing by doubling copies, and faults in
-    // fresh memory, for every cell several times over.
-    void reserve(size_t rows) { m_cells.reserve(rows * m_columns); }
+    // Makes room for `rows` rows, and `bytes` bytes of their texts and blobs, at once:
+    // growing by doubling copies, and faults in fresh memory, for every cell several times
+    // over. Room never written is never touched.
+    void reserve(size_t rows, size_t bytes = 0)
+    {
+        m_cells.reserve(rows * m_columns);
+        m_bytes.reserve(bytes);
+    }
     // Starts a new row whose values are all Null until set.
     void beginRow();
     void setInt(size_t column, int64_t value);
