@@ -150,7 +150,10 @@ uint32_t columnRanks(const RowBuffer &rows, const IndexColumn &key, std::vector<
     wholeValues.reserve(n);
     texts.reserve(n);
     textEntries.reserve(n);
-    DistinctStrings distinctTexts(n / 8 + 16), distinctBlobs(16);
+    // The lookup table starts small and doubles as texts come: a column repeats few texts
+    // over many rows, and a table sized for the rows would be mostly empty slots beyond
+    // the processor's caches.
+    DistinctStrings distinctTexts(512), distinctBlobs(16);
     bool whole = true;
     int64_t low = INT64_MAX, high = INT64_MIN;
     for (uint32_t r = 0; r < n; ++r) {
