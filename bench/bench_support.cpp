@@ -41,9 +41,11 @@ QString freshCacheDir()
     return path;
 }
 
-FirstOpenCache::FirstOpenCache() : m_path(freshCacheDir()) { ::sync(); }
+FirstOpenCache::FirstOpenCache() : m_path(freshCacheDir()) {}
 
 FirstOpenCache::~FirstOpenCache() { QDir(m_path).removeRecursively(); }
+
+void settleDisk() { ::sync(); }
 
 double nowMs()
 {

@@ -20,10 +20,14 @@ QString builtProgramFolder();
 // Points the provider's copy cache at a new empty folder (first opens) and returns it.
 QString freshCacheDir();
 
-// The copy cache of one timed first open: a new empty folder, with whatever earlier
-// figures and samples left to be written out sent to the disk first, so that the sample
-// times the open alone, as on an idle machine; removed with what it holds when the sample
-// is over, before the system spends time writing it out.
+// Sends whatever earlier figures left to be written out to the disk, so that the samples
+// after it time their own work, as on an idle machine. Called once before a figure's
+// samples: called between them, it made them slower and their spread wider.
+void settleDisk();
+
+// The copy cache of one timed first open: a new empty folder, removed with what it holds
+// when the sample is over, before the system spends time writing it out (left in place,
+// the hundreds of megabytes of one sample's copy were written out during the next ones).
 class FirstOpenCache {
 public:
     FirstOpenCache();

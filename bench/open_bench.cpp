@@ -10,7 +10,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <cstdlib>
-#include <unistd.h>
 
 namespace {
 
@@ -43,6 +42,7 @@ void Figure_OpenFirstTime(benchmark::State &state)
 {
     const QString mdb = bench::catalogue();
     std::vector<double> samples;
+    bench::settleDisk();
     for (auto _ : state) {
         for (int i = 0; i < kOpenSamples; ++i) {
             const bench::FirstOpenCache cache;
@@ -107,9 +107,9 @@ test "$(sqlite3 "$out" 'SELECT count(*) FROM TabDistintaBatterie')" -gt 0
                                    .arg(script, mdb, dir.filePath(QStringLiteral("peer.sqlite")))
                                    .toLocal8Bit();
     std::vector<double> samples;
+    bench::settleDisk();
     for (auto _ : state) {
         for (int i = 0; i < 3; ++i) {
-            ::sync(); // on a settled disk, as each first open of the provider
             const double t0 = bench::nowMs();
             if (std::system(command.constData()) != 0) {
                 state.SkipWithError("the mdbtools pipeline failed");

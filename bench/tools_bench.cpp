@@ -92,6 +92,7 @@ struct DiffCatalogues {
 void timeTool(benchmark::State &state, const QString &program, const QStringList &args, const QList<int> &goodExits)
 {
     std::vector<double> samples;
+    bench::settleDisk();
     for (auto _ : state) {
         for (int i = 0; i < kToolSamples; ++i) {
             const bench::FirstOpenCache cache;
