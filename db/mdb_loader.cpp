@@ -145,9 +145,10 @@ struct TableCopy {
             paged.indexes.push_back({out.rootPage(createIndex(index, serial)), std::move(key)});
         }
         // Room for the count the file states, but no more than it could hold: a damaged
-        // count must not take the memory of billions of rows. The texts get room for as
-        // much as the file holds, which only the texts read will ever touch.
-        paged.rows.reserve(std::min<size_t>(table->num_rows, mostRows), fileSize);
+        // count must not take the memory of billions of rows. The texts get as much room
+        // as the cells, at most the file's size; only the room written is ever touched.
+        const size_t rows = std::min<size_t>(table->num_rows, mostRows);
+        paged.rows.reserve(rows, std::min(fileSize, rows * columns.size() * 16));
         JetRowReader(mdb, table, name, columns).readRows(paged.rows, [] {});
         return paged;
     }
