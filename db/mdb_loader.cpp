@@ -134,7 +134,8 @@ struct TableCopy {
     }
 
     // The table's indexes created empty, and its rows read, for BtreeWriter to fill once
-    // SQLite has closed the file. `mostRows` bounds the rows the file could hold.
+    // SQLite has closed the file. `mostRows` bounds the rows the file could hold, and
+    // `fileSize` the bytes of their texts.
     PagedTable readForPages(int &serial, size_t mostRows, size_t fileSize)
     {
         PagedTable paged{out.rootPage(name), RowBuffer(columns.size()), {}};
