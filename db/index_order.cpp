@@ -2,7 +2,7 @@
 // whole number per row, its rank in SQLite's order of that column's values; a catalogue
 // repeats few texts over many rows (a battery code over its fitments), so each distinct
 // text is compared only while its few hundred or thousand neighbours are sorted. The rows
-// are then placed by a stable counting pass per column, the last column first.
+// are then placed by a stable counting pass over the ranks per column, the last first.
 #include "db/index_order_p.h"
 #include "db/jet_text_p.h"
 
@@ -227,36 +227,16 @@ uint32_t columnRanks(const RowBuffer &rows, const IndexColumn &key, std::vector<
     return rankStrings(distinctBlobs, blobs, blobEntries, rank, next, bytesLess, bytesSame);
 }
 
-// Sorts `order` stably by each row's rank. The rows are placed by a counting pass per ten
-// bits of the rank, lowest first: one pass over tens of thousands of ranks (a battery code
-// column) writes to as many places at once, and on a table beyond the processor's caches
-// nearly every one of those writes missed them.
+// Sorts `order` stably by each row's rank, in one counting pass.
 void sortByRank(std::vector<uint32_t> &order, const std::vector<uint32_t> &rank, uint32_t ranks)
 {
-    const size_t n = order.size();
-    int bits = 1;
-    while (bits < 32 && (uint64_t(1) << bits) < ranks)
-        ++bits;
-    const int passes = (bits + 9) / 10;
-    const int digit = (bits + passes - 1) / passes;
-    const uint64_t mask = (uint64_t(1) << digit) - 1;
-    // Each row travels with its rank, so no pass reads the ranks from anywhere.
-    std::vector<uint64_t> items(n), spare(n);
-    for (size_t k = 0; k < n; ++k)
-        items[k] = uint64_t(rank[order[k]]) << 32 | order[k];
-    std::vector<size_t> start(size_t(mask) + 2);
-    for (int p = 0; p < passes; ++p) {
-        const int shift = 32 + p * digit;
-        std::fill(start.begin(), start.end(), 0);
-        for (uint64_t item : items)
-            ++start[((item >> shift) & mask) + 1];
-        std::partial_sum(start.begin(), start.end(), start.begin());
-        for (uint64_t item : items)
-            spare[start[(item >> shift) & mask]++] = item;
-        items.swap(spare);
-    }
-    for (size_t k = 0; k < n; ++k)
-        order[k] = uint32_t(items[k]);
+    std::vector<uint32_t> start(size_t(ranks) + 1, 0), placed(order.size());
+    for (uint32_t r : order)
+        ++start[rank[r] + 1];
+    std::partial_sum(start.begin(), start.end(), start.begin());
+    for (uint32_t r : order)
+        placed[start[rank[r]]++] = r;
+    order.swap(placed);
 }
 
 } // namespace

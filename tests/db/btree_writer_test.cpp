@@ -371,9 +371,9 @@ TEST(IndexOrderTest, KindsInSqlitesOrderAndNumbersByValue)
 
 TEST(IndexOrderTest, ManyDistinctKeysInStableOrder)
 {
-    // Tens of thousands of distinct numbers and thousands of distinct texts, some empty:
-    // more ranks than one placing pass takes, and more texts than the lookup table's first
-    // room. The reference is a stable sort on the same keys.
+    // Tens of thousands of distinct numbers too spread to be marked by value, and
+    // thousands of distinct texts, some empty: more than the texts' lookup table holds at
+    // first. The reference is a stable sort on the same keys.
     std::mt19937 random(7);
     RowBuffer b(2);
     std::vector<std::pair<int64_t, std::string>> keys;
