@@ -3,11 +3,11 @@
 // in three groups: vehicles, battery codes (old codes too) and batteries by measures.
 //
 // Typed text never reaches a statement. The catalogue's vehicles and battery rows are
-// read once, with two fixed statements, into memory, where every keystroke is answered
-// by a search of pre-folded text: a catalogue's hundreds of thousands of vehicles are
-// looked through in a few milliseconds, and no quote, wildcard or bracket in the text can mean anything
-// but itself. Text is matched as the catalogue compares it: without regard to case or
-// accents.
+// read once, with two fixed statements, into memory, where every keystroke is answered by
+// a search of pre-folded text: a catalogue's hundreds of thousands of vehicles are looked
+// through in a few milliseconds, and no quote, wildcard or bracket in the text can mean
+// anything but itself. Text is matched as the catalogue compares it: without regard to
+// case or accents.
 #pragma once
 
 #include <QByteArray>

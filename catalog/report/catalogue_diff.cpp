@@ -235,13 +235,13 @@ void diffVehicleCodes(const Catalogue &o, const Catalogue &n, const FitmentPairs
 FitmentPairs diffFitments(const Table &o, const Table &n, ValueNumbers &numbers, CatalogueDiff &out)
 {
     using namespace schema::fitments;
-    FitmentPairs pairs{PairsOf(o, o.column(name(ktypnr)), o.column(name(codice)), numbers),
-                       PairsOf(n, n.column(name(ktypnr)), n.column(name(codice)), numbers)};
-    if (o.column(name(ktypnr)) < 0 || o.column(name(codice)) < 0 || n.column(name(ktypnr)) < 0
-        || n.column(name(codice)) < 0) {
+    const int oldType = o.column(name(ktypnr)), oldCode = o.column(name(codice));
+    const int newType = n.column(name(ktypnr)), newCode = n.column(name(codice));
+    if (oldType < 0 || oldCode < 0 || newType < 0 || newCode < 0) {
         out.notes << QStringLiteral("%1: ktypnr or codice missing; fitments not compared").arg(n.name);
         return {};
     }
+    FitmentPairs pairs{PairsOf(o, oldType, oldCode, numbers), PairsOf(n, newType, newCode, numbers)};
     const std::pair<ChangeKind, PairSet> kinds[] = {{ChangeKind::Added, Without(pairs.is, pairs.was)},
                                                     {ChangeKind::Removed, Without(pairs.was, pairs.is)}};
     for (const auto &[kind, changed] : kinds) {
