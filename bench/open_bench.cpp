@@ -2,7 +2,7 @@
 // of an earlier start is reused), and the way a Linux user loads an .mdb today, with the
 // mdbtools shell tools piped into the sqlite3 shell, building the same indexes.
 #include "bench/bench_support.h"
-#include "catalog/schema.h"
+#include "report/schema.h"
 #include "db/connection.h"
 #include "db/query.h"
 

@@ -1,7 +1,5 @@
 // The catalogue layer's one error type: a family code (what kind of failure) and a
 // message a person can act on, raised through one function, as the database layer does.
-// Both libraries of the layer raise it (the window's and the reports' beneath it, which
-// the tools share), so it lives in this header alone and links into neither.
 #pragma once
 
 #include <QString>
@@ -16,8 +14,6 @@ enum class CatalogErrc {
     Photo,      // the battery's photo cannot be shown
     Print,      // the battery sheet cannot be printed or saved
     Window,     // the window lacks a control its code names (a fault of ours)
-    Usage,      // a tool's command line cannot be used
-    Output,     // a report cannot be written
 };
 
 class CatalogError : public std::runtime_error {

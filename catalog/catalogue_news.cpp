@@ -3,8 +3,8 @@
 // because the report opens the previous catalogue through the database layer like any
 // other; at most two are kept per catalogue path, and the older one only until its report.
 #include "catalog/catalogue_news.h"
-#include "catalog/report/catalogue_diff.h"
-#include "catalog/report/diff_report.h"
+#include "report/catalogue_diff.h"
+#include "report/diff_report.h"
 #include "db/cache_folder.h"
 
 #include <QCryptographicHash>

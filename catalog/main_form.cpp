@@ -1,7 +1,7 @@
 // The catalogue window's construction, creation steps, showing, the make-list refill and
 // the window buttons.
 #include "catalog/main_form.h"
-#include "catalog/schema.h"
+#include "report/schema.h"
 
 #include "catalog/catalogue_news.h"
 #include "catalog/statements.h"

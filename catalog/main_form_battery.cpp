@@ -4,7 +4,7 @@
 #include "catalog/main_form.h"
 
 #include "catalog/catalog_error.h"
-#include "catalog/schema.h"
+#include "report/schema.h"
 #include "catalog/statements.h"
 #include "platform/files.h"
 #include "platform/settings.h"

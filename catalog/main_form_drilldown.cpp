@@ -7,7 +7,7 @@
 // everything below it as it was.
 #include "catalog/main_form.h"
 
-#include "catalog/schema.h"
+#include "report/schema.h"
 #include "catalog/statements.h"
 #include "data/grid_loading.h"
 #include "platform/settings.h"

@@ -11,7 +11,7 @@
 
 #include "catalog/battery_sheet_page.h"
 #include "catalog/catalog_error.h"
-#include "catalog/schema.h"
+#include "report/schema.h"
 #include "catalog/statements.h"
 #include "data/data_module.h"
 #include "db/query.h"

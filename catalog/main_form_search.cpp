@@ -8,7 +8,7 @@
 // not what was typed.
 #include "catalog/main_form.h"
 
-#include "catalog/schema.h"
+#include "report/schema.h"
 #include "catalog/search_fields_p.h"
 #include "catalog/statements.h"
 #include "data/data_module.h"

@@ -6,7 +6,7 @@
 // folded once at load and a match is a plain substring test per word, the most selective
 // (longest) word first.
 #include "catalog/quick_find.h"
-#include "catalog/schema.h"
+#include "report/schema.h"
 
 #include "db/connection.h"
 #include "db/query.h"

@@ -2,7 +2,7 @@
 // then read by index, row after row.
 #include "catalog/replacement_source.h"
 
-#include "catalog/schema.h"
+#include "report/schema.h"
 #include "catalog/statements.h"
 #include "data/data_module.h"
 #include "data/query_channel.h"

@@ -5,7 +5,7 @@
 #include "catalog/statements.h"
 
 #include "catalog/catalog_error.h"
-#include "catalog/schema.h"
+#include "report/schema.h"
 
 namespace catalog {
 

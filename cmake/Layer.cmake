@@ -9,7 +9,7 @@
 find_package(GTest)
 
 # Warnings beyond -Wall -Wextra for the layers whose code is clean of them (every layer
-# but the reports' library under catalog/report/ for now); a layer adds them with
+# but the reports' library under report/ for now); a layer adds them with
 # target_compile_options(<layer> PRIVATE ${CATALOG_STRICT_WARNINGS}). clang's
 # -Wconversion also warns of every int used as a size or an index (-Wsign-conversion),
 # which GCC's does not in C++: that one is left out, so both compilers hold the same rule.

@@ -3,8 +3,8 @@
 // catalogues, and the previous catalogue kept for it is gone afterwards.
 #include "catalog/catalogue_news.h"
 #include "catalog/novita_form.h"
-#include "catalog/report/catalogue_diff.h"
-#include "catalog/report/diff_report.h"
+#include "report/catalogue_diff.h"
+#include "report/diff_report.h"
 #include "tests/catalog/main_form_fixture.h"
 #include "tests/common/test_support.h"
 

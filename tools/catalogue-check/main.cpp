@@ -1,8 +1,8 @@
 // catalogue-check: the data faults of one catalogue file, each with its table and row,
 // for the people who build catalogues to find before they ship one.
-#include "catalog/report/catalogue_check.h"
-#include "catalog/report/report_format.h"
-#include "catalog/report/tool_arguments.h"
+#include "report/catalogue_check.h"
+#include "report/report_format.h"
+#include "report/tool_arguments.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 // catalogue-diff: what changed from one catalogue file to the next (vehicles, fitments,
 // batteries, old codes), as CSV for programs, text or an HTML page for people.
-#include "catalog/report/catalogue_diff.h"
-#include "catalog/report/diff_report.h"
-#include "catalog/report/report_format.h"
-#include "catalog/report/tool_arguments.h"
+#include "report/catalogue_diff.h"
+#include "report/diff_report.h"
+#include "report/report_format.h"
+#include "report/tool_arguments.h"
 
 #include <QCoreApplication>
 #include <cstdio>

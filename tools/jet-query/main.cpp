@@ -1,8 +1,8 @@
 // jet-query: runs one Jet SQL statement on a catalogue file through the database layer
 // and prints the result, '|' between values, a header line of column names first.
-#include "catalog/catalog_error.h"
-#include "catalog/report/catalogue_tables.h"
-#include "catalog/schema.h"
+#include "report/report_error.h"
+#include "report/catalogue_tables.h"
+#include "report/schema.h"
 #include "db/connection.h"
 #include "db/db_error.h"
 #include "db/query.h"
@@ -61,7 +61,7 @@ int main(int argc, char **argv)
                 return usage();
             positional << args[i];
         }
-    } catch (const catalog::CatalogError &e) {
+    } catch (const catalog::report::ReportError &e) {
         // A bad opening option is a usage error, as in the other tools.
         std::fprintf(stderr, "jet-query: %s\n", e.what());
         return 2;

@@ -3,9 +3,9 @@
 // business), then walked once. The large catalogue's 250,000 fitments compare as sets of
 // pairs; only the vehicles whose type numbers or relation rows moved have their codes
 // gathered, so the per-vehicle list costs little when little changed.
-#include "catalog/report/catalogue_diff.h"
-#include "catalog/report/value_pairs.h"
-#include "catalog/schema.h"
+#include "report/catalogue_diff.h"
+#include "report/value_pairs.h"
+#include "report/schema.h"
 
 #include <QHash>
 #include <QSet>

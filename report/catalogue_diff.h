@@ -3,7 +3,7 @@
 // gained or lost. Values compare exactly, as text (a changed letter case is a change).
 #pragma once
 
-#include "catalog/report/catalogue_tables.h"
+#include "report/catalogue_tables.h"
 
 #include <QString>
 #include <QStringList>

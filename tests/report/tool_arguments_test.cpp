@@ -1,9 +1,9 @@
 // The catalogue tools' command lines and report output: a line that cannot be used and a
 // report that cannot be written raise the layer's error of their family, with the words
 // the tools print.
-#include "catalog/catalog_error.h"
-#include "catalog/report/report_format.h"
-#include "catalog/report/tool_arguments.h"
+#include "report/report_error.h"
+#include "report/report_format.h"
+#include "report/tool_arguments.h"
 #include "tests/common/test_support.h"
 
 #include <QTemporaryDir>
@@ -29,8 +29,8 @@ TEST(ToolArguments, UnusableLinesAreUsageErrors)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        testsupport::expectThrowCode<CatalogError>([&] { ParseToolArguments(c.args, {QStringLiteral("--output")}); },
-                                                   CatalogErrc::Usage, c.message);
+        testsupport::expectThrowCode<ReportError>([&] { ParseToolArguments(c.args, {QStringLiteral("--output")}); },
+                                                   ReportErrc::Usage, c.message);
     }
     const ToolArguments good =
         ParseToolArguments({"--password-codes", "65,66", "--output", "r.csv", "a.mdb"}, {QStringLiteral("--output")});
@@ -43,7 +43,7 @@ TEST(ToolArguments, AReportThatCannotBeWrittenIsAnOutputError)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("no such folder/report.csv");
-    testsupport::expectThrowCode<CatalogError>([&] { WriteReport(QStringLiteral("x"), path); }, CatalogErrc::Output,
+    testsupport::expectThrowCode<ReportError>([&] { WriteReport(QStringLiteral("x"), path); }, ReportErrc::Output,
                                                ("cannot write " + path).toStdString());
 }
 

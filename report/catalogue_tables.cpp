@@ -1,9 +1,9 @@
 // Reading a catalogue for the tools: one SELECT * per table through the database layer,
 // every value kept as text (or Null), since the tools compare and show values as the
 // program shows them. A large catalogue is about 375,000 rows; reading is one pass each.
-#include "catalog/report/catalogue_tables.h"
-#include "catalog/catalog_error.h"
-#include "catalog/schema.h"
+#include "report/catalogue_tables.h"
+#include "report/report_error.h"
+#include "report/schema.h"
 #include "db/connection.h"
 #include "db/db_error.h"
 #include "db/query.h"
@@ -41,7 +41,7 @@ bool TakeOpenOption(const QStringList &args, qsizetype &i, OpenOptions &options)
     if (a != u"--password" && a != u"--password-codes" && a != u"--workgroup")
         return false;
     if (i + 1 >= args.size())
-        raiseCatalogError(CatalogErrc::Usage, QStringLiteral("%1 needs a value").arg(a));
+        raiseReportError(ReportErrc::Usage, QStringLiteral("%1 needs a value").arg(a));
     const QString &value = args[++i];
     if (a == u"--password") {
         options.password = value;
@@ -53,7 +53,7 @@ bool TakeOpenOption(const QStringList &args, qsizetype &i, OpenOptions &options)
             bool ok = false;
             const uint c = code.trimmed().toUInt(&ok);
             if (!ok || c == 0 || c > 0xFFFF)
-                raiseCatalogError(CatalogErrc::Usage, QStringLiteral("\"%1\" is not a character code").arg(code));
+                raiseReportError(ReportErrc::Usage, QStringLiteral("\"%1\" is not a character code").arg(code));
             options.password += QChar(char16_t(c));
         }
     }

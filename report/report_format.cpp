@@ -1,7 +1,7 @@
 // CSV quoting and the HTML page frame of the reports. The page carries its own style and
 // nothing else: no scripts, no outside files, so it can be mailed or printed as it is.
-#include "catalog/report/report_format.h"
-#include "catalog/catalog_error.h"
+#include "report/report_format.h"
+#include "report/report_error.h"
 
 #include <QSaveFile>
 #include <cstdio>
@@ -57,7 +57,7 @@ void WriteReport(const QString &text, const QString &path)
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        raiseCatalogError(CatalogErrc::Output, QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+        raiseReportError(ReportErrc::Output, QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
 }
 
 } // namespace catalog::report

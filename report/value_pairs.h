@@ -3,7 +3,7 @@
 // per value and a sort of integers, instead of a hash of texts per row.
 #pragma once
 
-#include "catalog/report/catalogue_tables.h"
+#include "report/catalogue_tables.h"
 
 #include <QHash>
 #include <cstdint>

@@ -3,7 +3,7 @@
 // row (by the same keys as the diff) and says what is wrong.
 #pragma once
 
-#include "catalog/report/catalogue_tables.h"
+#include "report/catalogue_tables.h"
 
 #include <QString>
 #include <vector>

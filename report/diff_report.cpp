@@ -1,7 +1,7 @@
 // Writing the diff. The CSV names subjects and changes in English for programs; the text
 // and the page are in Italian for the counters and the catalogue makers who read them.
-#include "catalog/report/diff_report.h"
-#include "catalog/report/report_format.h"
+#include "report/diff_report.h"
+#include "report/report_format.h"
 
 #include <map>
 

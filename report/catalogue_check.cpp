@@ -1,9 +1,9 @@
 // The checks, one function each, in the order catalogue-check(1) lists them. Code lookups
 // ignore letter case as the database's joins do: a fitment naming "ks060" finds the
 // battery "KS060" in the program, so it is no fault here either.
-#include "catalog/report/catalogue_check.h"
-#include "catalog/report/report_format.h"
-#include "catalog/schema.h"
+#include "report/catalogue_check.h"
+#include "report/report_format.h"
+#include "report/schema.h"
 #include "platform/files.h"
 #include "widgets/markup/note_markup_syntax.h"
 

@@ -2,7 +2,7 @@
 // the tool's own options (each with one value) and the files.
 #pragma once
 
-#include "catalog/report/catalogue_tables.h"
+#include "report/catalogue_tables.h"
 
 #include <QHash>
 #include <QString>
@@ -19,7 +19,7 @@ struct ToolArguments {
 };
 
 // Reads `args` (without the program name). `options` are the tool's own options, each
-// followed by a value. Raises CatalogError (CatalogErrc::Usage) for an unknown option, a
+// followed by a value. Raises ReportError (ReportErrc::Usage) for an unknown option, a
 // missing or bad value, in words for the user.
 ToolArguments ParseToolArguments(const QStringList &args, const QStringList &options);
 

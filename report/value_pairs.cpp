@@ -1,7 +1,7 @@
 // Numbered values and their pairs. A catalogue holds about 330,000 pairs of this kind and
 // about 90,000 distinct values in them, most of them whole numbers; numbering the others
 // is one hash lookup per value, the rest is sorting and merging 64-bit integers.
-#include "catalog/report/value_pairs.h"
+#include "report/value_pairs.h"
 
 #include <algorithm>
 #include <iterator>

@@ -44,7 +44,7 @@ struct OpenOptions {
 };
 
 // Reads one of the options above at args[i] (with its value, advancing i). Returns false
-// when args[i] is none of them; raises CatalogError (CatalogErrc::Usage) with a message for
+// when args[i] is none of them; raises ReportError (ReportErrc::Usage) with a message for
 // a bad value or a missing one.
 bool TakeOpenOption(const QStringList &args, qsizetype &i, OpenOptions &options);
 

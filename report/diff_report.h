@@ -2,7 +2,7 @@
 // catalogue window's "what's new"), a self-contained HTML page for printing.
 #pragma once
 
-#include "catalog/report/catalogue_diff.h"
+#include "report/catalogue_diff.h"
 
 #include <QString>
 

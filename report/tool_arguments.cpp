@@ -1,7 +1,7 @@
 // Parsing the catalogue tools' command lines, so that every tool spells and checks the
 // opening options alike.
-#include "catalog/report/tool_arguments.h"
-#include "catalog/catalog_error.h"
+#include "report/tool_arguments.h"
+#include "report/report_error.h"
 
 #include <cstdio>
 
@@ -18,10 +18,10 @@ ToolArguments ParseToolArguments(const QStringList &args, const QStringList &opt
             out.help = true;
         } else if (options.contains(a)) {
             if (i + 1 >= args.size())
-                raiseCatalogError(CatalogErrc::Usage, QStringLiteral("%1 needs a value").arg(a));
+                raiseReportError(ReportErrc::Usage, QStringLiteral("%1 needs a value").arg(a));
             out.values.insert(a, args[++i]);
         } else if (a.startsWith(u"--")) {
-            raiseCatalogError(CatalogErrc::Usage, QStringLiteral("unknown option %1").arg(a));
+            raiseReportError(ReportErrc::Usage, QStringLiteral("unknown option %1").arg(a));
         } else {
             out.files << a;
         }
@@ -41,7 +41,7 @@ std::optional<ToolArguments> ReadCommandLine(const ToolSyntax &syntax, const QSt
     ToolArguments parsed;
     try {
         parsed = ParseToolArguments(args, syntax.options + QStringList{QStringLiteral("--format")});
-    } catch (const CatalogError &e) {
+    } catch (const ReportError &e) {
         ReportUsageError(syntax.name, QString::fromUtf8(e.what()), syntax.help);
         return std::nullopt;
     }

@@ -4,8 +4,8 @@
 // that share their text and values that only equal it), compared once by the diff and
 // once here, by brute force over every vehicle with ordered sets of texts. Type numbers
 // include texts that read as the same whole number but are not the same text.
-#include "catalog/report/catalogue_diff.h"
-#include "catalog/schema.h"
+#include "report/catalogue_diff.h"
+#include "report/schema.h"
 
 #include <gtest/gtest.h>
 #include <map>

@@ -23,7 +23,7 @@ QString HtmlPageEnd();
 namespace catalog::report {
 
 // Writes a report as UTF-8 to the file `path`, or to standard output when `path` is
-// empty. Raises CatalogError (CatalogErrc::Output) naming the file when it cannot be written.
+// empty. Raises ReportError (ReportErrc::Output) naming the file when it cannot be written.
 void WriteReport(const QString &text, const QString &path);
 
 } // namespace catalog::report

@@ -1,0 +1,30 @@
+// The reports layer's one error type: a family code and a message a person can act on,
+// raised through one function. The command-line tools print its text and choose their
+// exit status by its family.
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+namespace catalog::report {
+
+enum class ReportErrc {
+    Usage,  // a tool's command line cannot be used
+    Output, // a report cannot be written
+};
+
+class ReportError : public std::runtime_error {
+public:
+    ReportError(ReportErrc code, const QString &message) : std::runtime_error(message.toStdString()), m_code(code) {}
+    ReportErrc code() const { return m_code; }
+
+private:
+    ReportErrc m_code;
+};
+
+[[noreturn]] inline void raiseReportError(ReportErrc code, const QString &message)
+{
+    throw ReportError(code, message);
+}
+
+} // namespace catalog::report
