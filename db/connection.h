@@ -57,11 +57,13 @@ public:
     // Why the last Open failed (its error message); empty after a successful one.
     QString LastOpenError() const { return m_lastOpenError; }
 
+    // Seconds the first open's copy of the catalogue may take before it is given up.
     int CommandTimeout() const { return m_commandTimeout; }
     void setCommandTimeout(int seconds) { m_commandTimeout = seconds; }
+    // The design's connect mode, kept so that the data module sets what the design sets;
+    // the provider never reads it: the catalogue is only ever read.
     ConnectMode Mode() const { return m_mode; }
     void setMode(ConnectMode mode) { m_mode = mode; }
-    bool LoginPrompt() const { return false; }
 
     // The engine behind an open connection, for the queries of this layer.
     detail::Engine *engine() const;

@@ -43,13 +43,16 @@ public:
     void setFilter(const QString &text) { m_filter = text; }
     bool Filtered() const { return m_filtered; }
     void setFiltered(bool on) { m_filtered = on; }
+    // The design's cursor type and cache size, kept so that the data module sets what
+    // the design sets; the provider reads neither: every result is fetched whole from the
+    // copy, which any cursor or cache would give the same.
     CursorType cursorType() const { return m_cursorType; }
     void setCursorType(CursorType type) { m_cursorType = type; }
     int CacheSize() const { return m_cacheSize; }
     void setCacheSize(int records) { m_cacheSize = records; }
+    // Seconds a statement may run before it is stopped.
     int CommandTimeout() const { return m_commandTimeout; }
     void setCommandTimeout(int seconds) { m_commandTimeout = seconds; }
-    bool ParamCheck() const { return false; }
 
     // Runs the SQL text and fetches the whole result; raises DbError with the engine's
     // text on failure (and stays closed).
