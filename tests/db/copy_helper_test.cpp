@@ -3,11 +3,11 @@
 // program, and leaves nothing half-written in the cache; the helper refuses a file that
 // changed after the program read it.
 #include "db/catalogue_file_p.h"
+#include "db/copy_cache_p.h"
 #include "db/copy_helper.h"
+#include "db/copy_tables_p.h"
 #include "db/db_error.h"
-#include "db/jet_copy_p.h"
 #include "db/jet_text_p.h"
-#include "db/mdb_loader_p.h"
 #include "tests/common/test_support.h"
 #include "tests/db/db_test_support.h"
 

@@ -12,13 +12,13 @@
 // DISTINCT, GROUP BY and Max behave as they do in Jet.
 #include "db/btree_writer_p.h"
 #include "db/copy_database_p.h"
+#include "db/copy_tables_p.h"
 #include "db/db_error.h"
 #include "db/index_order_p.h"
 #include "db/index_plan_p.h"
 #include "db/jet_functions_p.h"
 #include "db/jet_row_reader_p.h"
 #include "db/jet_text_p.h"
-#include "db/mdb_loader_p.h"
 #include "db/row_buffer_p.h"
 #include "db/row_inserts_p.h"
 

@@ -10,12 +10,12 @@
 // else the user's cache folder, else the temporary folder.
 #include "db/cache_folder.h"
 #include "db/catalogue_file_p.h"
+#include "db/copy_cache_p.h"
+#include "db/copy_tables_p.h"
 #include "db/db_error.h"
 #include "db/index_plan_p.h"
-#include "db/jet_copy_p.h"
 #include "db/jet_functions_p.h"
 #include "db/jet_text_p.h"
-#include "db/mdb_loader_p.h"
 #include "db/sqlite_handle_p.h"
 
 #include "db/copy_helper.h"
