@@ -19,6 +19,7 @@
 #include "db/jet_functions_p.h"
 #include "db/jet_row_reader_p.h"
 #include "db/jet_text_p.h"
+#include "db/mdb_internals_p.h"
 #include "db/row_buffer_p.h"
 #include "db/row_inserts_p.h"
 
@@ -103,8 +104,8 @@ struct TableCopy {
             for (unsigned i = 0; i < table->indices->len; ++i) {
                 auto *idx = static_cast<MdbIndex *>(g_ptr_array_index(table->indices, i));
                 std::vector<size_t> cols;
-                for (unsigned k = 0; k < idx->num_keys && k < MDB_MAX_IDX_COLS; ++k) {
-                    const int c = idx->key_col_num[k] - 1;
+                for (unsigned k = 0; k < indexKeyCount(idx); ++k) {
+                    const int c = indexKeyColumn(idx, k);
                     if (c < 0 || size_t(c) >= columns.size()) {
                         cols.clear();
                         break;
@@ -224,8 +225,7 @@ void writePages(const QString &sqlitePath, const std::vector<PagedTable> &paged)
 void copyJetTables(QByteArrayView file, const QString &sqlitePath, const SourceKey &key, TableShare share,
                    RowWriting writing)
 {
-    // libmdb reads the buffer through a read-only memory stream and never writes to it.
-    MdbHandle *mdb = mdb_open_buffer(const_cast<char *>(file.data()), size_t(file.size()), MDB_NOFLAGS);
+    MdbHandle *mdb = openBuffer(file);
     if (!mdb)
         raiseDamaged(QStringLiteral("its pages cannot be read as a Jet database"));
     std::unique_ptr<MdbHandle, void (*)(MdbHandle *)> closer(mdb, mdb_close);
