@@ -336,7 +336,7 @@ struct BtreeWriter::Impl {
     int fd = -1;
     uint32_t pageSize = 0, usable = 0;
     uint32_t firstNew = 0, next = 0;
-    uint32_t lockPage = 0; // holds the byte at 1 GiB that SQLite locks; never used
+    uint32_t lockPage = 0; // holds the byte SQLite locks (BtreeWriterSettings); never used
     // The pages from imageFirst on, written out a megabyte at a time: the room is kept
     // and reused, where growing one image of the whole copy faulted in fresh memory for
     // every page several times over.
@@ -480,7 +480,7 @@ struct BtreeWriter::Impl {
     }
 };
 
-BtreeWriter::BtreeWriter(const QString &path) : d(std::make_unique<Impl>())
+BtreeWriter::BtreeWriter(const QString &path, const BtreeWriterSettings &settings) : d(std::make_unique<Impl>())
 {
     d->path = path;
     d->fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
@@ -515,7 +515,7 @@ BtreeWriter::BtreeWriter(const QString &path) : d(std::make_unique<Impl>())
         fail(QStringLiteral("\"%1\" has payload fractions the page writer does not know").arg(path));
     d->usable = d->pageSize - header[kReservedBytes];
     d->firstNew = d->next = d->imageFirst = uint32_t(st.st_size / d->pageSize) + 1;
-    d->lockPage = 0x40000000u / d->pageSize + 1;
+    d->lockPage = settings.lockByte / d->pageSize + 1;
 }
 
 BtreeWriter::~BtreeWriter()

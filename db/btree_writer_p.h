@@ -27,11 +27,19 @@ struct IndexEntries {
 // thread while a writer lays out pages from the same rows.
 IndexEntries prepareIndexEntries(const RowBuffer &rows, const std::vector<IndexColumn> &key);
 
+// What the writer takes from the SQLite it writes for beyond the file's header.
+struct BtreeWriterSettings {
+    // The byte SQLite locks in the file (its pending byte, at 1 GiB unless changed): the
+    // page holding it belongs to no b-tree and is passed over. Tests set it low, with
+    // SQLite's own, so that a small file reaches that page.
+    uint32_t lockByte = 0x40000000;
+};
+
 class BtreeWriter {
 public:
     // The database file at `path`, which SQLite has closed (no journal, not in WAL mode).
     // Raises DbError(Format) when it cannot be opened or is not an SQLite file.
-    explicit BtreeWriter(const QString &path);
+    explicit BtreeWriter(const QString &path, const BtreeWriterSettings &settings = {});
     ~BtreeWriter();
     BtreeWriter(const BtreeWriter &) = delete;
     BtreeWriter &operator=(const BtreeWriter &) = delete;
