@@ -6,6 +6,7 @@
 #include "db/copy_helper.h"
 #include "db/copy_processes_p.h"
 #include "db/db_error.h"
+#include "platform/settings.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -43,21 +44,30 @@ TableShare shareNamed(const QString &name)
                                              : TableShare::All;
 }
 
-// The helper program: named by CATALOG_COPY_HELPER, else beside the running executable
-// (the installed program folder), else in the installed program folder seen from bin/
-// (the catalogue tools installed on the PATH), else in the build's program folder, for
-// the tools, tests and benchmarks that run from the build tree.
+// The helper program: in the program folder (the running executable's, or the one the
+// program was told to run on, as the script driver does), else in the installed program
+// folder seen from bin/ (the catalogue tools installed on the PATH). Where the tests or
+// the fuzz targets are built (CATALOG_BUILD_APPDIR), it may also be named by
+// CATALOG_COPY_HELPER, and is else found in the build's program folder, for the tools,
+// tests and benchmarks that run from the build tree; other builds carry no path of it.
 QString copyHelper()
 {
+#ifdef CATALOG_BUILD_APPDIR
     const QString named = QString::fromLocal8Bit(qgetenv("CATALOG_COPY_HELPER"));
     if (!named.isEmpty())
         return named;
+#endif
     QStringList folders;
     if (QCoreApplication::instance()) {
         const QString mine = QCoreApplication::applicationDirPath();
+        const QString program = QDir::cleanPath(QDir::fromNativeSeparators(ProgramFolder()));
+        if (program != QDir::cleanPath(mine))
+            folders << program;
         folders << mine << QDir::cleanPath(mine + QStringLiteral("/" CATALOG_APPDIR_FROM_BIN));
     }
+#ifdef CATALOG_BUILD_APPDIR
     folders << QStringLiteral(CATALOG_BUILD_APPDIR);
+#endif
     for (const QString &folder : folders) {
         const QString candidate = folder + u'/' + QLatin1String(kCopyHelperName);
         if (QFileInfo(candidate).isExecutable())
@@ -66,7 +76,7 @@ QString copyHelper()
     raiseDbError(DbErrc::Open,
                  QStringLiteral("The catalogue cannot be read: its helper program \"%1\" is missing from the "
                                 "program folder \"%2\". Install the program again.")
-                     .arg(QLatin1String(kCopyHelperName), folders.front()));
+                     .arg(QLatin1String(kCopyHelperName), folders.value(0)));
 }
 
 void makeCopies(const QString &path, const SourceKey &key, const std::vector<CopyShare> &shares, int timeoutSeconds)

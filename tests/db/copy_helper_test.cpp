@@ -8,6 +8,7 @@
 #include "db/copy_tables_p.h"
 #include "db/db_error.h"
 #include "db/jet_text_p.h"
+#include "platform/settings.h"
 #include "tests/common/test_support.h"
 #include "tests/db/db_test_support.h"
 
@@ -106,6 +107,24 @@ TEST(CopyHelperTest, AFailingHelperEndsTheOpenWithAMessageAndLeavesNoCopy)
         EXPECT_EQ(dbtest::rowsOf(*dbtest::openSmall(), "SELECT Marca FROM CP_Veicoli WHERE idVeicolo = 1001"),
                   QStringList{"Aurelia Motori"});
     }
+}
+
+// The program run on another program folder (as the script driver runs it) starts the
+// helper of that folder, ahead of the build's.
+TEST(CopyHelperTest, TheHelperOfTheProgramFolderRunOnIsTheOneStarted)
+{
+    QTemporaryDir folder, cache;
+    const ScopedEnv cacheDir("CATALOG_CACHE_DIR", QFile::encodeName(cache.path()));
+    const ScopedEnv unnamed("CATALOG_COPY_HELPER", QByteArray());
+    writeScript(folder, QLatin1String(db::kCopyHelperName), "exit 7");
+    struct ProgramFolderGuard {
+        explicit ProgramFolderGuard(const QString &path) { OverrideProgramFolder(path); }
+        ~ProgramFolderGuard() { OverrideProgramFolder(QString()); }
+    } runOn(folder.path());
+    db::Connection conn;
+    conn.setConnectionString(
+        dbtest::jetConnectionString(dbtest::smallCatalogue(), dbtest::programPassword(), dbtest::smallWorkgroup()));
+    expectThrowText<DbError>([&] { conn.Open(); }, "reading it failed (status 7)");
 }
 
 // The helper reads the file again; a file whose size or sampled pages differ from those
