@@ -284,7 +284,7 @@ private:
 // One page being filled: cells go down from the end of the usable space, their offsets
 // up after the header. Cells are laid out where they will stay (cell()), not built apart
 // and copied in: a catalogue's index entries are a dozen bytes, and copying each twice
-// cost more than making it.
+// would cost more than making it.
 class PageBuilder {
 public:
     PageBuilder(uint32_t pageSize, uint32_t usable, PageType type)
@@ -338,7 +338,7 @@ struct BtreeWriter::Impl {
     uint32_t firstNew = 0, next = 0;
     uint32_t lockPage = 0; // holds the byte SQLite locks (BtreeWriterSettings); never used
     // The pages from imageFirst on, written out a megabyte at a time: the room is kept
-    // and reused, where growing one image of the whole copy faulted in fresh memory for
+    // and reused, as growing one image of the whole copy would fault in fresh memory for
     // every page several times over.
     std::vector<uint8_t> image;
     uint32_t imageFirst = 0;

@@ -1,8 +1,7 @@
 // Writing a table's rows and its indexes straight into the pages of an SQLite database
 // file. SQLite itself creates the file, its schema and every b-tree (empty) and closes it;
 // only the contents of those b-trees are laid out here, then SQLite opens the file again.
-// Inserting the rows of a large catalogue through SQLite cost several times more than
-// laying out its pages, and was most of the time of a first open.
+// Laid out here because inserting the rows through SQLite takes several times as long.
 #pragma once
 
 #include "db/index_order_p.h"

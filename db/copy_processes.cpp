@@ -82,11 +82,8 @@ QString copyHelper()
 void makeCopies(const QString &path, const SourceKey &key, const std::vector<CopyShare> &shares, int timeoutSeconds)
 {
     const QString helper = copyHelper();
-    // The helpers fill and order a few hundred megabytes of rows on a large catalogue.
-    // In huge pages that memory faults in 512 times less often, and the random reads of
-    // the ordering miss the address cache less: a sixth off the huge catalogue's first
-    // open. The C library's malloc asks for them only when told at start-up, so it is
-    // told here.
+    // The helpers' heap goes in huge pages, which fault in far less often; the C library's
+    // malloc takes them only when told at start-up.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     const QString tunables = environment.value(QStringLiteral("GLIBC_TUNABLES"));
     if (!tunables.contains(QLatin1String("glibc.malloc.hugetlb")))

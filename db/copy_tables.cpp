@@ -192,9 +192,8 @@ void writePages(const QString &sqlitePath, const std::vector<PagedTable> &paged)
     for (Job &j : jobs)
         ready.push_back(j.entries.get_future());
     BtreeWriter writer(sqlitePath);
-    // Every core takes index jobs while this thread lays out the table pages: with one
-    // worker, the largest table's second index only started once its first was done, and
-    // was left running alone at the end.
+    // Every core takes index jobs while this thread lays out the table pages, so that no
+    // large index is left running alone at the end.
     std::atomic<size_t> nextJob = 0;
     auto work = [&jobs, &nextJob] {
         for (size_t k; (k = nextJob++) < jobs.size();) {

@@ -41,12 +41,12 @@ QString dateText(double days)
 // two. Only characters below U+D800 are decoded here, exactly as libmdb's converter
 // does; a value holding anything else (surrogates, an odd byte) returns false and is left
 // to libmdb, so both ways give the same text. Done here because libmdb allocates and
-// converts through iconv for each value, which was a tenth of the copy's time.
+// converts through iconv for each value.
 bool decodeText(const unsigned char *p, int size, std::string &out, size_t &length)
 {
     // Each byte of the value gives at most three bytes of UTF-8 (a compressed Latin-1
     // byte two, a UTF-16 pair three), so the room is taken once and written through; it
-    // only ever grows, as clearing it for every value cost as much as the decoding.
+    // only ever grows, as clearing it for every value would cost as much as the decoding.
     if (out.size() < size_t(size) * 3)
         out.resize(size_t(size) * 3);
     char *o = out.data();
