@@ -2,8 +2,9 @@
 // message a person can act on, raised through one function, as the database layer does.
 #pragma once
 
+#include "platform/layer_error.h"
+
 #include <QString>
-#include <stdexcept>
 
 namespace catalog {
 
@@ -16,13 +17,9 @@ enum class CatalogErrc {
     Window,     // the window lacks a control its code names (a fault of ours)
 };
 
-class CatalogError : public std::runtime_error {
+class CatalogError : public platform::LayerError<CatalogErrc> {
 public:
-    CatalogError(CatalogErrc code, const QString &message) : std::runtime_error(message.toStdString()), m_code(code) {}
-    CatalogErrc code() const { return m_code; }
-
-private:
-    CatalogErrc m_code;
+    using LayerError::LayerError;
 };
 
 [[noreturn]] inline void raiseCatalogError(CatalogErrc code, const QString &message)

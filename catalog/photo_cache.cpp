@@ -1,10 +1,8 @@
 // Keeping recently decoded photos, each with its file's identity at the time it was read.
 #include "catalog/photo_cache.h"
 
+#include "platform/os_files.h"
 #include "widgets/picture_loader.h"
-
-#include <QFile>
-#include <sys/stat.h>
 
 PhotoCache::PhotoCache(int maxPhotos, qint64 maxBytes) : m_maxPhotos(maxPhotos), m_maxBytes(maxBytes) {}
 
@@ -12,14 +10,14 @@ PhotoCache::PhotoCache(int maxPhotos, qint64 maxBytes) : m_maxPhotos(maxPhotos),
 // the file cannot be examined; it is then read, and fails, as if never kept.
 bool PhotoCache::identify(const QString &path, Entry &into) const
 {
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    const std::optional<platform::os::FileStatus> st = platform::os::status(path);
+    if (!st)
         return false;
     into.path = path;
-    into.device = qint64(st.st_dev);
-    into.inode = qint64(st.st_ino);
-    into.size = qint64(st.st_size);
-    into.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    into.device = qint64(st->device);
+    into.inode = qint64(st->inode);
+    into.size = st->size;
+    into.mtimeNs = st->mtimeNs;
     return true;
 }
 

@@ -2,21 +2,18 @@
 // person can act on, raised through one function, as the database layer does.
 #pragma once
 
+#include "platform/layer_error.h"
+
 #include <QString>
-#include <stdexcept>
 
 enum class DataErrc {
     ExchangeFile, // the grid exchange file or its folder cannot be made or used safely
     Busy,         // another load (of this program or another copy) holds the exchange file
 };
 
-class DataError : public std::runtime_error {
+class DataError : public platform::LayerError<DataErrc> {
 public:
-    DataError(DataErrc code, const QString &message);
-    DataErrc code() const { return m_code; }
-
-private:
-    DataErrc m_code;
+    using LayerError::LayerError;
 };
 
 [[noreturn]] void raiseDataError(DataErrc code, const QString &message);

@@ -3,6 +3,11 @@
 #pragma once
 
 #include <QString>
+#include <memory>
+
+namespace platform::os {
+class FileLock;
+}
 
 // Makes the folder when missing, readable by its owner only, and checks that it is a real
 // folder of ours. Raises "Cannot Create file <file>" when it is a symbolic link, belongs
@@ -21,5 +26,5 @@ public:
     ExchangeLock &operator=(const ExchangeLock &) = delete;
 
 private:
-    int m_fd = -1;
+    std::unique_ptr<platform::os::FileLock> m_lock;
 };

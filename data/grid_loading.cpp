@@ -13,6 +13,8 @@
 #include "data/query_channel.h"
 #include "data/text_util.h"
 #include "platform/messages.h"
+#include "platform/os_files.h"
+#include "platform/os_process.h"
 #include "platform/settings.h"
 #include "widgets/column_combo_box.h"
 #include "widgets/data_bound_grid.h"
@@ -24,10 +26,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <exception>
-#include <fcntl.h>
 #include <stdexcept>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace {
 
@@ -210,23 +209,19 @@ int FindColumnByHeader(DataGrid *Grid, const QString &Name)
 
 bool WaitForFile(const QString &Path, int Retries)
 {
-    const QByteArray path = QFile::encodeName(Path);
-    if (::access(path.constData(), F_OK) != 0)
+    namespace os = platform::os;
+    if (!os::status(Path))
         return false;
     if (Retries < 0)
         return false;
     for (int attempt = 0; attempt <= Retries; ++attempt) {
         // Linux has no sharing modes: a file counts as held while another handle has a
         // lock on it, which is how our own loads and the other copies hold theirs.
-        const int fd = ::open(path.constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd >= 0) {
-            const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-            ::close(fd);
-            if (free)
-                return true;
-        }
+        os::File file(Path, os::Access::Write, os::NoFollow);
+        if (file.isOpen() && file.tryLock())
+            return true;
         if (attempt < Retries)
-            ::usleep(1000 * 1000);
+            os::sleepMs(1000);
     }
     return false;
 }

@@ -3,8 +3,6 @@
 
 namespace db {
 
-DbError::DbError(DbErrc code, const QString &message) : std::runtime_error(message.toStdString()), m_code(code) {}
-
 void raiseDbError(DbErrc code, const QString &message) { throw DbError(code, message); }
 
 } // namespace db

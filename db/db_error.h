@@ -2,8 +2,9 @@
 // message a person can act on.
 #pragma once
 
+#include "platform/layer_error.h"
+
 #include <QString>
-#include <stdexcept>
 
 namespace db {
 
@@ -18,13 +19,9 @@ enum class DbErrc {
     State,     // the object is not in a state for this call (not connected, not open)
 };
 
-class DbError : public std::runtime_error {
+class DbError : public platform::LayerError<DbErrc> {
 public:
-    DbError(DbErrc code, const QString &message);
-    DbErrc code() const { return m_code; }
-
-private:
-    DbErrc m_code;
+    using LayerError::LayerError;
 };
 
 [[noreturn]] void raiseDbError(DbErrc code, const QString &message);

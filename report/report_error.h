@@ -3,8 +3,9 @@
 // exit status by its family.
 #pragma once
 
+#include "platform/layer_error.h"
+
 #include <QString>
-#include <stdexcept>
 
 namespace catalog::report {
 
@@ -13,18 +14,11 @@ enum class ReportErrc {
     Output, // a report cannot be written
 };
 
-class ReportError : public std::runtime_error {
+class ReportError : public platform::LayerError<ReportErrc> {
 public:
-    ReportError(ReportErrc code, const QString &message) : std::runtime_error(message.toStdString()), m_code(code) {}
-    ReportErrc code() const { return m_code; }
-
-private:
-    ReportErrc m_code;
+    using LayerError::LayerError;
 };
 
-[[noreturn]] inline void raiseReportError(ReportErrc code, const QString &message)
-{
-    throw ReportError(code, message);
-}
+[[noreturn]] inline void raiseReportError(ReportErrc code, const QString &message) { throw ReportError(code, message); }
 
 } // namespace catalog::report

@@ -2,13 +2,13 @@
 // widgets' accessibility).
 #include "shell/startup.h"
 
+#include "platform/os_process.h"
 #include "shell/click_area_p.h"
 #include "widgets/accessible_widgets.h"
 #include "widgets/fonts.h"
 
 #include <QtGlobal>
 #include <cstdio>
-#include <malloc.h>
 
 bool DisplayAvailable()
 {
@@ -30,7 +30,7 @@ void PrepareApplication()
     // from the heap, which they leave in pieces it never returns: over a day of clicks the
     // program kept growing by megabytes with nothing held. A fixed threshold keeps every
     // large block in a mapping of its own, given back when the picture goes.
-    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    platform::os::setHeapMapThreshold(128 * 1024);
     // Before the first form, so every control picks up Tahoma (or its stand-in) when built.
     RegisterProgramFonts();
     InstallAccessibleWidgets();

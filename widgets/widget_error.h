@@ -3,8 +3,9 @@
 // is the text the general error report shows.
 #pragma once
 
+#include "platform/layer_error.h"
+
 #include <QString>
-#include <stdexcept>
 
 enum class WidgetErrc {
     Index,        // a row, column or item outside a grid's table or a list's items
@@ -12,13 +13,9 @@ enum class WidgetErrc {
     Picture,      // a picture file cannot be opened or decoded
 };
 
-class WidgetError : public std::runtime_error {
+class WidgetError : public platform::LayerError<WidgetErrc> {
 public:
-    WidgetError(WidgetErrc code, const QString &message);
-    WidgetErrc code() const { return m_code; }
-
-private:
-    WidgetErrc m_code;
+    using LayerError::LayerError;
 };
 
 [[noreturn]] void raiseWidgetError(WidgetErrc code, const QString &message);

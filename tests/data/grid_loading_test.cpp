@@ -7,6 +7,7 @@
 #include "data/grid_loading.h"
 #include "data/text_util.h"
 #include "platform/messages.h"
+#include "platform/os_faults.h"
 #include "platform/settings.h"
 #include "tests/common/test_support.h"
 #include "tests/data/catalogue_copy.h"
@@ -17,6 +18,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -162,6 +164,69 @@ TEST_F(GridLoadingTest, LoadWaitsForAnotherCopysLoadAndGivesUp)
                                             "another copy of the program");
     ::close(fd);
     EXPECT_GT(LoadGridFromMdb(&grid, kPriceLists, false), 0);
+}
+
+namespace {
+
+// The system refusing a call behind the exchange folder or its lock, on a real load.
+class ExchangeFaults : public GridLoadingTest {
+protected:
+    void TearDown() override { platform::os::FaultInjection::clear(); }
+};
+
+} // namespace
+
+// Each refusal ends the load with "Cannot Create file" and the reason the person can act
+// on, releases the grid and the cursor, and leaves the next load to work.
+TEST_F(ExchangeFaults, EachRefusalEndsTheLoadWithItsReason)
+{
+    using platform::os::Op;
+    const struct {
+        const char *name;
+        Op op;
+        int error;
+        bool folderOpenToOthers; // made beforehand, readable by everyone
+        const char *reason;
+        DataErrc code;
+    } cases[] = {
+        {"folder unreadable", Op::Status, EACCES, false, "the exchange folder cannot be read", DataErrc::ExchangeFile},
+        {"folder cannot be made", Op::MakeFolder, EROFS, false, "the exchange folder cannot be made",
+         DataErrc::ExchangeFile},
+        {"folder of another user", Op::OwnerCheck, EPERM, false, "the exchange folder belongs to another user",
+         DataErrc::ExchangeFile},
+        {"folder cannot be made private", Op::MakePrivate, EPERM, true, "the exchange folder cannot be made private",
+         DataErrc::ExchangeFile},
+        {"lock file cannot be made", Op::Open, EACCES, false, "its lock cannot be made", DataErrc::ExchangeFile},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(exchangeFolder()).removeRecursively();
+        if (c.folderOpenToOthers) {
+            ASSERT_TRUE(QDir().mkdir(exchangeFolder()));
+            ASSERT_TRUE(QFile::setPermissions(exchangeFolder(), QFile::permissions(exchangeFolder()) | QFile::ReadOther
+                                                                    | QFile::ExeOther));
+        }
+        rec.clear();
+        platform::os::FaultInjection::failNext(c.op, c.error);
+        testsupport::expectThrowCode<DataError>([&] { LoadGridFromMdb(&grid, kPriceLists, false); }, c.code,
+                                                std::string("Cannot Create file ") + ExchangeFilePath().toStdString()
+                                                    + " (" + c.reason + ")");
+        EXPECT_EQ(platform::os::FaultInjection::pending(c.op), 0) << "the refused call was made";
+        EXPECT_EQ(grid.UpdateLockCount(), 0);
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+        EXPECT_GT(LoadGridFromMdb(&grid, kPriceLists, false), 0) << "the load after the fault";
+        EXPECT_TRUE(exchangeFiles().isEmpty());
+    }
+}
+
+// A lock refused for a moment (not held by anyone) is waited out, as one held by another
+// copy is, and the load goes through.
+TEST_F(ExchangeFaults, LockRefusedForAMomentIsWaitedOut)
+{
+    platform::os::FaultInjection::failNext(platform::os::Op::Lock, ENOLCK, 3);
+    EXPECT_GT(LoadGridFromMdb(&grid, kPriceLists, false), 0);
+    EXPECT_EQ(platform::os::FaultInjection::pending(platform::os::Op::Lock), 0);
+    EXPECT_TRUE(exchangeFiles().isEmpty());
 }
 
 TEST(FitColumnToGrid, StretchesTheColumnWithAndWithoutScrollBar)

@@ -1,12 +1,13 @@
 // Faults injected into a scratch program folder while real windows run offscreen: each
 // installed picture missing or damaged in turn, the placeholder missing, the catalogue
 // missing, locked by another password, without its workgroup file or replaced while the
-// program runs, TEMP unwritable and the exchange folder not ours. Each fault must give a
-// message that names what is wrong, and the program must go on: the next visit works
-// once the fault is mended.
+// program runs, TEMP unwritable, the exchange folder not ours and its lock refused. Each
+// fault must give a message that names what is wrong, and the program must go on: the
+// next visit works once the fault is mended.
 #include "tests/reliability/scratch_program.h"
 
 #include "catalog/zoom_form.h"
+#include "platform/os_faults.h"
 #include "platform/settings.h"
 #include "shell/form_select.h"
 #include "tests/common/test_support.h"
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSet>
+#include <cerrno>
 #include <unistd.h>
 
 namespace {
@@ -49,6 +51,7 @@ protected:
     }
     void TearDown() override
     {
+        platform::os::FaultInjection::clear();
         form.reset();
         brand.reset();
         ScratchProgramTest::TearDown();
@@ -300,10 +303,25 @@ TEST_F(FaultInjection, ExchangeFolderUnusable)
              return scratch + QStringLiteral("/u");
          },
          "another user"},
+        {"exchange folder another user's, as the system reports it",
+         [](const QString &scratch) {
+             QDir().mkpath(scratch + QStringLiteral("/v/kelpStone"));
+             platform::os::FaultInjection::failNext(platform::os::Op::OwnerCheck, EPERM, 1000, 0,
+                                                    QStringLiteral("/v/kelpStone"));
+             return scratch + QStringLiteral("/v");
+         },
+         "another user"},
+        {"exchange file's lock refused",
+         [](const QString &scratch) {
+             platform::os::FaultInjection::failNext(platform::os::Op::Open, EACCES, 1000, 0,
+                                                    QStringLiteral("~mdbgrid.tmp.lock"));
+             return scratch;
+         },
+         "its lock cannot be made"},
     };
     for (const Fault &fault : faults) {
         SCOPED_TRACE(fault.name);
-        if (std::string(fault.reason) == "another user" && ::geteuid() != 0) {
+        if (std::string(fault.name) == "exchange folder of another user" && ::geteuid() != 0) {
             std::cout << "[  SKIPPED ] another user's folder needs the superuser to make it\n";
             continue;
         }
@@ -315,6 +333,7 @@ TEST_F(FaultInjection, ExchangeFolderUnusable)
         EXPECT_GE(count(QStringLiteral("error"), QString::fromLatin1(fault.reason)), 1) << allTexts().toStdString();
         EXPECT_TRUE(QDir(elsewhere.path()).isEmpty()) << "written through the link";
         EXPECT_TRUE(form->isVisible());
+        platform::os::FaultInjection::clear();
         qputenv("TEMP", QFile::encodeName(temp.path()));
         rec.clear();
         openWindow();

@@ -1,0 +1,23 @@
+// The running process as the layers above need it from the operating system: its id,
+// sleeping, and how the C library's heap hands memory back. One implementation per
+// system (os_process_posix.cpp).
+#pragma once
+
+#include <QtGlobal>
+
+namespace platform::os {
+
+qint64 processId();
+
+// Blocks the calling thread for `ms` milliseconds; dispatches no events.
+void sleepMs(int ms);
+
+// Blocks of at least `bytes` get a mapping of their own, given back to the system when
+// freed, and the threshold stays fixed instead of rising after each such free. Does
+// nothing where the C library has no such setting.
+void setHeapMapThreshold(qint64 bytes);
+// Free room at the top of the heap is given back only once it passes `bytes`. Does
+// nothing where the C library has no such setting.
+void setHeapTrimThreshold(qint64 bytes);
+
+} // namespace platform::os
