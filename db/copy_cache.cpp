@@ -16,16 +16,15 @@
 #include "db/index_plan_p.h"
 #include "db/jet_text_p.h"
 #include "db/sqlite_handle_p.h"
+#include "platform/os_files.h"
+#include "platform/os_process.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <atomic>
-#include <cstdio>
 #include <optional>
 #include <sqlite3.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace db::detail {
@@ -42,9 +41,8 @@ SourceKey keyOf(const QString &path, QFile &file)
     key.path = QFileInfo(path).canonicalFilePath();
     if (key.path.isEmpty())
         key.path = QFileInfo(path).absoluteFilePath();
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) == 0)
-        key.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    if (const auto st = platform::os::status(path))
+        key.mtimeNs = st->mtimeNs;
     key.size = file.size();
     key.identity = fileIdentity(path);
     key.sample = sampleHash(file, key.size);
@@ -137,7 +135,7 @@ QStringList sqliteCopyOf(const QString &path, QFile &file, const QList<QStringLi
 
     static std::atomic<int> serial{0};
     for (CopyShare &s : shares) {
-        s.tmp = s.copy + QStringLiteral(".tmp-%1-%2").arg(::getpid()).arg(serial++);
+        s.tmp = s.copy + QStringLiteral(".tmp-%1-%2").arg(platform::os::processId()).arg(serial++);
         QFile::remove(s.tmp);
     }
     makeCopies(path, key, shares, timeoutSeconds);
@@ -170,7 +168,7 @@ QStringList sqliteCopyOf(const QString &path, QFile &file, const QList<QStringLi
     // Each file carries the key, so a pair half replaced by another process is only a
     // mismatch that a later open copies again.
     for (size_t i = 0; i < shares.size(); ++i)
-        if (::rename(QFile::encodeName(shares[i].tmp).constData(), QFile::encodeName(shares[i].copy).constData()) != 0)
+        if (!platform::os::renameFile(shares[i].tmp, shares[i].copy))
             copies[qsizetype(i)] = shares[i].tmp; // someone else's copy may stand there; ours still serves
     return copies;
 }

@@ -8,13 +8,11 @@
 #include "db/db_error.h"
 #include "db/jet_functions_p.h"
 #include "db/sqlite_handle_p.h"
+#include "platform/os_process.h"
 
 #include <QFile>
 #include <QRegularExpression>
 #include <cstdio>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 #include <sqlite3.h>
 
 namespace db::detail {
@@ -69,14 +67,12 @@ int runCopyHelper(const QStringList &arguments)
     key.identity = arguments[6];
     key.sample = arguments[7];
     key.indexes = arguments[8];
-#ifdef __GLIBC__
     // The copy allocates row buffers and index records of many megabytes, one table and
     // one index after another. By default each is mapped afresh and handed back when
     // freed, so the next one faults in and clears new pages again; kept in the heap, the
     // freed room is reused. The process ends right after, so holding on costs nothing.
-    mallopt(M_MMAP_THRESHOLD, 32 << 20); // the largest it takes
-    mallopt(M_TRIM_THRESHOLD, 1 << 30);
-#endif
+    platform::os::setHeapMapThreshold(32 << 20); // the largest it takes
+    platform::os::setHeapTrimThreshold(1 << 30);
     int status = HelperDone;
     try {
         QFile f(source);

@@ -7,9 +7,12 @@
 #include "db/db_error.h"
 #include "db/index_order_p.h"
 #include "db/jet_functions_p.h"
+#include "platform/os_faults.h"
+#include "platform/os_files.h"
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -244,6 +247,49 @@ TEST(BtreeWriterTest, LongKeysMakeDeepIndexesAndEveryTailOfALevel)
         expectSame(randomRows(n, unsigned(n), true), 4096);
     }
     expectSame(randomRows(1500, 99u, true), 1024);
+}
+
+// A failure of the system under the writer (the file that cannot be opened, read or
+// written) ends the copy with the system's reason, named with the file.
+TEST(BtreeWriterTest, ASystemFailureEndsTheCopyWithItsReason)
+{
+    namespace os = platform::os;
+    const struct {
+        const char *name;
+        os::Op op;
+        int error;
+        const char *what;
+    } cases[] = {
+        {"open refused", os::Op::Open, EACCES, "cannot open"},
+        {"header unreadable", os::Op::Read, EIO, "cannot read"},
+        {"disk full", os::Op::Write, ENOSPC, "cannot write"},
+    };
+    const RowBuffer rows = randomRows(300, 5u, false);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("written.sqlite"));
+        uint32_t table = 0;
+        {
+            Db db(path.toStdString());
+            createSchema(db, 4096);
+            table = db.root("t");
+        }
+        os::FaultInjection::failNext(c.op, c.error, 1, 0, QStringLiteral("written.sqlite"));
+        try {
+            BtreeWriter writer(path);
+            writer.writeTable(table, rows);
+            writer.finish();
+            ADD_FAILURE() << "the copy was written";
+        } catch (const db::DbError &e) {
+            EXPECT_EQ(e.code(), db::DbErrc::Format);
+            const std::string text = e.what();
+            EXPECT_NE(text.find(c.what), std::string::npos) << text;
+            EXPECT_NE(text.find(path.toStdString()), std::string::npos) << text;
+            EXPECT_NE(text.find(os::errorText(c.error).toStdString()), std::string::npos) << text;
+        }
+        os::FaultInjection::clear();
+    }
 }
 
 // SQLite's pending byte moved for the length of a scope, so that the page holding it falls
