@@ -6,17 +6,14 @@
 // cell and the rest in a chain of overflow pages.
 #include "db/btree_writer_p.h"
 #include "db/db_error.h"
+#include "platform/os_files.h"
 
-#include <QFile>
 #include <QtGlobal>
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <optional>
 #include <utility>
 
 namespace db::detail {
@@ -284,7 +281,7 @@ private:
 // One page being filled: cells go down from the end of the usable space, their offsets
 // up after the header. Cells are laid out where they will stay (cell()), not built apart
 // and copied in: a catalogue's index entries are a dozen bytes, and copying each twice
-// cost more than making it.
+// would cost more than making it.
 class PageBuilder {
 public:
     PageBuilder(uint32_t pageSize, uint32_t usable, PageType type)
@@ -333,12 +330,12 @@ struct Cut {
 
 struct BtreeWriter::Impl {
     QString path;
-    int fd = -1;
+    platform::os::File file;
     uint32_t pageSize = 0, usable = 0;
     uint32_t firstNew = 0, next = 0;
-    uint32_t lockPage = 0; // holds the byte at 1 GiB that SQLite locks; never used
+    uint32_t lockPage = 0; // holds the byte SQLite locks (BtreeWriterSettings); never used
     // The pages from imageFirst on, written out a megabyte at a time: the room is kept
-    // and reused, where growing one image of the whole copy faulted in fresh memory for
+    // and reused, as growing one image of the whole copy would fault in fresh memory for
     // every page several times over.
     std::vector<uint8_t> image;
     uint32_t imageFirst = 0;
@@ -349,7 +346,7 @@ struct BtreeWriter::Impl {
     [[noreturn]] void ioFailed(const char *what)
     {
         fail(QStringLiteral("cannot %1 \"%2\": %3")
-                 .arg(QLatin1String(what), path, QString::fromLocal8Bit(std::strerror(errno))));
+                 .arg(QLatin1String(what), path, platform::os::errorText(file.error())));
     }
 
     uint32_t allocate()
@@ -427,16 +424,13 @@ struct BtreeWriter::Impl {
 
     void writeAt(uint64_t offset, const uint8_t *data, size_t size)
     {
-        while (size > 0) {
-            const ssize_t w = ::pwrite(fd, data, size, off_t(offset));
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0)
-                ioFailed("write");
-            data += w;
-            size -= size_t(w);
-            offset += uint64_t(w);
-        }
+        if (!file.writeAt(qint64(offset), data, qint64(size)))
+            ioFailed("write");
+    }
+    void readHeader(uint8_t *header)
+    {
+        if (file.readAt(0, header, kHeaderSize) != qint64(kHeaderSize))
+            ioFailed("read");
     }
 
     void checkRoot(uint32_t root) const
@@ -480,21 +474,22 @@ struct BtreeWriter::Impl {
     }
 };
 
-BtreeWriter::BtreeWriter(const QString &path) : d(std::make_unique<Impl>())
+BtreeWriter::BtreeWriter(const QString &path, const BtreeWriterSettings &settings) : d(std::make_unique<Impl>())
 {
     d->path = path;
-    d->fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
-    if (d->fd < 0)
+    d->file = platform::os::File(path, platform::os::Access::ReadWrite);
+    if (!d->file.isOpen())
         d->ioFailed("open");
-    uint8_t header[kHeaderSize];
-    struct stat st {};
-    if (::fstat(d->fd, &st) != 0 || ::pread(d->fd, header, sizeof header, 0) != ssize_t(sizeof header))
+    const std::optional<platform::os::FileStatus> st = d->file.status();
+    if (!st)
         d->ioFailed("read");
+    uint8_t header[kHeaderSize];
+    d->readHeader(header);
     const uint32_t pageSize = header[kPageSize] << 8 | header[kPageSize + 1];
     d->pageSize = pageSize == 1 ? 65536 : pageSize;
     if (std::memcmp(header + kMagic, "SQLite format 3", 16) != 0 || d->pageSize < 512
         || (d->pageSize & (d->pageSize - 1)) || header[kWriteVersion] != 1 || header[kReadVersion] != 1
-        || header[kReservedBytes] >= d->pageSize - 480 || st.st_size % d->pageSize != 0)
+        || header[kReservedBytes] >= d->pageSize - 480 || st->size % d->pageSize != 0)
         fail(QStringLiteral("\"%1\" is not an SQLite database in rollback mode").arg(path));
     const struct {
         size_t offset;
@@ -514,15 +509,11 @@ BtreeWriter::BtreeWriter(const QString &path) : d(std::make_unique<Impl>())
     if (header[kMaxEmbeddedFraction] != 64 || header[kMinEmbeddedFraction] != 32 || header[kLeafFraction] != 32)
         fail(QStringLiteral("\"%1\" has payload fractions the page writer does not know").arg(path));
     d->usable = d->pageSize - header[kReservedBytes];
-    d->firstNew = d->next = d->imageFirst = uint32_t(st.st_size / d->pageSize) + 1;
-    d->lockPage = 0x40000000u / d->pageSize + 1;
+    d->firstNew = d->next = d->imageFirst = uint32_t(st->size / d->pageSize) + 1;
+    d->lockPage = settings.lockByte / d->pageSize + 1;
 }
 
-BtreeWriter::~BtreeWriter()
-{
-    if (d->fd >= 0)
-        ::close(d->fd);
-}
+BtreeWriter::~BtreeWriter() = default;
 
 void BtreeWriter::writeTable(uint32_t rootPage, const RowBuffer &rows)
 {
@@ -734,8 +725,7 @@ void BtreeWriter::finish()
     // The database's size in pages, valid while the change counter equals the
     // version-valid-for number; both move on so that any cached view is stale.
     uint8_t header[kHeaderSize];
-    if (::pread(d->fd, header, sizeof header, 0) != ssize_t(sizeof header))
-        d->ioFailed("read");
+    d->readHeader(header);
     const uint32_t counter = get32(header + kChangeCounter) + 1;
     put32(header + kChangeCounter, counter);
     put32(header + kPageCount, d->next - 1);

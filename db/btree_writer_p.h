@@ -1,8 +1,7 @@
 // Writing a table's rows and its indexes straight into the pages of an SQLite database
 // file. SQLite itself creates the file, its schema and every b-tree (empty) and closes it;
 // only the contents of those b-trees are laid out here, then SQLite opens the file again.
-// Inserting the rows of a large catalogue through SQLite cost several times more than
-// laying out its pages, and was most of the time of a first open.
+// Laid out here because inserting the rows through SQLite takes several times as long.
 #pragma once
 
 #include "db/index_order_p.h"
@@ -27,11 +26,19 @@ struct IndexEntries {
 // thread while a writer lays out pages from the same rows.
 IndexEntries prepareIndexEntries(const RowBuffer &rows, const std::vector<IndexColumn> &key);
 
+// What the writer takes from the SQLite it writes for beyond the file's header.
+struct BtreeWriterSettings {
+    // The byte SQLite locks in the file (its pending byte, at 1 GiB unless changed): the
+    // page holding it belongs to no b-tree and is passed over. Tests set it low, with
+    // SQLite's own, so that a small file reaches that page.
+    uint32_t lockByte = 0x40000000;
+};
+
 class BtreeWriter {
 public:
     // The database file at `path`, which SQLite has closed (no journal, not in WAL mode).
     // Raises DbError(Format) when it cannot be opened or is not an SQLite file.
-    explicit BtreeWriter(const QString &path);
+    explicit BtreeWriter(const QString &path, const BtreeWriterSettings &settings = {});
     ~BtreeWriter();
     BtreeWriter(const BtreeWriter &) = delete;
     BtreeWriter &operator=(const BtreeWriter &) = delete;

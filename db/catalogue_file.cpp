@@ -3,11 +3,11 @@
 // not cryptographic, as it only has to notice changed content.
 #include "db/catalogue_file_p.h"
 #include "db/db_error.h"
+#include "platform/os_files.h"
 
 #include <QFile>
 #include <cstdint>
 #include <cstring>
-#include <sys/stat.h>
 
 namespace db::detail {
 
@@ -45,14 +45,17 @@ QString hex(uint64_t v) { return QString::number(qulonglong(v), 16).rightJustifi
 
 QString fileIdentity(const QString &path)
 {
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    const auto st = platform::os::status(path);
+    if (!st)
         return QString();
+    // Seconds and nanoseconds as the system keeps them: the nanoseconds never negative.
+    constexpr qint64 second = 1000000000;
+    const qint64 seconds = st->ctimeNs / second - (st->ctimeNs % second < 0 ? 1 : 0);
     return QStringLiteral("%1:%2:%3.%4")
-        .arg(qulonglong(st.st_dev))
-        .arg(qulonglong(st.st_ino))
-        .arg(qlonglong(st.st_ctim.tv_sec))
-        .arg(qlonglong(st.st_ctim.tv_nsec), 9, 10, QChar(u'0'));
+        .arg(qulonglong(st->device))
+        .arg(qulonglong(st->inode))
+        .arg(qlonglong(seconds))
+        .arg(qlonglong(st->ctimeNs - seconds * second), 9, 10, QChar(u'0'));
 }
 
 QString sampleHash(QFile &file, qint64 size)

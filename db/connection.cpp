@@ -3,9 +3,9 @@
 // SQLite copy that every query runs on.
 #include "db/connection.h"
 #include "db/connection_string_p.h"
+#include "db/copy_cache_p.h"
 #include "db/db_error.h"
 #include "db/engine_p.h"
-#include "db/jet_copy_p.h"
 #include "db/jet_header_p.h"
 
 #include <QFile>

@@ -141,8 +141,8 @@ uint32_t rankStrings(const DistinctStrings &distinct, const std::vector<uint32_t
 uint32_t columnRanks(const RowBuffer &rows, const IndexColumn &key, std::vector<uint32_t> &rank)
 {
     const size_t n = rows.rows(), c = key.column;
-    // Room for every row at once: grown by doubling, each list was copied and its fresh
-    // memory cleared several times over. Room never written is never touched.
+    // Room for every row at once: growing by doubling would copy each list and clear its
+    // fresh memory several times over. Room never written is never touched.
     std::vector<uint32_t> numbers, texts, blobs;
     std::vector<int64_t> wholeValues;               // beside `numbers` while every number is whole
     std::vector<uint32_t> textEntries, blobEntries; // beside `texts` and `blobs`

@@ -3,6 +3,7 @@
 #include "db/jet_row_reader_p.h"
 #include "db/jet_text_p.h"
 #include "db/jet_values_p.h"
+#include "db/mdb_internals_p.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -40,12 +41,12 @@ QString dateText(double days)
 // two. Only characters below U+D800 are decoded here, exactly as libmdb's converter
 // does; a value holding anything else (surrogates, an odd byte) returns false and is left
 // to libmdb, so both ways give the same text. Done here because libmdb allocates and
-// converts through iconv for each value, which was a tenth of the copy's time.
+// converts through iconv for each value.
 bool decodeText(const unsigned char *p, int size, std::string &out, size_t &length)
 {
     // Each byte of the value gives at most three bytes of UTF-8 (a compressed Latin-1
     // byte two, a UTF-16 pair three), so the room is taken once and written through; it
-    // only ever grows, as clearing it for every value cost as much as the decoding.
+    // only ever grows, as clearing it for every value would cost as much as the decoding.
     if (out.size() < size_t(size) * 3)
         out.resize(size_t(size) * 3);
     char *o = out.data();
@@ -88,16 +89,6 @@ bool decodeText(const unsigned char *p, int size, std::string &out, size_t &leng
     return true;
 }
 
-// libmdb converts to UTF-8 unless told otherwise through its environment.
-bool libmdbWritesUtf8()
-{
-    static const bool utf8 = [] {
-        const char *charset = getenv("MDB_ICONV");
-        return !charset || !*charset || QByteArray(charset).toUpper() == "UTF-8";
-    }();
-    return utf8;
-}
-
 void storeText(RowBuffer &rows, size_t column, char *text)
 {
     if (!text)
@@ -108,7 +99,7 @@ void storeText(RowBuffer &rows, size_t column, char *text)
 
 // Whether the file's 8-bit text (Jet 3) is in Windows-1252 (a header without a code page
 // means the default, 1252); text of other code pages is left to libmdb.
-bool windows1252(const MdbHandle *mdb) { return mdb->f->code_page == 1252 || mdb->f->code_page == 0; }
+bool windows1252(const MdbHandle *mdb) { return fileCodePage(mdb) == 1252 || fileCodePage(mdb) == 0; }
 
 } // namespace
 
@@ -126,7 +117,7 @@ JetRowReader::JetRowReader(MdbHandle *mdb_, MdbTableDef *table_, const QString &
     for (size_t i = 0; i < columns.size(); ++i) {
         if (columns[i]->col_type != MDB_OLE)
             continue;
-        oleBuffers[i].assign(mdb->bind_size + MDB_MEMO_OVERHEAD, 0);
+        oleBuffers[i].assign(boundValueSize(mdb) + MDB_MEMO_OVERHEAD, 0);
         mdb_bind_column(table, int(i) + 1, oleBuffers[i].data(), &oleLengths[i]);
     }
 }
@@ -140,9 +131,9 @@ void JetRowReader::readValue(RowBuffer &rows, size_t column, const MdbField &f, 
     }
     if (f.is_null)
         return;
-    if (f.start < 0 || f.siz < 0 || size_t(f.start) + size_t(f.siz) > size_t(mdb->fmt->pg_size))
+    if (f.start < 0 || f.siz < 0 || size_t(f.start) + size_t(f.siz) > pageSize(mdb))
         raiseDamaged(QStringLiteral("a value of table %1 lies outside its page").arg(name));
-    const unsigned char *p = mdb->pg_buf + f.start;
+    const unsigned char *p = currentPage(mdb) + f.start;
     auto need = [&](int n) {
         if (f.siz < n)
             raiseDamaged(QStringLiteral("a value of table %1 is too short for its type").arg(name));
@@ -199,9 +190,7 @@ void JetRowReader::readValue(RowBuffer &rows, size_t column, const MdbField &f, 
     case MDB_BINARY: rows.setBlob(column, p, size_t(f.siz)); return;
     case MDB_NUMERIC:
         need(kDecimalBytes);
-        // libmdb names the two bytes of the definition the other way round: what it
-        // calls the precision is the scale.
-        if (!setDecimal(rows, column, p, col->col_prec))
+        if (!setDecimal(rows, column, p, decimalScale(col)))
             raiseDamaged(QStringLiteral("a Decimal value of table %1 has more digits than a Decimal holds").arg(name));
         return;
     case MDB_REPID: {
@@ -230,11 +219,11 @@ void JetRowReader::readValue(RowBuffer &rows, size_t column, const MdbField &f, 
             return;
         }
         if (size_t length = 0;
-            type == MDB_TEXT && IS_JET4(mdb) && libmdbWritesUtf8() && decodeText(p, f.siz, textBuffer, length)) {
+            type == MDB_TEXT && isJet4(mdb) && libmdbWritesUtf8() && decodeText(p, f.siz, textBuffer, length)) {
             rows.setText(column, std::string_view(textBuffer.data(), length));
             return;
         }
-        if (IS_JET3(mdb) && windows1252(mdb)) {
+        if (isJet3(mdb) && windows1252(mdb)) {
             std::string_view bytes(reinterpret_cast<const char *>(p), size_t(f.siz));
             if (type == MDB_MEMO)
                 bytes = readJet3Memo(p, f.siz);
@@ -243,7 +232,7 @@ void JetRowReader::readValue(RowBuffer &rows, size_t column, const MdbField &f, 
             return;
         }
         [[fallthrough]];
-    default: storeText(rows, column, mdb_col_to_string(mdb, mdb->pg_buf, f.start, type, f.siz));
+    default: storeText(rows, column, mdb_col_to_string(mdb, currentPage(mdb), f.start, type, f.siz));
     }
 }
 
@@ -274,9 +263,9 @@ std::string_view JetRowReader::readJet3Memo(const unsigned char *p, int size)
         int start = 0;
         size_t piece = 0;
         if (mdb_find_pg_row(mdb, int(next), &page, &start, &piece) != 0
-            || size_t(start & 0x1FFF) + piece > size_t(mdb->fmt->pg_size) || (!oneRow && piece < 4))
+            || size_t(rowOffset(start)) + piece > pageSize(mdb) || (!oneRow && piece < 4))
             unreadable();
-        const auto *row = static_cast<const unsigned char *>(page) + (start & 0x1FFF);
+        const auto *row = static_cast<const unsigned char *>(page) + rowOffset(start);
         if (!oneRow) {
             next = word(row);
             row += 4;
@@ -306,16 +295,16 @@ void JetRowReader::forEachRow(RowAt rowAt)
         while (mdb_fetch_row(table)) {
             int start = 0;
             size_t size = 0;
-            if (table->cur_row == 0 || mdb_find_row(mdb, int(table->cur_row) - 1, &start, &size) != 0)
+            if (lastFetchedRow(table) < 0 || mdb_find_row(mdb, lastFetchedRow(table), &start, &size) != 0)
                 raiseDamaged(QStringLiteral("a row of table %1 cannot be found again on its page").arg(name));
-            rowAt(start & 0x1FFF, size);
+            rowAt(rowOffset(start), size);
         }
         return;
     }
     if (!mdb_read_next_dpg(table))
         return;
     for (unsigned row = 0;;) {
-        if (row >= unsigned(mdb_get_int16(mdb->pg_buf, mdb->fmt->row_count_offset))) {
+        if (row >= rowsOnCurrentPage(mdb)) {
             row = 0;
             if (!mdb_read_next_dpg(table))
                 return;
@@ -324,9 +313,9 @@ void JetRowReader::forEachRow(RowAt rowAt)
         size_t size = 0;
         if (mdb_find_row(mdb, int(row++), &start, &size) != 0 || size == 0)
             continue;
-        if ((start & 0x4000) && !table->noskip_del) // deleted
+        if (skippedAsDeleted(table, start))
             continue;
-        rowAt(start & 0x1FFF, size);
+        rowAt(rowOffset(start), size);
     }
 }
 

@@ -3,11 +3,13 @@
 // program, and leaves nothing half-written in the cache; the helper refuses a file that
 // changed after the program read it.
 #include "db/catalogue_file_p.h"
+#include "db/copy_cache_p.h"
 #include "db/copy_helper.h"
+#include "db/copy_tables_p.h"
 #include "db/db_error.h"
-#include "db/jet_copy_p.h"
 #include "db/jet_text_p.h"
-#include "db/mdb_loader_p.h"
+#include "platform/os_faults.h"
+#include "platform/settings.h"
 #include "tests/common/test_support.h"
 #include "tests/db/db_test_support.h"
 
@@ -106,6 +108,41 @@ TEST(CopyHelperTest, AFailingHelperEndsTheOpenWithAMessageAndLeavesNoCopy)
         EXPECT_EQ(dbtest::rowsOf(*dbtest::openSmall(), "SELECT Marca FROM CP_Veicoli WHERE idVeicolo = 1001"),
                   QStringList{"Aurelia Motori"});
     }
+}
+
+// The program run on another program folder (as the script driver runs it) starts the
+// helper of that folder, ahead of the build's.
+TEST(CopyHelperTest, TheHelperOfTheProgramFolderRunOnIsTheOneStarted)
+{
+    QTemporaryDir folder, cache;
+    const ScopedEnv cacheDir("CATALOG_CACHE_DIR", QFile::encodeName(cache.path()));
+    const ScopedEnv unnamed("CATALOG_COPY_HELPER", QByteArray());
+    writeScript(folder, QLatin1String(db::kCopyHelperName), "exit 7");
+    struct ProgramFolderGuard {
+        explicit ProgramFolderGuard(const QString &path) { OverrideProgramFolder(path); }
+        ~ProgramFolderGuard() { OverrideProgramFolder(QString()); }
+    } runOn(folder.path());
+    db::Connection conn;
+    conn.setConnectionString(
+        dbtest::jetConnectionString(dbtest::smallCatalogue(), dbtest::programPassword(), dbtest::smallWorkgroup()));
+    expectThrowText<DbError>([&] { conn.Open(); }, "reading it failed (status 7)");
+}
+
+// A copy that cannot be renamed into place (another process's copy stands there, or the
+// cache refuses) still serves under its temporary name; the next open copies again.
+TEST(CopyHelperTest, ACopyThatCannotBeRenamedIntoPlaceStillServes)
+{
+    QTemporaryDir cache;
+    const ScopedEnv cacheDir("CATALOG_CACHE_DIR", QFile::encodeName(cache.path()));
+    const QString sql = "SELECT Marca FROM CP_Veicoli WHERE idVeicolo = 1001";
+    platform::os::FaultInjection::failNext(platform::os::Op::Rename, EACCES, 2);
+    EXPECT_EQ(dbtest::rowsOf(*dbtest::openSmall(), sql), QStringList{"Aurelia Motori"});
+    platform::os::FaultInjection::clear();
+    const QStringList kept = QDir(cache.path()).entryList(QDir::Files);
+    EXPECT_EQ(kept.filter(".tmp-").size(), 2) << kept.join(' ').toStdString();
+    EXPECT_EQ(QDir(cache.path()).entryList({"*.sqlite"}, QDir::Files), QStringList());
+    EXPECT_EQ(dbtest::rowsOf(*dbtest::openSmall(), sql), QStringList{"Aurelia Motori"});
+    EXPECT_EQ(QDir(cache.path()).entryList({"*.sqlite"}, QDir::Files).size(), 2);
 }
 
 // The helper reads the file again; a file whose size or sampled pages differ from those

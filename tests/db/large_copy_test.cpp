@@ -1,9 +1,9 @@
 // The copy held against an independent reading of the large fixture (mdbtools'
 // mdb-export), and the pages laid out for each fixture against the same rows inserted
 // through SQLite.
+#include "db/copy_tables_p.h"
 #include "db/index_plan_p.h"
 #include "db/jet_functions_p.h"
-#include "db/mdb_loader_p.h"
 #include "tests/common/test_support.h"
 #include "tests/db/db_test_support.h"
 

@@ -12,13 +12,14 @@
 // DISTINCT, GROUP BY and Max behave as they do in Jet.
 #include "db/btree_writer_p.h"
 #include "db/copy_database_p.h"
+#include "db/copy_tables_p.h"
 #include "db/db_error.h"
 #include "db/index_order_p.h"
 #include "db/index_plan_p.h"
 #include "db/jet_functions_p.h"
 #include "db/jet_row_reader_p.h"
 #include "db/jet_text_p.h"
-#include "db/mdb_loader_p.h"
+#include "db/mdb_internals_p.h"
 #include "db/row_buffer_p.h"
 #include "db/row_inserts_p.h"
 
@@ -103,8 +104,8 @@ struct TableCopy {
             for (unsigned i = 0; i < table->indices->len; ++i) {
                 auto *idx = static_cast<MdbIndex *>(g_ptr_array_index(table->indices, i));
                 std::vector<size_t> cols;
-                for (unsigned k = 0; k < idx->num_keys && k < MDB_MAX_IDX_COLS; ++k) {
-                    const int c = idx->key_col_num[k] - 1;
+                for (unsigned k = 0; k < indexKeyCount(idx); ++k) {
+                    const int c = indexKeyColumn(idx, k);
                     if (c < 0 || size_t(c) >= columns.size()) {
                         cols.clear();
                         break;
@@ -191,9 +192,8 @@ void writePages(const QString &sqlitePath, const std::vector<PagedTable> &paged)
     for (Job &j : jobs)
         ready.push_back(j.entries.get_future());
     BtreeWriter writer(sqlitePath);
-    // Every core takes index jobs while this thread lays out the table pages: with one
-    // worker, the largest table's second index only started once its first was done, and
-    // was left running alone at the end.
+    // Every core takes index jobs while this thread lays out the table pages, so that no
+    // large index is left running alone at the end.
     std::atomic<size_t> nextJob = 0;
     auto work = [&jobs, &nextJob] {
         for (size_t k; (k = nextJob++) < jobs.size();) {
@@ -224,8 +224,7 @@ void writePages(const QString &sqlitePath, const std::vector<PagedTable> &paged)
 void copyJetTables(QByteArrayView file, const QString &sqlitePath, const SourceKey &key, TableShare share,
                    RowWriting writing)
 {
-    // libmdb reads the buffer through a read-only memory stream and never writes to it.
-    MdbHandle *mdb = mdb_open_buffer(const_cast<char *>(file.data()), size_t(file.size()), MDB_NOFLAGS);
+    MdbHandle *mdb = openBuffer(file);
     if (!mdb)
         raiseDamaged(QStringLiteral("its pages cannot be read as a Jet database"));
     std::unique_ptr<MdbHandle, void (*)(MdbHandle *)> closer(mdb, mdb_close);

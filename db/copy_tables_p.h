@@ -1,27 +1,13 @@
-// Copying a Jet file's user tables into an SQLite database file, through libmdb.
+// The helper's side of the copy: a Jet file's user tables read through libmdb and written
+// to an SQLite database file.
 #pragma once
+
+#include "db/copy_key_p.h"
 
 #include <QByteArrayView>
 #include <QString>
 
 namespace db::detail {
-
-// What identifies the .mdb a copy was made from; stored in the copy and compared before
-// a copy is used again.
-struct SourceKey {
-    QString path;       // canonical path of the .mdb
-    qint64 size = 0;    // bytes
-    qint64 mtimeNs = 0; // modification time, nanoseconds since the epoch
-    QString identity;   // fileIdentity(): device, inode and change time
-    QString sample;     // sampleHash() of the file
-    QString hash;       // content hash of every byte, hex
-    QString order;      // generalOrderFingerprint() of the build that laid out the indexes
-    QString indexes;    // hintsText() of the index hints the copy was made with
-};
-
-// Bumped whenever the copy's layout or the reading of values changes, so that copies made
-// by an older build are never used.
-inline constexpr int kCopyFormat = 10;
 
 // Which of the file's tables a copy holds: all, or one of the two shares that two
 // processes copy side by side, the table with the most rows or every other table.
