@@ -2,7 +2,7 @@
 // window in the mode, and what the battery, version and price-list handlers do in it.
 #include "tests/catalog/demo_window_fixture.h"
 
-#include "catalog/statements.h"
+#include "catalog/window/statements.h"
 #include "data/grid_loading.h"
 #include "tests/common/test_support.h"
 #include "widgets/bitmap_button.h"

@@ -4,8 +4,8 @@
 // and PDF writing that leaves nothing behind when it fails.
 #include "tests/catalog/main_form_fixture.h"
 
-#include "catalog/battery_sheet_page.h"
 #include "catalog/catalog_error.h"
+#include "catalog/sheet/battery_sheet_page.h"
 #include "tests/common/pdf_text.h"
 #include "tests/common/test_support.h"
 #include "widgets/accessible_widgets.h"

@@ -1,8 +1,8 @@
 // What's new in a real catalogue window: nothing on the first start or an unchanged one;
 // after a catalogue swap the line is offered once, its window shows the diff of the two
 // catalogues, and the previous catalogue kept for it is gone afterwards.
-#include "catalog/catalogue_news.h"
-#include "catalog/novita_form.h"
+#include "catalog/news/catalogue_news.h"
+#include "catalog/news/novita_form.h"
 #include "report/catalogue_diff.h"
 #include "report/diff_report.h"
 #include "tests/catalog/main_form_fixture.h"

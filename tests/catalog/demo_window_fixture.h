@@ -3,7 +3,7 @@
 // catalogue keeps at known codes (see tools/catalogue-demo/fixed_cases.cpp).
 #pragma once
 
-#include "catalog/main_form.h"
+#include "catalog/window/main_form.h"
 #include "data/data_module.h"
 #include "data/desk_form.h"
 #include "platform/messages.h"

@@ -2,7 +2,7 @@
 // model and version choices, keys, the price list, stopping early and the markers.
 #include "tests/catalog/main_form_fixture.h"
 
-#include "catalog/statements.h"
+#include "catalog/window/statements.h"
 #include "platform/settings.h"
 #include "widgets/column_combo_box.h"
 #include "widgets/image_view.h"

@@ -3,7 +3,7 @@
 // are recorded; the window is real and shown offscreen.
 #pragma once
 
-#include "catalog/main_form.h"
+#include "catalog/window/main_form.h"
 #include "data/data_module.h"
 #include "data/desk_form.h"
 #include "platform/messages.h"

@@ -1,7 +1,7 @@
 // The catalogue window's layout, creation steps, showing and window buttons.
 #include "tests/catalog/main_form_fixture.h"
 
-#include "catalog/zoom_form.h"
+#include "catalog/window/zoom_form.h"
 #include "platform/settings.h"
 #include "widgets/bitmap_button.h"
 #include "widgets/column_combo_box.h"

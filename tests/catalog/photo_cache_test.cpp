@@ -1,7 +1,7 @@
 // The photo cache: a photo comes back without a decode only while its file is the same,
 // unchanged file; changed, replaced or removed files are read again (and fail as reading
 // fails); the photos used longest ago go first.
-#include "catalog/photo_cache.h"
+#include "catalog/window/photo_cache.h"
 #include "widgets/picture_loader.h"
 #include "widgets/widget_error.h"
 

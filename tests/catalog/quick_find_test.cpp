@@ -3,8 +3,8 @@
 // same vehicle reached by clicks, hostile text, and type-ahead in the three vehicle grids.
 #include "tests/catalog/main_form_fixture.h"
 
-#include "catalog/quick_find.h"
-#include "catalog/type_ahead.h"
+#include "catalog/quick_find/quick_find.h"
+#include "catalog/quick_find/type_ahead.h"
 #include "widgets/bitmap_button.h"
 
 #include <QApplication>

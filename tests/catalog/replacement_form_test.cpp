@@ -2,7 +2,7 @@
 // refuses, and what the catalogue window does with the battery chosen in it.
 #include "tests/catalog/demo_window_fixture.h"
 
-#include "catalog/replacement_form.h"
+#include "catalog/replacement/replacement_form.h"
 #include "widgets/accessible_widgets.h"
 #include "widgets/bitmap_button.h"
 

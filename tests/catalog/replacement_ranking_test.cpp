@@ -1,7 +1,7 @@
 // The replacement finder's fit test and ranking, on small hand-made tables of batteries:
 // each ranking rule in a case of its own where it alone decides the order, the fit at
 // its exact boundaries, measures written as people write them, and the difference texts.
-#include "catalog/replacement_ranking.h"
+#include "catalog/replacement/replacement_ranking.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // notices, refused numbers, the Enter key of the fields, and the mode every search ends in.
 #include "tests/catalog/demo_window_fixture.h"
 
-#include "catalog/statements.h"
+#include "catalog/window/statements.h"
 #include "data/grid_loading.h"
 #include "widgets/bitmap_button.h"
 #include "widgets/column_combo_box.h"

@@ -2,7 +2,7 @@
 // bare values checked), and what they return when run through the database layer on the
 // demo catalogue and on the independently written small catalogue.
 #include "catalog/catalog_error.h"
-#include "catalog/statements.h"
+#include "catalog/window/statements.h"
 #include "db/connection.h"
 #include "db/query.h"
 #include "tests/common/test_support.h"

@@ -5,7 +5,7 @@
 // its state.
 #include "tests/catalog/main_form_fixture.h"
 
-#include "catalog/tab_order.h"
+#include "catalog/window/tab_order.h"
 #include "platform/settings.h"
 #include "widgets/accessible_widgets.h"
 #include "widgets/bitmap_button.h"

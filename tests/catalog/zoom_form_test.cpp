@@ -2,7 +2,7 @@
 // at the design size and after a resize, the ways of closing it (mouse and keyboard), its
 // lifetime, what assistive tools read of it, and the empty white area when no photo was
 // loaded.
-#include "catalog/zoom_form.h"
+#include "catalog/window/zoom_form.h"
 #include "widgets/accessible_widgets.h"
 #include "widgets/hyperlink_label.h"
 #include "widgets/image_view.h"

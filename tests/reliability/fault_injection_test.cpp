@@ -6,7 +6,7 @@
 // once the fault is mended.
 #include "tests/reliability/scratch_program.h"
 
-#include "catalog/zoom_form.h"
+#include "catalog/window/zoom_form.h"
 #include "platform/settings.h"
 #include "shell/form_select.h"
 #include "tests/common/test_support.h"

@@ -5,7 +5,7 @@
 // keystroke scans them all at worst (a word no vehicle holds), so the vehicle keys are
 // folded once at load and a match is a plain substring test per word, the most selective
 // (longest) word first.
-#include "catalog/quick_find.h"
+#include "catalog/quick_find/quick_find.h"
 #include "report/schema.h"
 
 #include "db/connection.h"

@@ -7,16 +7,16 @@
 // cascade stopped early (no versions, no price list) and left the batteries of an
 // earlier vehicle on screen: so the version is printed only when the battery fits it,
 // and otherwise, as in applications mode, the sheet lists every vehicle the battery fits.
-#include "catalog/main_form.h"
+#include "catalog/window/main_form.h"
 
-#include "catalog/battery_sheet_page.h"
 #include "catalog/catalog_error.h"
-#include "report/schema.h"
-#include "catalog/statements.h"
+#include "catalog/sheet/battery_sheet_page.h"
+#include "catalog/window/statements.h"
 #include "data/data_module.h"
 #include "db/query.h"
 #include "platform/error_guard.h"
 #include "platform/messages.h"
+#include "report/schema.h"
 #include "widgets/bitmap_button.h"
 
 #include <QAction>

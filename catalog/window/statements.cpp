@@ -2,7 +2,7 @@
 // screens send them (double blanks and trailing blanks included, and the names in the
 // letter case each text gives them, which is not always the schema's); only the places
 // where values go in are ours, and the columns those name are spelled by schema.h.
-#include "catalog/statements.h"
+#include "catalog/window/statements.h"
 
 #include "catalog/catalog_error.h"
 #include "report/schema.h"

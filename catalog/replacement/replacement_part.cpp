@@ -1,8 +1,8 @@
 // The catalogue window's way into the replacement finder: its button in the free space of
 // the search panel's last row, Ctrl+R, and what happens to the battery chosen there.
-#include "catalog/main_form.h"
+#include "catalog/window/main_form.h"
 
-#include "catalog/replacement_form.h"
+#include "catalog/replacement/replacement_form.h"
 #include "platform/error_guard.h"
 #include "widgets/bitmap_button.h"
 #include "widgets/design_pictures.h"

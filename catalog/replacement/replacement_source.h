@@ -2,7 +2,7 @@
 // read through the query channel.
 #pragma once
 
-#include "catalog/replacement_ranking.h"
+#include "catalog/replacement/replacement_ranking.h"
 
 #include <optional>
 #include <vector>

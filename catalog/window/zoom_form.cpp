@@ -1,5 +1,5 @@
 // The photo zoom window's layout and its create-show-destroy cycle.
-#include "catalog/zoom_form.h"
+#include "catalog/window/zoom_form.h"
 
 #include "platform/error_guard.h"
 #include "widgets/design_pictures.h"

@@ -2,10 +2,10 @@
 // when the opened catalogue differs from the one this computer opened last time. Nothing
 // is shown at start-up and nothing waits: the report is made on the first click (a diff
 // of the whole catalogue, a second at most) and shown in a window of its own.
-#include "catalog/main_form.h"
+#include "catalog/window/main_form.h"
 
-#include "catalog/catalogue_news.h"
-#include "catalog/novita_form.h"
+#include "catalog/news/catalogue_news.h"
+#include "catalog/news/novita_form.h"
 #include "data/connect_database.h"
 #include "platform/error_guard.h"
 #include "platform/settings.h"

@@ -1,6 +1,6 @@
 // The report is shown in a fixed-pitch font because its sections line values up in
 // columns, as catalogue-diff prints them.
-#include "catalog/novita_form.h"
+#include "catalog/news/novita_form.h"
 
 #include <QFontDatabase>
 #include <QPlainTextEdit>

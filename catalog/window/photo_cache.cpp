@@ -1,5 +1,5 @@
 // Keeping recently decoded photos, each with its file's identity at the time it was read.
-#include "catalog/photo_cache.h"
+#include "catalog/window/photo_cache.h"
 
 #include "widgets/picture_loader.h"
 

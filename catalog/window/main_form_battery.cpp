@@ -1,13 +1,13 @@
 // The battery grid's click and key-up: the chosen battery's values in the ten fields and
 // three labels, its photo (or the placeholder, described by range and code) and its note;
 // in applications mode the make list of the vehicles it fits.
-#include "catalog/main_form.h"
+#include "catalog/window/main_form.h"
 
 #include "catalog/catalog_error.h"
-#include "report/schema.h"
-#include "catalog/statements.h"
+#include "catalog/window/statements.h"
 #include "platform/files.h"
 #include "platform/settings.h"
+#include "report/schema.h"
 #include "widgets/image_view.h"
 #include "widgets/note_label.h"
 #include "widgets/widget_error.h"

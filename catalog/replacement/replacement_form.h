@@ -5,7 +5,7 @@
 // closes the window and hands the chosen battery back to the catalogue window.
 #pragma once
 
-#include "catalog/replacement_ranking.h"
+#include "catalog/replacement/replacement_ranking.h"
 
 #include <QDialog>
 #include <optional>

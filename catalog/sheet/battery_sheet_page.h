@@ -2,7 +2,7 @@
 // the print preview, a printer and a PDF file.
 #pragma once
 
-#include "catalog/battery_sheet.h"
+#include "catalog/sheet/battery_sheet.h"
 
 #include <QPageSize>
 #include <QSizeF>

@@ -5,12 +5,12 @@
 // only afterwards selects row 1 there, so a failure further down (a damaged photo) leaves
 // the selection where it was. No handler clears a grid: a level that stops early leaves
 // everything below it as it was.
-#include "catalog/main_form.h"
+#include "catalog/window/main_form.h"
 
-#include "report/schema.h"
-#include "catalog/statements.h"
+#include "catalog/window/statements.h"
 #include "data/grid_loading.h"
 #include "platform/settings.h"
+#include "report/schema.h"
 
 #include <QApplication>
 #include <QWidget>

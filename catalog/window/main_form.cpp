@@ -1,12 +1,12 @@
 // The catalogue window's construction, creation steps, showing, the make-list refill and
 // the window buttons.
-#include "catalog/main_form.h"
+#include "catalog/window/main_form.h"
 #include "report/schema.h"
 
-#include "catalog/catalogue_news.h"
-#include "catalog/statements.h"
-#include "catalog/tab_order.h"
-#include "catalog/zoom_form.h"
+#include "catalog/news/catalogue_news.h"
+#include "catalog/window/statements.h"
+#include "catalog/window/tab_order.h"
+#include "catalog/window/zoom_form.h"
 #include "data/connect_database.h"
 #include "data/data_module.h"
 #include "data/grid_loading.h"

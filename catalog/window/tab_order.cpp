@@ -1,9 +1,9 @@
 // Tab order and accessible names of the catalogue window, applied by object name so the
 // window's layout code stays the one place that builds the controls.
-#include "catalog/tab_order.h"
+#include "catalog/window/tab_order.h"
 
 #include "catalog/catalog_error.h"
-#include "catalog/main_form.h"
+#include "catalog/window/main_form.h"
 #include "widgets/bitmap_button.h"
 #include "widgets/data_grid_accessible.h"
 

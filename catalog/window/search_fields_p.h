@@ -2,7 +2,7 @@
 // colours and the list of them. Private to the catalogue window's source files.
 #pragma once
 
-#include "catalog/main_form.h"
+#include "catalog/window/main_form.h"
 
 #include <QColor>
 #include <QLineEdit>

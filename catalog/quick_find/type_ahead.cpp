@@ -1,6 +1,6 @@
 // Type-ahead: the prefix kept between keys, the row search and the event filter that
 // joins them to a grid.
-#include "catalog/type_ahead.h"
+#include "catalog/quick_find/type_ahead.h"
 
 #include "db/text_fold.h"
 #include "platform/error_guard.h"

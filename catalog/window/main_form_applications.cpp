@@ -4,10 +4,10 @@
 // The flag is the hidden check box; the drill-down and battery handlers read it on every
 // call, so the toggle only has to change the look and refill the make list: the refill's
 // cascade then runs the mode's own queries level by level.
-#include "catalog/main_form.h"
+#include "catalog/window/main_form.h"
 
-#include "catalog/search_fields_p.h"
-#include "catalog/statements.h"
+#include "catalog/window/search_fields_p.h"
+#include "catalog/window/statements.h"
 #include "data/grid_loading.h"
 #include "platform/settings.h"
 #include "widgets/bitmap_button.h"

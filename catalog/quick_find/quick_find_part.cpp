@@ -10,11 +10,11 @@
 // The catalogue is read into memory (the finder's own two statements) once per window:
 // when the box first has the focus, which it has as the window opens, or at the latest at
 // its first keystroke; every keystroke is answered from there.
-#include "catalog/main_form.h"
+#include "catalog/window/main_form.h"
 
 #include "catalog/catalog_error.h"
-#include "catalog/quick_find.h"
-#include "catalog/type_ahead.h"
+#include "catalog/quick_find/quick_find.h"
+#include "catalog/quick_find/type_ahead.h"
 #include "data/data_module.h"
 #include "data/grid_loading.h"
 #include "platform/error_guard.h"

@@ -1,9 +1,9 @@
 // The replacement finder's window: its fields, the ranked list and the way out with or
 // without a choice. The fit test and the order live in replacement_ranking.cpp; this file
 // reads the fields, asks for the price list's batteries and shows the result.
-#include "catalog/replacement_form.h"
+#include "catalog/replacement/replacement_form.h"
 
-#include "catalog/replacement_source.h"
+#include "catalog/replacement/replacement_source.h"
 #include "data/grid_loading.h"
 #include "platform/error_guard.h"
 #include "platform/messages.h"

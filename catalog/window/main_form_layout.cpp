@@ -1,6 +1,6 @@
 // The catalogue window's controls: where each one sits, how it looks, and which handler
 // each event of it runs. Positions are those of the window design, in pixels.
-#include "catalog/main_form.h"
+#include "catalog/window/main_form.h"
 
 #include "platform/error_guard.h"
 #include "platform/settings.h"

@@ -6,16 +6,16 @@
 // of its group, shows the first one and enters applications mode for it. The fields are
 // the battery data fields too, so after a search they hold the first battery's values,
 // not what was typed.
-#include "catalog/main_form.h"
+#include "catalog/window/main_form.h"
 
-#include "report/schema.h"
-#include "catalog/search_fields_p.h"
-#include "catalog/statements.h"
+#include "catalog/window/search_fields_p.h"
+#include "catalog/window/statements.h"
 #include "data/data_module.h"
 #include "data/grid_loading.h"
 #include "data/query_channel.h"
 #include "platform/error_guard.h"
 #include "platform/messages.h"
+#include "report/schema.h"
 #include "widgets/bitmap_button.h"
 
 #include <QCheckBox>

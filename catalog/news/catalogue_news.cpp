@@ -2,10 +2,10 @@
 // provider's copy notices it, not of the file's time. The kept files are whole copies
 // because the report opens the previous catalogue through the database layer like any
 // other; at most two are kept per catalogue path, and the older one only until its report.
-#include "catalog/catalogue_news.h"
+#include "catalog/news/catalogue_news.h"
+#include "db/cache_folder.h"
 #include "report/catalogue_diff.h"
 #include "report/diff_report.h"
-#include "db/cache_folder.h"
 
 #include <QCryptographicHash>
 #include <QDir>

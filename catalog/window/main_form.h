@@ -9,8 +9,8 @@
 // guard sits only where Qt calls in).
 #pragma once
 
-#include "catalog/battery_sheet.h"
-#include "catalog/photo_cache.h"
+#include "catalog/sheet/battery_sheet.h"
+#include "catalog/window/photo_cache.h"
 #include "widgets/colored_font.h"
 #include "widgets/data_grid.h"
 

@@ -2,7 +2,7 @@
 // text, written by hand over the years ("242", " 242", "242,0"), so every measure is read
 // as a number before it is compared; a price list holds a few hundred batteries, so the
 // whole list is parsed and sorted on every search.
-#include "catalog/replacement_ranking.h"
+#include "catalog/replacement/replacement_ranking.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,11 +1,11 @@
 // Reading the replacement finder's batteries. The fields are looked up once by name and
 // then read by index, row after row.
-#include "catalog/replacement_source.h"
+#include "catalog/replacement/replacement_source.h"
 
-#include "report/schema.h"
-#include "catalog/statements.h"
+#include "catalog/window/statements.h"
 #include "data/data_module.h"
 #include "data/query_channel.h"
+#include "report/schema.h"
 
 #include <iterator>
 

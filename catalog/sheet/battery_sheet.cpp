@@ -1,6 +1,6 @@
 // The battery sheet's texts: captions, units and the formatting of dates, measures and
 // years, and how many fitted vehicles the page lists.
-#include "catalog/battery_sheet.h"
+#include "catalog/sheet/battery_sheet.h"
 #include "report/schema.h"
 
 #include <QRegularExpression>

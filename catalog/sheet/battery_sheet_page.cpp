@@ -10,7 +10,7 @@
 //   note       caption and a box with the note's markup                     84 pt
 //   vehicle    title, then the chosen vehicle or the list of fitted ones    the rest
 //   footer     the counter's ruled lines, the line saying what the page is 132 pt
-#include "catalog/battery_sheet_page.h"
+#include "catalog/sheet/battery_sheet_page.h"
 #include "catalog/catalog_error.h"
 
 #include "platform/paper.h"
