@@ -1,11 +1,12 @@
 // What's new: a link-like button in the free strip under the version grid, shown only
 // when the opened catalogue differs from the one this computer opened last time. Nothing
-// is shown at start-up and nothing waits: the report is made on the first click (a diff
-// of the whole catalogue, a second at most) and shown in a window of its own.
-#include "catalog/window/main_form.h"
+// is shown at start-up and nothing waits: the report, a diff of the whole catalogue, is
+// made on the first click and shown in a window of its own.
+#include "catalog/news/news_part.h"
 
 #include "catalog/news/catalogue_news.h"
 #include "catalog/news/novita_form.h"
+#include "catalog/window/main_form.h"
 #include "data/connect_database.h"
 #include "platform/error_guard.h"
 #include "platform/settings.h"
@@ -13,37 +14,42 @@
 #include <QGuiApplication>
 #include <QPushButton>
 
-void Tfrm_main::BuildNewsControl()
+NewsPart::NewsPart(Tfrm_main &form) : m_form(form)
 {
-    ButtonNovita = new QPushButton(QStringLiteral("Novità del catalogo"), Panel2);
-    ButtonNovita->setObjectName(QStringLiteral("ButtonNovita"));
-    ButtonNovita->setAccessibleName(QStringLiteral("Novità del catalogo"));
-    ButtonNovita->setToolTip(QStringLiteral("Che cosa è cambiato dal catalogo aperto la volta precedente"));
-    ButtonNovita->setGeometry(848, 746, 160, 20);
-    ButtonNovita->setFlat(true);
-    ButtonNovita->setCursor(Qt::PointingHandCursor);
-    ButtonNovita->setFocusPolicy(Qt::StrongFocus);
-    ButtonNovita->setStyleSheet(QStringLiteral("QPushButton { color: #1a4f9c; text-decoration: underline; "
-                                               "font-weight: bold; border: none; background: transparent; }"
-                                               "QPushButton:focus { border: 1px dotted #1a4f9c; }"));
-    ButtonNovita->setVisible(false);
-    connect(ButtonNovita, &QPushButton::clicked, this,
-            [this] { Guarded([this] { ButtonNovitaClick(ButtonNovita); }); });
+    auto *button = new QPushButton(QStringLiteral("Novità del catalogo"), form.Panel2);
+    form.ButtonNovita = button;
+    button->setObjectName(QStringLiteral("ButtonNovita"));
+    button->setAccessibleName(QStringLiteral("Novità del catalogo"));
+    button->setToolTip(QStringLiteral("Che cosa è cambiato dal catalogo aperto la volta precedente"));
+    button->setGeometry(848, 746, 160, 20);
+    button->setFlat(true);
+    button->setCursor(Qt::PointingHandCursor);
+    button->setFocusPolicy(Qt::StrongFocus);
+    button->setStyleSheet(QStringLiteral("QPushButton { color: #1a4f9c; text-decoration: underline; "
+                                         "font-weight: bold; border: none; background: transparent; }"
+                                         "QPushButton:focus { border: 1px dotted #1a4f9c; }"));
+    button->setVisible(false);
+    Tfrm_main *window = &form;
+    QObject::connect(button, &QPushButton::clicked, window,
+                     [window] { Guarded([window] { window->ButtonNovitaClick(window->ButtonNovita); }); });
 }
 
-void Tfrm_main::NoticeCatalogueNews()
+NewsPart::~NewsPart() = default;
+
+void NewsPart::NoticeCatalogueNews()
 {
     auto news = std::make_unique<catalog::CatalogueNews>(AppDir + QStringLiteral("db/vc_korva.mdb"),
                                                          AppDir + QStringLiteral("db/system.mdw"), DatabasePassword());
     if (!news->Notice())
         return;
     m_news = std::move(news);
-    ButtonNovita->setVisible(true);
+    m_form.ButtonNovita->setVisible(true);
 }
 
-void Tfrm_main::ButtonNovitaClick(QObject *)
+void NewsPart::ButtonNovitaClick(QObject *)
 {
-    if (!frm_novita) {
+    Tfrm_main &form = m_form;
+    if (!form.frm_novita) {
         Q_ASSERT(m_news);
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
         QString report;
@@ -54,9 +60,9 @@ void Tfrm_main::ButtonNovitaClick(QObject *)
             throw;
         }
         QGuiApplication::restoreOverrideCursor();
-        frm_novita = new Tfrm_novita(report, this);
+        form.frm_novita = new Tfrm_novita(report, &form);
     }
-    frm_novita->show();
-    frm_novita->raise();
-    frm_novita->activateWindow();
+    form.frm_novita->show();
+    form.frm_novita->raise();
+    form.frm_novita->activateWindow();
 }

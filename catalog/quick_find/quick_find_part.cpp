@@ -1,4 +1,4 @@
-// Finding by typing in the catalogue window: the search box in the header band, the list
+// Quick find's part of the catalogue window: the search box in the header band, the list
 // of matches that drops below it, what choosing a row does, and type-ahead in the vehicle
 // grids.
 //
@@ -10,11 +10,12 @@
 // The catalogue is read into memory (the finder's own two statements) once per window:
 // when the box first has the focus, which it has as the window opens, or at the latest at
 // its first keystroke; every keystroke is answered from there.
-#include "catalog/window/main_form.h"
+#include "catalog/quick_find/quick_find_part.h"
 
 #include "catalog/catalog_error.h"
 #include "catalog/quick_find/quick_find.h"
 #include "catalog/quick_find/type_ahead.h"
+#include "catalog/window/main_form.h"
 #include "data/data_module.h"
 #include "data/grid_loading.h"
 #include "platform/error_guard.h"
@@ -192,76 +193,84 @@ private:
 
 } // namespace
 
-void Tfrm_main::BuildQuickFind()
+QuickFindPart::QuickFindPart(Tfrm_main &form) : m_form(form), m_state(std::make_shared<QuickFindState>())
 {
-    m_quickFind = std::make_shared<QuickFindState>();
-
-    EditTrova = new QLineEdit(ImageSfondo);
-    EditTrova->setObjectName(QStringLiteral("EditTrova"));
-    EditTrova->setGeometry(kBoxOnSkin);
-    EditTrova->setFont(ProgramFont(13));
-    EditTrova->setPlaceholderText(QStringLiteral("Cerca veicolo, codice o misure\u2026"));
-    EditTrova->setToolTip(boxHint());
-    EditTrova->setToolTipDuration(HintHidePause);
-    EditTrova->setClearButtonEnabled(true);
+    QLineEdit *box = new QLineEdit(form.ImageSfondo);
+    form.EditTrova = box;
+    box->setObjectName(QStringLiteral("EditTrova"));
+    box->setGeometry(kBoxOnSkin);
+    box->setFont(ProgramFont(13));
+    box->setPlaceholderText(QStringLiteral("Cerca veicolo, codice o misure\u2026"));
+    box->setToolTip(boxHint());
+    box->setToolTipDuration(HintHidePause);
+    box->setClearButtonEnabled(true);
 
     // On the panel, above the grids it drops over; it never takes the focus, so typing
     // goes on in the box while the list is open.
-    ListaTrova = new QListWidget(Panel2);
-    ListaTrova->setObjectName(QStringLiteral("ListaTrova"));
-    ListaTrova->setFocusPolicy(Qt::NoFocus);
-    ListaTrova->setFont(ProgramFont(13));
-    ListaTrova->setSpacing(1);
+    QListWidget *list = new QListWidget(form.Panel2);
+    form.ListaTrova = list;
+    list->setObjectName(QStringLiteral("ListaTrova"));
+    list->setFocusPolicy(Qt::NoFocus);
+    list->setFont(ProgramFont(13));
+    list->setSpacing(1);
     // Rows of one height: the list lays out one row, not all of them, on every keystroke.
-    ListaTrova->setUniformItemSizes(true);
-    ListaTrova->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListaTrova->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    ListaTrova->setTextElideMode(Qt::ElideRight);
-    ListaTrova->setFrameShape(QFrame::Box);
-    ListaTrova->hide();
+    list->setUniformItemSizes(true);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setTextElideMode(Qt::ElideRight);
+    list->setFrameShape(QFrame::Box);
+    list->hide();
 
-    connect(EditTrova, &QLineEdit::textEdited, this, [this] { Guarded([this] { EditTrovaChange(EditTrova); }); });
-    connect(ListaTrova, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
+    Tfrm_main *window = &form;
+    QObject::connect(box, &QLineEdit::textEdited, window,
+                     [window] { Guarded([window] { window->EditTrovaChange(window->EditTrova); }); });
+    QObject::connect(list, &QListWidget::itemClicked, window, [window](QListWidgetItem *item) {
         if (!choosable(item))
             return;
-        new PressEater(ListaTrova);
-        Guarded([&] { ListaTrovaChoose(ListaTrova, ListaTrova->row(item)); });
+        new PressEater(window->ListaTrova);
+        Guarded([&] { window->ListaTrovaChoose(window->ListaTrova, window->ListaTrova->row(item)); });
     });
-    new BoxKeys(*this, m_quickFind);
+    new BoxKeys(form, m_state);
     for (const QKeySequence &keys : {QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::Key_F3)}) {
-        auto *shortcut = new QShortcut(keys, this);
-        connect(shortcut, &QShortcut::activated, this, [this] { Guarded([this] { FocusQuickFind(); }); });
+        auto *shortcut = new QShortcut(keys, window);
+        QObject::connect(shortcut, &QShortcut::activated, window,
+                         [window] { Guarded([window] { window->FocusQuickFind(); }); });
     }
 
     // The names the counter reads in each list: make, model, version.
-    InstallTypeAhead(gridMarca, 2);
-    InstallTypeAhead(gridModello, 1);
-    InstallTypeAhead(gridVersione, 1);
+    InstallTypeAhead(form.gridMarca, 2);
+    InstallTypeAhead(form.gridModello, 1);
+    InstallTypeAhead(form.gridVersione, 1);
 }
 
-void Tfrm_main::FocusQuickFind()
+QuickFindPart::~QuickFindPart() = default;
+
+void QuickFindPart::FocusQuickFind()
 {
-    EditTrova->setFocus(Qt::ShortcutFocusReason);
-    EditTrova->selectAll();
+    m_form.EditTrova->setFocus(Qt::ShortcutFocusReason);
+    m_form.EditTrova->selectAll();
 }
 
-void Tfrm_main::EditTrovaChange(QObject *)
+void QuickFindPart::EditTrovaChange(QObject *)
 {
-    QuickFindState &state = *m_quickFind;
-    const QString text = EditTrova->text();
+    Tfrm_main &form = m_form;
+    QuickFindState &state = *m_state;
+    QLineEdit *box = form.EditTrova;
+    QListWidget *list = form.ListaTrova;
+    const QString text = box->text();
     // The rows go in without a repaint each; the list is painted once, filled.
-    ListaTrova->setUpdatesEnabled(false);
-    const auto updatesBack = qScopeGuard([this] { ListaTrova->setUpdatesEnabled(true); });
-    ListaTrova->clear();
+    list->setUpdatesEnabled(false);
+    const auto updatesBack = qScopeGuard([list] { list->setUpdatesEnabled(true); });
+    list->clear();
     state.rows.clear();
     if (text.trimmed().isEmpty()) {
-        ListaTrova->hide();
+        list->hide();
         return;
     }
     QString problem;
     try {
         ensureFinder(state);
-        state.rows = state.finder->find(text, SelectedPriceList());
+        state.rows = state.finder->find(text, form.SelectedPriceList());
     } catch (const std::exception &e) {
         // Typing never brings up a message box; the reason stands in the list instead.
         problem = QStringLiteral("Ricerca non disponibile: ") + QString::fromUtf8(e.what());
@@ -272,85 +281,88 @@ void Tfrm_main::EditTrovaChange(QObject *)
         const catalog::FindRow &row = state.rows[i];
         if (catalog::FindGroupCaption(row.kind) != caption) {
             caption = catalog::FindGroupCaption(row.kind);
-            addCaption(*ListaTrova, caption);
+            addCaption(*list, caption);
         }
-        auto *item = new QListWidgetItem(row.text, ListaTrova);
+        auto *item = new QListWidgetItem(row.text, list);
         item->setData(kRowRole, int(i));
         item->setToolTip(row.text);
     }
     if (state.rows.empty()) {
         auto *item = new QListWidgetItem(
-            problem.isEmpty() ? QStringLiteral("Nessun veicolo, codice o misura trovato") : problem, ListaTrova);
+            problem.isEmpty() ? QStringLiteral("Nessun veicolo, codice o misura trovato") : problem, list);
         item->setData(kRowRole, -1);
         item->setFlags(Qt::NoItemFlags);
     }
-    ListaTrova->setCurrentRow(nextChoosable(*ListaTrova, -1, 1));
+    list->setCurrentRow(nextChoosable(*list, -1, 1));
 
-    const QPoint boxBottomRight = EditTrova->mapTo(Panel2, EditTrova->rect().bottomRight());
-    const int rowHeight = ListaTrova->sizeHintForRow(0) + 2 * ListaTrova->spacing();
-    const int rowsHeight = rowHeight * ListaTrova->count() + 2 * ListaTrova->frameWidth();
+    const QPoint boxBottomRight = box->mapTo(form.Panel2, box->rect().bottomRight());
+    const int rowHeight = list->sizeHintForRow(0) + 2 * list->spacing();
+    const int rowsHeight = rowHeight * list->count() + 2 * list->frameWidth();
     const int left = boxBottomRight.x() + 1 - kListWidth;
     const int top = boxBottomRight.y() + 3;
-    ListaTrova->setGeometry(left, top, kListWidth, std::min({rowsHeight, kListMaxHeight, Panel2->height() - top - 8}));
-    if (!ListaTrova->isVisible()) {
-        ListaTrova->raise();
-        ListaTrova->show();
+    list->setGeometry(left, top, kListWidth, std::min({rowsHeight, kListMaxHeight, form.Panel2->height() - top - 8}));
+    if (!list->isVisible()) {
+        list->raise();
+        list->show();
     }
 }
 
-void Tfrm_main::EditTrovaKeyDown(QObject *Sender, int Key, Qt::KeyboardModifiers)
+void QuickFindPart::EditTrovaKeyDown(QObject *Sender, int Key, Qt::KeyboardModifiers)
 {
+    QListWidget *list = m_form.ListaTrova;
     if (Key == Qt::Key_Escape) {
-        ListaTrova->hide();
+        list->hide();
         return;
     }
     // With the list closed, Down, Up and Enter bring it back for the text in the box.
-    if (!ListaTrova->isVisible()) {
-        EditTrovaChange(Sender);
+    if (!list->isVisible()) {
+        m_form.EditTrovaChange(Sender);
         return;
     }
-    const int current = ListaTrova->currentRow();
+    const int current = list->currentRow();
     if (Key == Qt::Key_Up || Key == Qt::Key_Down) {
-        const int row = nextChoosable(*ListaTrova, current, Key == Qt::Key_Down ? 1 : -1);
+        const int row = nextChoosable(*list, current, Key == Qt::Key_Down ? 1 : -1);
         if (row < 0 || row == current)
             return;
-        ListaTrova->setCurrentRow(row);
-        ListaTrova->scrollToItem(ListaTrova->item(row));
+        list->setCurrentRow(row);
+        list->scrollToItem(list->item(row));
         // The focus stays in the box, so assistive tools are told which row is now current.
-        QAccessibleEvent moved(ListaTrova, QAccessible::Selection);
+        QAccessibleEvent moved(list, QAccessible::Selection);
         moved.setChild(row);
         QAccessible::updateAccessibility(&moved);
         return;
     }
-    if (choosable(ListaTrova->item(current)))
-        ListaTrovaChoose(Sender, current);
+    if (choosable(list->item(current)))
+        m_form.ListaTrovaChoose(Sender, current);
 }
 
-void Tfrm_main::ListaTrovaChoose(QObject *Sender, int Row)
+void QuickFindPart::ListaTrovaChoose(QObject *Sender, int Row)
 {
-    const QListWidgetItem *item = ListaTrova->item(Row);
+    Tfrm_main &form = m_form;
+    QListWidget *list = form.ListaTrova;
+    const QListWidgetItem *item = list->item(Row);
     if (!choosable(item))
         return;
-    const catalog::FindRow row = m_quickFind->rows.at(size_t(item->data(kRowRole).toInt()));
-    const catalog::QuickFinder &finder = *m_quickFind->finder;
-    ListaTrova->hide();
-    EditTrova->selectAll(); // the next word typed starts a new search
+    const catalog::FindRow row = m_state->rows.at(size_t(item->data(kRowRole).toInt()));
+    const catalog::QuickFinder &finder = *m_state->finder;
+    list->hide();
+    form.EditTrova->selectAll(); // the next word typed starts a new search
 
     if (row.kind == FindKind::Vehicle) {
         const catalog::FindVehicle &vehicle = finder.vehicles().at(size_t(row.index));
-        if (ApplicationsMode())
-            VrBitmapButtonApplicazioniClick(Sender);
+        if (form.ApplicationsMode())
+            form.VrBitmapButtonApplicazioniClick(Sender);
         // Each level as a click does it: the row selected first, then its handler.
-        const int makeRow = rowHolding(gridMarca, FindColumnByHeader(gridMarca, QStringLiteral("idMarca")),
+        const int makeRow = rowHolding(form.gridMarca, FindColumnByHeader(form.gridMarca, QStringLiteral("idMarca")),
                                        vehicle.idMarca, "La marca");
-        gridMarca->setCurrentRow(makeRow);
-        gridMarcaClickCell(Sender, makeRow, 0);
-        const int modelRow = rowHolding(gridModello, 1, vehicle.modello, "Il modello");
-        gridModello->setCurrentRow(modelRow);
-        gridModelloClickCell(Sender, modelRow, 0);
-        const int versionRow = rowHolding(gridVersione, 0, vehicle.idVeicolo, "La versione");
-        gridVersione->setCurrentRow(versionRow);
-        gridVersioneClickCell(Sender, versionRow, 0);
+        form.gridMarca->setCurrentRow(makeRow);
+        form.gridMarcaClickCell(Sender, makeRow, 0);
+        const int modelRow = rowHolding(form.gridModello, 1, vehicle.modello, "Il modello");
+        form.gridModello->setCurrentRow(modelRow);
+        form.gridModelloClickCell(Sender, modelRow, 0);
+        const int versionRow = rowHolding(form.gridVersione, 0, vehicle.idVeicolo, "La versione");
+        form.gridVersione->setCurrentRow(versionRow);
+        form.gridVersioneClickCell(Sender, versionRow, 0);
         return;
     }
 
@@ -360,34 +372,34 @@ void Tfrm_main::ListaTrovaChoose(QObject *Sender, int Row)
     case FindKind::OldCode:
         // As typing the code and pressing Enter there (which empties the range) and then
         // the lens: an old code brings its notice.
-        EditGamma->clear();
-        EditCodice->setText(row.kind == FindKind::OldCode ? battery.oldCodice : battery.codice);
-        VrBitmapButton1Click(Sender);
+        form.EditGamma->clear();
+        form.EditCodice->setText(row.kind == FindKind::OldCode ? battery.oldCodice : battery.codice);
+        form.VrBitmapButton1Click(Sender);
         return;
     case FindKind::Measures:
-        EditLunghezza->setText(battery.lunghezza);
-        EditLarghezza->setText(battery.larghezza);
-        EditAltezza->setText(battery.altezza);
-        EditAttacchi->clear();
-        VrBitmapButton3Click(Sender);
+        form.EditLunghezza->setText(battery.lunghezza);
+        form.EditLarghezza->setText(battery.larghezza);
+        form.EditAltezza->setText(battery.altezza);
+        form.EditAttacchi->clear();
+        form.VrBitmapButton3Click(Sender);
         break;
     case FindKind::Ratings: {
-        const catalog::FindRequest typed = catalog::ParseFindText(EditTrova->text());
-        EditCapacita->setText(typed.capacity ? battery.capacita : QString());
-        EditScarica->setText(typed.discharge ? battery.scarica : QString());
-        EditPolarita->clear();
-        VrBitmapButton2Click(Sender);
+        const catalog::FindRequest typed = catalog::ParseFindText(form.EditTrova->text());
+        form.EditCapacita->setText(typed.capacity ? battery.capacita : QString());
+        form.EditScarica->setText(typed.discharge ? battery.scarica : QString());
+        form.EditPolarita->clear();
+        form.VrBitmapButton2Click(Sender);
         break;
     }
     case FindKind::Vehicle: break;
     }
     // The search shows the first battery it found; the one chosen is then clicked, as the
     // counter would click it.
-    for (int r = 1; r < GridOutput->RowCount(); ++r) {
-        if (GridOutput->Cells(3, r) == battery.codice) {
-            if (r != GridOutput->CurrentRow()) {
-                GridOutput->setCurrentRow(r);
-                GridOutputClickCell(Sender, r, 0);
+    for (int r = 1; r < form.GridOutput->RowCount(); ++r) {
+        if (form.GridOutput->Cells(3, r) == battery.codice) {
+            if (r != form.GridOutput->CurrentRow()) {
+                form.GridOutput->setCurrentRow(r);
+                form.GridOutputClickCell(Sender, r, 0);
             }
             break;
         }

@@ -1,4 +1,4 @@
-// The battery sheet from the catalogue window: the print button and Ctrl+P open a print
+// The battery sheet's part of the catalogue window: the print button and Ctrl+P open a print
 // preview of the sheet of the battery shown; from the preview it goes to any installed
 // printer or, through "Salva PDF…", into a PDF file.
 //
@@ -7,10 +7,11 @@
 // cascade stopped early (no versions, no price list) and left the batteries of an
 // earlier vehicle on screen: so the version is printed only when the battery fits it,
 // and otherwise, as in applications mode, the sheet lists every vehicle the battery fits.
-#include "catalog/window/main_form.h"
+#include "catalog/sheet/sheet_part.h"
 
 #include "catalog/catalog_error.h"
 #include "catalog/sheet/battery_sheet_page.h"
+#include "catalog/window/main_form.h"
 #include "catalog/window/statements.h"
 #include "data/data_module.h"
 #include "db/query.h"
@@ -110,42 +111,48 @@ void savePdfFromPreview(QWidget *parent, const catalog::SheetState &state)
 
 } // namespace
 
-void Tfrm_main::ConnectPrintHandlers()
+SheetPart::SheetPart(Tfrm_main &form) : m_form(form)
 {
-    VrBitmapButtonStampa->setHint(QStringLiteral("Stampa scheda batteria"));
-    VrBitmapButtonStampa->setShowHint(true);
-    connect(VrBitmapButtonStampa, &BitmapButton::clicked, this,
-            [this] { Guarded([this] { VrBitmapButtonStampaClick(VrBitmapButtonStampa); }); });
-    auto *print = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
+    BitmapButton *button = form.VrBitmapButtonStampa;
+    button->setHint(QStringLiteral("Stampa scheda batteria"));
+    button->setShowHint(true);
+    Tfrm_main *window = &form;
+    QObject::connect(button, &BitmapButton::clicked, window, [window] {
+        Guarded([window] { window->VrBitmapButtonStampaClick(window->VrBitmapButtonStampa); });
+    });
+    auto *print = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), window);
     print->setObjectName(QStringLiteral("ShortcutStampa"));
-    connect(print, &QShortcut::activated, this, [this] { Guarded([this] { VrBitmapButtonStampaClick(this); }); });
+    QObject::connect(print, &QShortcut::activated, window,
+                     [window] { Guarded([window] { window->VrBitmapButtonStampaClick(window); }); });
 }
 
-std::optional<catalog::SheetState> Tfrm_main::ShownSheetState()
+std::optional<catalog::SheetState> SheetPart::ShownSheetState()
 {
-    const int row = GridOutput->SelectionRect().Top;
-    const QString code = GridOutput->Cells(kCodice, row);
+    Tfrm_main &form = m_form;
+    const DataGrid *grid = form.GridOutput;
+    const int row = grid->SelectionRect().Top;
+    const QString code = grid->Cells(kCodice, row);
     if (row < 1 || code.trimmed().isEmpty()) {
         messages().ShowMessage(QStringLiteral("Nessuna batteria da stampare: scegli prima una batteria dall'elenco."));
         return std::nullopt;
     }
     catalog::SheetState state;
-    state.program = windowTitle();
+    state.program = form.windowTitle();
     for (int col = 0; col < kBatteryColumns; ++col)
-        state.batteryRow << GridOutput->Cells(col, row);
-    if (!ApplicationsMode())
-        state.chosenVehicle = drilledVehicle(*this, code);
+        state.batteryRow << grid->Cells(col, row);
+    if (!form.ApplicationsMode())
+        state.chosenVehicle = drilledVehicle(form, code);
     if (!state.chosenVehicle)
         state.fittedVehicles = fittedVehicles(code);
-    state.photo = m_photos.load(PhotoFileFor(GridOutput->Cells(kFoto, row)));
+    state.photo = form.BatteryPhoto(grid->Cells(kFoto, row));
     state.catalogueDate = DM ? DM->ADOConnection1.CreationDate() : QDateTime();
     state.printedAt = QDateTime::currentDateTime();
     return state;
 }
 
-void Tfrm_main::VrBitmapButtonStampaClick(QObject *)
+void SheetPart::VrBitmapButtonStampaClick(QObject *)
 {
-    const std::optional<catalog::SheetState> state = ShownSheetState();
+    const std::optional<catalog::SheetState> state = m_form.ShownSheetState();
     if (!state)
         return;
     const QString title = QStringLiteral("Scheda batteria ") + state->batteryRow.value(kCodice);
@@ -155,19 +162,19 @@ void Tfrm_main::VrBitmapButtonStampaClick(QObject *)
     printer.setFullPage(true); // the sheet keeps its own margins
     printer.setDocName(title);
 
-    QPrintPreviewDialog preview(&printer, this);
+    QPrintPreviewDialog preview(&printer, &m_form);
     preview.setObjectName(QStringLiteral("frm_stampa"));
     preview.setWindowTitle(title);
     // The preview asks for the page again whenever it is shown or changed, and once more
     // to print it; a failure is reported each time and the dialog stays open.
-    connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-            [&state](QPrinter *target) { Guarded([&] { catalog::PrintBatterySheet(*target, *state); }); });
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                     [&state](QPrinter *target) { Guarded([&] { catalog::PrintBatterySheet(*target, *state); }); });
     auto *savePdf = new QAction(QStringLiteral("Salva PDF\u2026"), &preview);
     savePdf->setObjectName(QStringLiteral("ActionSalvaPdf"));
     savePdf->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     savePdf->setToolTip(QStringLiteral("Salva la scheda in un file PDF (Ctrl+S)"));
-    connect(savePdf, &QAction::triggered, &preview,
-            [&preview, &state] { Guarded([&] { savePdfFromPreview(&preview, *state); }); });
+    QObject::connect(savePdf, &QAction::triggered, &preview,
+                     [&preview, &state] { Guarded([&] { savePdfFromPreview(&preview, *state); }); });
     if (auto *bar = preview.findChild<QToolBar *>())
         bar->addAction(savePdf);
     else
@@ -175,8 +182,8 @@ void Tfrm_main::VrBitmapButtonStampaClick(QObject *)
     preview.exec();
 }
 
-void Tfrm_main::SaveBatterySheetPdf(const QString &path)
+void SheetPart::SaveBatterySheetPdf(const QString &path)
 {
-    if (const std::optional<catalog::SheetState> state = ShownSheetState())
+    if (const std::optional<catalog::SheetState> state = m_form.ShownSheetState())
         catalog::WriteBatterySheetPdf(*state, path);
 }

@@ -1,9 +1,12 @@
-// The catalogue window's construction, creation steps, showing, the make-list refill and
-// the window buttons.
+// The catalogue window's construction (its controls, then the features' parts), creation
+// steps, showing, the make-list refill and the window buttons.
 #include "catalog/window/main_form.h"
 #include "report/schema.h"
 
-#include "catalog/news/catalogue_news.h"
+#include "catalog/news/news_part.h"
+#include "catalog/quick_find/quick_find_part.h"
+#include "catalog/replacement/replacement_part.h"
+#include "catalog/sheet/sheet_part.h"
 #include "catalog/window/statements.h"
 #include "catalog/window/tab_order.h"
 #include "catalog/window/zoom_form.h"
@@ -28,12 +31,12 @@ Tfrm_main::Tfrm_main(QWidget *parent) : QDialog(parent)
     BuildControls();
     ConnectHandlers();
     ConnectSearchHandlers();
-    BuildQuickFind();
-    BuildReplacementFinderButton();
-    ConnectPrintHandlers();
+    m_quickFind = std::make_unique<QuickFindPart>(*this);
+    m_replacement = std::make_unique<ReplacementPart>(*this);
+    m_sheet = std::make_unique<SheetPart>(*this);
     ApplyTabOrder(this);
     ApplyAccessibleNames(this);
-    BuildNewsControl();
+    m_news = std::make_unique<NewsPart>(*this);
     Guarded([this] { FormCreate(); });
 }
 

@@ -29,12 +29,13 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-struct QuickFindState;
 class QPushButton;
 class Tfrm_novita;
-namespace catalog {
-class CatalogueNews;
-}
+// The features with a folder of their own; each holds its state and does its handlers' work.
+class NewsPart;
+class QuickFindPart;
+class ReplacementPart;
+class SheetPart;
 
 class Tfrm_main : public QDialog {
     Q_OBJECT
@@ -77,6 +78,10 @@ public:
     DataGrid *gridVersione = nullptr;       // versions: idVeicolo (hidden), version, fuel, years...
     DataGrid *GridOutput = nullptr;         // batteries, the fifteen-column battery row
     ColumnComboBox *ComboListino = nullptr; // price lists
+    // Controls of the features with a folder of their own, made by their parts.
+    QLineEdit *EditTrova = nullptr;    // quick find: vehicle words, a battery code, measures or ratings
+    QListWidget *ListaTrova = nullptr; // quick find: the matches, in groups; hidden until typing
+    BitmapButton *VrBitmapButtonSostituzione = nullptr; // opens the replacement finder
     // "Novità del catalogo": shown only when the catalogue differs from the one opened
     // last time on this computer; opens frm_novita.
     QPushButton *ButtonNovita = nullptr;
@@ -97,11 +102,6 @@ public:
     void VrBitmapButton5Click(QObject *Sender); // exit
     void VrBitmapButton6Click(QObject *Sender); // back
     void VrBitmapButtonZoomClick(QObject *Sender);
-    // What's new (main_form_news.cpp): the control made hidden, the opened catalogue
-    // compared with the last one, the report shown in frm_novita (made on the first click).
-    void BuildNewsControl();
-    void NoticeCatalogueNews();
-    void ButtonNovitaClick(QObject *Sender);
 
     // --- vehicle drill-down
     void gridMarcaClickCell(QObject *Sender, int ARow, int ACol);
@@ -122,24 +122,25 @@ public:
     void GridOutputKeyUp(QObject *Sender, int Key, Qt::KeyboardModifiers Shift);
     // The path of the picture the photo box last loaded; empty until the first load.
     QString ShownPhotoPath() const { return m_shownPhotoPath; }
+    // The picture shown for a battery's photo name (the placeholder when the battery has
+    // none), through the photo cache; raises WidgetError when it cannot be read.
+    QImage BatteryPhoto(const QString &photoName);
 
     // The applications-mode flag (CheckBoxApplicazioni ticked).
     bool ApplicationsMode() const;
     // The selected price list: column 0 of ComboListino's selected item, empty for none.
     QString SelectedPriceList() const;
 
-    // Technical searches and applications mode
-    // (declared and implemented by the searches: main_form_search.cpp and
-    // main_form_applications.cpp)
-    void ConnectSearchHandlers();
+    // --- technical searches (main_form_search.cpp) and applications mode
+    // (main_form_applications.cpp)
     // The four searches: the batteries of the price list equal to the fields of one group,
     // the first one shown, and applications mode entered for it.
     void VrBitmapButton1Click(QObject *Sender); // old-code lookup, then range and code
     void VrBitmapButton2Click(QObject *Sender); // capacity, discharge and polarity
     void VrBitmapButton3Click(QObject *Sender); // dimensions and base fittings
     void VrBitmapButton4Click(QObject *Sender); // container
-    // Enter (key 13, any shift state) empties the other fields of the group when every
-    // one of them is filled; other keys do nothing.
+    // Enter (Qt::Key_Return or Qt::Key_Enter, any shift state) empties the other fields of
+    // the group when every one of them is filled; other keys do nothing.
     void EditGammaKeyDown(QObject *Sender, int Key, Qt::KeyboardModifiers Shift);
     void EditCodiceKeyDown(QObject *Sender, int Key, Qt::KeyboardModifiers Shift);
     void EditCapacitaKeyDown(QObject *Sender, int Key, Qt::KeyboardModifiers Shift);
@@ -152,41 +153,31 @@ public:
     // Applications mode on (the vehicles the selected battery fits) or off (every make),
     // with the window's look and the make list changed to match.
     void VrBitmapButtonApplicazioniClick(QObject *Sender);
-    // End of technical searches and applications mode
 
-    // Finding by typing (main_form_quick_find.cpp): the search box in the header band,
-    // the list of matches it drops, and type-ahead in the make, model and version grids.
-    QLineEdit *EditTrova = nullptr;    // vehicle words, a battery code, measures or ratings
-    QListWidget *ListaTrova = nullptr; // the matches, in groups; hidden until typing
-    // Every edit of the box: the list refilled for the text, or closed when it is blank.
+    // --- the features' entry points, each handed on to its part (main_form_features.cpp)
+    // Quick find (quick_find/): every edit of the box refills the list for the text, or
+    // closes it when the text is blank; Up and Down move in the list, Enter chooses its
+    // current row, Escape closes it; a row chosen takes the window to what it names, by
+    // the steps a user's clicks and searches take; Ctrl+F and F3 focus the box.
     void EditTrovaChange(QObject *Sender);
-    // Up and Down move in the list, Enter chooses its current row, Escape closes it.
     void EditTrovaKeyDown(QObject *Sender, int Key, Qt::KeyboardModifiers Shift);
-    // Row `Row` of the list chosen: the list closes and the window goes to what the row
-    // names, by the same steps a user's clicks and searches take.
     void ListaTrovaChoose(QObject *Sender, int Row);
-    // Ctrl+F and F3: the focus into the box, its text selected.
     void FocusQuickFind();
-    // End of finding by typing
-    // Replacement finder (main_form_replacement.cpp): the button, also Ctrl+R, opens the
-    // finder on the battery shown; a battery chosen there is shown as a code search
-    // shows it, ending in applications mode.
-    BitmapButton *VrBitmapButtonSostituzione = nullptr;
+    // Replacement finder (replacement/): the button, also Ctrl+R, opens the finder on the
+    // battery shown; a battery chosen there is shown as a code search shows it.
     void VrBitmapButtonSostituzioneClick(QObject *Sender);
-
-    // Battery sheet (main_form_print.cpp)
-    // The button's hint and handler, and Ctrl+P.
-    void ConnectPrintHandlers();
-    // The print preview of the shown battery's sheet; from it the sheet goes to a printer
-    // or, through "Salva PDF…", into a PDF file.
+    // Battery sheet (sheet/): the button, also Ctrl+P, opens the print preview of the
+    // shown battery's sheet, from which it goes to a printer or, through "Salva PDF…",
+    // into a PDF file. The sheet is made of the battery shown, the vehicle it was listed
+    // for (or every vehicle it fits) and the catalogue's date: none, after a message
+    // saying so, when no battery is shown.
     void VrBitmapButtonStampaClick(QObject *Sender);
-    // What the sheet is made of: the battery shown, the vehicle it was listed for (or
-    // every vehicle it fits) and the catalogue's date. None, after a message saying so,
-    // when no battery is shown.
     std::optional<catalog::SheetState> ShownSheetState();
-    // Writes the shown battery's sheet as a PDF at `path`, as "Salva PDF…" does.
-    void SaveBatterySheetPdf(const QString &path);
-    // End of battery sheet
+    void SaveBatterySheetPdf(const QString &path); // as "Salva PDF…" does
+    // What's new (news/): the opened catalogue compared with the last one, and the
+    // report shown in frm_novita, made on the first click.
+    void NoticeCatalogueNews();
+    void ButtonNovitaClick(QObject *Sender);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -194,11 +185,9 @@ protected:
     void reject() override;
 
 private:
-    std::unique_ptr<catalog::CatalogueNews> m_news;
-    void BuildControls();  // main_form_layout.cpp
-    void BuildQuickFind(); // main_form_quick_find.cpp
+    void BuildControls(); // main_form_layout.cpp
     void ConnectHandlers();
-    void BuildReplacementFinderButton(); // main_form_replacement.cpp
+    void ConnectSearchHandlers(); // main_form_search.cpp
     void SizeFieldsAndHints();
     void ShowPhoto(const QString &photoName);
     // The file shown for a battery's photo name: the photo, or the placeholder when the
@@ -209,8 +198,11 @@ private:
 
     QString m_shownPhotoPath;
     PhotoCache m_photos;
-    bool m_leaving = false;                      // set by the window buttons so reject() lets the window close
-    std::shared_ptr<QuickFindState> m_quickFind; // the catalogue in memory and the rows shown
+    bool m_leaving = false; // set by the window buttons so reject() lets the window close
+    std::unique_ptr<QuickFindPart> m_quickFind;
+    std::unique_ptr<ReplacementPart> m_replacement;
+    std::unique_ptr<SheetPart> m_sheet;
+    std::unique_ptr<NewsPart> m_news;
 };
 
 // The catalogue window created last; the brand clicks show this one.

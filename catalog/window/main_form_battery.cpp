@@ -105,3 +105,5 @@ void Tfrm_main::LoadPhotoBox(const QString &path, bool cached)
     }
     m_shownPhotoPath = path;
 }
+
+QImage Tfrm_main::BatteryPhoto(const QString &photoName) { return m_photos.load(PhotoFileFor(photoName)); }
