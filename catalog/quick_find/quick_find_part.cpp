@@ -16,10 +16,12 @@
 #include "catalog/quick_find/quick_find.h"
 #include "catalog/quick_find/type_ahead.h"
 #include "catalog/window/main_form.h"
+#include "catalog/window/statements.h"
 #include "data/data_module.h"
 #include "data/grid_loading.h"
 #include "platform/error_guard.h"
 #include "platform/settings.h"
+#include "report/schema.h"
 #include "widgets/bitmap_button.h"
 #include "widgets/fonts.h"
 #include "widgets/image_view.h"
@@ -238,9 +240,9 @@ QuickFindPart::QuickFindPart(Tfrm_main &form) : m_form(form), m_state(std::make_
     }
 
     // The names the counter reads in each list: make, model, version.
-    InstallTypeAhead(form.gridMarca, 2);
-    InstallTypeAhead(form.gridModello, 1);
-    InstallTypeAhead(form.gridVersione, 1);
+    InstallTypeAhead(form.gridMarca, catalog::kMakeName);
+    InstallTypeAhead(form.gridModello, catalog::kModelName);
+    InstallTypeAhead(form.gridVersione, catalog::kVersionName);
 }
 
 QuickFindPart::~QuickFindPart() = default;
@@ -353,14 +355,15 @@ void QuickFindPart::ListaTrovaChoose(QObject *Sender, int Row)
         if (form.ApplicationsMode())
             form.VrBitmapButtonApplicazioniClick(Sender);
         // Each level as a click does it: the row selected first, then its handler.
-        const int makeRow = rowHolding(form.gridMarca, FindColumnByHeader(form.gridMarca, QStringLiteral("idMarca")),
-                                       vehicle.idMarca, "La marca");
+        const int makeRow = rowHolding(
+            form.gridMarca, FindColumnByHeader(form.gridMarca, QLatin1String(catalog::schema::vehicles::idMarca)),
+            vehicle.idMarca, "La marca");
         form.gridMarca->setCurrentRow(makeRow);
         form.gridMarcaClickCell(Sender, makeRow, 0);
-        const int modelRow = rowHolding(form.gridModello, 1, vehicle.modello, "Il modello");
+        const int modelRow = rowHolding(form.gridModello, catalog::kModelName, vehicle.modello, "Il modello");
         form.gridModello->setCurrentRow(modelRow);
         form.gridModelloClickCell(Sender, modelRow, 0);
-        const int versionRow = rowHolding(form.gridVersione, 0, vehicle.idVeicolo, "La versione");
+        const int versionRow = rowHolding(form.gridVersione, catalog::kVersionKey, vehicle.idVeicolo, "La versione");
         form.gridVersione->setCurrentRow(versionRow);
         form.gridVersioneClickCell(Sender, versionRow, 0);
         return;
@@ -396,7 +399,7 @@ void QuickFindPart::ListaTrovaChoose(QObject *Sender, int Row)
     // The search shows the first battery it found; the one chosen is then clicked, as the
     // counter would click it.
     for (int r = 1; r < form.GridOutput->RowCount(); ++r) {
-        if (form.GridOutput->Cells(3, r) == battery.codice) {
+        if (form.GridOutput->Cells(catalog::schema::kCodice, r) == battery.codice) {
             if (r != form.GridOutput->CurrentRow()) {
                 form.GridOutput->setCurrentRow(r);
                 form.GridOutputClickCell(Sender, r, 0);

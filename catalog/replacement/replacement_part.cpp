@@ -5,6 +5,7 @@
 #include "catalog/replacement/replacement_form.h"
 #include "catalog/window/main_form.h"
 #include "platform/error_guard.h"
+#include "report/schema.h"
 #include "widgets/bitmap_button.h"
 #include "widgets/design_pictures.h"
 #include "widgets/image_view.h"
@@ -14,8 +15,7 @@
 
 namespace {
 
-// Battery row columns the finder starts from.
-enum BatteryColumn { kCodice = 3, kCapacita, kScarica, kPolarita, kLunghezza, kLarghezza, kAltezza, kAttacchi };
+using enum catalog::schema::BatteryColumn;
 
 } // namespace
 

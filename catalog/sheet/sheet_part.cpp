@@ -54,7 +54,7 @@ std::optional<catalog::SheetVehicle> drilledVehicle(const Tfrm_main &form, const
 {
     const DataGrid *versions = form.gridVersione;
     const int row = versions->SelectionRect().Top;
-    const QString vehicleKey = versions->Cells(0, row);
+    const QString vehicleKey = versions->Cells(catalog::kVersionKey, row);
     if (row < 1 || vehicleKey.trimmed().isEmpty())
         return std::nullopt;
     bool fits = false;
@@ -63,15 +63,15 @@ std::optional<catalog::SheetVehicle> drilledVehicle(const Tfrm_main &form, const
     if (!fits)
         return std::nullopt;
     catalog::SheetVehicle v;
-    v.make = form.gridMarca->Cells(2, form.gridMarca->SelectionRect().Top);
-    v.model = form.gridModello->Cells(1, form.gridModello->SelectionRect().Top);
-    v.version = versions->Cells(1, row);
-    v.fuel = versions->Cells(2, row);
-    v.yearFrom = versions->Cells(3, row);
-    v.yearTo = versions->Cells(4, row);
-    v.cm3 = versions->Cells(5, row);
-    v.cv = versions->Cells(6, row);
-    v.kw = versions->Cells(7, row);
+    v.make = form.gridMarca->Cells(catalog::kMakeName, form.gridMarca->SelectionRect().Top);
+    v.model = form.gridModello->Cells(catalog::kModelName, form.gridModello->SelectionRect().Top);
+    v.version = versions->Cells(catalog::kVersionName, row);
+    v.fuel = versions->Cells(catalog::kVersionFuel, row);
+    v.yearFrom = versions->Cells(catalog::kVersionFrom, row);
+    v.yearTo = versions->Cells(catalog::kVersionTo, row);
+    v.cm3 = versions->Cells(catalog::kVersionCm3, row);
+    v.cv = versions->Cells(catalog::kVersionCv, row);
+    v.kw = versions->Cells(catalog::kVersionKw, row);
     return v;
 }
 
@@ -80,11 +80,11 @@ std::vector<catalog::SheetVehicle> fittedVehicles(const QString &batteryCode)
     std::vector<catalog::SheetVehicle> vehicles;
     forEachRecord(catalog::fittedVehiclesStatement(batteryCode), [&](const db::Query &q) {
         catalog::SheetVehicle v;
-        v.make = q.AsString(1);
-        v.model = q.AsString(2);
-        v.version = q.AsString(3);
-        v.yearFrom = q.AsString(4);
-        v.yearTo = q.AsString(5);
+        v.make = q.AsString(catalog::kFittedMake);
+        v.model = q.AsString(catalog::kFittedModel);
+        v.version = q.AsString(catalog::kFittedVersion);
+        v.yearFrom = q.AsString(catalog::kFittedFrom);
+        v.yearTo = q.AsString(catalog::kFittedTo);
         vehicles.push_back(v);
     });
     return vehicles;
@@ -131,7 +131,7 @@ std::optional<catalog::SheetState> SheetPart::ShownSheetState()
     Tfrm_main &form = m_form;
     const DataGrid *grid = form.GridOutput;
     const int row = grid->SelectionRect().Top;
-    const QString code = grid->Cells(kCodice, row);
+    const QString code = form.SelectedBatteryCode();
     if (row < 1 || code.trimmed().isEmpty()) {
         messages().ShowMessage(QStringLiteral("Nessuna batteria da stampare: scegli prima una batteria dall'elenco."));
         return std::nullopt;

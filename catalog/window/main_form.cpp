@@ -82,10 +82,10 @@ void Tfrm_main::RefillMakeList(const QString &SqlText, QObject *Sender)
     LoadGridFromMdb(gridMarca, SqlText, true);
     gridMarca->setDefaultRowHeight(20);
     gridMarca->setRowHeights(0, 0);
-    gridMarca->setColWidths(0, 20);
-    gridMarca->setColWidths(1, 0);
-    gridMarca->setColWidths(2, 10);
-    FitColumnToGrid(gridMarca, 2);
+    gridMarca->setColWidths(catalog::kMakeMarker, 20);
+    gridMarca->setColWidths(catalog::kMakeKey, 0);
+    gridMarca->setColWidths(catalog::kMakeName, 10);
+    FitColumnToGrid(gridMarca, catalog::kMakeName);
     gridMarca->setCurrentRow(1);
     gridMarcaClickCell(Sender, 1, 0);
 }
@@ -93,6 +93,11 @@ void Tfrm_main::RefillMakeList(const QString &SqlText, QObject *Sender)
 bool Tfrm_main::ApplicationsMode() const { return CheckBoxApplicazioni->isChecked(); }
 
 QString Tfrm_main::SelectedPriceList() const { return ComboListino->ItemText(ComboListino->ItemIndex(), 0); }
+
+QString Tfrm_main::SelectedBatteryCode() const
+{
+    return GridOutput->Cells(catalog::schema::kCodice, GridOutput->SelectionRect().Top);
+}
 
 void Tfrm_main::VrBitmapButton5Click(QObject *)
 {

@@ -130,6 +130,9 @@ public:
     bool ApplicationsMode() const;
     // The selected price list: column 0 of ComboListino's selected item, empty for none.
     QString SelectedPriceList() const;
+    // The code in the battery grid's selected row, the battery shown (the code column's
+    // caption when the selection is on the caption row).
+    QString SelectedBatteryCode() const;
 
     // --- technical searches (main_form_search.cpp) and applications mode
     // (main_form_applications.cpp)

@@ -32,8 +32,7 @@ void Tfrm_main::VrBitmapButtonApplicazioniClick(QObject *Sender)
         gridVersione->setCurrentRow(0);
         LoadGridFromMdb(gridVersione, catalog::blankVersionRowStatement(), false);
         gridVersione->setRowHeights(0, 0);
-        const QString batteryCode = GridOutput->Cells(3, GridOutput->SelectionRect().Top);
-        RefillMakeList(catalog::makeListForBatteryStatement(batteryCode), Sender);
+        RefillMakeList(catalog::makeListForBatteryStatement(SelectedBatteryCode()), Sender);
         return;
     }
     for (QLineEdit *field : catalog::detail::searchFields(*this))

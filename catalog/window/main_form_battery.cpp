@@ -53,10 +53,8 @@ void Tfrm_main::GridOutputClickCell(QObject *Sender, int ARow, int)
     if (photoError)
         std::rethrow_exception(photoError);
 
-    if (ApplicationsMode()) {
-        const QString batteryCode = GridOutput->Cells(kCodice, GridOutput->SelectionRect().Top);
-        RefillMakeList(catalog::makeListForBatteryStatement(batteryCode), Sender);
-    }
+    if (ApplicationsMode())
+        RefillMakeList(catalog::makeListForBatteryStatement(SelectedBatteryCode()), Sender);
 }
 
 // The arrow keys move the highlight; what is shown follows it, as after a click.

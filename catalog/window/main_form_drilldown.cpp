@@ -33,13 +33,13 @@ QString markerMarkup()
            + QStringLiteral("img/BALL.bmp\" align=\"middle\" width=\"15\" height=\"15\">");
 }
 
-// Writes the marker into cell (0, row) when it is empty. A marker that cannot be written
-// is only a missing decoration, so any failure is ignored.
-void writeMarker(DataGrid *grid, int row)
+// Writes the marker into cell (column, row) when it is empty. A marker that cannot be
+// written is only a missing decoration, so any failure is ignored.
+void writeMarker(DataGrid *grid, int column, int row)
 {
     try {
-        if (grid->Cells(0, row).isEmpty())
-            grid->setCells(0, row, markerMarkup());
+        if (grid->Cells(column, row).isEmpty())
+            grid->setCells(column, row, markerMarkup());
     } catch (...) {
     }
 }
@@ -53,15 +53,13 @@ void Tfrm_main::gridMarcaClickCell(QObject *Sender, int ARow, int)
         return;
     const int keyColumn = FindColumnByHeader(gridMarca, QLatin1String(catalog::schema::vehicles::idMarca));
     const QString makeKey = gridMarca->Cells(keyColumn, ARow);
-    const QString statement =
-        ApplicationsMode()
-            ? catalog::modelListForBatteryStatement(makeKey, GridOutput->Cells(3, GridOutput->SelectionRect().Top))
-            : catalog::modelListStatement(makeKey);
+    const QString statement = ApplicationsMode() ? catalog::modelListForBatteryStatement(makeKey, SelectedBatteryCode())
+                                                 : catalog::modelListStatement(makeKey);
     LoadGridFromMdb(gridModello, statement, false);
     gridModello->setRowHeights(0, 0);
-    gridModello->setColWidths(0, 20);
-    gridModello->setColWidths(1, 10);
-    FitColumnToGrid(gridModello, 1);
+    gridModello->setColWidths(catalog::kModelMarker, 20);
+    gridModello->setColWidths(catalog::kModelName, 10);
+    FitColumnToGrid(gridModello, catalog::kModelName);
     gridModelloClickCell(Sender, 1, 0);
     gridModello->setCurrentRow(1);
 }
@@ -71,21 +69,21 @@ void Tfrm_main::gridModelloClickCell(QObject *Sender, int ARow, int)
     if (ARow == 0)
         return;
     const int makeRow = gridMarca->SelectionRect().Top;
-    const QString model = gridModello->Cells(1, ARow);
+    const QString model = gridModello->Cells(catalog::kModelName, ARow);
     QString statement;
     if (ApplicationsMode()) {
         const int keyColumn = FindColumnByHeader(gridMarca, QLatin1String(catalog::schema::vehicles::idMarca));
-        statement = catalog::versionListForBatteryStatement(gridMarca->Cells(keyColumn, makeRow), model,
-                                                            GridOutput->Cells(3, GridOutput->SelectionRect().Top));
+        statement =
+            catalog::versionListForBatteryStatement(gridMarca->Cells(keyColumn, makeRow), model, SelectedBatteryCode());
     } else {
-        statement = catalog::versionListStatement(gridMarca->Cells(1, makeRow), model);
+        statement = catalog::versionListStatement(gridMarca->Cells(catalog::kMakeKey, makeRow), model);
     }
     LoadGridFromMdb(gridVersione, statement, false);
     gridVersione->setRowHeights(0, 0);
     const int widths[] = {0, 200, 40, 55, 65, 65, 42, 1};
     for (int col = 0; col < int(std::size(widths)); ++col)
         gridVersione->setColWidths(col, widths[col]);
-    FitColumnToGrid(gridVersione, 7);
+    FitColumnToGrid(gridVersione, catalog::kVersionKw);
     gridVersioneClickCell(Sender, 1, 0);
     gridVersione->setCurrentRow(1);
 }
@@ -98,14 +96,15 @@ void Tfrm_main::gridVersioneClickCell(QObject *Sender, int ARow, int)
     if (priceList.isEmpty())
         return;
     // An empty version list: there is no vehicle to list batteries for.
-    if (gridVersione->Cells(0, 1).isEmpty())
+    if (gridVersione->Cells(catalog::kVersionKey, 1).isEmpty())
         return;
-    LoadGridFromMdb(GridOutput, catalog::batteryListStatement(priceList, gridVersione->Cells(0, ARow)), false);
+    LoadGridFromMdb(GridOutput,
+                    catalog::batteryListStatement(priceList, gridVersione->Cells(catalog::kVersionKey, ARow)), false);
     GridOutput->setRowHeights(0, 0);
     const int widths[] = {0, 12, 121, 70, 60, 52, 60, 45, 45, 1, 0, 0, 0, 0, 0};
     for (int col = 0; col < int(std::size(widths)); ++col)
         GridOutput->setColWidths(col, widths[col]);
-    FitColumnToGrid(GridOutput, 9);
+    FitColumnToGrid(GridOutput, catalog::schema::kAltezza);
     GridOutputClickCell(Sender, 1, 0);
     GridOutput->setCurrentRow(1);
 }
@@ -129,17 +128,17 @@ void Tfrm_main::gridVersioneKeyUp(QObject *Sender, int, Qt::KeyboardModifiers)
 
 void Tfrm_main::ComboListinoChange(QObject *Sender) { gridVersioneClickCell(Sender, gridVersione->CurrentRow(), 0); }
 
-// The make grid asks about column 1 (width 0) only in the auto-size pass of its load,
+// The make grid asks about its key column (width 0) only in the auto-size pass of its load,
 // which visits every row: so every make gets its marker while the grid is loaded.
 void Tfrm_main::gridMarcaGetCellColor(QObject *, int ARow, int ACol, GridDrawState, QBrush &, ColoredFont &)
 {
-    if (ACol == 1)
-        writeMarker(gridMarca, ARow);
+    if (ACol == catalog::kMakeKey)
+        writeMarker(gridMarca, catalog::kMakeMarker, ARow);
 }
 
-// The model grid is loaded without auto-size: its markers appear as column 0 is painted.
+// The model grid is loaded without auto-size: its markers appear as their column is painted.
 void Tfrm_main::gridModelloGetCellColor(QObject *, int ARow, int ACol, GridDrawState, QBrush &, ColoredFont &)
 {
-    if (ACol == 0)
-        writeMarker(gridModello, ARow);
+    if (ACol == catalog::kModelMarker)
+        writeMarker(gridModello, catalog::kModelMarker, ARow);
 }

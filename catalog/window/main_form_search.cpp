@@ -34,8 +34,6 @@ using catalog::detail::paintField;
 
 namespace {
 
-constexpr int kEnterKey = 13;
-
 // The successor code that marks an old code withdrawn without replacement.
 const QString kRunOut = QStringLiteral("ESAURIMENTO");
 
@@ -103,6 +101,9 @@ QString notNumbersNotice(const Tfrm_main &form, SearchGroup group)
                             "(per esempio 60 oppure 60,5).");
 }
 
+// Both Enter keys, the main one and the keypad's.
+bool isEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
+
 // Empties `others` when every one of them holds text, blanks included.
 void emptyWhenAllFilled(std::initializer_list<QLineEdit *> others)
 {
@@ -129,12 +130,7 @@ protected:
     {
         if (event->type() == QEvent::KeyPress) {
             const auto *key = static_cast<QKeyEvent *>(event);
-            // Both Enter keys are the one Enter of the key code; other keys go on as Qt's
-            // numbers, which the handlers ignore.
-            const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-            const int code = enter ? kEnterKey : key->key();
-            const Qt::KeyboardModifiers shift = key->modifiers();
-            Guarded([&] { m_handler(code, shift); });
+            Guarded([&] { m_handler(key->key(), key->modifiers()); });
         }
         return false;
     }
@@ -154,7 +150,7 @@ void showSearchResult(Tfrm_main &form, const QString &statement, QObject *Sender
     const int widths[] = {0, 20, 88, 90, 60, 52, 60, 45, 45, 1, 0, 0, 0, 0, 0};
     for (int col = 0; col < int(std::size(widths)); ++col)
         grid->setColWidths(col, widths[col]);
-    FitColumnToGrid(grid, 9);
+    FitColumnToGrid(grid, catalog::schema::kAltezza);
     form.GridOutputClickCell(Sender, 1, 0);
     grid->setCurrentRow(1);
     // Cleared without the leaving branch, so that the toggle always enters the mode, for
@@ -237,54 +233,54 @@ void Tfrm_main::VrBitmapButton4Click(QObject *Sender) { searchGroupFields(*this,
 
 void Tfrm_main::EditGammaKeyDown(QObject *, int Key, Qt::KeyboardModifiers)
 {
-    if (Key == kEnterKey)
+    if (isEnter(Key))
         emptyWhenAllFilled({EditCodice});
 }
 
 void Tfrm_main::EditCodiceKeyDown(QObject *, int Key, Qt::KeyboardModifiers)
 {
-    if (Key == kEnterKey)
+    if (isEnter(Key))
         emptyWhenAllFilled({EditGamma});
 }
 
 void Tfrm_main::EditCapacitaKeyDown(QObject *, int Key, Qt::KeyboardModifiers)
 {
-    if (Key == kEnterKey)
+    if (isEnter(Key))
         emptyWhenAllFilled({EditScarica, EditPolarita});
 }
 
 void Tfrm_main::EditScaricaKeyDown(QObject *, int Key, Qt::KeyboardModifiers)
 {
-    if (Key == kEnterKey)
+    if (isEnter(Key))
         emptyWhenAllFilled({EditCapacita, EditPolarita});
 }
 
 void Tfrm_main::EditPolaritaKeyDown(QObject *, int Key, Qt::KeyboardModifiers)
 {
-    if (Key == kEnterKey)
+    if (isEnter(Key))
         emptyWhenAllFilled({EditCapacita, EditScarica});
 }
 
 void Tfrm_main::EditLunghezzaKeyDown(QObject *, int Key, Qt::KeyboardModifiers)
 {
-    if (Key == kEnterKey)
+    if (isEnter(Key))
         emptyWhenAllFilled({EditLarghezza, EditAltezza, EditAttacchi});
 }
 
 void Tfrm_main::EditLarghezzaKeyDown(QObject *, int Key, Qt::KeyboardModifiers)
 {
-    if (Key == kEnterKey)
+    if (isEnter(Key))
         emptyWhenAllFilled({EditLunghezza, EditAltezza, EditAttacchi});
 }
 
 void Tfrm_main::EditAltezzaKeyDown(QObject *, int Key, Qt::KeyboardModifiers)
 {
-    if (Key == kEnterKey)
+    if (isEnter(Key))
         emptyWhenAllFilled({EditLunghezza, EditLarghezza, EditAttacchi});
 }
 
 void Tfrm_main::EditAttacchiKeyDown(QObject *, int Key, Qt::KeyboardModifiers)
 {
-    if (Key == kEnterKey)
+    if (isEnter(Key))
         emptyWhenAllFilled({EditLunghezza, EditLarghezza, EditAltezza});
 }

@@ -90,4 +90,28 @@ QString replacementCandidatesStatement(const QString &priceList);
 // One row of ten empty texts (empties the version grid in applications mode).
 QString blankVersionRowStatement();
 
+// The columns of the lists above, as the statements return them and the window's grids
+// hold them; the battery grid's row is schema::BatteryColumn.
+enum MakeColumn : int { kMakeMarker = 0, kMakeKey = 1, kMakeName = 2 }; // idMarca (hidden), Marca
+enum ModelColumn : int { kModelMarker = 0, kModelName = 1 };
+enum VersionColumn : int {
+    kVersionKey = 0, // idVeicolo (hidden)
+    kVersionName = 1,
+    kVersionFuel = 2,
+    kVersionFrom = 3, // year from
+    kVersionTo = 4,   // year to
+    kVersionCm3 = 5,
+    kVersionCv = 6,
+    kVersionKw = 7,
+};
+// fittedVehiclesStatement's record.
+enum FittedVehicleColumn : int {
+    kFittedKey = 0, // idVeicolo
+    kFittedMake = 1,
+    kFittedModel = 2,
+    kFittedVersion = 3,
+    kFittedFrom = 4,
+    kFittedTo = 5,
+};
+
 } // namespace catalog

@@ -4,6 +4,8 @@
 
 #include "catalog/catalog_error.h"
 #include "catalog/window/main_form.h"
+#include "catalog/window/statements.h"
+#include "report/schema.h"
 #include "widgets/bitmap_button.h"
 #include "widgets/data_grid_accessible.h"
 
@@ -87,8 +89,7 @@ const std::pair<const char *, const char *> kNames[] = {
 };
 
 // Each grid's columns in words, as its loads lay them out; "" for the marker and the
-// blank column over the bullets, which only decorate. The last number is the column that
-// names a row.
+// blank column over the bullets, which only decorate. Last, the column that names a row.
 struct GridColumns {
     const char *grid;
     QStringList names;
@@ -96,13 +97,15 @@ struct GridColumns {
 };
 
 const GridColumns kGridColumns[] = {
-    {"gridMarca", {"", "Codice marca", "Marca"}, 2},
-    {"gridModello", {"", "Modello"}, 1},
-    {"gridVersione", {"Codice veicolo", "Versione", "Alimentazione", "Dal", "Al", "Cm3", "Cv", "Kw"}, 1},
+    {"gridMarca", {"", "Codice marca", "Marca"}, catalog::kMakeName},
+    {"gridModello", {"", "Modello"}, catalog::kModelName},
+    {"gridVersione",
+     {"Codice veicolo", "Versione", "Alimentazione", "Dal", "Al", "Cm3", "Cv", "Kw"},
+     catalog::kVersionName},
     {"GridOutput",
      {"Listino", "", "Gamma", "Codice", "Capacità Ah", "Scarica A", "Polarità", "Lunghezza mm", "Larghezza mm",
       "Altezza mm", "Attacchi", "Monoblocco", "Foto", "Nota", "Ordine"},
-     3},
+     catalog::schema::kCodice},
 };
 
 } // namespace
