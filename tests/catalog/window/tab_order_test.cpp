@@ -3,7 +3,7 @@
 // Shift+Tab goes back; arrows in the battery grid show the battery; every control carries
 // the name the screen shows beside it, grids their column headers, the applications bar
 // its state.
-#include "tests/catalog/main_form_fixture.h"
+#include "tests/catalog/window/main_form_fixture.h"
 
 #include "catalog/window/tab_order.h"
 #include "platform/settings.h"

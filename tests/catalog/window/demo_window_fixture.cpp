@@ -1,5 +1,5 @@
 // The demo-catalogue window fixture.
-#include "tests/catalog/demo_window_fixture.h"
+#include "tests/catalog/window/demo_window_fixture.h"
 
 #include "platform/settings.h"
 #include "tests/common/test_support.h"

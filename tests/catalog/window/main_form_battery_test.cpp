@@ -1,6 +1,6 @@
 // The battery click: fields, labels, the photo with its shown-photo path, the note, and
 // the damaged-photo path that ends the cascade.
-#include "tests/catalog/main_form_fixture.h"
+#include "tests/catalog/window/main_form_fixture.h"
 
 #include "platform/error_guard.h"
 #include "widgets/column_combo_box.h"

@@ -2,7 +2,7 @@
 // list with more vehicles than the page holds, missing values), what the window hands it
 // (vehicle, fitted vehicles, placeholder photo), the preview the button and Ctrl+P open,
 // and PDF writing that leaves nothing behind when it fails.
-#include "tests/catalog/main_form_fixture.h"
+#include "tests/catalog/window/main_form_fixture.h"
 
 #include "catalog/catalog_error.h"
 #include "catalog/sheet/battery_sheet_page.h"

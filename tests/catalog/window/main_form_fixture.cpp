@@ -1,5 +1,5 @@
 // The scratch program folder and the catalogue window fixture.
-#include "tests/catalog/main_form_fixture.h"
+#include "tests/catalog/window/main_form_fixture.h"
 
 #include "platform/settings.h"
 #include "tests/common/test_support.h"

@@ -1,6 +1,6 @@
 // Applications mode on the demo catalogue: the toggle's two branches, the look of the
 // window in the mode, and what the battery, version and price-list handlers do in it.
-#include "tests/catalog/demo_window_fixture.h"
+#include "tests/catalog/window/demo_window_fixture.h"
 
 #include "catalog/window/statements.h"
 #include "data/grid_loading.h"

@@ -1,7 +1,7 @@
 // Finding by typing on the small catalogue: what the search box lists for words, codes,
 // old codes, measures and ratings, what choosing a row leaves on screen compared with the
 // same vehicle reached by clicks, hostile text, and type-ahead in the three vehicle grids.
-#include "tests/catalog/main_form_fixture.h"
+#include "tests/catalog/window/main_form_fixture.h"
 
 #include "catalog/quick_find/quick_find.h"
 #include "catalog/quick_find/type_ahead.h"

@@ -1,5 +1,5 @@
 // The catalogue window's layout, creation steps, showing and window buttons.
-#include "tests/catalog/main_form_fixture.h"
+#include "tests/catalog/window/main_form_fixture.h"
 
 #include "catalog/window/zoom_form.h"
 #include "platform/settings.h"

@@ -1,6 +1,6 @@
 // The technical searches on the demo catalogue: what each group finds, the old-code
 // notices, refused numbers, the Enter key of the fields, and the mode every search ends in.
-#include "tests/catalog/demo_window_fixture.h"
+#include "tests/catalog/window/demo_window_fixture.h"
 
 #include "catalog/window/statements.h"
 #include "data/grid_loading.h"

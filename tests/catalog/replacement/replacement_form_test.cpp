@@ -1,6 +1,6 @@
 // The replacement finder's window on the demo catalogue: what it lists and how, what it
 // refuses, and what the catalogue window does with the battery chosen in it.
-#include "tests/catalog/demo_window_fixture.h"
+#include "tests/catalog/window/demo_window_fixture.h"
 
 #include "catalog/replacement/replacement_form.h"
 #include "widgets/accessible_widgets.h"

@@ -1,6 +1,6 @@
 // The vehicle drill-down on the small catalogue: the cascade the showing starts, make,
 // model and version choices, keys, the price list, stopping early and the markers.
-#include "tests/catalog/main_form_fixture.h"
+#include "tests/catalog/window/main_form_fixture.h"
 
 #include "catalog/window/statements.h"
 #include "platform/settings.h"
