@@ -1,10 +1,8 @@
 // Reading the typed text, matching it against the catalogue held in memory, and the two
 // fixed statements that fill that memory.
 //
-// Workload: the large catalogue has 40,000 vehicles and a few thousand battery rows; a
-// keystroke scans them all at worst (a word no vehicle holds), so the vehicle keys are
-// folded once at load and a match is a plain substring test per word, the most selective
-// (longest) word first.
+// A keystroke may have to look at every vehicle, so the keys are folded once at load and
+// a match is a plain substring test per word, the most selective (longest) word first.
 #include "catalog/quick_find/quick_find.h"
 #include "report/schema.h"
 
@@ -307,9 +305,8 @@ QuickFinder LoadQuickFinder(db::Connection &connection)
     query.Open();
     std::vector<FindVehicle> vehicles;
     vehicles.reserve(size_t(query.RecordCount()));
-    // Makes, models, fuels, years and powers repeat over thousands of vehicles: each text
-    // is kept once and shared, which takes the finder's memory from a few hundred bytes a
-    // vehicle to a few dozen.
+    // Makes, models, fuels, years and powers repeat from vehicle to vehicle: each text is
+    // kept once and shared.
     QSet<QString> texts;
     auto shared = [&](int field) {
         const QString text = query.AsString(field);
@@ -336,7 +333,7 @@ QuickFinder LoadQuickFinder(db::Connection &connection)
     }
     query.Close();
     QuickFinder finder(std::move(vehicles), std::move(batteries));
-    // The two results took many times the memory of what is kept of them.
+    // The statements' results, gone now, took far more memory than the finder keeps.
     ReleaseFreeMemory();
     return finder;
 }

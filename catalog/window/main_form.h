@@ -6,7 +6,9 @@
 // Handlers are plain member functions named after the control and event, as the window
 // design names them; they call each other directly, passing the sender on, so one click
 // cascades through the levels below it and an exception ends every handler at once (the
-// guard sits only where Qt calls in).
+// guard sits only where Qt calls in). A feature with a folder of its own (quick find, the
+// replacement finder, the battery sheet, what's new) keeps its state and its work in a
+// part object the window owns; the window's handler of the design name hands on to it.
 #pragma once
 
 #include "catalog/sheet/battery_sheet.h"

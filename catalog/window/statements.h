@@ -2,7 +2,8 @@
 // in safely: a text value goes between double quotes with every double quote in it
 // doubled, and a value that must stand bare (the vehicle key, a capacity, a discharge
 // rating) is accepted only when it is a number. Nothing a user types or a catalogue
-// holds can change what a statement does. Every function returns the whole text.
+// holds can change what a statement does. Every function returns the whole text. Last,
+// the columns of the lists they return, by name.
 #pragma once
 
 #include <QString>
