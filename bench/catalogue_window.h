@@ -3,7 +3,7 @@
 // and the catalogue, and is built once (opening the catalogue once) for the whole run.
 #pragma once
 
-#include "catalog/main_form.h"
+#include "catalog/window/main_form.h"
 #include "data/data_module.h"
 #include "data/desk_form.h"
 #include "platform/messages.h"

@@ -3,7 +3,7 @@
 // list. The finder reads the catalogue through the data module's connection only, so the
 // figure opens the catalogue on its own, without a catalogue window.
 #include "bench/bench_support.h"
-#include "catalog/replacement_form.h"
+#include "catalog/replacement/replacement_form.h"
 #include "data/connect_database.h"
 #include "data/data_module.h"
 #include "data/query_channel.h"

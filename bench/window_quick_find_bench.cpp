@@ -7,7 +7,7 @@
 // clicks alone leave it.
 #include "bench/bench_support.h"
 #include "bench/catalogue_window.h"
-#include "catalog/quick_find.h"
+#include "catalog/quick_find/quick_find.h"
 
 #include <QApplication>
 #include <QLineEdit>

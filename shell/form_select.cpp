@@ -2,7 +2,7 @@
 // the catalogue window's lifecycle around them.
 #include "shell/form_select.h"
 
-#include "catalog/main_form.h"
+#include "catalog/window/main_form.h"
 #include "data/desk_form.h"
 #include "platform/error_guard.h"
 #include "shell/click_area_p.h"

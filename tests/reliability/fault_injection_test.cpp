@@ -6,7 +6,7 @@
 // next visit works once the fault is mended.
 #include "tests/reliability/scratch_program.h"
 
-#include "catalog/zoom_form.h"
+#include "catalog/window/zoom_form.h"
 #include "platform/os_faults.h"
 #include "platform/settings.h"
 #include "shell/form_select.h"

@@ -5,7 +5,7 @@
 #include "tests/reliability/scratch_program.h"
 
 #include "catalog/catalog_error.h"
-#include "catalog/statements.h"
+#include "catalog/window/statements.h"
 #include "data/query_channel.h"
 #include "db/connection.h"
 #include "db/db_error.h"

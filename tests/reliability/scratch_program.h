@@ -3,7 +3,7 @@
 // recorded and the data module and export form in place, as the start-up leaves them.
 #pragma once
 
-#include "catalog/main_form.h"
+#include "catalog/window/main_form.h"
 #include "data/data_module.h"
 #include "data/desk_form.h"
 #include "platform/messages.h"

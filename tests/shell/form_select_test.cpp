@@ -1,7 +1,7 @@
 // The brand selection screen on real windows offscreen: its creation with and without the
 // intro picture, the five brand areas by mouse, keyboard and accessibility action, clicks
 // beside them, and the close button.
-#include "catalog/main_form.h"
+#include "catalog/window/main_form.h"
 #include "data/data_module.h"
 #include "data/desk_form.h"
 #include "platform/messages.h"

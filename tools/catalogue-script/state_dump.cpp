@@ -1,7 +1,7 @@
 // Reading each kind of control through its public interface into JSON.
 #include "tools/catalogue-script/state_dump.h"
 
-#include "catalog/main_form.h"
+#include "catalog/window/main_form.h"
 #include "platform/messages.h"
 #include "tools/catalogue-script/heap_usage.h"
 #include "tools/catalogue-script/widget_lookup.h"
