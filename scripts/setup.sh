@@ -15,6 +15,7 @@ packages=(
   pngquant
   lintian file man-db
   xvfb dbus at-spi2-core python3-pyatspi
+  openbox xdotool x11-utils imagemagick
   poppler-utils
 )
 

@@ -1,8 +1,10 @@
-// Program entry: the application title, the data module first, then the brand selection
-// screen as main form, then the event loop.
+// Program entry: the windows' scale, the application title, the data module first, then
+// the brand selection screen as main form, then the event loop.
 #include "data/data_module.h"
+#include "platform/messages.h"
 #include "platform/settings.h"
 #include "shell/form_select.h"
+#include "shell/program_scale.h"
 #include "shell/startup.h"
 
 #include <QApplication>
@@ -11,12 +13,16 @@ int main(int argc, char **argv)
 {
     if (!DisplayAvailable())
         return ReportNoDisplay();
+    const QString scaleProblem = ChooseProgramScale(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
     QApplication::setApplicationDisplayName(QString::fromLatin1(kApplicationTitle));
     PrepareApplication();
     TDM dm;
     TFormSelect form;
+    PlaceWithinAvailableArea(&form);
     form.show();
+    if (!scaleProblem.isEmpty())
+        messages().ShowMessage(scaleProblem);
     return app.exec();
 }

@@ -139,25 +139,32 @@ bool BitmapButton::hitsGlyph(QPoint p) const
     if (m_frames.empty())
         return false;
     const int frame = CurrentFrame();
-    const QSize fs = m_frames[size_t(frame)].size();
+    const QImage &image = m_frames[size_t(frame)];
+    const QSize fs = image.deviceIndependentSize().toSize();
     const QRect r(QPoint((width() - fs.width()) / 2, (height() - fs.height()) / 2), fs);
     if (!r.contains(p))
         return false;
     if (!m_transparent)
         return true;
-    const QPoint in = p - r.topLeft();
-    return rgbOnly(m_glyph.pixel(frame * fs.width() + in.x(), in.y())) != rgbOnly(m_color.rgb());
+    // A double-resolution glyph is looked up at the pixel under the window pixel's corner.
+    const qreal ratio = image.devicePixelRatio();
+    const QPoint in((p - r.topLeft()) * ratio);
+    return rgbOnly(m_glyph.pixel(frame * image.width() + in.x(), in.y())) != rgbOnly(m_color.rgb());
 }
 
 void BitmapButton::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
+    // A glyph drawn at another ratio than the screen's (a scaled window) is blended, not
+    // picked pixel by pixel.
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
     if (!m_transparent)
         p.fillRect(rect(), m_color);
     if (m_frames.empty())
         return;
     const QImage &frame = m_frames[size_t(CurrentFrame())];
-    QPoint at((width() - frame.width()) / 2, (height() - frame.height()) / 2);
+    const QSize fs = frame.deviceIndependentSize().toSize();
+    QPoint at((width() - fs.width()) / 2, (height() - fs.height()) / 2);
     if (m_pressed)
         at += QPoint(m_hIndent, m_vIndent);
     p.drawImage(at, frame);

@@ -37,6 +37,8 @@ QFont pieceFont(const QFont &base, const MarkupPiece &piece)
 void DataGrid::paintEvent(QPaintEvent *event)
 {
     QPainter painter(viewport());
+    // Markers and backgrounds drawn at another ratio than the screen's are blended.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QRect client = viewport()->rect();
     painter.fillRect(client, d->color);
     if (!d->background.isNull())
@@ -106,9 +108,14 @@ void DataGridPrivate::drawCell(QPainter &painter, int col, int row, const QRect 
     }
     painter.fillRect(rect, brush);
     if (!drawSelected && !background.isNull()) {
-        const QRect under = rect & background.rect();
+        // The source rectangle is the picture's own pixels (twice the window's for a
+        // double-resolution background).
+        const qreal ratio = background.devicePixelRatio();
+        const QRect under = rect & QRect(QPoint(), background.deviceIndependentSize().toSize());
         if (!under.isEmpty())
-            painter.drawImage(under, background, under);
+            painter.drawImage(
+                QRectF(under), background,
+                QRectF(under.x() * ratio, under.y() * ratio, under.width() * ratio, under.height() * ratio));
     }
 
     const QString text = q->Cells(col, row);
@@ -182,7 +189,8 @@ void DataGridPrivate::drawMarkup(QPainter &painter, const QRect &area, const QSt
         const QImage &image = picture(piece.imageSource);
         if (image.isNull())
             continue; // a missing picture draws nothing
-        const QSize size = piece.width >= 1 && piece.height >= 1 ? QSize(piece.width, piece.height) : image.size();
+        const QSize size = piece.width >= 1 && piece.height >= 1 ? QSize(piece.width, piece.height)
+                                                                 : image.deviceIndependentSize().toSize();
         lineHeight = std::max(lineHeight, size.height());
         placed.push_back({&piece, &image, size});
     }
@@ -236,7 +244,7 @@ int DataGridPrivate::textWidth(const QString &text, const QFont &font)
         }
         const QImage &image = picture(piece.imageSource);
         if (!image.isNull())
-            width += piece.width >= 1 && piece.height >= 1 ? piece.width : image.width();
+            width += piece.width >= 1 && piece.height >= 1 ? piece.width : int(image.deviceIndependentSize().width());
     }
     return width;
 }

@@ -10,14 +10,18 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <algorithm>
 
 namespace {
 
 using namespace palette;
 
-QImage canvas(int w, int h, const QColor &fill)
+// A picture of `w` x `h` design pixels drawn with `ratio` pixels to each: a painter on it
+// draws in design pixels.
+QImage canvas(int w, int h, const QColor &fill, int ratio)
 {
-    QImage img(w, h, QImage::Format_RGB32);
+    QImage img(w * ratio, h * ratio, QImage::Format_RGB32);
+    img.setDevicePixelRatio(ratio);
     img.fill(fill);
     return img;
 }
@@ -64,9 +68,9 @@ void drawPillFace(QPainter &p, const QRectF &pill, const QRectF &gloss, const QC
 
 QPen symbolPen(qreal width) { return QPen(Qt::white, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin); }
 
-QImage roundGlyph(DesignPicture which)
+QImage roundGlyph(DesignPicture which, int ratio)
 {
-    QImage img = canvas(33, 33, kSurface);
+    QImage img = canvas(33, 33, kSurface, ratio);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     const bool red = which == DesignPicture::ExitGlyph || which == DesignPicture::CloseGlyph;
@@ -119,9 +123,9 @@ QImage roundGlyph(DesignPicture which)
     return img;
 }
 
-QImage applicationsBar(bool on)
+QImage applicationsBar(bool on, int ratio)
 {
-    QImage img = canvas(125, 40, kSurface);
+    QImage img = canvas(125, 40, kSurface, ratio);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
@@ -135,9 +139,9 @@ QImage applicationsBar(bool on)
 }
 
 // The applications bar's face, lower and wider, lettered on one line.
-QImage replacementBar()
+QImage replacementBar(int ratio)
 {
-    QImage img = canvas(146, 30, kSurface);
+    QImage img = canvas(146, 30, kSurface, ratio);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
@@ -148,9 +152,9 @@ QImage replacementBar()
     return img;
 }
 
-QImage zoomLinkBackground()
+QImage zoomLinkBackground(int ratio)
 {
-    QImage img = canvas(46, 20, kCard);
+    QImage img = canvas(46, 20, kCard, ratio);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(QColor(205, 208, 214), 1));
@@ -159,9 +163,9 @@ QImage zoomLinkBackground()
     return img;
 }
 
-QImage versionGridBackground()
+QImage versionGridBackground(int ratio)
 {
-    QImage img = canvas(517, 277, kCard);
+    QImage img = canvas(517, 277, kCard, ratio);
     QPainter p(&img);
     // Rules at the version list's column edges (name, years, power, fuel...).
     p.setPen(QColor(kBlueLight.red(), kBlueLight.green(), kBlueLight.blue(), 110));
@@ -170,9 +174,9 @@ QImage versionGridBackground()
     return img;
 }
 
-QImage batteryGridBackground()
+QImage batteryGridBackground(int ratio)
 {
-    QImage img = canvas(516, 136, kCard);
+    QImage img = canvas(516, 136, kCard, ratio);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     // Pale rays fanning out from the lower right corner.
@@ -198,9 +202,9 @@ QImage batteryGridBackground()
     return img;
 }
 
-QImage gridMarker()
+QImage gridMarker(int ratio)
 {
-    QImage img = canvas(15, 15, kCard);
+    QImage img = canvas(15, 15, kCard, ratio);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     QRadialGradient g(QPointF(5.5, 5.0), 9.0);
@@ -215,21 +219,22 @@ QImage gridMarker()
 
 } // namespace
 
-QImage DrawDesignPicture(DesignPicture which)
+QImage DrawDesignPicture(DesignPicture which, int ratio)
 {
+    ratio = std::max(1, ratio);
     switch (which) {
     case DesignPicture::MagnifierGlyph:
     case DesignPicture::ExitGlyph:
     case DesignPicture::BackGlyph:
     case DesignPicture::CloseGlyph:
-    case DesignPicture::PrintGlyph: return roundGlyph(which);
-    case DesignPicture::ApplicationsBarOff: return applicationsBar(false);
-    case DesignPicture::ApplicationsBarOn: return applicationsBar(true);
-    case DesignPicture::ZoomLinkBackground: return zoomLinkBackground();
-    case DesignPicture::ReplacementBar: return replacementBar();
-    case DesignPicture::VersionGridBackground: return versionGridBackground();
-    case DesignPicture::BatteryGridBackground: return batteryGridBackground();
-    case DesignPicture::GridMarker: return gridMarker();
+    case DesignPicture::PrintGlyph: return roundGlyph(which, ratio);
+    case DesignPicture::ApplicationsBarOff: return applicationsBar(false, ratio);
+    case DesignPicture::ApplicationsBarOn: return applicationsBar(true, ratio);
+    case DesignPicture::ZoomLinkBackground: return zoomLinkBackground(ratio);
+    case DesignPicture::ReplacementBar: return replacementBar(ratio);
+    case DesignPicture::VersionGridBackground: return versionGridBackground(ratio);
+    case DesignPicture::BatteryGridBackground: return batteryGridBackground(ratio);
+    case DesignPicture::GridMarker: return gridMarker(ratio);
     }
     return {};
 }

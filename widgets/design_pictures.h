@@ -4,6 +4,8 @@
 // writes them out beside the other installed pictures.
 #pragma once
 
+#include "widgets/picture_loader.h" // PictureRatio
+
 #include <QImage>
 
 enum class DesignPicture {
@@ -21,5 +23,7 @@ enum class DesignPicture {
     ReplacementBar,        // 146 x 30 blue pill "BATTERIE SOSTITUTIVE" (replacement finder)
 };
 
-// The picture, Format_RGB32. Glyphs have a plain corner colour for pixel transparency.
-QImage DrawDesignPicture(DesignPicture which);
+// The picture, Format_RGB32, drawn with `ratio` pixels to each design pixel (its device
+// pixel ratio; PictureRatio() is the screens'). Glyphs have a plain corner colour for
+// pixel transparency.
+QImage DrawDesignPicture(DesignPicture which, int ratio = PictureRatio());

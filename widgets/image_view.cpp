@@ -93,7 +93,9 @@ void ImageView::setColor(const QColor &c)
     update();
 }
 
-QRect ImageView::PictureRect() const { return PlacePicture(size(), m_bitmap.size(), m_align, m_mode, m_scale); }
+QSize ImageView::PictureSize() const { return m_bitmap.deviceIndependentSize().toSize(); }
+
+QRect ImageView::PictureRect() const { return PlacePicture(size(), PictureSize(), m_align, m_mode, m_scale); }
 
 void ImageView::paintEvent(QPaintEvent *)
 {
@@ -103,15 +105,26 @@ void ImageView::paintEvent(QPaintEvent *)
     const QRect target = PictureRect();
     if (target.isEmpty())
         return;
-    if (target.size() == m_bitmap.size()) {
-        p.drawImage(target.topLeft(), m_bitmap);
+    // The picture is resampled to the screen's pixels once per drawn size, from the
+    // bitmap itself (a photo's full resolution), so the painter only copies it: photos are
+    // large and repaint often under children, and a painter scaling at a fractional
+    // device pixel ratio would pick pixels instead of blending them.
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels(qRound(target.width() * ratio), qRound(target.height() * ratio));
+    if (pixels == m_bitmap.size()) {
+        QImage same = m_bitmap; // shared, not copied
+        same.setDevicePixelRatio(ratio);
+        p.drawImage(target.topLeft(), same);
         return;
     }
-    // Resampled once per drawn size: photos are large and repaint often under children.
-    if (m_scaled.size() != target.size()) {
+    if (m_scaled.size() != pixels) {
+        // The design's resampler where the design resizes the picture; where only the
+        // screen's ratio does, smooth.
+        const bool designResized = target.size() != PictureSize();
+        const bool nearest = designResized && m_resampler == Resampler::Nearest;
         m_scaled =
-            m_bitmap.scaled(target.size(), Qt::IgnoreAspectRatio,
-                            m_resampler == Resampler::Linear ? Qt::SmoothTransformation : Qt::FastTransformation);
+            m_bitmap.scaled(pixels, Qt::IgnoreAspectRatio, nearest ? Qt::FastTransformation : Qt::SmoothTransformation);
+        m_scaled.setDevicePixelRatio(ratio);
     }
     p.drawImage(target.topLeft(), m_scaled);
 }

@@ -1,6 +1,7 @@
 // The picture control of the skinned windows: one 32-bit picture placed top-left or
 // centred, at its own size or fitted to the view, over a background colour. Other
-// controls may be its children and are drawn over the picture.
+// controls may be its children and are drawn over the picture. Sizes are window pixels;
+// on a scaled or HiDPI screen the picture is resampled to the screen's pixels.
 #pragma once
 
 #include <QColor>
@@ -47,6 +48,8 @@ public:
 
     // The rectangle the picture is drawn in at the current size.
     QRect PictureRect() const;
+    // The picture's size in window pixels (a double-resolution picture counts half).
+    QSize PictureSize() const;
 
 signals:
     void doubleClicked();
@@ -57,7 +60,7 @@ protected:
 
 private:
     QImage m_bitmap;
-    QImage m_scaled; // m_bitmap resampled to the last drawn size
+    QImage m_scaled; // m_bitmap resampled to the screen pixels of the last drawn size
     BitmapAlign m_align = BitmapAlign::baTopLeft;
     ScaleMode m_mode = ScaleMode::smNormal;
     double m_scale = 1.0;

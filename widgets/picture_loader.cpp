@@ -9,6 +9,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QImageReader>
 
 #include <algorithm>
@@ -165,11 +166,8 @@ QImage decodeJpeg(const QByteArray &data)
     return d->image;
 }
 
-} // namespace
-
-QImage LoadPictureFile(const QString &given)
+QImage loadPicture(const QString &path)
 {
-    const QString path = normalisePath(given);
     const QString ext = QFileInfo(path).suffix();
     const QString lower = ext.toLower();
     const bool known = lower == QLatin1String("bmp") || lower == QLatin1String("ico") || lower == QLatin1String("jpg")
@@ -187,8 +185,38 @@ QImage LoadPictureFile(const QString &given)
     raise(QStringLiteral("Metafile pictures (.%1) cannot be shown on this system: \"%2\"").arg(ext, path));
 }
 
+// The file drawn at twice the resolution beside `path` (`name@2x.ext`), when the screens
+// want such pictures and it exists; empty otherwise. Only the exact name is tried: the
+// asset maker writes both, and a folder of photos is not listed again for every photo.
+QString doubleResolutionFile(const QString &path)
+{
+    if (PictureRatio() < 2)
+        return QString();
+    const QFileInfo info(path);
+    const QString candidate =
+        info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral("@2x.") + info.suffix();
+    return QFileInfo::exists(candidate) ? candidate : QString();
+}
+
+// `load` of the double-resolution file when there is one, marked as such, else of `path`.
+template <class Load>
+QImage loadForScreen(const QString &path, Load load)
+{
+    const QString sharp = doubleResolutionFile(path);
+    if (sharp.isEmpty())
+        return load(path);
+    QImage image = load(sharp);
+    image.setDevicePixelRatio(2);
+    return image;
+}
+
+} // namespace
+
+int PictureRatio() { return qGuiApp && qGuiApp->devicePixelRatio() > 1.01 ? 2 : 1; }
+
+QImage LoadPictureFile(const QString &given) { return loadForScreen(normalisePath(given), loadPicture); }
+
 QImage LoadBitmapFile(const QString &given)
 {
-    const QString path = normalisePath(given);
-    return decodeBitmap(readWholeFile(path));
+    return loadForScreen(normalisePath(given), [](const QString &path) { return decodeBitmap(readWholeFile(path)); });
 }

@@ -15,8 +15,16 @@
 //   Unknown picture file extension (.<ext>)
 //   Bitmap image is not valid
 //   JPEG error #<libjpeg message number>
+// On a screen that wants double-resolution pictures (PictureRatio() 2), `name@2x.ext`
+// beside the file is read instead when it exists, with a device pixel ratio of 2 (its
+// size in window pixels stays the file's).
 QImage LoadPictureFile(const QString &path);
 
 // Loads a Windows bitmap only, whatever the extension (button glyphs). Same open error;
 // anything that is not a readable bitmap gives "Bitmap image is not valid".
 QImage LoadBitmapFile(const QString &path);
+
+// 2 while a screen draws more than one pixel for each window pixel (a HiDPI screen, or the
+// program's scale above 1), else 1: the resolution the program's own pictures are drawn
+// and chosen at. 1 without a GUI application.
+int PictureRatio();

@@ -89,7 +89,7 @@ Tfrm_zoom::Tfrm_zoom(QWidget *owner)
     Image2 = new QLabel(Panel2);
     Image2->setObjectName(QStringLiteral("Image2"));
     Image2->setPixmap(linkBackground);
-    Image2->setGeometry(132, 5, linkBackground.width(), linkBackground.height());
+    Image2->setGeometry(QRect(QPoint(132, 5), linkBackground.deviceIndependentSize().toSize()));
 
     ZoomFoto = new HyperlinkLabel(Panel2);
     ZoomFoto->setObjectName(QStringLiteral("ZoomFoto"));

@@ -152,9 +152,10 @@ QImage DrawBatteryPhoto(const QString &name, QSize size)
     return img;
 }
 
-QImage DrawPhotoPlaceholder()
+QImage DrawPhotoPlaceholder(int ratio)
 {
-    QImage img(482, 302, QImage::Format_RGB32);
+    QImage img(482 * ratio, 302 * ratio, QImage::Format_RGB32);
+    img.setDevicePixelRatio(ratio);
     img.fill(kCard);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);

@@ -52,9 +52,10 @@ void drawBrand(QPainter &p, const BrandArea &b)
 
 } // namespace
 
-QImage DrawBrandScreen()
+QImage DrawBrandScreen(int ratio)
 {
-    QImage img(1022, 767, QImage::Format_RGB32);
+    QImage img(1022 * ratio, 767 * ratio, QImage::Format_RGB32);
+    img.setDevicePixelRatio(ratio);
     img.fill(kSurface);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);

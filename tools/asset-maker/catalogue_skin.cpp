@@ -41,9 +41,10 @@ void fieldWell(QPainter &p, int left, int top, int w, int h)
 
 } // namespace
 
-QImage DrawCatalogueSkin()
+QImage DrawCatalogueSkin(int ratio)
 {
-    QImage img(1021, 767, QImage::Format_RGB32);
+    QImage img(1021 * ratio, 767 * ratio, QImage::Format_RGB32);
+    img.setDevicePixelRatio(ratio);
     img.fill(kSurface);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);

@@ -1,9 +1,8 @@
 // asset-maker APPDIR [TECHINFO.csv]: draws every installed picture into APPDIR/img and
-// APPDIR/foto. With the battery table, one photo per distinct FOTO name is drawn as well
-// as the default set; the photo sizes cycle through a fixed list so that wide, square,
-// small and large photos are all present.
-// asset-maker --icon DIR: draws the desktop icon into DIR/<n>x<n>/apps/dazozizizavuv.png
-// for the usual theme sizes (the hicolor layout, for installing beside the program).
+// APPDIR/foto, the windows' own pictures also at twice the resolution (name@2x). With the battery table, one photo per
+// distinct FOTO name is drawn as well as the default set; the photo sizes cycle through a fixed list so that wide,
+// square, small and large photos are all present. asset-maker --icon DIR: draws the desktop icon into
+// DIR/<n>x<n>/apps/dazozizizavuv.png for the usual theme sizes (the hicolor layout, for installing beside the program).
 #include "tools/asset-maker/pictures.h"
 
 #include "widgets/design_pictures.h"
@@ -16,6 +15,7 @@
 #include <set>
 #include <stdexcept>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -24,6 +24,21 @@ void writeBmp(const QImage &img, const QString &path)
     if (!img.convertToFormat(QImage::Format_RGB888).save(path, "BMP"))
         throw std::runtime_error("cannot write " + path.toStdString());
 }
+
+// The design pictures installed as files, under the names the windows load them by.
+const std::pair<DesignPicture, const char *> kDesignFiles[] = {
+    {DesignPicture::GridMarker, "BALL"},
+    {DesignPicture::ApplicationsBarOff, "bottoneMini"},
+    {DesignPicture::ApplicationsBarOn, "bottoneRossoMini"},
+    {DesignPicture::MagnifierGlyph, "lente"},
+    {DesignPicture::ExitGlyph, "esci"},
+    {DesignPicture::BackGlyph, "indietro"},
+    {DesignPicture::CloseGlyph, "chiudi"},
+    {DesignPicture::VersionGridBackground, "sfondoVersioni"},
+    {DesignPicture::BatteryGridBackground, "sfondoBatterie"},
+    {DesignPicture::ZoomLinkBackground, "sfondoChiudi"},
+    {DesignPicture::ReplacementBar, "sostitutive"},
+};
 
 // Photo names present even without a catalogue, and the ones the tests rely on.
 const char *const kDefaultPhotos[] = {"korva_start", "korva_power", "quib_classic",
@@ -39,21 +54,16 @@ int run(const QString &appDir, const QString &csv)
         throw std::runtime_error("cannot create img/ and foto/ under " + appDir.toStdString());
     const QString img = app.filePath(QStringLiteral("img/")), foto = app.filePath(QStringLiteral("foto/"));
 
-    WriteJpeg(DrawBrandScreen(), img + QStringLiteral("intro.jpg"), 92);
-    WriteJpeg(DrawCatalogueSkin(), img + QStringLiteral("interna.jpg"), 92);
-    writeBmp(DrawDesignPicture(DesignPicture::GridMarker), img + QStringLiteral("BALL.bmp"));
-    writeBmp(DrawDesignPicture(DesignPicture::ApplicationsBarOff), img + QStringLiteral("bottoneMini.bmp"));
-    writeBmp(DrawDesignPicture(DesignPicture::ApplicationsBarOn), img + QStringLiteral("bottoneRossoMini.bmp"));
-    writeBmp(DrawDesignPicture(DesignPicture::MagnifierGlyph), img + QStringLiteral("lente.bmp"));
-    writeBmp(DrawDesignPicture(DesignPicture::ExitGlyph), img + QStringLiteral("esci.bmp"));
-    writeBmp(DrawDesignPicture(DesignPicture::BackGlyph), img + QStringLiteral("indietro.bmp"));
-    writeBmp(DrawDesignPicture(DesignPicture::CloseGlyph), img + QStringLiteral("chiudi.bmp"));
-    writeBmp(DrawDesignPicture(DesignPicture::VersionGridBackground), img + QStringLiteral("sfondoVersioni.bmp"));
-    writeBmp(DrawDesignPicture(DesignPicture::BatteryGridBackground), img + QStringLiteral("sfondoBatterie.bmp"));
-    writeBmp(DrawDesignPicture(DesignPicture::ZoomLinkBackground), img + QStringLiteral("sfondoChiudi.bmp"));
-    writeBmp(DrawDesignPicture(DesignPicture::ReplacementBar), img + QStringLiteral("sostitutive.bmp"));
-
-    WriteJpeg(DrawPhotoPlaceholder(), foto + QStringLiteral("vuoto.JPG"), 90);
+    // Every picture of the windows twice: as the designs size it, and at twice the
+    // resolution under name@2x for HiDPI screens (the windows choose, see picture_loader.h).
+    for (int ratio : {1, 2}) {
+        const QString at = ratio == 1 ? QString() : QStringLiteral("@2x");
+        WriteJpeg(DrawBrandScreen(ratio), img + QStringLiteral("intro") + at + QStringLiteral(".jpg"), 92);
+        WriteJpeg(DrawCatalogueSkin(ratio), img + QStringLiteral("interna") + at + QStringLiteral(".jpg"), 92);
+        for (const auto &[picture, name] : kDesignFiles)
+            writeBmp(DrawDesignPicture(picture, ratio), img + QLatin1String(name) + at + QStringLiteral(".bmp"));
+        WriteJpeg(DrawPhotoPlaceholder(ratio), foto + QStringLiteral("vuoto") + at + QStringLiteral(".JPG"), 90);
+    }
     std::set<QString> names;
     for (const char *n : kDefaultPhotos)
         names.insert(QString::fromLatin1(n));

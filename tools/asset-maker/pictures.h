@@ -6,9 +6,11 @@
 #include <QString>
 #include <QStringList>
 
-QImage DrawBrandScreen();      // img/intro.jpg, 1022 x 767
-QImage DrawCatalogueSkin();    // img/interna.jpg, 1021 x 767
-QImage DrawPhotoPlaceholder(); // foto/vuoto.JPG
+// Drawn with `ratio` pixels to each window pixel: 1 for the files the windows show, 2 for
+// their `@2x` twins that HiDPI screens show.
+QImage DrawBrandScreen(int ratio);      // img/intro.jpg, 1022 x 767
+QImage DrawCatalogueSkin(int ratio);    // img/interna.jpg, 1021 x 767
+QImage DrawPhotoPlaceholder(int ratio); // foto/vuoto.JPG
 // A studio shot of a battery for the photo name (e.g. "korva_start"), at `size`.
 QImage DrawBatteryPhoto(const QString &name, QSize size);
 // The desktop icon, `size` x `size`, transparent around a rounded tile.
