@@ -1,12 +1,14 @@
 // The copies' folder on a machine with other users: the user's cache used when it is the
 // user's alone, a folder made for this run when it cannot be (HOME unset, XDG_CACHE_HOME
 // a file, a folder another user made or others may write), a copy planted in a folder
-// that fails the checks never served, and the message when no folder at all can be made.
+// that fails the checks never served (in this program, and in jet-query run as a second
+// user), and the message when no folder at all can be made.
 #include "db/cache_folder.h"
 #include "db/db_error.h"
 #include "platform/os_faults.h"
 #include "platform/os_files.h"
 #include "platform/own_folders.h"
+#include "tests/common/second_user.h"
 #include "tests/common/test_support.h"
 #include "tests/db/db_test_support.h"
 
@@ -36,6 +38,9 @@ protected:
 
     QTemporaryDir dir;
 };
+
+// The copies' folder of a second user of the machine, end to end.
+class SecondUser : public SecondUserTest {};
 
 } // namespace
 
@@ -139,4 +144,45 @@ TEST_F(CacheFolder, NoFolderForTheCopyNamesTheFoldersAndTheReasons)
             .toStdString());
     testsupport::expectThrowText<db::DbError>([] { dbtest::openSmall(); },
                                               "belongs to another user; \"" + run.toStdString());
+}
+
+// Copies put by another user in the folder the program once fell back to, $TMPDIR/
+// dazozizizavuv-catalogue-copies, are never served to a user whose own cache cannot be
+// used (HOME unset): the copy is made in a private folder of that run, removed at its end.
+TEST_F(SecondUser, CopiesAnotherUserPlantedAreNeverServed)
+{
+    const QString jetQuery = program("tools/jet-query/jet-query");
+    program(testsupport::appDir() + "/catalogue-copy");
+    ASSERT_TRUE(QDir().mkpath(path("catalogue")));
+    for (const char *name : {"vc_korva.mdb", "system.mdw"})
+        ASSERT_TRUE(QFile::copy(testsupport::fixture(QString("catalogue-small/") + name), path("catalogue/") + name));
+    openToAll(path("catalogue"));
+    const QString mdb = path("catalogue/vc_korva.mdb");
+    const QString sql = "SELECT CAPACITA FROM TabTechInfo WHERE CODICE = 'BS063'";
+
+    // The other user (here the superuser) makes the copies there, then changes one.
+    const QString planted = path("shared/dazozizizavuv-catalogue-copies");
+    const Run made = run(false, {"CATALOG_CACHE_DIR=" + planted}, jetQuery, {mdb, sql});
+    ASSERT_EQ(made.out.toStdString(), "CAPACITA\n63\n") << made.err.toStdString();
+    int changed = 0;
+    for (const QString &name : QDir(planted).entryList({"*.sqlite"}, QDir::Files)) {
+        sqlite3 *copy = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(planted + '/' + name).constData(), &copy), SQLITE_OK);
+        if (sqlite3_exec(copy, "UPDATE TabTechInfo SET CAPACITA = 999 WHERE CAPACITA = 63", nullptr, nullptr, nullptr)
+            == SQLITE_OK)
+            changed += sqlite3_changes(copy);
+        sqlite3_close(copy);
+    }
+    ASSERT_EQ(changed, 1);
+    openToAll(planted);
+    const QStringList before = QDir(planted).entryList(QDir::Files, QDir::Name);
+
+    const Run victim = run(true, {"TMPDIR=" + path("shared")}, jetQuery, {mdb, sql});
+    EXPECT_EQ(victim.exitCode, 0) << victim.err.toStdString();
+    EXPECT_EQ(victim.out.toStdString(), "CAPACITA\n63\n") << "a copy another user planted was served";
+    EXPECT_TRUE(victim.err.contains("HOME is not set")) << victim.err.toStdString();
+    EXPECT_EQ(QDir(path("shared")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(',').toStdString(),
+              "dazozizizavuv-catalogue-copies")
+        << "the folder of the run was left behind";
+    EXPECT_EQ(QDir(planted).entryList(QDir::Files, QDir::Name), before) << "written into the other user's folder";
 }
