@@ -1,6 +1,6 @@
-// Checks and locks for the exchange folder. Once the folder is a real folder of ours
-// with mode 0700, nobody else can create entries in it, so the checks made before
-// the export cannot be undone by another user between the check and the write.
+// The choice of the exchange folder, its checks and its lock. Once the folder is a real
+// folder of ours with mode 0700, nobody else can create entries in it, so the checks made
+// before the export cannot be undone by another user between the check and the write.
 #include "data/exchange_folder.h"
 #include "data/data_error.h"
 #include "platform/os_files.h"
