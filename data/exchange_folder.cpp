@@ -1,10 +1,12 @@
-// Checks and locks for the exchange folder. Once the folder is a real folder of ours
-// with mode 0700, nobody else can create entries in it, so the checks made before
-// the export cannot be undone by another user between the check and the write.
+// The choice of the exchange folder, its checks and its lock. Once the folder is a real
+// folder of ours with mode 0700, nobody else can create entries in it, so the checks made
+// before the export cannot be undone by another user between the check and the write.
 #include "data/exchange_folder.h"
 #include "data/data_error.h"
 #include "platform/os_files.h"
 #include "platform/os_process.h"
+#include "platform/own_folders.h"
+#include "platform/settings.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -22,7 +24,29 @@ bool g_loadInProgress = false;
     raiseDataError(code, "Cannot Create file " + file + " (" + why + ")");
 }
 
+// Whether something stands at `path` that belongs to another user. What cannot be
+// examined is left to PrepareExchangeFolder to report.
+bool takenByAnother(const QString &path)
+{
+    const std::optional<os::FileStatus> st = os::linkStatus(QDir::cleanPath(path));
+    return st && !st->ownedByUser;
+}
+
 } // namespace
+
+QString ExchangeFolder()
+{
+    const QString name = QStringLiteral("kelpStone");
+    const QString designed = TempDir + name;
+    if (!takenByAnother(designed))
+        return designed;
+    const QString own = platform::UserTemporaryFolder() + QDir::separator() + name;
+    if (QDir::cleanPath(own) != QDir::cleanPath(designed) && !takenByAnother(own))
+        return own;
+    // Nobody else can enter the run folder, so nobody can have taken the name in it.
+    const QString run = platform::RunFolder();
+    return run.isEmpty() ? designed : run + QDir::separator() + name;
+}
 
 void PrepareExchangeFolder(const QString &folder, const QString &file)
 {

@@ -9,6 +9,11 @@ namespace platform::os {
 class FileLock;
 }
 
+// The exchange folder: TempDir + "kelpStone", unless what stands there belongs to another
+// user (who made it first in a TEMP shared by all users, as /tmp is): then the kelpStone
+// of the user's own temporary folder (platform/own_folders.h). No separator at the end.
+QString ExchangeFolder();
+
 // Makes the folder when missing, readable by its owner only, and checks that it is a real
 // folder of ours. Raises "Cannot Create file <file>" when it is a symbolic link, belongs
 // to another user, or cannot be made: the export could otherwise be made to write

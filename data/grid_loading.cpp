@@ -81,7 +81,13 @@ void waitForExchangeFile(const QString &path)
 
 } // namespace
 
-QString ExchangeFilePath() { return TempDir + "kelpStone" + QDir::separator() + MachineTag + "~mdbgrid.tmp"; }
+namespace {
+
+QString exchangeFileIn(const QString &folder) { return folder + QDir::separator() + MachineTag + "~mdbgrid.tmp"; }
+
+} // namespace
+
+QString ExchangeFilePath() { return exchangeFileIn(ExchangeFolder()); }
 
 int LoadGridFromMdb(DataGrid *Grid, const QString &SqlText, bool AutoSize)
 {
@@ -113,8 +119,8 @@ int LoadGridFromMdb(DataGrid *Grid, const QString &SqlText, bool AutoSize)
     frm_desk->BindDataSource(DM->DataSource_Grid);
     frm_desk->dbGrid->setFieldSeparator(QChar('|'));
 
-    const QString folder = TempDir + "kelpStone";
-    const QString path = ExchangeFilePath();
+    const QString folder = ExchangeFolder();
+    const QString path = exchangeFileIn(folder);
     PrepareExchangeFolder(folder, path);
     ExchangeLock lock(path, kWaitLimitMs);
     try {

@@ -30,5 +30,6 @@ int FindColumnByHeader(DataGrid *Grid, const QString &Name);
 // tries one second apart.
 bool WaitForFile(const QString &Path, int Retries);
 
-// The exchange file of this computer: TempDir + "kelpStone/" + MachineTag + "~mdbgrid.tmp".
+// The exchange file of this computer: TempDir + "kelpStone/" + MachineTag + "~mdbgrid.tmp",
+// in the user's own kelpStone when the one under TempDir is another user's (ExchangeFolder).
 QString ExchangeFilePath();

@@ -17,6 +17,8 @@ enum class Op {
     Write,       // File::writeAt(); an EINTR is retried as a real one would be
     Lock,        // File::tryLock(), FileLock::tryLock()
     Rename,      // renameFile()
+    TempFolder,  // makeTemporaryFolder()
+    Writable,    // writable()
 };
 
 // Test hook: the next `count` calls of `op`, after the first `skip` ones, fail with the

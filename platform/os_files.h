@@ -19,11 +19,12 @@ struct FileStatus {
     FileKind kind = FileKind::Other;
     quint64 device = 0; // device and inode name the file, whatever path reaches it
     quint64 inode = 0;
-    qint64 size = 0;             // bytes
-    qint64 mtimeNs = 0;          // last change of the contents, ns since 1970
-    qint64 ctimeNs = 0;          // last change of contents or of the entry (rename, mode), ns
-    bool ownedByUser = false;    // belongs to the user this process runs as
-    bool privateToOwner = false; // grants nothing to group or others
+    qint64 size = 0;               // bytes
+    qint64 mtimeNs = 0;            // last change of the contents, ns since 1970
+    qint64 ctimeNs = 0;            // last change of contents or of the entry (rename, mode), ns
+    bool ownedByUser = false;      // belongs to the user this process runs as
+    bool privateToOwner = false;   // grants nothing to group or others
+    bool writableByOthers = false; // group or others may write it (make or remove entries, for a folder)
 };
 
 // The status of the file at `path`, through a final symbolic link; nullopt with the
@@ -35,6 +36,18 @@ std::optional<FileStatus> linkStatus(const QString &path, int *error = nullptr);
 // Makes the folder `path` (its parent must exist), readable by its owner only. EEXIST
 // when something stands there already.
 bool makeFolder(const QString &path, int *error = nullptr);
+// Makes a new folder of a name nobody has used, `prefix` followed by six characters of the
+// system's choice, readable by its owner only, and returns its path; empty with the reason
+// in `*error` when it cannot be made. Safe in a folder others may write (the system's
+// temporary folder): nobody can have made it before, nor put a link at its place.
+QString makeTemporaryFolder(const QString &prefix, int *error = nullptr);
+// Removes the folder `path` and everything under it; a symbolic link found inside is
+// removed itself, what it points to is left alone. Calls nothing of Qt's, so it can run
+// while the program ends. False with the first reason in `*error` when something stays.
+bool removeTree(const QString &path, int *error = nullptr);
+// Whether this process may make and remove entries of the folder `path` (or write the
+// file `path`); false with the reason in `*error`.
+bool writable(const QString &path, int *error = nullptr);
 // Makes the file or folder `path` its owner's alone: mode 0600, or 0700 for a folder.
 bool makePrivate(const QString &path, int *error = nullptr);
 // Renames `from` to `to` in one step, replacing a file at `to`: a reader sees the old

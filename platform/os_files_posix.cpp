@@ -1,4 +1,5 @@
-// os_files.h on POSIX: stat, open with O_CLOEXEC, pread/pwrite, flock, rename. Locks are
+// os_files.h on POSIX: stat, open with O_CLOEXEC, pread/pwrite, flock, rename, mkdtemp,
+// and a removal of a tree by descriptors (openat, unlinkat) that never follows a link. Locks are
 // flock()'s, held by the open file description: two opens of one file in one process
 // exclude each other as two processes do, which is what the exchange lock relies on.
 #include "platform/os_faults_p.h"
@@ -7,6 +8,7 @@
 #include <QFile>
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -54,6 +56,7 @@ FileStatus fromStat(const struct stat &st, const QString &path)
     int ignored = 0;
     s.ownedByUser = st.st_uid == ::geteuid() && !injectedFault(Op::OwnerCheck, path, ignored);
     s.privateToOwner = (st.st_mode & 077) == 0;
+    s.writableByOthers = (st.st_mode & 022) != 0;
     return s;
 }
 
@@ -80,6 +83,71 @@ bool makeFolder(const QString &path, int *error)
     if (refused(Op::MakeFolder, path, error))
         return false;
     return ::mkdir(QFile::encodeName(path).constData(), 0700) == 0 || failed(error);
+}
+
+QString makeTemporaryFolder(const QString &prefix, int *error)
+{
+    if (refused(Op::TempFolder, prefix, error))
+        return QString();
+    QByteArray name = QFile::encodeName(prefix) + "XXXXXX";
+    if (!::mkdtemp(name.data())) {
+        failed(error);
+        return QString();
+    }
+    return QFile::decodeName(name);
+}
+
+namespace {
+
+// Empties the folder open as `fd` and closes it; true when nothing is left in it.
+bool emptyFolder(int fd, int *error)
+{
+    DIR *dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return failed(error);
+    }
+    bool ok = true;
+    while (const struct dirent *entry = ::readdir(dir)) {
+        const char *name = entry->d_name;
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+            continue;
+        if (::unlinkat(fd, name, 0) == 0)
+            continue;
+        if (errno != EISDIR && errno != EPERM) {
+            ok = failed(error);
+            continue;
+        }
+        // A folder: emptied first. Never followed when it is a link (those unlink above).
+        const int sub = ::openat(fd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (sub < 0)
+            ok = failed(error);
+        else if (!emptyFolder(sub, error))
+            ok = false;
+        else if (::unlinkat(fd, name, AT_REMOVEDIR) != 0)
+            ok = failed(error);
+    }
+    ::closedir(dir);
+    return ok;
+}
+
+} // namespace
+
+bool removeTree(const QString &path, int *error)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return failed(error);
+    const bool emptied = emptyFolder(fd, error);
+    return (::rmdir(name.constData()) == 0 || failed(error)) && emptied;
+}
+
+bool writable(const QString &path, int *error)
+{
+    if (refused(Op::Writable, path, error))
+        return false;
+    return ::access(QFile::encodeName(path).constData(), W_OK) == 0 || failed(error);
 }
 
 bool makePrivate(const QString &path, int *error)

@@ -8,6 +8,8 @@
 namespace platform::os {
 
 qint64 processId();
+// The user this process runs as (its effective user), as a number.
+qint64 userId();
 
 // Blocks the calling thread for `ms` milliseconds; dispatches no events.
 void sleepMs(int ms);

@@ -13,6 +13,8 @@ namespace platform::os {
 
 qint64 processId() { return qint64(::getpid()); }
 
+qint64 userId() { return qint64(::geteuid()); }
+
 void sleepMs(int ms)
 {
     struct timespec left {

@@ -1,6 +1,8 @@
 // Global settings and the system queries behind them.
 #include "platform/settings.h"
 
+#include "platform/own_folders.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QSysInfo>
@@ -43,7 +45,7 @@ QString TemporaryFolderFromEnvironment()
         if (!value.isEmpty())
             return value;
     }
-    return QStringLiteral("/tmp");
+    return platform::UserTemporaryFolder();
 }
 
 QString MachineTagFrom(const QString &computerName)

@@ -30,8 +30,10 @@ QString ProgramFolder();
 // driver and the tests do); an empty text restores the executable's folder.
 void OverrideProgramFolder(const QString &folder);
 
-// TEMP, then TMPDIR, then /tmp: on Linux TEMP is normally unset and the root folder the
-// Windows original fell back to is not writable.
+// TEMP, then TMPDIR, then the user's own temporary folder (platform/own_folders.h): on
+// Linux TEMP is normally unset, and where the designed platform gives each user a TEMP of
+// their own, the folder shared by all users (/tmp) would let the first user's files stand
+// in the way of the next one's.
 QString TemporaryFolderFromEnvironment();
 
 // The computer name with blanks, full stops, at signs, hyphens, commas and semicolons

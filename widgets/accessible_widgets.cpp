@@ -1,10 +1,10 @@
 // The accessibility factory of the widget layer and the interfaces of its controls other
-// than the data grid.
+// than the data grid and the column combo box.
 #include "widgets/accessible_widgets.h"
 
 #include "platform/error_guard.h"
 #include "widgets/bitmap_button.h"
-#include "widgets/column_combo_box.h"
+#include "widgets/column_combo_box_accessible_p.h"
 #include "widgets/data_grid_accessible_p.h"
 #include "widgets/hyperlink_label.h"
 #include "widgets/image_view.h"
@@ -91,37 +91,6 @@ public:
     QAccessible::Role role() const override
     {
         return widget()->accessibleName().isEmpty() ? QAccessible::Client : QAccessible::Graphic;
-    }
-};
-
-// The closed box's item is the value; "Press" opens or closes the list, whose items are
-// named by their texts.
-class ColumnComboBoxAccessible : public PressableAccessible {
-public:
-    explicit ColumnComboBoxAccessible(ColumnComboBox *combo)
-        : PressableAccessible(combo, QAccessible::ComboBox, [combo] {
-              if (combo->DroppedDown())
-                  combo->HideDropDown();
-              else
-                  combo->ShowDropDown();
-          })
-    {}
-
-    QString text(QAccessible::Text t) const override
-    {
-        if (t == QAccessible::Value) {
-            const auto *combo = static_cast<const ColumnComboBox *>(widget());
-            return combo->ItemCaption(combo->ItemIndex());
-        }
-        return QAccessibleWidget::text(t);
-    }
-
-    QAccessible::State state() const override
-    {
-        QAccessible::State s = QAccessibleWidget::state();
-        s.expandable = true;
-        s.expanded = static_cast<const ColumnComboBox *>(widget())->DroppedDown();
-        return s;
     }
 };
 

@@ -1,7 +1,8 @@
 // Makes the program's own widgets readable by screen readers: the data grids as tables
 // of their visible rows and cells, the bitmap buttons as (toggle) buttons, the link label
 // as a link, the note label as its text, the picture view as a picture and the column
-// combo box as a combo box with its selected item as value.
+// combo box as a combo box with its selected item as value and text, its items as its
+// children.
 #pragma once
 
 #include <QAccessibleWidget>

@@ -2,6 +2,7 @@
 // are, scratch folders, and checking an exception's type and text in one step.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
 #include <functional>
@@ -21,6 +22,32 @@ QString binDir();
 // The tests' source folder (tests/), where data files kept beside the tests lie. Not
 // __FILE__: a compiler cache may hand the compiler relative paths.
 QString testsDir();
+
+// Sets the environment variable `name` for the length of a scope; a null `value` unsets
+// it. The value before is put back at the end.
+class ScopedEnv {
+public:
+    ScopedEnv(const char *name, const QByteArray &value) : m_name(name), m_old(qgetenv(name))
+    {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
+    ~ScopedEnv()
+    {
+        if (m_old.isNull())
+            qunsetenv(m_name);
+        else
+            qputenv(m_name, m_old);
+    }
+    ScopedEnv(const ScopedEnv &) = delete;
+    ScopedEnv &operator=(const ScopedEnv &) = delete;
+
+private:
+    const char *m_name;
+    QByteArray m_old;
+};
 
 // Runs f and checks that it throws E whose what() contains `text`.
 template <class E>

@@ -21,6 +21,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <stdexcept>
 #include <sys/file.h>
 #include <unistd.h>
@@ -143,14 +144,40 @@ TEST_F(GridLoadingTest, SymlinkedExchangeFolderIsRefused)
     EXPECT_TRUE(QDir(elsewhere.path()).entryList(QDir::Files).isEmpty());
 }
 
-TEST_F(GridLoadingTest, ForeignOwnedExchangeFolderIsRefused)
+// Another user's kelpStone under TEMP (made first in a TEMP all users share) is never
+// entered: the load goes through the kelpStone of the user's own temporary folder.
+TEST_F(GridLoadingTest, ForeignExchangeFolderIsNeverUsed)
 {
-    if (::geteuid() != 0)
-        GTEST_SKIP() << "changing a folder's owner needs root";
-    QDir().mkpath(exchangeFolder());
-    ASSERT_EQ(::chown(QFile::encodeName(exchangeFolder()).constData(), 65534, 65534), 0);
-    testsupport::expectThrowText<DataError>([&] { LoadGridFromMdb(&grid, kPriceLists, false); },
-                                            "belongs to another user");
+    QTemporaryDir runtime;
+    const testsupport::ScopedEnv env("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    const QString own = runtime.path() + "/kelpStone";
+    const struct {
+        const char *name;
+        bool needsRoot;
+    } cases[] = {{"as the system reports it", false}, {"made by another user", true}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.needsRoot && ::geteuid() != 0) {
+            std::cout << "[  SKIPPED ] a folder of another user needs the superuser to make it\n";
+            continue;
+        }
+        QDir(exchangeFolder()).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(exchangeFolder()));
+        if (c.needsRoot)
+            ASSERT_EQ(::chown(QFile::encodeName(exchangeFolder()).constData(), 65534, 65534), 0);
+        else
+            platform::os::FaultInjection::failNext(platform::os::Op::OwnerCheck, EPERM, 1000, 0, exchangeFolder());
+        rec.clear();
+        EXPECT_EQ(ExchangeFilePath(), own + "/COUNTER_1~mdbgrid.tmp");
+        EXPECT_GT(LoadGridFromMdb(&grid, kPriceLists, false), 0);
+        EXPECT_EQ(grid.Cells(0, 1), "BRASK");
+        EXPECT_TRUE(rec.shown.empty());
+        EXPECT_TRUE(QDir(exchangeFolder()).isEmpty()) << "written into another user's folder";
+        EXPECT_TRUE(QDir(own).exists());
+        platform::os::FaultInjection::clear();
+    }
+    QDir(exchangeFolder()).removeRecursively();
+    EXPECT_EQ(ExchangeFilePath(), exchangeFolder() + "/COUNTER_1~mdbgrid.tmp") << "TEMP's own once it is free";
 }
 
 TEST_F(GridLoadingTest, LoadWaitsForAnotherCopysLoadAndGivesUp)
@@ -185,18 +212,22 @@ TEST_F(ExchangeFaults, EachRefusalEndsTheLoadWithItsReason)
         const char *name;
         Op op;
         int error;
+        int count;
         bool folderOpenToOthers; // made beforehand, readable by everyone
         const char *reason;
         DataErrc code;
     } cases[] = {
-        {"folder unreadable", Op::Status, EACCES, false, "the exchange folder cannot be read", DataErrc::ExchangeFile},
-        {"folder cannot be made", Op::MakeFolder, EROFS, false, "the exchange folder cannot be made",
+        // Looked at twice: once to choose the folder, once to check it.
+        {"folder unreadable", Op::Status, EACCES, 2, false, "the exchange folder cannot be read",
          DataErrc::ExchangeFile},
-        {"folder of another user", Op::OwnerCheck, EPERM, false, "the exchange folder belongs to another user",
+        {"folder cannot be made", Op::MakeFolder, EROFS, 1, false, "the exchange folder cannot be made",
          DataErrc::ExchangeFile},
-        {"folder cannot be made private", Op::MakePrivate, EPERM, true, "the exchange folder cannot be made private",
+        // Made now, it is seen as another user's once made.
+        {"folder of another user", Op::OwnerCheck, EPERM, 1, false, "the exchange folder belongs to another user",
          DataErrc::ExchangeFile},
-        {"lock file cannot be made", Op::Open, EACCES, false, "its lock cannot be made", DataErrc::ExchangeFile},
+        {"folder cannot be made private", Op::MakePrivate, EPERM, 1, true, "the exchange folder cannot be made private",
+         DataErrc::ExchangeFile},
+        {"lock file cannot be made", Op::Open, EACCES, 1, false, "its lock cannot be made", DataErrc::ExchangeFile},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -207,10 +238,10 @@ TEST_F(ExchangeFaults, EachRefusalEndsTheLoadWithItsReason)
                                                                     | QFile::ExeOther));
         }
         rec.clear();
-        platform::os::FaultInjection::failNext(c.op, c.error);
-        testsupport::expectThrowCode<DataError>([&] { LoadGridFromMdb(&grid, kPriceLists, false); }, c.code,
-                                                std::string("Cannot Create file ") + ExchangeFilePath().toStdString()
-                                                    + " (" + c.reason + ")");
+        const std::string expected =
+            std::string("Cannot Create file ") + ExchangeFilePath().toStdString() + " (" + c.reason + ")";
+        platform::os::FaultInjection::failNext(c.op, c.error, c.count);
+        testsupport::expectThrowCode<DataError>([&] { LoadGridFromMdb(&grid, kPriceLists, false); }, c.code, expected);
         EXPECT_EQ(platform::os::FaultInjection::pending(c.op), 0) << "the refused call was made";
         EXPECT_EQ(grid.UpdateLockCount(), 0);
         EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);

@@ -10,9 +10,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <cerrno>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace os = platform::os;
 
@@ -98,6 +100,53 @@ TEST_F(OsFiles, FoldersMadePrivate)
     ASSERT_TRUE(os::makePrivate(open));
     EXPECT_TRUE(os::status(open)->privateToOwner);
     EXPECT_TRUE(QFile::permissions(open).testFlag(QFileDevice::WriteOwner));
+}
+
+// A folder of a new name for each call, private; a tree removed without following the
+// links in it; who may write a folder.
+TEST_F(OsFiles, TemporaryFoldersAndTheirRemoval)
+{
+    int error = 0;
+    const QString a = os::makeTemporaryFolder(dir.filePath("run-"), &error);
+    const QString b = os::makeTemporaryFolder(dir.filePath("run-"));
+    ASSERT_FALSE(a.isEmpty()) << os::errorText(error).toStdString();
+    ASSERT_FALSE(b.isEmpty());
+    EXPECT_NE(a, b);
+    EXPECT_TRUE(a.startsWith(dir.filePath("run-")));
+    const auto st = os::linkStatus(a);
+    ASSERT_TRUE(st);
+    EXPECT_EQ(st->kind, os::FileKind::Folder);
+    EXPECT_TRUE(st->ownedByUser);
+    EXPECT_TRUE(st->privateToOwner);
+    EXPECT_FALSE(st->writableByOthers);
+    EXPECT_TRUE(os::writable(a));
+    EXPECT_TRUE(os::makeTemporaryFolder(dir.filePath("missing/run-"), &error).isEmpty());
+    EXPECT_EQ(error, ENOENT);
+
+    // What a link inside points to stays.
+    const QString kept = write("kept.txt", "keep");
+    ASSERT_TRUE(QDir().mkpath(a + "/x/y"));
+    QFile f(a + "/x/y/z.txt");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    ASSERT_TRUE(QFile::link(kept, a + "/x/file-link"));
+    ASSERT_TRUE(QFile::link(dir.path(), a + "/folder-link"));
+    ASSERT_TRUE(os::removeTree(a, &error)) << os::errorText(error).toStdString();
+    EXPECT_FALSE(QFileInfo::exists(a));
+    EXPECT_EQ(read(kept), "keep");
+    EXPECT_TRUE(QFileInfo::exists(b)) << "only the folder named is removed";
+    EXPECT_FALSE(os::removeTree(a, &error));
+    EXPECT_EQ(error, ENOENT);
+
+    ASSERT_TRUE(QFile::setPermissions(b, QFile::permissions(b) | QFileDevice::WriteGroup));
+    EXPECT_TRUE(os::status(b)->writableByOthers);
+
+    os::FaultInjection::failNext(os::Op::TempFolder, ENOSPC);
+    EXPECT_TRUE(os::makeTemporaryFolder(dir.filePath("run-"), &error).isEmpty());
+    EXPECT_EQ(error, ENOSPC);
+    os::FaultInjection::failNext(os::Op::Writable, EROFS);
+    EXPECT_FALSE(os::writable(b, &error));
+    EXPECT_EQ(error, EROFS);
 }
 
 TEST_F(OsFiles, ReadsAndWritesAtOffsets)
@@ -265,6 +314,7 @@ TEST_F(OsFiles, InjectedFailures)
 TEST(OsProcess, IdAndSleep)
 {
     EXPECT_EQ(os::processId(), QCoreApplication::applicationPid());
+    EXPECT_EQ(os::userId(), qint64(::geteuid()));
     QElapsedTimer timer;
     timer.start();
     os::sleepMs(30);

@@ -3,6 +3,7 @@
 #include "platform/ansi_codepage.h"
 #include "platform/error_guard.h"
 #include "platform/files.h"
+#include "platform/own_folders.h"
 #include "platform/settings.h"
 
 #include <QDateTime>
@@ -44,7 +45,8 @@ TEST(Settings, TemporaryFolderPrefersTempThenTmpdir)
     qunsetenv("TEMP");
     EXPECT_EQ(TemporaryFolderFromEnvironment(), "/var/t2");
     qunsetenv("TMPDIR");
-    EXPECT_EQ(TemporaryFolderFromEnvironment(), "/tmp");
+    EXPECT_EQ(TemporaryFolderFromEnvironment(), platform::UserTemporaryFolder()) << "never the /tmp of all users";
+    EXPECT_NE(TemporaryFolderFromEnvironment(), "/tmp");
     if (!oldTemp.isNull())
         qputenv("TEMP", oldTemp);
     if (!oldTmpdir.isNull())

@@ -355,6 +355,61 @@ TEST(WidgetAccessible, RolesNamesAndValuesOfTheOtherControls)
     combo.HideDropDown();
 }
 
+// The price-list box read as a reader reads it: its name, then the price list it shows
+// as its value and as its text, and its items as its children with the shown one
+// selected; all of it follows a new choice and a new list.
+TEST(WidgetAccessible, ComboBoxReadsItsShownItemAndHasItsItemsAsChildren)
+{
+    InstallAccessibleWidgets();
+    ColumnComboBox combo;
+    combo.setAccessibleName("Listino");
+    for (const char *list : {"BRASK", "KORVA", "QUIB"})
+        combo.AddItem().setStrings({QString::fromLatin1(list), "second column"});
+    combo.setEditColumn(0);
+    combo.setItemIndex(1);
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(&combo);
+    ASSERT_NE(iface, nullptr);
+
+    auto expectShown = [&](const QString &shown, const QStringList &items, int selected) {
+        EXPECT_EQ(iface->text(QAccessible::Name), "Listino");
+        EXPECT_EQ(iface->text(QAccessible::Value), shown);
+        QAccessibleTextInterface *text = iface->textInterface();
+        ASSERT_NE(text, nullptr) << "no text to read";
+        EXPECT_EQ(text->characterCount(), shown.size());
+        EXPECT_EQ(text->text(0, text->characterCount()), shown);
+        ASSERT_EQ(iface->childCount(), items.size());
+        for (int i = 0; i < iface->childCount(); ++i) {
+            SCOPED_TRACE(i);
+            QAccessibleInterface *item = iface->child(i);
+            ASSERT_NE(item, nullptr);
+            EXPECT_TRUE(item->isValid());
+            EXPECT_EQ(item->role(), QAccessible::ListItem);
+            EXPECT_EQ(item->text(QAccessible::Name), items[i]);
+            EXPECT_EQ(item->state().selected, i == selected);
+            EXPECT_EQ(item->parent(), iface);
+            EXPECT_EQ(iface->indexOfChild(item), i);
+            EXPECT_EQ(iface->child(i), item) << "the same item is one interface";
+        }
+        EXPECT_EQ(iface->child(int(items.size())), nullptr);
+    };
+    expectShown("KORVA", {"BRASK", "KORVA", "QUIB"}, 1);
+
+    combo.setItemIndex(2);
+    expectShown("QUIB", {"BRASK", "KORVA", "QUIB"}, 2);
+
+    // All columns shown: the value is what the closed box shows.
+    combo.setEditColumn(-1);
+    expectShown("QUIB second column", {"BRASK second column", "KORVA second column", "QUIB second column"}, 2);
+
+    // The price lists of another brand.
+    combo.ClearItems();
+    combo.AddItem().setStrings({"FENU"});
+    combo.setItemIndex(0);
+    expectShown("FENU", {"FENU"}, 0);
+    combo.setItemIndex(-1);
+    expectShown("", {"FENU"}, -1);
+}
+
 TEST(HyperlinkLabel, FocusedLinkIsFollowedByEnterAndSpace)
 {
     QWidget window;
