@@ -158,7 +158,7 @@ int runCopyHelper(const QStringList &arguments)
         for (int reading = 1;; ++reading) {
             MappedSource mapped;
             if (!mapped.map(source, key))
-                return HelperChanged;
+                raiseChangedWhileRead(source);
             key.hash = mapped.hash;
             QStringList counts;
             try {
@@ -177,7 +177,7 @@ int runCopyHelper(const QStringList &arguments)
             }
             QFile::remove(out);
             if (reading == 2)
-                return HelperChanged;
+                raiseChangedWhileRead(source);
         }
     } catch (const std::exception &e) {
         std::fputs(e.what(), stdout);

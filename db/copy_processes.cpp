@@ -3,7 +3,6 @@
 // reading runs libmdb, glib, SQLite and Qt, any of whose locks another thread may have held
 // at the fork. A helper that crashes, hangs or reports a failure ends the open with a
 // message and leaves no temporary file behind.
-#include "db/catalogue_file_p.h"
 #include "db/copy_helper.h"
 #include "db/copy_processes_p.h"
 #include "db/db_error.h"
@@ -137,9 +136,6 @@ QStringList makeCopies(const QString &path, const SourceKey &key, const std::vec
             QFile::remove(s.tmp);
     if (timedOut)
         damagedFile(path, QStringLiteral("reading it did not finish within %1 s").arg(timeoutSeconds));
-    for (auto &h : helpers)
-        if (h->exitStatus() == QProcess::NormalExit && h->exitCode() == HelperChanged)
-            raiseChangedWhileRead(path);
     QStringList notes;
     for (auto &h : helpers) {
         if (h->exitStatus() != QProcess::NormalExit)

@@ -12,9 +12,8 @@
 namespace db::detail {
 
 // The helper's exit statuses; anything else (a crash, a sanitizer's report) reads as a
-// failed reading. HelperChanged: the file was not the one the program examined, or
-// changed twice while it was read.
-enum HelperStatus { HelperDone = 0, HelperDbError = 2, HelperChanged = 3, HelperUsage = 4 };
+// failed reading.
+enum HelperStatus { HelperDone = 0, HelperDbError = 2, HelperUsage = 4 };
 
 // The name of a share on the helper's command line, and the share a name stands for (All
 // for any other name).
@@ -35,7 +34,7 @@ QString copyHelper();
 // key `key`) to its temporary file, and waits for all of them; helpers still running
 // after `timeoutSeconds` are ended. When any fails, every temporary file is removed and
 // DbError(Format) "the catalogue file is damaged" raised, with the helper's report when
-// it gave one; DbError(Open) when the helper does not start or says the file changed.
+// it gave one; DbError(Open) when the helper does not start.
 // Returns the notes of the copies made (copyJetTables), one a line.
 QStringList makeCopies(const QString &path, const SourceKey &key, const std::vector<CopyShare> &shares,
                        int timeoutSeconds);

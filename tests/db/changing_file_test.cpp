@@ -28,6 +28,7 @@ namespace {
 
 const QString kCount = QStringLiteral("SELECT count(*) FROM CP_Veicoli");
 const QString kVehicle = QStringLiteral("SELECT Marca FROM CP_Veicoli WHERE idVeicolo = 1001");
+const QString kBattery = QStringLiteral("SELECT CODICE FROM TabTechInfo WHERE GAMMA = 'Korva AGM'");
 
 // A catalogue of its own in a scratch folder with a cache of its own, and the writer
 // that changes it while the helpers stand at their pause.
@@ -85,13 +86,18 @@ protected:
         return c;
     }
 
-    // The second half of the file overwritten in place with empty pages, its size kept.
-    void overwriteSecondHalf()
+    // The second half of the file overwritten in place by that of a newer issue of the
+    // catalogue, of the same size, in which one battery's code changed.
+    void rewriteSecondHalf()
     {
+        QByteArray newer = original;
+        const qsizetype code = newer.lastIndexOf("KA095"); // the battery table's row
+        ASSERT_GE(code, newer.size() / 2);
+        newer[code + 1] = 'X';
         QFile f(mdb);
         ASSERT_TRUE(f.open(QIODevice::ReadWrite));
         ASSERT_TRUE(f.seek(original.size() / 2));
-        f.write(QByteArray(original.size() - original.size() / 2, '\0'));
+        f.write(newer.mid(original.size() / 2));
     }
 
     // The original bytes back, with the original modification time (cp -p, rsync -t).
@@ -107,12 +113,13 @@ protected:
 
     void expectChangedWhileRead(const std::function<void(int)> &change)
     {
+        const QStringList before = QDir(cache.path()).entryList({"*.sqlite", "*.sqlite.tmp-*"}, QDir::Files);
         testsupport::expectThrowCode<DbError>(
             [&] { openWhile(change); }, DbErrc::Open,
             QStringLiteral("The catalogue file \"%1\" changed while it was being read; open it again.")
                 .arg(mdb)
                 .toStdString());
-        EXPECT_EQ(QDir(cache.path()).entryList({"*.sqlite", "*.sqlite.tmp-*"}, QDir::Files), QStringList())
+        EXPECT_EQ(QDir(cache.path()).entryList({"*.sqlite", "*.sqlite.tmp-*"}, QDir::Files), before)
             << "a copy of a changing file was kept";
     }
 
@@ -124,18 +131,20 @@ protected:
     std::atomic<int> readingsPaused = 0;
 };
 
-// The fault as it was seen: half the file rewritten under the reader. No copy is kept,
-// and once the bytes are back with their old time, what is served is the file's content,
-// never a copy of the mixed one.
+// The fault as it was seen: half the file rewritten under the reader, which has read
+// the first table and not yet the battery table. No copy is kept, and once the bytes
+// are back with their old time, what is served is the file's content, never the mixed
+// copy (which would show the newer code under the older file's key).
 TEST_F(ChangingFile, AFileRewrittenWhileItIsReadIsNeverServedNorKept)
 {
-    const QStringList expected = dbtest::rowsOf(*dbtest::openSmall(), kCount);
     expectChangedWhileRead([&](int reading) {
         if (reading == 1)
-            overwriteSecondHalf();
+            rewriteSecondHalf();
     });
     putBack();
-    EXPECT_EQ(dbtest::rowsOf(*dbtest::openCatalogue(mdb, dbtest::smallWorkgroup()), kCount), expected);
+    const auto c = dbtest::openCatalogue(mdb, dbtest::smallWorkgroup());
+    EXPECT_EQ(dbtest::rowsOf(*c, kBattery), QStringList{"KA095"});
+    EXPECT_EQ(dbtest::rowsOf(*c, kCount), dbtest::rowsOf(*dbtest::openSmall(), kCount));
 }
 
 // Written and put back while the reader stood (a change it could not see in the bytes):
@@ -145,7 +154,7 @@ TEST_F(ChangingFile, AChangePutBackDuringTheReadingIsReadAgainOnce)
     const QStringList expected = dbtest::rowsOf(*dbtest::openSmall(), kCount);
     const auto c = openWhile([&](int reading) {
         if (reading == 1) {
-            overwriteSecondHalf();
+            rewriteSecondHalf();
             putBack();
         }
     });
@@ -158,7 +167,7 @@ TEST_F(ChangingFile, AChangePutBackDuringTheReadingIsReadAgainOnce)
 TEST_F(ChangingFile, ASecondChangeIsReportedAsAChange)
 {
     expectChangedWhileRead([&](int) {
-        overwriteSecondHalf();
+        rewriteSecondHalf();
         putBack();
     });
     EXPECT_EQ(readingsPaused, 2);
@@ -186,7 +195,7 @@ TEST_F(ChangingFile, TheQueriesAfterAFailedOpenCarryItsReason)
             const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
             while (!QFileInfo::exists(pauses.filePath("largest-1.paused")) && std::chrono::steady_clock::now() < limit)
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            overwriteSecondHalf();
+            rewriteSecondHalf();
             for (const char *s : {"others-1.go", "largest-1.go"})
                 QFile(pauses.filePath(s)).open(QIODevice::WriteOnly);
         });
@@ -213,13 +222,14 @@ TEST(RowCountCheck, ATableWhoseDefinitionCountsOtherRowsIsNotedAndServed)
     const QString mdb = dir.filePath("vc_korva.mdb");
     ASSERT_TRUE(QFile::copy(dbtest::smallCatalogue(), mdb));
     QFile::setPermissions(mdb, QFile::ReadOwner | QFile::WriteOwner);
-    const QStringList rows = dbtest::rowsOf(*dbtest::openSmall(), kCount);
+    const QString fitments = QStringLiteral("SELECT count(*) FROM TabDistintaBatterie");
+    const QStringList rows = dbtest::rowsOf(*dbtest::openSmall(), fitments);
     ASSERT_EQ(rows.size(), 1);
     const quint32 count = rows.front().toUInt();
     ASSERT_GT(count, 10u);
 
     // The table's definition page (Jet 4: type 0x02 at 0, the row count at 16), found by
-    // the count it holds.
+    // the count it holds, which no other table shares.
     QFile f(mdb);
     ASSERT_TRUE(f.open(QIODevice::ReadWrite));
     QByteArray bytes = f.readAll();
@@ -245,11 +255,13 @@ TEST(RowCountCheck, ATableWhoseDefinitionCountsOtherRowsIsNotedAndServed)
         });
     const auto c = dbtest::openCatalogue(mdb, dbtest::smallWorkgroup());
     qInstallMessageHandler(previous);
-    EXPECT_EQ(dbtest::rowsOf(*c, kCount), rows);
+    EXPECT_EQ(dbtest::rowsOf(*c, fitments), rows);
     ASSERT_EQ(logged.size(), 1) << logged.join('\n').toStdString();
-    EXPECT_NE(logged.front().indexOf(
-                  QStringLiteral("table CP_Veicoli has %1 rows where its definition counts %2").arg(count).arg(stale)),
-              -1)
+    EXPECT_NE(
+        logged.front().indexOf(QStringLiteral("table TabDistintaBatterie has %1 rows where its definition counts %2")
+                                   .arg(count)
+                                   .arg(stale)),
+        -1)
         << logged.front().toStdString();
 }
 
