@@ -68,12 +68,22 @@ QString sampleHash(QFile &file, qint64 size)
             raiseDbError(DbErrc::Open, QStringLiteral("The catalogue file \"%1\" cannot be read: %2.")
                                            .arg(file.fileName(), file.errorString()));
         const QByteArray bytes = file.read(kSamplePage);
-        if (bytes.size() != std::min(kSamplePage, size - page * kSamplePage))
+        if (bytes.size() != std::min(kSamplePage, size - page * kSamplePage)) {
+            // A short read without an error is a file cut short since its size was taken.
+            if (file.error() == QFileDevice::NoError)
+                raiseChangedWhileRead(file.fileName());
             raiseDbError(DbErrc::Open, QStringLiteral("The catalogue file \"%1\" cannot be read: %2.")
                                            .arg(file.fileName(), file.errorString()));
+        }
         sample += bytes;
     }
     return hex(hash64(sample.constData(), size_t(sample.size())) ^ uint64_t(size));
+}
+
+void raiseChangedWhileRead(const QString &path)
+{
+    raiseDbError(DbErrc::Open,
+                 QStringLiteral("The catalogue file \"%1\" changed while it was being read; open it again.").arg(path));
 }
 
 QString contentHash(QByteArrayView bytes) { return hex(hash64(bytes.data(), size_t(bytes.size()))); }

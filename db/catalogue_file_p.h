@@ -19,8 +19,12 @@ QString fileIdentity(const QString &path);
 // The hash (hex) of the first page and of 63 pages spread evenly over the rest of `file`
 // (open for reading, of `size` bytes): cheap insurance, beside the identity, for file
 // systems whose change times cannot be trusted. Raises DbError(Open) when a page cannot
-// be read.
+// be read, saying the file changed when it is shorter than `size`.
 QString sampleHash(QFile &file, qint64 size);
+
+// Raises DbError(Open) saying that the catalogue file at `path` changed while it was
+// being read, and that opening it again will do.
+[[noreturn]] void raiseChangedWhileRead(const QString &path);
 
 // The content hash (hex) of every byte of `bytes`.
 QString contentHash(QByteArrayView bytes);

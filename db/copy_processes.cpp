@@ -79,7 +79,8 @@ QString copyHelper()
                      .arg(QLatin1String(kCopyHelperName), folders.value(0)));
 }
 
-void makeCopies(const QString &path, const SourceKey &key, const std::vector<CopyShare> &shares, int timeoutSeconds)
+QStringList makeCopies(const QString &path, const SourceKey &key, const std::vector<CopyShare> &shares,
+                       int timeoutSeconds)
 {
     const QString helper = copyHelper();
     // The helpers' heap goes in huge pages, which fault in far less often; the C library's
@@ -135,6 +136,7 @@ void makeCopies(const QString &path, const SourceKey &key, const std::vector<Cop
             QFile::remove(s.tmp);
     if (timedOut)
         damagedFile(path, QStringLiteral("reading it did not finish within %1 s").arg(timeoutSeconds));
+    QStringList notes;
     for (auto &h : helpers) {
         if (h->exitStatus() != QProcess::NormalExit)
             damagedFile(path, QStringLiteral("reading it failed (the reader stopped abnormally)"));
@@ -143,7 +145,10 @@ void makeCopies(const QString &path, const SourceKey &key, const std::vector<Cop
             raiseDbError(DbErrc::Format, QString::fromUtf8(report) + QStringLiteral(" (\"%1\")").arg(path));
         if (h->exitCode() != HelperDone)
             damagedFile(path, QStringLiteral("reading it failed (status %1)").arg(h->exitCode()));
+        if (!report.isEmpty())
+            notes << QString::fromUtf8(report).split(u'\n');
     }
+    return notes;
 }
 
 } // namespace db::detail

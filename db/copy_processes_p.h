@@ -6,6 +6,7 @@
 #include "db/copy_tables_p.h"
 
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 namespace db::detail {
@@ -34,6 +35,8 @@ QString copyHelper();
 // after `timeoutSeconds` are ended. When any fails, every temporary file is removed and
 // DbError(Format) "the catalogue file is damaged" raised, with the helper's report when
 // it gave one; DbError(Open) when the helper does not start.
-void makeCopies(const QString &path, const SourceKey &key, const std::vector<CopyShare> &shares, int timeoutSeconds);
+// Returns the notes of the copies made (copyJetTables), one a line.
+QStringList makeCopies(const QString &path, const SourceKey &key, const std::vector<CopyShare> &shares,
+                       int timeoutSeconds);
 
 } // namespace db::detail

@@ -74,6 +74,7 @@ struct TableCopy {
     QString name;
     std::vector<MdbColumn *> columns;
     std::vector<std::vector<size_t>> indexes; // column numbers of each index to build
+    size_t rowsRead = 0;
 
     void createTable()
     {
@@ -152,6 +153,7 @@ struct TableCopy {
         const size_t rows = std::min<size_t>(table->num_rows, mostRows);
         paged.rows.reserve(rows, std::min(fileSize, rows * columns.size() * 16));
         JetRowReader(mdb, table, name, columns).readRows(paged.rows, [] {});
+        rowsRead = paged.rows.rows();
         return paged;
     }
 
@@ -163,9 +165,11 @@ struct TableCopy {
         JetRowReader(mdb, table, name, columns).readRows(rows, [&] {
             if (rows.rows() == inserter.batch()) {
                 inserter.write(rows, inserter.batch());
+                rowsRead += rows.rows();
                 rows.clear();
             }
         });
+        rowsRead += rows.rows();
         if (rows.rows() > 0)
             inserter.write(rows, rows.rows());
         for (const auto &index : indexes)
@@ -221,8 +225,8 @@ void writePages(const QString &sqlitePath, const std::vector<PagedTable> &paged)
 
 } // namespace
 
-void copyJetTables(QByteArrayView file, const QString &sqlitePath, const SourceKey &key, TableShare share,
-                   RowWriting writing)
+QStringList copyJetTables(QByteArrayView file, const QString &sqlitePath, const SourceKey &key, TableShare share,
+                          RowWriting writing, const std::function<void()> &tableRead)
 {
     MdbHandle *mdb = openBuffer(file);
     if (!mdb)
@@ -269,6 +273,7 @@ void copyJetTables(QByteArrayView file, const QString &sqlitePath, const SourceK
 
     const QList<QStringList> hints = hintsFromText(key.indexes);
     std::vector<PagedTable> paged;
+    QStringList counts;
     int serial = 0;
     {
         CopyDatabase out(sqlitePath, CopyDatabase::Mode::Create);
@@ -283,7 +288,7 @@ void copyJetTables(QByteArrayView file, const QString &sqlitePath, const SourceK
             if (!mdb_read_columns(table))
                 raiseDamaged(QStringLiteral("the columns of table %1 cannot be read").arg(name));
             mdb_read_indices(table);
-            TableCopy copy{mdb, table, out, name, {}, {}};
+            TableCopy copy{mdb, table, out, name, {}, {}, 0};
             copy.createTable();
             copy.planWith(hints);
             if (writing == RowWriting::Pages)
@@ -291,6 +296,13 @@ void copyJetTables(QByteArrayView file, const QString &sqlitePath, const SourceK
                 paged.push_back(copy.readForPages(serial, size_t(file.size()) / 4, size_t(file.size())));
             else
                 copy.insertRowsAndIndexes(serial);
+            if (copy.rowsRead != table->num_rows)
+                counts << QStringLiteral("table %1 has %2 rows where its definition counts %3")
+                              .arg(name)
+                              .arg(copy.rowsRead)
+                              .arg(table->num_rows);
+            if (tableRead)
+                tableRead();
         }
         out.exec(QStringLiteral("COMMIT"));
     }
@@ -316,6 +328,7 @@ void copyJetTables(QByteArrayView file, const QString &sqlitePath, const SourceK
     // of each index is enough to tell them apart, and costs little.
     out.exec(QStringLiteral("PRAGMA analysis_limit=1000; ANALYZE"));
     out.exec(QStringLiteral("PRAGMA user_version=%1; COMMIT").arg(kCopyFormat));
+    return counts;
 }
 
 } // namespace db::detail

@@ -6,6 +6,8 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
+#include <functional>
 
 namespace db::detail {
 
@@ -26,8 +28,13 @@ enum class RowWriting { Pages, Inserts };
 // tables. libmdb does the reading and is not hardened against damaged files: call this
 // only in a process that may die. Raises DbError(Format) when libmdb rejects the file.
 // With a `share` other than All only that share of the tables is copied; both shares
-// check the whole catalogue alike.
-void copyJetTables(QByteArrayView file, const QString &sqlitePath, const SourceKey &key,
-                   TableShare share = TableShare::All, RowWriting writing = RowWriting::Pages);
+// check the whole catalogue alike. `tableRead`, when given, is called after each table's
+// rows are read. Returns, for each table copied whose rows differ in number from the
+// count its definition holds, a line naming both: some writers leave a stale count
+// there, so it says nothing of the copy by itself, but a file changed under the reader
+// shows that way too.
+QStringList copyJetTables(QByteArrayView file, const QString &sqlitePath, const SourceKey &key,
+                          TableShare share = TableShare::All, RowWriting writing = RowWriting::Pages,
+                          const std::function<void()> &tableRead = {});
 
 } // namespace db::detail

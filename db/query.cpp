@@ -25,10 +25,11 @@ static detail::Engine &openEngine(const Connection &connection)
 {
     detail::Engine *engine = connection.engine();
     if (!engine) {
-        QString message = QStringLiteral("Operation is not allowed when the connection is closed.");
-        if (!connection.LastOpenError().isEmpty())
-            message += QStringLiteral(" The catalogue could not be opened: ") + connection.LastOpenError();
-        raiseDbError(DbErrc::State, message);
+        // After a failed open the reason is the message: it names the file and what to do,
+        // which the messages built around this one then carry first.
+        raiseDbError(DbErrc::State, !connection.LastOpenError().isEmpty()
+                                        ? connection.LastOpenError()
+                                        : QStringLiteral("Operation is not allowed when the connection is closed."));
     }
     return *engine;
 }

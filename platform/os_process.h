@@ -1,6 +1,6 @@
 // The running process as the layers above need it from the operating system: its id,
-// sleeping, and how the C library's heap hands memory back. One implementation per
-// system (os_process_posix.cpp).
+// whether another process still runs, sleeping, and how the C library's heap hands
+// memory back. One implementation per system (os_process_posix.cpp).
 #pragma once
 
 #include <QtGlobal>
@@ -10,6 +10,10 @@ namespace platform::os {
 qint64 processId();
 // The user this process runs as (its effective user), as a number.
 qint64 userId();
+
+// Whether a process of id `pid` is running on this machine (one of another user's
+// counts); false for an id no process has.
+bool processAlive(qint64 pid);
 
 // Blocks the calling thread for `ms` milliseconds; dispatches no events.
 void sleepMs(int ms);

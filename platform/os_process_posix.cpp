@@ -2,6 +2,7 @@
 #include "platform/os_process.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib> // defines __GLIBC__ on the GNU C library
 #include <ctime>
 #include <unistd.h>
@@ -14,6 +15,14 @@ namespace platform::os {
 qint64 processId() { return qint64(::getpid()); }
 
 qint64 userId() { return qint64(::geteuid()); }
+
+bool processAlive(qint64 pid)
+{
+    if (pid <= 0 || pid != qint64(pid_t(pid)))
+        return false;
+    // Signal 0 only asks: EPERM means the process is there but not ours to signal.
+    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+}
 
 void sleepMs(int ms)
 {

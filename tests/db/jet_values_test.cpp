@@ -3,10 +3,12 @@
 // by reading the text back, GUIDs and Windows-1252 bytes against their published forms.
 #include "db/jet_values_p.h"
 #include "db/number_text_p.h"
+#include "platform/ansi_codepage.h"
 
 #include <QString>
 #include <cmath>
 #include <cstring>
+
 #include <gtest/gtest.h>
 #include <limits>
 #include <random>
@@ -174,6 +176,20 @@ TEST(JetValues, Jet3TextKeepsEveryByte)
             codePageText(reinterpret_cast<const unsigned char *>(c.bytes.constData()), size_t(c.bytes.size()));
         EXPECT_EQ(QString::fromUtf8(utf8), c.text) << c.name;
     }
+}
+
+// Every byte of Jet 3 text comes back as the same byte where the program writes
+// Windows-1252 again (the grid exchange file): none turns into '?' on the way.
+TEST(JetValues, Jet3TextGoesBackToTheSameBytes)
+{
+    QByteArray every(256, Qt::Uninitialized);
+    for (int b = 0; b < 256; ++b)
+        every[b] = char(b);
+    const QString text = QString::fromUtf8(
+        codePageText(reinterpret_cast<const unsigned char *>(every.constData()), size_t(every.size())));
+    ASSERT_EQ(text.size(), 256);
+    EXPECT_EQ(text.count(u'?'), 1) << "only '?' itself";
+    EXPECT_EQ(ToAnsi(text), every);
 }
 
 } // namespace
