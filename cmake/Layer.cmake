@@ -18,9 +18,8 @@ include(GoogleTest)
 set(CATALOG_TEST_TIMEOUT 300 CACHE STRING "Seconds one test may take before ctest stops it")
 set(CATALOG_SLOW_TEST_TIMEOUT 1500 CACHE STRING "Seconds a test named SLOW may take before ctest stops it")
 
-# Warnings beyond -Wall -Wextra for the layers whose code is clean of them (every layer
-# but the reports' library under report/ for now); a layer adds them with
-# target_compile_options(<layer> PRIVATE ${CATALOG_STRICT_WARNINGS}). clang's
+# Warnings beyond -Wall -Wextra, which every layer and every tool holds to; each adds them
+# with target_compile_options(<target> PRIVATE ${CATALOG_STRICT_WARNINGS}). clang's
 # -Wconversion also warns of every int used as a size or an index (-Wsign-conversion),
 # which GCC's does not in C++: that one is left out, so both compilers hold the same rule.
 set(CATALOG_STRICT_WARNINGS -Wshadow -Wold-style-cast -Wconversion -Wno-sign-conversion)

@@ -17,10 +17,10 @@
 
 namespace catalog::report {
 
-int Table::column(const QString &name) const
+int Table::column(const QString &columnName) const
 {
     for (qsizetype i = 0; i < columns.size(); ++i) {
-        if (columns[i].compare(name, Qt::CaseInsensitive) == 0)
+        if (columns[i].compare(columnName, Qt::CaseInsensitive) == 0)
             return int(i);
     }
     return -1;

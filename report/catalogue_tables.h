@@ -21,8 +21,8 @@ struct Table {
     QStringList columns;   // as the file spells them
     std::vector<Row> rows; // in the file's order
 
-    // Position of the column `name` compared without regard to case; -1 when none.
-    int column(const QString &name) const;
+    // Position of the column `columnName` compared without regard to case; -1 when none.
+    int column(const QString &columnName) const;
 };
 
 struct Catalogue {
