@@ -3,10 +3,11 @@
 # catalog_layer(NAME DEPS...)   a static library from every .cpp/.h in the folder; the
 #                               folder's parent is the include root, so code includes
 #                               "db/query.h", "widgets/data_grid.h" and so on.
-# catalog_layer_test(NAME DEPS... [SLOW Suite.Test...])
+# catalog_layer_test(NAME DEPS... [DEMO_WINDOW] [SLOW Suite.Test...])
 #                               one GoogleTest executable from tests/NAME/ (subfolders
 #                               too), each of its tests one ctest test, run offscreen;
-#                               the SLOW ones start first and may take longer.
+#                               the SLOW ones start first and may take longer. DEMO_WINDOW:
+#                               its tests open the window on the build's program folder.
 
 find_package(GTest)
 include(GoogleTest)
@@ -35,7 +36,7 @@ function(catalog_layer name)
 endfunction()
 
 function(catalog_layer_test name)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SLOW")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "DEMO_WINDOW" "" "SLOW")
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${name}/*.cpp ${CMAKE_SOURCE_DIR}/tests/${name}/*.h)
   if(NOT srcs)
     return()
@@ -73,6 +74,20 @@ function(catalog_layer_test name)
       LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0
       ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
       UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1)
+  # The window keeps the catalogue it opened last beside the copies, to tell what is new
+  # when a different one is opened. Two tests opening the demo catalogue first, at once,
+  # could each find the other's half-kept one and report news; so the program opens it
+  # once before them (the demo catalogue's first brand), and after that every test finds
+  # it kept and the same.
+  set(fixture "")
+  if(arg_DEMO_WINDOW AND TARGET catalogue-script)
+    set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}_tests_demo_window.txt)
+    file(WRITE ${script} "brand KORVA\n")
+    add_test(NAME ${name}_tests.DemoCatalogueOpenedOnce COMMAND catalogue-script ${CATALOG_APPDIR} ${script})
+    set_tests_properties(${name}_tests.DemoCatalogueOpenedOnce PROPERTIES
+      ENVIRONMENT "${env}" TIMEOUT ${CATALOG_TEST_TIMEOUT} LABELS ${name} FIXTURES_SETUP ${name}_demo_window)
+    set(fixture "FIXTURES_REQUIRED ${name}_demo_window")
+  endif()
   # The discovered tests get their properties from a script ctest reads after the list:
   # gtest_discover_tests would split a list-valued ENVIRONMENT into separate properties.
   set(props ${CMAKE_CURRENT_BINARY_DIR}/${name}_tests_properties.cmake)
@@ -81,7 +96,7 @@ function(catalog_layer_test name)
   set_tests_properties(\${${name}_test_list} PROPERTIES
     ENVIRONMENT [==[${env}]==]
     TIMEOUT ${CATALOG_TEST_TIMEOUT}
-    LABELS ${name})
+    LABELS ${name} ${fixture})
 endif()
 foreach(slow IN ITEMS ${arg_SLOW})
   list(FIND ${name}_test_list ${name}_tests.\${slow} found)
