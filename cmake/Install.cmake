@@ -10,6 +10,11 @@
 #   <prefix>/share/man/man1/*.1.gz      their manual pages, and the program's
 #   <prefix>/share/doc/dazozizizavuv/   copyright and changelog
 #
+# bin/, share/, share/man/ and share/doc/dazozizizavuv/ are GNUInstallDirs' BINDIR,
+# DATADIR, MANDIR and DOCDIR, so a distribution's layout can move them. The program folder
+# is not LIBDIR (lib/<multiarch> on Debian): the launcher, the package's maintainer scripts
+# and the manual name lib/dazozizizavuv.
+#
 # In the Debian package (CATALOG_DEBIAN_LAYOUT) db/ and foto/ of the program folder are
 # links to /var/lib/dazozizizavuv/, img/ a link to share/dazozizizavuv/img, and the demo
 # catalogue is under share/dazozizizavuv/demo/.
@@ -19,7 +24,9 @@
 # The catalogue there is only read; the program writes nothing but its exchange file
 # (under TEMP) and its catalogue copies (in the user's cache folder).
 
+include(GNUInstallDirs)
 set(CATALOG_INSTALL_APPDIR lib/dazozizizavuv)
+set(CATALOG_INSTALL_SHAREDIR ${CMAKE_INSTALL_DATADIR}/dazozizizavuv)
 option(CATALOG_DEBIAN_LAYOUT "Keep the catalogue data under /var/lib, as the Debian package does" OFF)
 
 install(TARGETS dazozizizavuv catalogue-copy RUNTIME DESTINATION ${CATALOG_INSTALL_APPDIR})
@@ -30,10 +37,15 @@ if(CATALOG_DEBIAN_LAYOUT)
   # put the demo there when nothing is there yet), and db/ and foto/ of the program folder
   # are links to it. The demo itself and the pictures, which are the same on every
   # architecture, are shipped under share/, as Debian keeps such files.
-  install(DIRECTORY ${CATALOG_APPDIR}/db ${CATALOG_APPDIR}/foto DESTINATION share/dazozizizavuv/demo)
-  install(DIRECTORY ${CATALOG_APPDIR}/img DESTINATION share/dazozizizavuv)
-  set(catalog_links "db=/var/lib/dazozizizavuv/db" "foto=/var/lib/dazozizizavuv/foto"
-                    "img=../../share/dazozizizavuv/img")
+  install(DIRECTORY ${CATALOG_APPDIR}/db ${CATALOG_APPDIR}/foto DESTINATION ${CATALOG_INSTALL_SHAREDIR}/demo)
+  install(DIRECTORY ${CATALOG_APPDIR}/img DESTINATION ${CATALOG_INSTALL_SHAREDIR})
+  # img/ is linked relative to the program folder, so the installation can be moved.
+  if(IS_ABSOLUTE ${CATALOG_INSTALL_SHAREDIR})
+    set(catalog_img ${CATALOG_INSTALL_SHAREDIR}/img)
+  else()
+    file(RELATIVE_PATH catalog_img /prefix/${CATALOG_INSTALL_APPDIR} /prefix/${CATALOG_INSTALL_SHAREDIR}/img)
+  endif()
+  set(catalog_links "db=/var/lib/dazozizizavuv/db" "foto=/var/lib/dazozizizavuv/foto" "img=${catalog_img}")
   foreach(link ${catalog_links})
     string(REPLACE "=" ";" parts ${link})
     list(GET parts 0 name)
@@ -45,13 +57,14 @@ else()
   install(DIRECTORY ${CATALOG_APPDIR}/img ${CATALOG_APPDIR}/db ${CATALOG_APPDIR}/foto
           DESTINATION ${CATALOG_INSTALL_APPDIR})
 endif()
-install(PROGRAMS ${CMAKE_SOURCE_DIR}/packaging/dazozizizavuv.sh DESTINATION bin RENAME dazozizizavuv)
-install(FILES ${CMAKE_SOURCE_DIR}/packaging/dazozizizavuv.desktop DESTINATION share/applications)
+install(PROGRAMS ${CMAKE_SOURCE_DIR}/packaging/dazozizizavuv.sh DESTINATION ${CMAKE_INSTALL_BINDIR}
+        RENAME dazozizizavuv)
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/dazozizizavuv.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
 # The tools for people who build and check catalogues go on the PATH beside the launcher.
 foreach(tool jet-query catalogue-build catalogue-diff catalogue-check)
   if(TARGET ${tool})
-    install(TARGETS ${tool} RUNTIME DESTINATION bin)
+    install(TARGETS ${tool} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
 endforeach()
 
@@ -72,12 +85,11 @@ set(catalog_gz_files "")
 foreach(page ${catalog_man_sources})
   catalog_gzip(${page} gz)
   list(APPEND catalog_gz_files ${gz})
-  install(FILES ${gz} DESTINATION share/man/man1)
+  install(FILES ${gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
 catalog_gzip(${CMAKE_SOURCE_DIR}/packaging/debian/changelog changelog_gz)
 add_custom_target(compressed_docs ALL DEPENDS ${catalog_gz_files} ${changelog_gz})
-install(FILES ${changelog_gz} DESTINATION share/doc/dazozizizavuv)
-install(FILES ${CMAKE_SOURCE_DIR}/packaging/debian/copyright DESTINATION share/doc/dazozizizavuv)
+install(FILES ${changelog_gz} ${CMAKE_SOURCE_DIR}/packaging/debian/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(catalog_icon_dir ${CMAKE_BINARY_DIR}/icons/hicolor)
 set(catalog_icons "")
@@ -92,7 +104,7 @@ add_custom_command(
   COMMENT "Drawing the desktop icon"
   VERBATIM)
 add_custom_target(program_icon ALL DEPENDS ${catalog_icons})
-install(DIRECTORY ${catalog_icon_dir} DESTINATION share/icons)
+install(DIRECTORY ${catalog_icon_dir} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 
 # The Debian package: `cpack -G DEB` in a release build folder configured with
 # CATALOG_DEBIAN_LAYOUT (scripts/package.sh, which also runs lintian on it).

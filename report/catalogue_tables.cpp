@@ -2,11 +2,10 @@
 // every value kept as text (or Null), since the tools compare and show values as the
 // program shows them. A large catalogue is about 375,000 rows; reading is one pass each.
 #include "report/catalogue_tables.h"
-#include "report/report_error.h"
-#include "report/schema.h"
 #include "db/connection.h"
 #include "db/db_error.h"
 #include "db/query.h"
+#include "report/schema.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -18,10 +17,10 @@
 
 namespace catalog::report {
 
-int Table::column(const QString &name) const
+int Table::column(const QString &columnName) const
 {
     for (qsizetype i = 0; i < columns.size(); ++i) {
-        if (columns[i].compare(name, Qt::CaseInsensitive) == 0)
+        if (columns[i].compare(columnName, Qt::CaseInsensitive) == 0)
             return int(i);
     }
     return -1;
@@ -33,38 +32,6 @@ QString OpenOptions::DefaultPassword()
     for (char16_t c = 1; c <= 20; ++c)
         p += QChar(c);
     return p;
-}
-
-bool TakeOpenOption(const QStringList &args, qsizetype &i, OpenOptions &options)
-{
-    const QString &a = args[i];
-    if (a != u"--password" && a != u"--password-codes" && a != u"--workgroup")
-        return false;
-    if (i + 1 >= args.size())
-        raiseReportError(ReportErrc::Usage, QStringLiteral("%1 needs a value").arg(a));
-    const QString &value = args[++i];
-    if (a == u"--password") {
-        options.password = value;
-    } else if (a == u"--workgroup") {
-        options.workgroup = value;
-    } else {
-        options.password.clear();
-        for (const QString &code : value.split(u',', Qt::SkipEmptyParts)) {
-            bool ok = false;
-            const uint c = code.trimmed().toUInt(&ok);
-            if (!ok || c == 0 || c > 0xFFFF)
-                raiseReportError(ReportErrc::Usage, QStringLiteral("\"%1\" is not a character code").arg(code));
-            options.password += QChar(char16_t(c));
-        }
-    }
-    return true;
-}
-
-QString OpenOptionsHelp()
-{
-    return QStringLiteral("  --password TEXT          the database password (default: the program's, codes 1..20)\n"
-                          "  --password-codes N,N,... the database password as character codes\n"
-                          "  --workgroup FILE         the workgroup file (default: system.mdw beside the catalogue)\n");
 }
 
 QString ConnectionStringFor(const QString &mdb, const OpenOptions &options)

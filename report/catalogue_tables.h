@@ -1,5 +1,6 @@
 // A catalogue's five tables read whole into memory through the database layer, with the
-// options every catalogue tool takes to open one (password, workgroup file).
+// options every catalogue tool takes to open one (password, workgroup file; read from a
+// command line in report/tool_arguments.h).
 #pragma once
 
 #include <QString>
@@ -20,8 +21,8 @@ struct Table {
     QStringList columns;   // as the file spells them
     std::vector<Row> rows; // in the file's order
 
-    // Position of the column `name` compared without regard to case; -1 when none.
-    int column(const QString &name) const;
+    // Position of the column `columnName` compared without regard to case; -1 when none.
+    int column(const QString &columnName) const;
 };
 
 struct Catalogue {
@@ -42,14 +43,6 @@ struct OpenOptions {
     // The program's fixed database password: the characters with the codes 1 to 20.
     static QString DefaultPassword();
 };
-
-// Reads one of the options above at args[i] (with its value, advancing i). Returns false
-// when args[i] is none of them; raises ReportError (ReportErrc::Usage) with a message for
-// a bad value or a missing one.
-bool TakeOpenOption(const QStringList &args, qsizetype &i, OpenOptions &options);
-
-// What --help says of the options above, one line each.
-QString OpenOptionsHelp();
 
 // The Jet connection string of the catalogue at `mdb` with these options.
 QString ConnectionStringFor(const QString &mdb, const OpenOptions &options);

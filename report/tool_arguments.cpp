@@ -1,31 +1,126 @@
 // Parsing the catalogue tools' command lines, so that every tool spells and checks the
-// opening options alike.
+// opening options alike. QCommandLineParser does the reading; its messages are replaced
+// by the tools' own, which their users and tests know.
 #include "report/tool_arguments.h"
 #include "report/report_error.h"
 
+#include <QCommandLineParser>
+#include <algorithm>
 #include <cstdio>
 
 namespace catalog::report {
 
+namespace {
+
+const QString kPassword = QStringLiteral("password");
+const QString kPasswordCodes = QStringLiteral("password-codes");
+const QString kWorkgroup = QStringLiteral("workgroup");
+
+// The option an argument names: "--name=value" and "-name" both name "name".
+QString nameIn(const QString &argument) { return argument.mid(argument.startsWith(u"--") ? 2 : 1).section(u'=', 0, 0); }
+
+QString passwordFromCodes(const QString &list)
+{
+    QString password;
+    for (const QString &code : list.split(u',', Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const uint c = code.trimmed().toUInt(&ok);
+        if (!ok || c == 0 || c > 0xFFFF)
+            raiseReportError(ReportErrc::Usage, QStringLiteral("\"%1\" is not a character code").arg(code));
+        password += QChar(char16_t(c));
+    }
+    return password;
+}
+
+} // namespace
+
+std::optional<OptionFault> ParseOptions(QCommandLineParser &parser, const QStringList &args)
+{
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    if (parser.parse(QStringList{QStringLiteral("tool")} + args)) {
+        // Qt takes a "--" that is no option's value for the end of the options; the tools
+        // never did, and call it an option they do not know.
+        QStringList found = parser.optionNames();
+        found.removeDuplicates();
+        qsizetype dashValues = 0;
+        for (const QString &name : found)
+            dashValues += parser.values(name).count(QStringLiteral("--"));
+        if (args.count(QStringLiteral("--")) > dashValues)
+            return OptionFault{OptionFault::UnknownOption, QStringLiteral("unknown option --")};
+        return std::nullopt;
+    }
+    const QStringList options(args.begin(), std::find(args.begin(), args.end(), QStringLiteral("--")));
+    // Qt names an unknown option without its dashes or its value; ours shows it as typed.
+    if (!parser.unknownOptionNames().isEmpty()) {
+        const QString name = parser.unknownOptionNames().first();
+        for (const QString &a : options) {
+            if (a.startsWith(u'-') && nameIn(a) == name)
+                return OptionFault{OptionFault::UnknownOption, QStringLiteral("unknown option %1").arg(a)};
+        }
+        return OptionFault{OptionFault::UnknownOption, QStringLiteral("unknown option --%1").arg(name)};
+    }
+    // The only other faults: an option without a value given one after '=' (an option
+    // unknown as it is spelt), and an option that takes a value last on the line.
+    for (const QString &a : options) {
+        if (a.startsWith(u'-') && a.contains(u'=') && parser.optionNames().contains(nameIn(a))
+            && parser.values(nameIn(a)).isEmpty())
+            return OptionFault{OptionFault::UnknownOption, QStringLiteral("unknown option %1").arg(a)};
+    }
+    return OptionFault{OptionFault::MissingValue, QStringLiteral("%1 needs a value").arg(args.last())};
+}
+
+void AddOpenOptions(QCommandLineParser &parser)
+{
+    for (const QString &name : {kPassword, kPasswordCodes, kWorkgroup})
+        parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("value")));
+}
+
+OpenOptions ReadOpenOptions(const QCommandLineParser &parser)
+{
+    OpenOptions options;
+    // Gone through in the order given, so that the later of --password and
+    // --password-codes holds and every code list is checked.
+    QHash<QString, qsizetype> taken;
+    for (const QString &name : parser.optionNames()) {
+        if (name != kPassword && name != kPasswordCodes && name != kWorkgroup)
+            continue;
+        const QString value = parser.values(name).value(taken[name]++);
+        if (name == kPassword)
+            options.password = value;
+        else if (name == kWorkgroup)
+            options.workgroup = value;
+        else
+            options.password = passwordFromCodes(value);
+    }
+    return options;
+}
+
+QString OpenOptionsHelp()
+{
+    return QStringLiteral("  --password TEXT          the database password (default: the program's, codes 1..20)\n"
+                          "  --password-codes N,N,... the database password as character codes\n"
+                          "  --workgroup FILE         the workgroup file (default: system.mdw beside the catalogue)\n");
+}
+
 ToolArguments ParseToolArguments(const QStringList &args, const QStringList &options)
 {
+    QCommandLineParser parser;
+    AddOpenOptions(parser);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
+    parser.addOption(help);
+    for (const QString &option : options)
+        parser.addOption(QCommandLineOption(option.mid(2), QString(), QStringLiteral("value")));
+    if (const std::optional<OptionFault> fault = ParseOptions(parser, args))
+        raiseReportError(ReportErrc::Usage, fault->message);
+
     ToolArguments out;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString &a = args[i];
-        if (TakeOpenOption(args, i, out.open))
-            continue;
-        if (a == u"--help" || a == u"-h") {
-            out.help = true;
-        } else if (options.contains(a)) {
-            if (i + 1 >= args.size())
-                raiseReportError(ReportErrc::Usage, QStringLiteral("%1 needs a value").arg(a));
-            out.values.insert(a, args[++i]);
-        } else if (a.startsWith(u"--")) {
-            raiseReportError(ReportErrc::Usage, QStringLiteral("unknown option %1").arg(a));
-        } else {
-            out.files << a;
-        }
+    out.open = ReadOpenOptions(parser);
+    out.help = parser.isSet(help);
+    for (const QString &option : options) {
+        if (parser.isSet(option.mid(2)))
+            out.values.insert(option, parser.value(option.mid(2)));
     }
+    out.files = parser.positionalArguments();
     return out;
 }
 

@@ -1,5 +1,6 @@
-// The command line of the catalogue tools: the opening options every tool takes, --help,
-// the tool's own options (each with one value) and the files.
+// The command line of the catalogue tools, read with QCommandLineParser: the opening
+// options every tool takes, --help, the tool's own options (each with one value) and the
+// files, with the faults reported in the tools' own words.
 #pragma once
 
 #include "report/catalogue_tables.h"
@@ -9,7 +10,32 @@
 #include <QStringList>
 #include <optional>
 
+class QCommandLineParser;
+
 namespace catalog::report {
+
+// What is wrong with a command line before any value is looked at.
+struct OptionFault {
+    enum Kind {
+        UnknownOption, // message: "unknown option --colour", the option as it was typed
+        MissingValue,  // message: "--output needs a value"
+    };
+    Kind kind;
+    QString message;
+};
+
+// Runs `parser` over `args` (without the program name) the way every catalogue tool reads
+// its line: "--name" and "-name" are options, an option's value is the next argument or
+// follows '=', anything else is a file. Returns the first fault.
+std::optional<OptionFault> ParseOptions(QCommandLineParser &parser, const QStringList &args);
+
+// The opening options (--password, --password-codes, --workgroup), for a tool's parser.
+void AddOpenOptions(QCommandLineParser &parser);
+// The opening options as `parser` found them, the last given holding. Raises ReportError
+// (ReportErrc::Usage) for a password code that is not a character code.
+OpenOptions ReadOpenOptions(const QCommandLineParser &parser);
+// What --help says of the opening options, one line each.
+QString OpenOptionsHelp();
 
 struct ToolArguments {
     OpenOptions open;

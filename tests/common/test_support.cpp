@@ -2,6 +2,7 @@
 #include "tests/common/test_support.h"
 
 #include <QDir>
+#include <QTemporaryDir>
 
 namespace testsupport {
 
@@ -12,5 +13,13 @@ QString fixture(const QString &relative) { return fixturesDir() + "/" + relative
 QString appDir() { return fromEnv("CATALOG_APPDIR"); }
 QString binDir() { return fromEnv("CATALOG_BINDIR"); }
 QString testsDir() { return fromEnv("CATALOG_TESTS_DIR"); }
+
+QString copyCacheDir()
+{
+    if (qEnvironmentVariableIsSet("CATALOG_CACHE_DIR"))
+        return fromEnv("CATALOG_CACHE_DIR");
+    static QTemporaryDir scratch;
+    return scratch.path();
+}
 
 } // namespace testsupport

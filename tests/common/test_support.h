@@ -22,6 +22,11 @@ QString binDir();
 // The tests' source folder (tests/), where data files kept beside the tests lie. Not
 // __FILE__: a compiler cache may hand the compiler relative paths.
 QString testsDir();
+// Where the catalogue copies of this test's opens and of the tools it runs go:
+// CATALOG_CACHE_DIR as ctest sets it (the layer's folder in the build folder, which
+// outlives each test's process, so a catalogue is copied once, not once per test), else
+// one temporary folder for the whole process, never the user's cache.
+QString copyCacheDir();
 
 // Sets the environment variable `name` for the length of a scope; a null `value` unsets
 // it. The value before is put back at the end.

@@ -1,25 +1,19 @@
 // Shared helpers of the database layer's tests; the working copies of the catalogues go
-// to a scratch folder of this test run, never to the user's cache.
+// to the test run's copy folder (testsupport::copyCacheDir), never to the user's cache.
 #include "tests/db/db_test_support.h"
 #include "tests/common/test_support.h"
 
-#include <QTemporaryDir>
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace dbtest {
 
 namespace {
 
+// Run by hand, without ctest's environment, the tests' copies go to a scratch folder.
 class ScratchCache : public ::testing::Environment {
 public:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        qputenv("CATALOG_CACHE_DIR", m_dir.path().toLocal8Bit());
-    }
-
-private:
-    QTemporaryDir m_dir;
+    void SetUp() override { qputenv("CATALOG_CACHE_DIR", QFile::encodeName(testsupport::copyCacheDir())); }
 };
 
 [[maybe_unused]] const auto *const kScratch = ::testing::AddGlobalTestEnvironment(new ScratchCache);

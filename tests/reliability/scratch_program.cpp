@@ -36,23 +36,12 @@ void OpenDemoCatalogue(db::Connection &connection)
     connection.Open();
 }
 
-namespace {
-
-// One copy cache for the whole test program, away from the user's own.
-const QTemporaryDir &cacheDir()
-{
-    static QTemporaryDir dir;
-    return dir;
-}
-
-} // namespace
-
 void ScratchProgramTest::SetUp()
 {
     ASSERT_TRUE(QFileInfo::exists(testsupport::appDir() + QStringLiteral("/db/vc_korva.mdb")))
         << "the build's program folder is missing: " << testsupport::appDir().toStdString();
     CopyProgramFolder(testsupport::appDir(), dir.path());
-    qputenv("CATALOG_CACHE_DIR", QFile::encodeName(cacheDir().path()));
+    qputenv("CATALOG_CACHE_DIR", QFile::encodeName(testsupport::copyCacheDir()));
     qputenv("TEMP", QFile::encodeName(temp.path()));
     OverrideProgramFolder(dir.path());
     dm = std::make_unique<TDM>();

@@ -24,13 +24,6 @@ struct ScriptRun {
     QString err;
 };
 
-// One copy cache for every run, so the catalogue is read into SQLite only once.
-QString CacheDir()
-{
-    static QTemporaryDir cache;
-    return cache.path();
-}
-
 ScriptRun RunScript(const QString &programFolder, const QString &script)
 {
     QTemporaryDir dir;
@@ -43,7 +36,7 @@ ScriptRun RunScript(const QString &programFolder, const QString &script)
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("CATALOG_CACHE_DIR", CacheDir());
+    env.insert("CATALOG_CACHE_DIR", testsupport::copyCacheDir());
     p.setProcessEnvironment(env);
     p.setWorkingDirectory(dir.path());
     p.start(testsupport::binDir() + "/tools/catalogue-script/catalogue-script", {programFolder, path});

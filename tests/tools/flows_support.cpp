@@ -20,14 +20,6 @@ namespace flows {
 
 namespace {
 
-// One copy cache for every run of the suite, so the catalogue is read into SQLite once per
-// catalogue file rather than once per run.
-QString CacheDir()
-{
-    static QTemporaryDir cache;
-    return cache.path();
-}
-
 // Generous: a run under the sanitizers on a busy machine takes seconds, a hung one never
 // ends; this only keeps a hang from stalling the suite.
 constexpr int kRunLimitMs = 300000;
@@ -57,7 +49,7 @@ Flow::Flow(const QString &programFolder, const QString &script)
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("CATALOG_CACHE_DIR", CacheDir());
+    env.insert("CATALOG_CACHE_DIR", testsupport::copyCacheDir());
     m_process.setProcessEnvironment(env);
     m_process.setWorkingDirectory(m_dir.path());
     m_process.start(testsupport::binDir() + "/tools/catalogue-script/catalogue-script", {programFolder, path});

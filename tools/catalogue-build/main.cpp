@@ -4,9 +4,14 @@
 #include "tools/catalogue-build/jet_writer.h"
 #include "tools/catalogue-build/source_csv.h"
 
+#include <QCommandLineParser>
+#include <QFile>
+#include <QStringList>
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <string>
 
 namespace {
@@ -49,6 +54,43 @@ double dateFromText(const std::string &text)
     return jet::dayNumber(y, m, d);
 }
 
+// Reads the line with QCommandLineParser; the faults it finds are told in this tool's own
+// words: "unknown option X" as typed, "X needs a value".
+void parseLine(QCommandLineParser &parser, const QStringList &args)
+{
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    if (parser.parse(QStringList{QStringLiteral("catalogue-build")} + args)) {
+        // Qt takes a "--" that is no option's value for the end of the options; this tool
+        // never did.
+        QStringList found = parser.optionNames();
+        found.removeDuplicates();
+        qsizetype dashValues = 0;
+        for (const QString &name : found)
+            dashValues += parser.values(name).count(QStringLiteral("--"));
+        if (args.count(QStringLiteral("--")) > dashValues)
+            throw UsageError("unknown option --");
+        return;
+    }
+    const auto end = std::find(args.begin(), args.end(), QStringLiteral("--"));
+    const auto nameIn = [](const QString &a) { return a.mid(a.startsWith(u"--") ? 2 : 1).section(u'=', 0, 0); };
+    const auto unknown = [&](const QString &name, bool flagWithValue) {
+        for (auto a = args.begin(); a != end; ++a) {
+            if (a->startsWith(u'-') && a->size() > 1 && nameIn(*a) == name && (!flagWithValue || a->contains(u'=')))
+                throw UsageError("unknown option " + a->toStdString());
+        }
+    };
+    if (!parser.unknownOptionNames().isEmpty()) {
+        unknown(parser.unknownOptionNames().first(), false);
+        throw UsageError("unknown option --" + parser.unknownOptionNames().first().toStdString());
+    }
+    // An option without a value given one after '=' is unknown as it is spelt.
+    for (const QString &name : parser.optionNames()) {
+        if (parser.values(name).isEmpty())
+            unknown(name, true);
+    }
+    throw UsageError(args.last().toStdString() + " needs a value");
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -56,35 +98,40 @@ int main(int argc, char **argv)
     catalogue::BuildOptions options;
     options.password = catalogue::defaultPassword();
     try {
-        std::vector<std::string> positional;
-        for (int i = 1; i < argc; ++i) {
-            const std::string arg = argv[i];
-            auto value = [&]() -> std::string {
-                if (i + 1 >= argc)
-                    throw UsageError(arg + " needs a value");
-                return argv[++i];
-            };
-            if (arg == "--password-codes")
-                options.password = passwordFromCodes(value());
-            else if (arg == "--date")
-                options.date = dateFromText(value());
-            else if (arg == "--schema") {
-                const std::string v = value();
-                if (v != "catalogue" && v != "none")
+        QStringList args;
+        for (int i = 1; i < argc; ++i)
+            args << QFile::decodeName(argv[i]);
+        QCommandLineParser parser;
+        const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
+        parser.addOption(help);
+        for (const char *name : {"password-codes", "date", "schema"})
+            parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value")));
+        parseLine(parser, args);
+        // The values are checked in the order given, the last of each holding.
+        std::map<QString, qsizetype> taken;
+        for (const QString &name : parser.optionNames()) {
+            if (help.names().contains(name))
+                continue;
+            const std::string value = QFile::encodeName(parser.values(name).value(taken[name]++)).toStdString();
+            if (name == u"password-codes") {
+                options.password = passwordFromCodes(value);
+            } else if (name == u"date") {
+                options.date = dateFromText(value);
+            } else {
+                if (value != "catalogue" && value != "none")
                     throw UsageError("--schema takes catalogue or none");
-                options.catalogueSchema = v == "catalogue";
-            } else if (arg == "--help" || arg == "-h") {
-                std::fputs(kUsage, stdout);
-                return 0;
-            } else if (arg.size() > 1 && arg[0] == '-')
-                throw UsageError("unknown option " + arg);
-            else
-                positional.push_back(arg);
+                options.catalogueSchema = value == "catalogue";
+            }
         }
+        if (parser.isSet(help)) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        const QStringList positional = parser.positionalArguments();
         if (positional.size() != 2)
             throw UsageError("give SOURCE_DIR and OUT_DIR");
-        options.sourceDir = positional[0];
-        options.outDir = positional[1];
+        options.sourceDir = QFile::encodeName(positional[0]).toStdString();
+        options.outDir = QFile::encodeName(positional[1]).toStdString();
     } catch (const UsageError &e) {
         std::fprintf(stderr, "catalogue-build: %s\n%s", e.what(), kUsage);
         return 2;

@@ -3,6 +3,9 @@
 // one (benchmarks) for catalogue-build. The same scale always gives the same files.
 #include "tools/catalogue-demo/catalogue.h"
 
+#include <QCommandLineParser>
+#include <QFile>
+#include <QStringList>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -20,27 +23,30 @@ int usage()
 
 int main(int argc, char **argv)
 {
+    QStringList args{QStringLiteral("catalogue-demo")};
+    for (int i = 1; i < argc; ++i)
+        args << QFile::decodeName(argv[i]);
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption scaleOption(QStringLiteral("scale"), QString(), QStringLiteral("name"));
+    parser.addOption(scaleOption);
+    // Any fault of the line, --help among them, gets the usage; so does "--", which Qt
+    // would take for the end of the options.
+    if (!parser.parse(args) || parser.positionalArguments().size() != 1 || args.contains(QStringLiteral("--")))
+        return usage();
     demo::Scale scale = demo::kDemoScale;
-    std::string out;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--scale" && i + 1 < argc) {
-            const std::string name = argv[++i];
-            if (name == "demo")
-                scale = demo::kDemoScale;
-            else if (name == "large")
-                scale = demo::kLargeScale;
-            else if (name == "huge")
-                scale = demo::kHugeScale;
-            else
-                return usage();
-        } else if (out.empty() && !arg.empty() && arg[0] != '-') {
-            out = arg;
-        } else {
+    for (const QString &name : parser.values(scaleOption)) {
+        if (name == u"demo")
+            scale = demo::kDemoScale;
+        else if (name == u"large")
+            scale = demo::kLargeScale;
+        else if (name == u"huge")
+            scale = demo::kHugeScale;
+        else
             return usage();
-        }
     }
-    if (out.empty())
+    const std::string out = QFile::encodeName(parser.positionalArguments().first()).toStdString();
+    if (out.empty() || out[0] == '-')
         return usage();
     try {
         std::filesystem::create_directories(out);

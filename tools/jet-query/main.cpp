@@ -1,12 +1,14 @@
 // jet-query: runs one Jet SQL statement on a catalogue file through the database layer
 // and prints the result, '|' between values, a header line of column names first.
-#include "report/report_error.h"
-#include "report/catalogue_tables.h"
-#include "report/schema.h"
 #include "db/connection.h"
 #include "db/db_error.h"
 #include "db/query.h"
+#include "report/catalogue_tables.h"
+#include "report/report_error.h"
+#include "report/schema.h"
+#include "report/tool_arguments.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QStringList>
 #include <cstdio>
@@ -46,26 +48,30 @@ void print(const QString &line)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
+    QCommandLineParser parser;
+    catalog::report::AddOpenOptions(parser);
+    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")}, QString());
+    parser.addOption(helpOption);
     catalog::report::OpenOptions options;
-    QStringList positional;
     try {
-        for (qsizetype i = 0; i < args.size(); ++i) {
-            if (catalog::report::TakeOpenOption(args, i, options))
-                continue;
-            if (args[i] == u"--help" || args[i] == u"-h") {
-                std::fputs(qPrintable(help()), stdout);
-                return 0;
-            }
-            if (args[i].startsWith(u"--"))
+        if (const auto fault = catalog::report::ParseOptions(parser, app.arguments().mid(1))) {
+            // An option it does not know gets the usage alone; a missing value is named.
+            if (fault->kind == catalog::report::OptionFault::UnknownOption)
                 return usage();
-            positional << args[i];
+            std::fprintf(stderr, "jet-query: %s\n", qPrintable(fault->message));
+            return 2;
         }
+        options = catalog::report::ReadOpenOptions(parser);
     } catch (const catalog::report::ReportError &e) {
         // A bad opening option is a usage error, as in the other tools.
         std::fprintf(stderr, "jet-query: %s\n", e.what());
         return 2;
     }
+    if (parser.isSet(helpOption)) {
+        std::fputs(qPrintable(help()), stdout);
+        return 0;
+    }
+    const QStringList positional = parser.positionalArguments();
     if (positional.size() != 2)
         return usage();
 

@@ -6,15 +6,64 @@
 #include "db/connection.h"
 #include "db/query.h"
 #include "tests/common/test_support.h"
-#include "tools/catalogue-build/jet_format_p.h"
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <array>
+#include <cstdint>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
 constexpr std::size_t kPage = 2048;
+
+void put16(std::uint8_t *p, std::uint32_t v)
+{
+    p[0] = std::uint8_t(v);
+    p[1] = std::uint8_t(v >> 8);
+}
+
+void put32(std::uint8_t *p, std::uint32_t v)
+{
+    put16(p, v);
+    put16(p + 2, v >> 16);
+}
+
+// Page 0 without a password: the signature, version 0 (Jet 3), code page 1252 and sort
+// order "General", with bytes 0x18..0x97 XORed with the RC4 key stream of C7 DA 39 6B as
+// the engine stores them.
+void writeHeader(std::uint8_t *p)
+{
+    p[1] = 0x01;
+    std::memcpy(p + 0x04, "Standard Jet DB", 15);
+    p[0x14] = 0x00;
+    const std::uint8_t constant[24] = {0, 1, 0, 0, 1, 1, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 4, 0, 0, 0, 5, 0, 0, 0};
+    std::memcpy(p + 0x18, constant, sizeof constant);
+    put16(p + 0x3C, 1252);
+    put32(p + 0x6A, 0x21AA);
+    put16(p + 0x6E, 0x0409);
+    std::array<std::uint8_t, 256> s;
+    for (int i = 0; i < 256; ++i)
+        s[std::size_t(i)] = std::uint8_t(i);
+    const std::uint8_t key[4] = {0xC7, 0xDA, 0x39, 0x6B};
+    for (std::size_t i = 0, j = 0; i < 256; ++i) {
+        j = (j + s[i] + key[i % 4]) & 0xFF;
+        std::swap(s[i], s[j]);
+    }
+    for (std::size_t n = 0, i = 0, j = 0; n < 128; ++n) {
+        i = (i + 1) & 0xFF;
+        j = (j + s[i]) & 0xFF;
+        std::swap(s[i], s[j]);
+        p[0x18 + n] ^= s[(s[i] + s[j]) & 0xFF];
+    }
+    put32(p + 0x98, 0x0654);
+    std::memcpy(p + 0x9C, "4.0", 4);
+}
 
 struct ColumnDef {
     std::uint8_t type; // Jet type code
@@ -37,15 +86,15 @@ struct Jet3File {
     {
         std::uint8_t *p = page(n);
         p[0] = p[1] = 0x01;
-        jet::detail::put32(p + 4, owner);
-        jet::detail::put16(p + 8, std::uint32_t(rows.size()));
+        put32(p + 4, owner);
+        put16(p + 8, std::uint32_t(rows.size()));
         std::size_t end = kPage;
         for (std::size_t i = 0; i < rows.size(); ++i) {
             end -= rows[i].size();
             std::memcpy(p + end, rows[i].data(), rows[i].size());
-            jet::detail::put16(p + 10 + 2 * i, std::uint32_t(end));
+            put16(p + 10 + 2 * i, std::uint32_t(end));
         }
-        jet::detail::put16(p + 2, std::uint32_t(end - 10 - 2 * rows.size()));
+        put16(p + 2, std::uint32_t(end - 10 - 2 * rows.size()));
     }
 
     // A table definition on page `n` whose owned pages are listed by the map at row
@@ -58,7 +107,7 @@ struct Jet3File {
         d[1] = 0x01;
         d[2] = 'V';
         d[3] = 'C';
-        jet::detail::put32(d.data() + 12, rows);
+        put32(d.data() + 12, rows);
         d[20] = system ? 0x53 : 0x4E;
         std::uint16_t fixed = 0, var = 0;
         std::vector<std::uint8_t> descriptors, names;
@@ -67,14 +116,14 @@ struct Jet3File {
             const bool variable = col.type == 0x0A || col.type == 0x0B || col.type == 0x0C;
             std::uint8_t e[18] = {};
             e[0] = col.type;
-            jet::detail::put16(e + 1, std::uint32_t(c));
-            jet::detail::put16(e + 3, variable ? var : 0);
-            jet::detail::put16(e + 5, std::uint32_t(c));
-            jet::detail::put16(e + 7, 0x0409);
-            jet::detail::put16(e + 9, col.type == 0x0A || col.type == 0x0C ? 1252 : 0);
+            put16(e + 1, std::uint32_t(c));
+            put16(e + 3, variable ? var : 0);
+            put16(e + 5, std::uint32_t(c));
+            put16(e + 7, 0x0409);
+            put16(e + 9, col.type == 0x0A || col.type == 0x0C ? 1252 : 0);
             e[13] = variable ? 0x02 : 0x03;
-            jet::detail::put16(e + 14, variable ? 0 : fixed);
-            jet::detail::put16(e + 16, col.length);
+            put16(e + 14, variable ? 0 : fixed);
+            put16(e + 16, col.length);
             descriptors.insert(descriptors.end(), e, e + 18);
             names.push_back(std::uint8_t(std::strlen(col.name)));
             names.insert(names.end(), col.name, col.name + std::strlen(col.name));
@@ -83,16 +132,16 @@ struct Jet3File {
             else
                 fixed = std::uint16_t(fixed + col.length);
         }
-        jet::detail::put16(d.data() + 21, std::uint32_t(columns.size()));
-        jet::detail::put16(d.data() + 23, var);
-        jet::detail::put16(d.data() + 25, std::uint32_t(columns.size()));
-        jet::detail::put32(d.data() + 35, map);
-        jet::detail::put32(d.data() + 39, map + 1);
+        put16(d.data() + 21, std::uint32_t(columns.size()));
+        put16(d.data() + 23, var);
+        put16(d.data() + 25, std::uint32_t(columns.size()));
+        put32(d.data() + 35, map);
+        put32(d.data() + 39, map + 1);
         d.insert(d.end(), descriptors.begin(), descriptors.end());
         d.insert(d.end(), names.begin(), names.end());
         d.push_back(0xFF);
         d.push_back(0xFF);
-        jet::detail::put32(d.data() + 8, std::uint32_t(d.size()));
+        put32(d.data() + 8, std::uint32_t(d.size()));
         std::memcpy(page(n), d.data(), d.size());
     }
 };
@@ -135,7 +184,7 @@ std::string row(const std::vector<ColumnDef> &columns, const std::vector<std::op
 std::string le32(std::uint32_t v)
 {
     std::string s(4, '\0');
-    jet::detail::put32(reinterpret_cast<std::uint8_t *>(s.data()), v);
+    put32(reinterpret_cast<std::uint8_t *>(s.data()), v);
     return s;
 }
 
@@ -153,9 +202,7 @@ TEST(Jet3Text, EveryByteOfTextAndMemosIsKept)
     const std::string chainFirst = std::string(40, 'c') + "\x81", chainSecond = "\x9D" + std::string(30, 'd');
 
     Jet3File f;
-    const std::vector<uint8_t> header = jet::detail::headerPage({u"", 0});
-    std::memcpy(f.page(0), header.data(), kPage);
-    f.page(0)[0x14] = 0; // Jet 3
+    writeHeader(f.page(0));
     // Page 1: the usage maps. MSysObjects' rows are on page 4, the table's on page 5.
     auto map = [](std::uint32_t page) {
         std::string m(69, '\0');
