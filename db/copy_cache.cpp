@@ -15,6 +15,7 @@
 #include "db/db_error.h"
 #include "db/index_plan_p.h"
 #include "db/jet_text_p.h"
+#include "db/key_record_p.h"
 #include "db/sqlite_handle_p.h"
 #include "platform/os_files.h"
 #include "platform/os_process.h"
@@ -32,23 +33,6 @@ namespace db::detail {
 namespace {
 
 QString cacheDir() { return CatalogueCacheFolder(); }
-
-// The key of the file as it is now, all but its content hash, which is read only when
-// the identity or the sample does not settle it.
-SourceKey keyOf(const QString &path, QFile &file)
-{
-    SourceKey key;
-    key.path = QFileInfo(path).canonicalFilePath();
-    if (key.path.isEmpty())
-        key.path = QFileInfo(path).absoluteFilePath();
-    if (const auto st = platform::os::status(path))
-        key.mtimeNs = st->mtimeNs;
-    key.size = file.size();
-    key.identity = fileIdentity(path);
-    key.sample = sampleHash(file, key.size);
-    key.order = generalOrderFingerprint();
-    return key;
-}
 
 // The key a copy was recorded under, when it is a copy of this build's format.
 std::optional<SourceKey> storedKey(const QString &copy)
@@ -98,7 +82,7 @@ void refreshIdentity(const QString &copy, const SourceKey &key)
 
 QStringList sqliteCopyOf(const QString &path, QFile &file, const QList<QStringList> &indexHints, int timeoutSeconds)
 {
-    SourceKey key = keyOf(path, file);
+    SourceKey key = presentKey(path, file);
     key.indexes = hintsText(indexHints);
     // Copies with other index hints (a tool that asks for none) are kept apart, so that
     // neither replaces the other at every open.
@@ -118,19 +102,30 @@ QStringList sqliteCopyOf(const QString &path, QFile &file, const QList<QStringLi
     });
     if (sameFiles && std::all_of(stored.begin(), stored.end(), [&](const auto &k) {
             return k->identity == key.identity && k->sample == key.sample;
-        }))
+        })) {
+        key.hash = stored.front()->hash;
+        recordKey(key);
         return copies;
+    }
     if (sameFiles) {
         // The same name, size and time, but touched since: only the content can tell.
-        if (!file.seek(0))
-            raiseDbError(DbErrc::Open,
-                         QStringLiteral("The catalogue file \"%1\" cannot be read: %2.").arg(path, file.errorString()));
-        key.hash = contentHash(file.readAll());
+        // The record of the file's last key may have settled it already (CatalogueContentKey).
+        if (const auto recorded = recordedHash(key)) {
+            key.hash = *recorded;
+        } else {
+            if (!file.seek(0))
+                raiseDbError(
+                    DbErrc::Open,
+                    QStringLiteral("The catalogue file \"%1\" cannot be read: %2.").arg(path, file.errorString()));
+            key.hash = contentHash(file.readAll());
+        }
         if (key.hash == stored.front()->hash) {
             for (const CopyShare &s : shares)
                 refreshIdentity(s.copy, key);
+            recordKey(key);
             return copies;
         }
+        key.hash.clear();
     }
 
     static std::atomic<int> serial{0};
@@ -165,6 +160,8 @@ QStringList sqliteCopyOf(const QString &path, QFile &file, const QList<QStringLi
         }
         hash = made->hash;
     }
+    key.hash = *hash;
+    recordKey(key);
     // Each file carries the key, so a pair half replaced by another process is only a
     // mismatch that a later open copies again.
     for (size_t i = 0; i < shares.size(); ++i)

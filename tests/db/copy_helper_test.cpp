@@ -27,31 +27,9 @@ using db::DbErrc;
 using db::DbError;
 using testsupport::expectThrowText;
 
+using dbtest::ScopedEnv;
+
 namespace {
-
-// Sets an environment variable for the length of a scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char *name, const QByteArray &value)
-        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
-    {
-        qputenv(name, value);
-    }
-    ~ScopedEnv()
-    {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-    ScopedEnv(const ScopedEnv &) = delete;
-    ScopedEnv &operator=(const ScopedEnv &) = delete;
-
-private:
-    const char *m_name;
-    bool m_had;
-    QByteArray m_old;
-};
 
 QString writeScript(const QTemporaryDir &dir, const QString &name, const QByteArray &body)
 {

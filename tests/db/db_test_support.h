@@ -5,6 +5,7 @@
 #include "db/connection.h"
 #include "db/query.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -29,5 +30,19 @@ std::unique_ptr<db::Connection> openSmall();
 // Runs `sql` and returns one text per record: the fields' AsString joined by '|', with a
 // Null written as <NULL> so that Null and the empty text stay apart in comparisons.
 QStringList rowsOf(db::Connection &connection, const QString &sql);
+
+// Sets an environment variable for the length of a scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char *name, const QByteArray &value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv &) = delete;
+    ScopedEnv &operator=(const ScopedEnv &) = delete;
+
+private:
+    const char *m_name;
+    bool m_had;
+    QByteArray m_old;
+};
 
 } // namespace dbtest
