@@ -17,6 +17,7 @@ enum class Op {
     Write,       // File::writeAt(); an EINTR is retried as a real one would be
     Lock,        // File::tryLock(), FileLock::tryLock()
     Rename,      // renameFile()
+    Link,        // linkFile(); for a path, its source
 };
 
 // Test hook: the next `count` calls of `op`, after the first `skip` ones, fail with the

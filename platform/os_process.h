@@ -1,6 +1,6 @@
 // The running process as the layers above need it from the operating system: its id,
-// sleeping, and how the C library's heap hands memory back. One implementation per
-// system (os_process_posix.cpp).
+// what it has read, sleeping, and how the C library's heap hands memory back. One
+// implementation per system (os_process_posix.cpp).
 #pragma once
 
 #include <QtGlobal>
@@ -8,6 +8,10 @@
 namespace platform::os {
 
 qint64 processId();
+
+// The bytes this process has read through the system's read calls so far, files and pipes
+// alike (mapped files not counted); -1 where the system does not tell.
+qint64 bytesReadSoFar();
 
 // Blocks the calling thread for `ms` milliseconds; dispatches no events.
 void sleepMs(int ms);

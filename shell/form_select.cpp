@@ -5,6 +5,7 @@
 #include "catalog/window/main_form.h"
 #include "data/desk_form.h"
 #include "platform/error_guard.h"
+#include "platform/os_process.h"
 #include "shell/click_area_p.h"
 #include "widgets/bitmap_button.h"
 #include "widgets/design_pictures.h"
@@ -17,12 +18,29 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QToolTip>
+#include <QWindow>
+#include <chrono>
+#include <cstdio>
 
 TFormSelect *FormSelect = nullptr;
 
 namespace {
 
 const QSize kClientSize(1022, 767);
+
+// With CATALOG_REPORT_SHOWN set, one line on standard error once the screen is first
+// painted, "shown <ns since 1970> <bytes read so far>", for scripts/bench.sh's start-up
+// figure; silent otherwise.
+void reportShown()
+{
+    if (!qEnvironmentVariableIsSet("CATALOG_REPORT_SHOWN"))
+        return;
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    std::fprintf(stderr, "shown %lld %lld\n",
+                 static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()),
+                 static_cast<long long>(platform::os::bytesReadSoFar()));
+    std::fflush(stderr);
+}
 
 } // namespace
 
@@ -151,9 +169,27 @@ void TFormSelect::VrBitmapButton1Click(QObject *)
 void TFormSelect::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (!event->spontaneous())
-        Guarded([this] { FormShow(); });
+    if (event->spontaneous())
+        return;
+    if (m_firstShowing && windowHandle()) {
+        m_firstShowing = false;
+        windowHandle()->installEventFilter(this);
+    }
+    Guarded([this] { FormShow(); });
 }
+
+bool TFormSelect::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::Expose || watched != windowHandle() || !windowHandle()->isExposed())
+        return QWidget::eventFilter(watched, event);
+    watched->removeEventFilter(this);
+    // The window paints the screen on this event; what follows comes after that paint.
+    watched->event(event);
+    FirstShown();
+    return true;
+}
+
+void TFormSelect::FirstShown() { reportShown(); }
 
 void ShowCatalogWindow()
 {

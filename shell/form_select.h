@@ -44,10 +44,15 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void BuildControls();
     void ChooseBrand(const QString &code);
+    // The screen's first exposure, painted: the start-up figure's moment.
+    void FirstShown();
+
+    bool m_firstShowing = true;
 };
 
 extern TFormSelect *FormSelect;
