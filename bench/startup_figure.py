@@ -50,7 +50,10 @@ def main():
     with tempfile.TemporaryDirectory() as scratch:
         program = os.path.join(scratch, "program")
         os.makedirs(os.path.join(program, "db"))
+        # The program folder is the executable's own: the program is copied, its copy
+        # helper and pictures are reached through links.
         shutil.copy2(os.path.join(app, "dazozizizavuv"), program)
+        os.symlink(os.path.join(app, "catalogue-copy"), os.path.join(program, "catalogue-copy"))
         for sub in ("img", "foto"):
             os.symlink(os.path.join(app, sub), os.path.join(program, sub))
         os.symlink(catalogue, os.path.join(program, "db", "vc_korva.mdb"))
