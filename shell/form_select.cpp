@@ -70,7 +70,6 @@ void TFormSelect::BuildControls()
     pal.setColor(QPalette::Window, QColor(240, 240, 240)); // clBtnFace
     setPalette(pal);
     setAutoFillBackground(true);
-    setFont(ProgramFont(11));
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         QRect frame(QPoint(), kClientSize);
         frame.moveCenter(screen->availableGeometry().center());
@@ -171,9 +170,13 @@ void TFormSelect::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (event->spontaneous())
         return;
+    // At the first showing the catalogue window is created once the screen has been
+    // painted, so that the screen is on view while the catalogue is opened; its messages,
+    // if any, come over the screen as they would have before it.
     if (m_firstShowing && windowHandle()) {
         m_firstShowing = false;
         windowHandle()->installEventFilter(this);
+        return;
     }
     Guarded([this] { FormShow(); });
 }
@@ -185,14 +188,27 @@ bool TFormSelect::eventFilter(QObject *watched, QEvent *event)
     watched->removeEventFilter(this);
     // The window paints the screen on this event; what follows comes after that paint.
     watched->event(event);
-    FirstShown();
+    reportShown();
+    FinishStart();
     return true;
 }
 
-void TFormSelect::FirstShown() { reportShown(); }
+void TFormSelect::FinishStart()
+{
+    // The screen draws no text: its font, and with it the loading of the system's font
+    // list, waits until the screen is on view.
+    setFont(ProgramFont(11));
+    if (!frm_main)
+        Guarded([this] { FormShow(); });
+}
 
 void ShowCatalogWindow()
 {
+    // A brand chosen before the screen was first painted finds no window waiting yet.
+    if (!frm_main && FormSelect)
+        FormSelect->FinishStart();
+    if (!frm_main)
+        return;
     frm_main->exec();
     // Back on the brand screen whatever ended the visit; having been hidden by the
     // window's first make click, showing it creates the next visit's window.
