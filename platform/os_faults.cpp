@@ -17,7 +17,7 @@ struct Armed {
     QString onPath;
 };
 
-constexpr size_t kOps = size_t(Op::Writable) + 1;
+constexpr size_t kOps = size_t(Op::Link) + 1;
 
 std::mutex g_mutex;
 std::array<Armed, kOps> g_armed;

@@ -19,6 +19,7 @@ enum class Op {
     Rename,      // renameFile()
     TempFolder,  // makeTemporaryFolder()
     Writable,    // writable()
+    Link,        // linkFile(); for a path, its source
 };
 
 // Test hook: the next `count` calls of `op`, after the first `skip` ones, fail with the

@@ -1,9 +1,10 @@
 // Files as the layers above need them from the operating system: what a path is and who
 // owns it, open files read and written at offsets, exclusive advisory locks, atomic
-// renames. Nothing outside platform/ includes a system header; a Windows build is one
-// more implementation of this header (os_files_posix.cpp is the POSIX one). Every call
-// can be made to fail from a test (os_faults.h). Failures are reported as system error
-// numbers (<cerrno> values: ENOENT for a missing path), turned into text by errorText().
+// renames, second names. Nothing outside platform/ includes a system header; a Windows
+// build is one more implementation of this header (os_files_posix.cpp is the POSIX one).
+// Every call can be made to fail from a test (os_faults.h). Failures are reported as
+// system error numbers (<cerrno> values: ENOENT for a missing path), turned into text by
+// errorText().
 #pragma once
 
 #include <QString>
@@ -53,6 +54,9 @@ bool makePrivate(const QString &path, int *error = nullptr);
 // Renames `from` to `to` in one step, replacing a file at `to`: a reader sees the old
 // file or the new one, never a part. Both must be on one file system.
 bool renameFile(const QString &from, const QString &to, int *error = nullptr);
+// Gives the file `from` the second name `to` (a hard link), which stays when `from` is
+// removed; EEXIST when something stands at `to`. Both must be on one file system.
+bool linkFile(const QString &from, const QString &to, int *error = nullptr);
 
 // The system's text for an error number, for messages.
 QString errorText(int error);

@@ -1,4 +1,4 @@
-// os_files.h on POSIX: stat, open with O_CLOEXEC, pread/pwrite, flock, rename, mkdtemp,
+// os_files.h on POSIX: stat, open with O_CLOEXEC, pread/pwrite, flock, rename, link, mkdtemp,
 // and a removal of a tree by descriptors (openat, unlinkat) that never follows a link. Locks are
 // flock()'s, held by the open file description: two opens of one file in one process
 // exclude each other as two processes do, which is what the exchange lock relies on.
@@ -166,6 +166,13 @@ bool renameFile(const QString &from, const QString &to, int *error)
     if (refused(Op::Rename, from, error))
         return false;
     return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0 || failed(error);
+}
+
+bool linkFile(const QString &from, const QString &to, int *error)
+{
+    if (refused(Op::Link, from, error))
+        return false;
+    return ::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0 || failed(error);
 }
 
 QString errorText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }

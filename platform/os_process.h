@@ -1,6 +1,6 @@
 // The running process as the layers above need it from the operating system: its id,
-// whether another process still runs, sleeping, and how the C library's heap hands
-// memory back. One implementation per system (os_process_posix.cpp).
+// whether another process still runs, what this one has read, sleeping, and how the C
+// library's heap hands memory back. One implementation per system (os_process_posix.cpp).
 #pragma once
 
 #include <QtGlobal>
@@ -14,6 +14,10 @@ qint64 userId();
 // Whether a process of id `pid` is running on this machine (one of another user's
 // counts); false for an id no process has.
 bool processAlive(qint64 pid);
+
+// The bytes this process has read through the system's read calls so far, files and pipes
+// alike (mapped files not counted); -1 where the system does not tell.
+qint64 bytesReadSoFar();
 
 // Blocks the calling thread for `ms` milliseconds; dispatches no events.
 void sleepMs(int ms);

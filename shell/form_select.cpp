@@ -5,6 +5,7 @@
 #include "catalog/window/main_form.h"
 #include "data/desk_form.h"
 #include "platform/error_guard.h"
+#include "platform/os_process.h"
 #include "shell/click_area_p.h"
 #include "widgets/bitmap_button.h"
 #include "widgets/design_pictures.h"
@@ -17,12 +18,29 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QToolTip>
+#include <QWindow>
+#include <chrono>
+#include <cstdio>
 
 TFormSelect *FormSelect = nullptr;
 
 namespace {
 
 const QSize kClientSize(1022, 767);
+
+// With CATALOG_REPORT_SHOWN set, one line on standard error once the screen is first
+// painted, "shown <ns since 1970> <bytes read so far>", for scripts/bench.sh's start-up
+// figure; silent otherwise.
+void reportShown()
+{
+    if (!qEnvironmentVariableIsSet("CATALOG_REPORT_SHOWN"))
+        return;
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    std::fprintf(stderr, "shown %lld %lld\n",
+                 static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()),
+                 static_cast<long long>(platform::os::bytesReadSoFar()));
+    std::fflush(stderr);
+}
 
 } // namespace
 
@@ -52,7 +70,6 @@ void TFormSelect::BuildControls()
     pal.setColor(QPalette::Window, QColor(240, 240, 240)); // clBtnFace
     setPalette(pal);
     setAutoFillBackground(true);
-    setFont(ProgramFont(11));
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         QRect frame(QPoint(), kClientSize);
         frame.moveCenter(screen->availableGeometry().center());
@@ -151,12 +168,47 @@ void TFormSelect::VrBitmapButton1Click(QObject *)
 void TFormSelect::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (!event->spontaneous())
+    if (event->spontaneous())
+        return;
+    // At the first showing the catalogue window is created once the screen has been
+    // painted, so that the screen is on view while the catalogue is opened; its messages,
+    // if any, come over the screen as they would have before it.
+    if (m_firstShowing && windowHandle()) {
+        m_firstShowing = false;
+        windowHandle()->installEventFilter(this);
+        return;
+    }
+    Guarded([this] { FormShow(); });
+}
+
+bool TFormSelect::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::Expose || watched != windowHandle() || !windowHandle()->isExposed())
+        return QWidget::eventFilter(watched, event);
+    watched->removeEventFilter(this);
+    // The window paints the screen on this event; what follows comes after that paint.
+    watched->event(event);
+    reportShown();
+    FinishStart();
+    return true;
+}
+
+void TFormSelect::FinishStart()
+{
+    // The screen draws no text: its font, and with it the loading of the system's font
+    // list, waits until the screen is on view.
+    setFont(ProgramFont(11));
+    if (!frm_main)
         Guarded([this] { FormShow(); });
 }
 
 void ShowCatalogWindow()
 {
+    // A brand chosen before the screen was first painted finds no window waiting yet.
+    if (!frm_main && FormSelect)
+        FormSelect->FinishStart();
+    if (!frm_main)
+        return;
     frm_main->exec();
     // Back on the brand screen whatever ended the visit; having been hidden by the
     // window's first make click, showing it creates the next visit's window.

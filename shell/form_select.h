@@ -1,7 +1,8 @@
 // The brand selection screen, the program's main form: the intro picture with one click
 // area per brand and a close button. A brand click records the brand and shows the
 // catalogue window modally; every time the screen becomes visible it creates a fresh
-// catalogue window for the next visit, and closing it ends the program.
+// catalogue window for the next visit (the first time just after the screen's first
+// paint), and closing it ends the program.
 #pragma once
 
 #include "platform/settings.h" // HintHidePause
@@ -33,6 +34,9 @@ public:
     void FormCreate();
     // Creates a new catalogue window as frm_main; the one it replaces is released.
     void FormShow();
+    // Once the screen is first painted, or at a brand chosen before that: the screen's
+    // font, then the first catalogue window unless one is waiting already.
+    void FinishStart();
 
     // SelectedBrand := the area's brand code, then ShowCatalogWindow.
     void ImageKorvaClick(QObject *Sender);
@@ -44,10 +48,13 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void BuildControls();
     void ChooseBrand(const QString &code);
+
+    bool m_firstShowing = true;
 };
 
 extern TFormSelect *FormSelect;

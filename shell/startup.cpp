@@ -1,11 +1,10 @@
-// Display detection and application preparation (the allocator, the screens' fonts, the
-// widgets' accessibility).
+// Display detection and application preparation (the allocator, the widgets'
+// accessibility).
 #include "shell/startup.h"
 
 #include "platform/os_process.h"
 #include "shell/click_area_p.h"
 #include "widgets/accessible_widgets.h"
-#include "widgets/fonts.h"
 
 #include <QtGlobal>
 #include <cstdio>
@@ -31,8 +30,9 @@ void PrepareApplication()
     // program kept growing by megabytes with nothing held. A fixed threshold keeps every
     // large block in a mapping of its own, given back when the picture goes.
     platform::os::setHeapMapThreshold(128 * 1024);
-    // Before the first form, so every control picks up Tahoma (or its stand-in) when built.
-    RegisterProgramFonts();
+    // The program's fonts are registered by the first asking for one (ProgramFont), once
+    // the brand screen, which shows no text, is on view: loading the system's font list
+    // would take longer than the rest of the start-up.
     InstallAccessibleWidgets();
     InstallAccessibleClickAreas();
 }

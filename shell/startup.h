@@ -1,5 +1,5 @@
 // Start-up steps around the forms: whether a display exists, and the application-wide
-// preparation (allocator, fonts) made before the first form.
+// preparation (allocator, accessibility) made before the first form.
 #pragma once
 
 // Whether Qt can open a window: a display, a Wayland socket, or an explicit platform.

@@ -1,6 +1,7 @@
 // The brand selection screen on real windows offscreen: its creation with and without the
-// intro picture, the five brand areas by mouse, keyboard and accessibility action, clicks
-// beside them, and the close button.
+// intro picture, the first catalogue window made once the screen is painted (or at a
+// brand chosen before that), the five brand areas by mouse, keyboard and accessibility
+// action, clicks beside them, and the close button.
 #include "catalog/window/main_form.h"
 #include "data/data_module.h"
 #include "data/desk_form.h"
@@ -14,12 +15,14 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolTip>
+#include <QWindow>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -68,12 +71,21 @@ protected:
     }
 
     // Starts the screen on the program folder `folder` as the start-up does: created,
-    // then shown.
+    // then shown, and left to the event loop until its first painting has created the
+    // catalogue window.
     void start(const QString &folder)
     {
         OverrideProgramFolder(folder);
         form = std::make_unique<TFormSelect>();
         form->show();
+        waitForCatalogueWindow();
+    }
+    static void waitForCatalogueWindow()
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (!frm_main && waited.elapsed() < 20000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
 
     // Clicks at `pos`. Should the click open the catalogue window, the window is left by
@@ -294,6 +306,79 @@ TEST_F(BrandScreen, ClicksBesideTheAreasDoNothing)
         EXPECT_EQ(frm_main, before);
         EXPECT_TRUE(form->isVisible());
     }
+}
+
+// Records with each message whether the brand screen was on view when it came.
+class ExposureRecorder : public ScopedRecordingMessages {
+public:
+    void ShowMessage(const QString &text) override
+    {
+        note();
+        ScopedRecordingMessages::ShowMessage(text);
+    }
+    int MessageBox(const QString &text, const QString &caption, int style) override
+    {
+        note();
+        return ScopedRecordingMessages::MessageBox(text, caption, style);
+    }
+    void ShowException(const QString &text) override
+    {
+        note();
+        ScopedRecordingMessages::ShowException(text);
+    }
+    std::vector<bool> onView;
+
+private:
+    void note()
+    {
+        onView.push_back(FormSelect && FormSelect->windowHandle() && FormSelect->windowHandle()->isExposed());
+    }
+};
+
+TEST_F(BrandScreen, TheFirstCatalogueWindowIsCreatedOnceTheScreenIsPainted)
+{
+    ExposureRecorder seen;
+    OverrideProgramFolder(emptyFolder.path());
+    form = std::make_unique<TFormSelect>();
+    const size_t beforeShowing = seen.shown.size();
+    EXPECT_GE(beforeShowing, 1u) << "the missing intro picture is reported at the creation";
+    form->show();
+    EXPECT_EQ(frm_main, nullptr) << "no catalogue window before the screen is painted";
+    EXPECT_EQ(seen.shown.size(), beforeShowing);
+    waitForCatalogueWindow();
+    ASSERT_NE(frm_main, nullptr) << "the first painting creates the catalogue window";
+    EXPECT_FALSE(frm_main->isVisible());
+    // The catalogue is missing from the empty folder: its messages come over the screen.
+    ASSERT_GT(seen.shown.size(), beforeShowing) << "the missing catalogue is reported before any click";
+    for (size_t i = 0; i < seen.shown.size(); ++i)
+        EXPECT_EQ(seen.onView[i], i >= beforeShowing) << seen.shown[i].text.toStdString();
+
+    // Shown again after a visit, the screen creates the next window at once, as before.
+    QPointer<Tfrm_main> first = frm_main;
+    const Visit visit = click(QPoint(238, 170));
+    ASSERT_TRUE(visit.opened);
+    EXPECT_TRUE(visit.waitingWindow);
+    ASSERT_NE(frm_main, nullptr);
+    EXPECT_NE(frm_main, first);
+}
+
+TEST_F(BrandScreen, ABrandChosenBeforeTheFirstPaintOpensACatalogueWindow)
+{
+    OverrideProgramFolder(emptyFolder.path());
+    form = std::make_unique<TFormSelect>();
+    form->show();
+    ASSERT_EQ(frm_main, nullptr);
+    const Visit visit = click(QPoint(238, 170));
+    EXPECT_TRUE(visit.opened);
+    EXPECT_EQ(visit.brandWhileShown, QStringLiteral("KORVA"));
+    EXPECT_TRUE(form->isVisible()) << "back on the brand screen";
+    // The screen's first painting, whenever it comes, leaves the window waiting for the
+    // next visit alone.
+    QPointer<Tfrm_main> waiting = frm_main;
+    ASSERT_NE(waiting, nullptr);
+    for (int i = 0; i < 10; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(frm_main, waiting);
 }
 
 TEST_F(BrandScreen, CloseButtonEndsTheProgram)
