@@ -67,18 +67,4 @@ QStringList rowsOf(db::Connection &connection, const QString &sql)
     return rows;
 }
 
-ScopedEnv::ScopedEnv(const char *name, const QByteArray &value)
-    : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
-{
-    qputenv(name, value);
-}
-
-ScopedEnv::~ScopedEnv()
-{
-    if (m_had)
-        qputenv(m_name, m_old);
-    else
-        qunsetenv(m_name);
-}
-
 } // namespace dbtest

@@ -2,6 +2,8 @@
 // an open fixture, and results flattened to text rows for table-driven comparisons.
 #pragma once
 
+#include "tests/common/test_support.h"
+
 #include "db/connection.h"
 #include "db/query.h"
 
@@ -31,18 +33,7 @@ std::unique_ptr<db::Connection> openSmall();
 // Null written as <NULL> so that Null and the empty text stay apart in comparisons.
 QStringList rowsOf(db::Connection &connection, const QString &sql);
 
-// Sets an environment variable for the length of a scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char *name, const QByteArray &value);
-    ~ScopedEnv();
-    ScopedEnv(const ScopedEnv &) = delete;
-    ScopedEnv &operator=(const ScopedEnv &) = delete;
-
-private:
-    const char *m_name;
-    bool m_had;
-    QByteArray m_old;
-};
+// Environment variables set for the length of a scope, as in the other layers' tests.
+using testsupport::ScopedEnv;
 
 } // namespace dbtest
