@@ -90,7 +90,12 @@ QStringList CatalogueWindowTest::column(const DataGrid *grid, int col)
 
 void CatalogueWindowTest::screenshot(const QString &name)
 {
-    form->grab().save(QStringLiteral("/tmp/catalogue-window-") + name + QStringLiteral(".png"));
+    // Beside the build's other test output, never in the machine's shared /tmp, where
+    // nothing would remove them.
+    QString folder = QString::fromLocal8Bit(qgetenv("CATALOG_BINDIR"));
+    folder = (folder.isEmpty() ? QDir::currentPath() : folder) + QStringLiteral("/test-pictures");
+    QDir().mkpath(folder);
+    ASSERT_TRUE(form->grab().save(folder + QStringLiteral("/catalogue-window-") + name + QStringLiteral(".png")));
 }
 
 QSize CatalogueWindowTest::photoSize() const { return form->ImageZoom->Bitmap().size(); }

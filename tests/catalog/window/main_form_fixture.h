@@ -45,7 +45,8 @@ protected:
     static int rowOf(const DataGrid *grid, int col, const QString &text);
     // Column `col` of rows 1.. of `grid`.
     static QStringList column(const DataGrid *grid, int col);
-    // Saves the window's picture to /tmp/catalogue-window-<name>.png.
+    // Saves the window's picture as test-pictures/catalogue-window-<name>.png in the build
+    // folder (CATALOG_BINDIR, else the working folder).
     void screenshot(const QString &name);
     QSize photoSize() const;
     int errorCount() const;
