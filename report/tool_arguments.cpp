@@ -2,6 +2,7 @@
 // opening options alike. QCommandLineParser does the reading; its messages are replaced
 // by the tools' own, which their users and tests know.
 #include "report/tool_arguments.h"
+#include "platform/command_line.h"
 #include "report/report_error.h"
 
 #include <QCommandLineParser>
@@ -15,9 +16,6 @@ namespace {
 const QString kPassword = QStringLiteral("password");
 const QString kPasswordCodes = QStringLiteral("password-codes");
 const QString kWorkgroup = QStringLiteral("workgroup");
-
-// The option an argument names: "--name=value" and "-name" both name "name".
-QString nameIn(const QString &argument) { return argument.mid(argument.startsWith(u"--") ? 2 : 1).section(u'=', 0, 0); }
 
 QString passwordFromCodes(const QString &list)
 {
@@ -33,41 +31,6 @@ QString passwordFromCodes(const QString &list)
 }
 
 } // namespace
-
-std::optional<OptionFault> ParseOptions(QCommandLineParser &parser, const QStringList &args)
-{
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    if (parser.parse(QStringList{QStringLiteral("tool")} + args)) {
-        // Qt takes a "--" that is no option's value for the end of the options; the tools
-        // never did, and call it an option they do not know.
-        QStringList found = parser.optionNames();
-        found.removeDuplicates();
-        qsizetype dashValues = 0;
-        for (const QString &name : found)
-            dashValues += parser.values(name).count(QStringLiteral("--"));
-        if (args.count(QStringLiteral("--")) > dashValues)
-            return OptionFault{OptionFault::UnknownOption, QStringLiteral("unknown option --")};
-        return std::nullopt;
-    }
-    const QStringList options(args.begin(), std::find(args.begin(), args.end(), QStringLiteral("--")));
-    // Qt names an unknown option without its dashes or its value; ours shows it as typed.
-    if (!parser.unknownOptionNames().isEmpty()) {
-        const QString name = parser.unknownOptionNames().first();
-        for (const QString &a : options) {
-            if (a.startsWith(u'-') && nameIn(a) == name)
-                return OptionFault{OptionFault::UnknownOption, QStringLiteral("unknown option %1").arg(a)};
-        }
-        return OptionFault{OptionFault::UnknownOption, QStringLiteral("unknown option --%1").arg(name)};
-    }
-    // The only other faults: an option without a value given one after '=' (an option
-    // unknown as it is spelt), and an option that takes a value last on the line.
-    for (const QString &a : options) {
-        if (a.startsWith(u'-') && a.contains(u'=') && parser.optionNames().contains(nameIn(a))
-            && parser.values(nameIn(a)).isEmpty())
-            return OptionFault{OptionFault::UnknownOption, QStringLiteral("unknown option %1").arg(a)};
-    }
-    return OptionFault{OptionFault::MissingValue, QStringLiteral("%1 needs a value").arg(args.last())};
-}
 
 void AddOpenOptions(QCommandLineParser &parser)
 {
@@ -110,7 +73,7 @@ ToolArguments ParseToolArguments(const QStringList &args, const QStringList &opt
     parser.addOption(help);
     for (const QString &option : options)
         parser.addOption(QCommandLineOption(option.mid(2), QString(), QStringLiteral("value")));
-    if (const std::optional<OptionFault> fault = ParseOptions(parser, args))
+    if (const std::optional<platform::CommandLineFault> fault = platform::ParseCommandLine(parser, args))
         raiseReportError(ReportErrc::Usage, fault->message);
 
     ToolArguments out;

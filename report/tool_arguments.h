@@ -14,21 +14,6 @@ class QCommandLineParser;
 
 namespace catalog::report {
 
-// What is wrong with a command line before any value is looked at.
-struct OptionFault {
-    enum Kind {
-        UnknownOption, // message: "unknown option --colour", the option as it was typed
-        MissingValue,  // message: "--output needs a value"
-    };
-    Kind kind;
-    QString message;
-};
-
-// Runs `parser` over `args` (without the program name) the way every catalogue tool reads
-// its line: "--name" and "-name" are options, an option's value is the next argument or
-// follows '=', anything else is a file. Returns the first fault.
-std::optional<OptionFault> ParseOptions(QCommandLineParser &parser, const QStringList &args);
-
 // The opening options (--password, --password-codes, --workgroup), for a tool's parser.
 void AddOpenOptions(QCommandLineParser &parser);
 // The opening options as `parser` found them, the last given holding. Raises ReportError

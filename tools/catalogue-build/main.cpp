@@ -1,5 +1,6 @@
 // catalogue-build [--password-codes 1,2,...] [--date YYYY-MM-DD] [--schema catalogue|none]
 //                 SOURCE_DIR OUT_DIR
+#include "platform/command_line.h"
 #include "tools/catalogue-build/catalogue_build.h"
 #include "tools/catalogue-build/jet_writer.h"
 #include "tools/catalogue-build/source_csv.h"
@@ -54,41 +55,12 @@ double dateFromText(const std::string &text)
     return jet::dayNumber(y, m, d);
 }
 
-// Reads the line with QCommandLineParser; the faults it finds are told in this tool's own
+// Reads the line with QCommandLineParser; the faults it finds are told in the tools' own
 // words: "unknown option X" as typed, "X needs a value".
 void parseLine(QCommandLineParser &parser, const QStringList &args)
 {
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    if (parser.parse(QStringList{QStringLiteral("catalogue-build")} + args)) {
-        // Qt takes a "--" that is no option's value for the end of the options; this tool
-        // never did.
-        QStringList found = parser.optionNames();
-        found.removeDuplicates();
-        qsizetype dashValues = 0;
-        for (const QString &name : found)
-            dashValues += parser.values(name).count(QStringLiteral("--"));
-        if (args.count(QStringLiteral("--")) > dashValues)
-            throw UsageError("unknown option --");
-        return;
-    }
-    const auto end = std::find(args.begin(), args.end(), QStringLiteral("--"));
-    const auto nameIn = [](const QString &a) { return a.mid(a.startsWith(u"--") ? 2 : 1).section(u'=', 0, 0); };
-    const auto unknown = [&](const QString &name, bool flagWithValue) {
-        for (auto a = args.begin(); a != end; ++a) {
-            if (a->startsWith(u'-') && a->size() > 1 && nameIn(*a) == name && (!flagWithValue || a->contains(u'=')))
-                throw UsageError("unknown option " + a->toStdString());
-        }
-    };
-    if (!parser.unknownOptionNames().isEmpty()) {
-        unknown(parser.unknownOptionNames().first(), false);
-        throw UsageError("unknown option --" + parser.unknownOptionNames().first().toStdString());
-    }
-    // An option without a value given one after '=' is unknown as it is spelt.
-    for (const QString &name : parser.optionNames()) {
-        if (parser.values(name).isEmpty())
-            unknown(name, true);
-    }
-    throw UsageError(args.last().toStdString() + " needs a value");
+    if (const std::optional<platform::CommandLineFault> fault = platform::ParseCommandLine(parser, args))
+        throw UsageError(fault->message.toStdString());
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "db/connection.h"
 #include "db/db_error.h"
 #include "db/query.h"
+#include "platform/command_line.h"
 #include "report/catalogue_tables.h"
 #include "report/report_error.h"
 #include "report/schema.h"
@@ -54,9 +55,9 @@ int main(int argc, char **argv)
     parser.addOption(helpOption);
     catalog::report::OpenOptions options;
     try {
-        if (const auto fault = catalog::report::ParseOptions(parser, app.arguments().mid(1))) {
+        if (const auto fault = platform::ParseCommandLine(parser, app.arguments().mid(1))) {
             // An option it does not know gets the usage alone; a missing value is named.
-            if (fault->kind == catalog::report::OptionFault::UnknownOption)
+            if (fault->kind == platform::CommandLineFault::UnknownOption)
                 return usage();
             std::fprintf(stderr, "jet-query: %s\n", qPrintable(fault->message));
             return 2;
