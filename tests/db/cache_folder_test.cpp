@@ -25,6 +25,23 @@ using testsupport::ScopedEnv;
 
 namespace {
 
+// Changes BS063's capacity from 63 to 999 in the copies in `folder`, as another user
+// could; returns how many rows changed.
+int plantCapacity999(const QString &folder)
+{
+    int changed = 0;
+    for (const QString &name : QDir(folder).entryList({"*.sqlite"}, QDir::Files)) {
+        sqlite3 *copy = nullptr;
+        if (sqlite3_open(QFile::encodeName(folder + '/' + name).constData(), &copy) == SQLITE_OK
+            && sqlite3_exec(copy, "UPDATE TabTechInfo SET CAPACITA = 999 WHERE CAPACITA = 63", nullptr, nullptr,
+                            nullptr)
+                   == SQLITE_OK)
+            changed += sqlite3_changes(copy);
+        sqlite3_close(copy);
+    }
+    return changed;
+}
+
 class CacheFolder : public ::testing::Test {
 protected:
     void TearDown() override { os::FaultInjection::clear(); }
@@ -109,16 +126,7 @@ TEST_F(CacheFolder, CopiesInAFolderThatFailsTheChecksAreNeverRead)
     const QString planted = dir.filePath("planted");
     const ScopedEnv env("CATALOG_CACHE_DIR", QFile::encodeName(planted));
     ASSERT_EQ(capacityOfBS063(), "63");
-    int changed = 0;
-    for (const QString &name : QDir(planted).entryList({"*.sqlite"}, QDir::Files)) {
-        sqlite3 *copy = nullptr;
-        ASSERT_EQ(sqlite3_open(QFile::encodeName(planted + '/' + name).constData(), &copy), SQLITE_OK);
-        if (sqlite3_exec(copy, "UPDATE TabTechInfo SET CAPACITA = 999 WHERE CAPACITA = 63", nullptr, nullptr, nullptr)
-            == SQLITE_OK)
-            changed += sqlite3_changes(copy);
-        sqlite3_close(copy);
-    }
-    ASSERT_EQ(changed, 1);
+    ASSERT_EQ(plantCapacity999(planted), 1);
     ASSERT_EQ(capacityOfBS063(), "999") << "a changed copy in a folder of the user's is served: the test plants well";
 
     os::FaultInjection::failNext(os::Op::OwnerCheck, EPERM, 1000, 0, "/planted");
@@ -164,16 +172,7 @@ TEST_F(SecondUser, CopiesAnotherUserPlantedAreNeverServed)
     const QString planted = path("shared/dazozizizavuv-catalogue-copies");
     const Run made = run(false, {"CATALOG_CACHE_DIR=" + planted}, jetQuery, {mdb, sql});
     ASSERT_EQ(made.out.toStdString(), "CAPACITA\n63\n") << made.err.toStdString();
-    int changed = 0;
-    for (const QString &name : QDir(planted).entryList({"*.sqlite"}, QDir::Files)) {
-        sqlite3 *copy = nullptr;
-        ASSERT_EQ(sqlite3_open(QFile::encodeName(planted + '/' + name).constData(), &copy), SQLITE_OK);
-        if (sqlite3_exec(copy, "UPDATE TabTechInfo SET CAPACITA = 999 WHERE CAPACITA = 63", nullptr, nullptr, nullptr)
-            == SQLITE_OK)
-            changed += sqlite3_changes(copy);
-        sqlite3_close(copy);
-    }
-    ASSERT_EQ(changed, 1);
+    ASSERT_EQ(plantCapacity999(planted), 1);
     openToAll(planted);
     const QStringList before = QDir(planted).entryList(QDir::Files, QDir::Name);
 
