@@ -17,6 +17,7 @@ packages=(
   xvfb dbus at-spi2-core python3-pyatspi
   openbox xdotool x11-utils imagemagick
   poppler-utils
+  postgresql libqt6sql6-sqlite libqt6sql6-psql
 )
 
 missing=()
