@@ -3,6 +3,7 @@
 // library's heap hands memory back. One implementation per system (os_process_posix.cpp).
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
 namespace platform::os {
@@ -14,6 +15,12 @@ qint64 userId();
 // Whether a process of id `pid` is running on this machine (one of another user's
 // counts); false for an id no process has.
 bool processAlive(qint64 pid);
+
+// Names the set of process ids this process sees and this boot of the machine, so that a
+// process id written down is only ever compared with processAlive() where it means the
+// same process (another container sharing /tmp numbers its processes apart). Empty where
+// the system does not tell.
+QString processIdSpace();
 
 // The bytes this process has read through the system's read calls so far, files and pipes
 // alike (mapped files not counted); -1 where the system does not tell.

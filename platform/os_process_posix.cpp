@@ -27,6 +27,24 @@ bool processAlive(qint64 pid)
     return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
 }
 
+QString processIdSpace()
+{
+    // Linux names the pid namespace by the link /proc/self/ns/pid and the boot by boot_id.
+    char space[64] = {};
+    const ssize_t n = ::readlink("/proc/self/ns/pid", space, sizeof space - 1);
+    if (n <= 0)
+        return QString();
+    char boot[64] = {};
+    const int fd = ::open("/proc/sys/kernel/random/boot_id", O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return QString();
+    const ssize_t got = ::read(fd, boot, sizeof boot - 1);
+    ::close(fd);
+    if (got <= 0)
+        return QString();
+    return QString::fromLatin1(space, n) + QLatin1Char(' ') + QString::fromLatin1(boot, got).trimmed();
+}
+
 qint64 bytesReadSoFar()
 {
     // Linux keeps the count as the "rchar" line of /proc/self/io.

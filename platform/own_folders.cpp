@@ -7,6 +7,7 @@
 #include "platform/os_process.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 #include <cerrno>
@@ -18,6 +19,39 @@ namespace {
 QString quoted(const QString &path) { return QLatin1Char('"') + path + QLatin1Char('"'); }
 
 QString absoluteClean(const QString &path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
+
+const QString kRunPrefix = QStringLiteral("dazozizizavuv-run-");
+// Inside each run folder: the maker's process id and id space, so that a later run can
+// tell a folder of a killed program from one of a program still running.
+const QString kMakerFile = QStringLiteral(".maker");
+
+QString makerText(qint64 pid) { return QString::number(pid) + QLatin1Char('\n') + os::processIdSpace(); }
+
+// Removes the run folders in `base` that programs killed before they could remove them
+// left behind: only the user's own private folders whose maker is known, counted in the
+// same id space, and no longer runs. A folder without a readable maker is kept.
+void sweepLeftRunFolders(const QString &base)
+{
+    const QString space = os::processIdSpace();
+    if (space.isEmpty())
+        return;
+    const QStringList names =
+        QDir(base).entryList({kRunPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks);
+    for (const QString &name : names) {
+        const QString folder = base + QLatin1Char('/') + name;
+        const std::optional<os::FileStatus> st = os::linkStatus(folder);
+        if (!st || st->kind != os::FileKind::Folder || !st->ownedByUser || !st->privateToOwner)
+            continue;
+        QFile maker(folder + QLatin1Char('/') + kMakerFile);
+        if (!maker.open(QIODevice::ReadOnly))
+            continue;
+        const QStringList lines = QString::fromUtf8(maker.read(256)).split(QLatin1Char('\n'));
+        bool ok = false;
+        const qint64 pid = lines.value(0).toLongLong(&ok);
+        if (ok && lines.value(1) == space && pid != os::processId() && !os::processAlive(pid))
+            os::removeTree(folder);
+    }
+}
 
 class RunFolderHolder {
 public:
@@ -32,7 +66,8 @@ public:
         QStringList reasons;
         for (const QString &base : bases) {
             int error = 0;
-            const QString made = os::makeTemporaryFolder(base + QStringLiteral("/dazozizizavuv-run-"), &error);
+            sweepLeftRunFolders(base);
+            const QString made = os::makeTemporaryFolder(base + QLatin1Char('/') + kRunPrefix, &error);
             if (made.isEmpty()) {
                 reasons << QStringLiteral("no folder can be made in %1: %2").arg(quoted(base), os::errorText(error));
                 continue;
@@ -45,6 +80,9 @@ public:
                 os::removeTree(made);
                 continue;
             }
+            QFile maker(made + QLatin1Char('/') + kMakerFile);
+            if (maker.open(QIODevice::WriteOnly))
+                maker.write(makerText(m_maker).toUtf8());
             m_path = made;
             return;
         }

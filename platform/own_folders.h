@@ -29,7 +29,8 @@ QString MakeOwnFolder(const QString &path, ExistingFolder existing = ExistingFol
 // A folder made for this run of the program on the first call, readable by its owner
 // only, of a name nobody can have used before, in TMPDIR or else /tmp. It is removed with
 // everything in it when the program ends, by the process that made it: the helper
-// programs it starts write into it but never remove it. A program killed leaves it.
+// programs it starts write into it but never remove it. A program killed leaves it, and
+// the next run's first call removes it once that program no longer runs.
 // Empty, with the reason in `*reason`, when no such folder can be made.
 QString RunFolder(QString *reason = nullptr);
 

@@ -170,6 +170,58 @@ TEST(RunFolder, PrivateAndRemovedWhenTheProgramEnds)
     EXPECT_TRUE(os::status(mine)->privateToOwner);
 }
 
+// Folders that killed programs left: the next run removes those whose maker no longer
+// runs, and only those: a running maker's, one without a maker, one counted in another
+// container's process ids and another user's stay.
+TEST(RunFolder, NextRunRemovesWhatKilledProgramsLeft)
+{
+    QTemporaryDir tmp;
+    const auto leftFolder = [&](const QString &name, const QString &maker) {
+        const QString path = tmp.filePath("dazozizizavuv-run-" + name);
+        EXPECT_TRUE(QDir().mkpath(path + "/catalogue-copies"));
+        EXPECT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+        if (!maker.isNull()) {
+            QFile f(path + "/.maker");
+            EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(maker.toUtf8());
+        }
+        return path;
+    };
+    const QString space = os::processIdSpace();
+    if (space.isEmpty())
+        GTEST_SKIP() << "this system does not name its process id space";
+    QProcess ended, running;
+    ended.start("true", {});
+    ASSERT_TRUE(ended.waitForFinished(10000));
+    running.start("sleep", {"60"});
+    ASSERT_TRUE(running.waitForStarted(10000));
+    const QString endedPid = QString::number(ended.processId());
+    const QString killed = leftFolder("killed", endedPid + "\n" + space);
+    const QString alive = leftFolder("alive", QString::number(running.processId()) + "\n" + space);
+    const QString unknown = leftFolder("unknown", QString());
+    const QString elsewhere = leftFolder("elsewhere", endedPid + "\npid:[1] another-boot");
+    const QString shared = leftFolder("shared", endedPid + "\n" + space);
+    ASSERT_TRUE(QFile::setPermissions(shared, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                                  | QFileDevice::ReadOther | QFileDevice::ExeOther));
+
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("CATALOG_RUN_FOLDER_CHILD", "1");
+    env.insert("TMPDIR", tmp.path());
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=RunFolderChild.*"});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString();
+    running.kill();
+    running.waitForFinished(10000);
+
+    EXPECT_FALSE(QFileInfo::exists(killed));
+    EXPECT_TRUE(QFileInfo::exists(alive));
+    EXPECT_TRUE(QFileInfo::exists(unknown));
+    EXPECT_TRUE(QFileInfo::exists(elsewhere));
+    EXPECT_TRUE(QFileInfo::exists(shared)) << "a folder others may read is not the program's";
+}
+
 // Where TEMP and TMPDIR are unset the program's TEMP is the user's own: the runtime folder
 // when it is private, else a folder of the user's under /tmp, else the run folder.
 TEST_F(OwnFolders, UserTemporaryFolderIsTheUsersOwn)
