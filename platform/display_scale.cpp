@@ -14,11 +14,11 @@ ScaleSetting ReadScaleSetting(const UserSettings &settings)
         return {};
     bool ok = false;
     const double factor = QString(text).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
-    if (!ok || !std::isfinite(factor) || factor < kSmallestDrawnScale || factor > kMaximumScale)
+    if (!ok || !std::isfinite(factor) || factor < kSmallestChosenScale || factor > kMaximumScale)
         settings.reject(group, key,
                         QStringLiteral("write auto, or a scale factor from %1 to %2 such as 1.25 (1 draws the "
                                        "windows at their designed size)")
-                            .arg(kSmallestDrawnScale)
+                            .arg(kSmallestChosenScale)
                             .arg(kMaximumScale));
     return ScaleSetting{false, factor};
 }
@@ -41,9 +41,9 @@ double ProgramScaleFactor(const ScreenSpace &screen, QSize window, QSize frame, 
     return std::max(kMinimumScale, std::floor(factor * 1000.0 + 1e-9) / 1000.0);
 }
 
-double DrawableScaleFactor(double factor, double userFactor)
+DrawnScale SplitScaleFactor(double factor)
 {
-    if (factor >= kSmallestDrawnScale)
-        return factor;
-    return userFactor < kSmallestDrawnScale ? userFactor : kSmallestDrawnScale;
+    if (factor >= 1.0)
+        return DrawnScale{factor, 1.0};
+    return DrawnScale{1.0, factor};
 }

@@ -18,21 +18,22 @@ struct ScaleSetting {
 };
 
 // The setting from [display] scale=; raises SettingsError for anything but "auto" or a
-// number from kSmallestDrawnScale to kMaximumScale (a decimal comma is taken as a point).
+// number from kSmallestChosenScale to kMaximumScale (a decimal comma is taken as a point).
 ScaleSetting ReadScaleSetting(const UserSettings &settings);
 inline constexpr double kMinimumScale = 0.25;
+inline constexpr double kSmallestChosenScale = 0.5;
 inline constexpr double kMaximumScale = 4.0;
 
-// The smallest factor Qt's widgets are drawn at correctly. Qt 6.4's painter never draws
-// smaller than one screen pixel to a window pixel (it takes a device pixel ratio below 1
-// as 1) while it places and clips the windows and controls at the smaller size, so below
-// 1 every control but the first is drawn out of place.
-inline constexpr double kSmallestDrawnScale = 1.0;
-
-// The factor ProgramScaleFactor chose, as far as Qt can draw it: a factor below
-// kSmallestDrawnScale becomes that, or stays the user's own QT_SCALE_FACTOR when the user
-// set one below it.
-double DrawableScaleFactor(double factor, double userFactor);
+// How a factor is drawn. Qt 6.4's painter never draws smaller than one screen pixel to a
+// window pixel (it takes a device pixel ratio below 1 as 1) while it places and clips the
+// windows and controls at the smaller size, so below 1 every control but the first would
+// be drawn out of place: Qt's own scaling (QT_SCALE_FACTOR) draws the factors from 1 up,
+// and below 1 Qt runs at 1 while the program draws each window smaller itself.
+struct DrawnScale {
+    double qtFactor = 1.0;     // QT_SCALE_FACTOR, at least 1
+    double windowFactor = 1.0; // what each window is drawn at on top of it, at most 1
+};
+DrawnScale SplitScaleFactor(double factor);
 
 // What the screen offers, as Qt reports it before the program's own factor.
 struct ScreenSpace {

@@ -15,6 +15,11 @@ ScreenSpace MeasurePrimaryScreen(int argc, char **argv)
     args.push_back(nullptr);
     int count = argc;
     QGuiApplication probe(count, args.data());
+    return PrimaryScreenSpace();
+}
+
+ScreenSpace PrimaryScreenSpace()
+{
     const QScreen *screen = QGuiApplication::primaryScreen();
     if (!screen)
         return {};

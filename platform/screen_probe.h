@@ -10,3 +10,6 @@
 // reports no screen. `argc`/`argv` are the program's (a -platform option is followed);
 // they are not changed. No application object may exist when it is called.
 ScreenSpace MeasurePrimaryScreen(int argc, char **argv);
+
+// The same of the running application object's primary screen.
+ScreenSpace PrimaryScreenSpace();

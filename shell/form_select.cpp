@@ -7,6 +7,7 @@
 #include "platform/error_guard.h"
 #include "platform/os_process.h"
 #include "shell/click_area_p.h"
+#include "shell/scaled_windows.h"
 #include "widgets/bitmap_button.h"
 #include "widgets/design_pictures.h"
 #include "widgets/fonts.h"
@@ -173,9 +174,9 @@ void TFormSelect::showEvent(QShowEvent *event)
     // At the first showing the catalogue window is created once the screen has been
     // painted, so that the screen is on view while the catalogue is opened; its messages,
     // if any, come over the screen as they would have before it.
-    if (m_firstShowing && windowHandle()) {
+    if (m_firstShowing && ShownWindow(this)) {
         m_firstShowing = false;
-        windowHandle()->installEventFilter(this);
+        ShownWindow(this)->installEventFilter(this);
         return;
     }
     Guarded([this] { FormShow(); });
@@ -183,7 +184,8 @@ void TFormSelect::showEvent(QShowEvent *event)
 
 bool TFormSelect::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() != QEvent::Expose || watched != windowHandle() || !windowHandle()->isExposed())
+    QWindow *shown = ShownWindow(this);
+    if (event->type() != QEvent::Expose || watched != shown || !shown->isExposed())
         return QWidget::eventFilter(watched, event);
     watched->removeEventFilter(this);
     // The window paints the screen on this event; what follows comes after that paint.

@@ -5,6 +5,7 @@
 #include "platform/settings.h"
 #include "shell/form_select.h"
 #include "shell/program_scale.h"
+#include "shell/scaled_windows.h"
 #include "shell/startup.h"
 
 #include <QApplication>
@@ -13,8 +14,9 @@ int main(int argc, char **argv)
 {
     if (!DisplayAvailable())
         return ReportNoDisplay();
-    const QString scaleProblem = ChooseProgramScale(argc, argv);
+    const ProgramScale scale = ChooseProgramScale(argc, argv);
     QApplication app(argc, argv);
+    const ScaledWindowDrawing scaledWindows(WindowScaleFactor(scale));
     QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
     QApplication::setApplicationDisplayName(QString::fromLatin1(kApplicationTitle));
     PrepareApplication();
@@ -22,7 +24,7 @@ int main(int argc, char **argv)
     TFormSelect form;
     PlaceWithinAvailableArea(&form);
     form.show();
-    if (!scaleProblem.isEmpty())
-        messages().ShowMessage(scaleProblem);
+    if (!scale.problem.isEmpty())
+        messages().ShowMessage(scale.problem);
     return app.exec();
 }

@@ -8,6 +8,7 @@
 #include "platform/user_settings.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 #include <QObject>
 #include <QScreen>
 #include <QTimer>
@@ -59,33 +60,55 @@ private:
 
 } // namespace
 
-QString ChooseProgramScale(int argc, char **argv)
+ProgramScale ChooseProgramScale(int argc, char **argv)
 {
-    QString problem;
+    ProgramScale chosen;
     ScaleSetting setting;
     try {
         setting = ReadScaleSetting(UserSettings());
     } catch (const SettingsError &e) {
-        problem = QString::fromStdString(e.what()) + QStringLiteral(". The windows are fitted to the screen.");
+        chosen.problem = QString::fromStdString(e.what()) + QStringLiteral(". The windows are fitted to the screen.");
     }
-    if (!setting.automatic && setting.factor == 1.0)
-        return problem;
     const double user = userScaleFactor();
-    // "auto" never enlarges and Qt cannot draw smaller than 1: without a user's factor
-    // above 1 there is nothing to choose, and the screen is not measured.
-    if (setting.automatic && user <= kSmallestDrawnScale)
-        return problem;
+    if (setting.automatic && user <= 1.0) {
+        // Never above the user's factor, so never above 1: Qt runs at 1 and the program
+        // draws its windows smaller where the screen needs it, which Qt says once running.
+        chosen.fitToScreen = true;
+        chosen.windowFactor = user;
+        if (user != 1.0)
+            qputenv("QT_SCALE_FACTOR", "1");
+        return chosen;
+    }
+    if (!setting.automatic && setting.factor == 1.0 && user >= 1.0)
+        return chosen;
     ScreenSpace screen;
     if (setting.automatic) {
         screen = MeasurePrimaryScreen(argc, argv);
         if (screen.available.isEmpty())
-            return problem;
+            return chosen;
     }
-    const double factor =
-        DrawableScaleFactor(ProgramScaleFactor(screen, kLargestWindow, kEstimatedFrame, setting, user), user);
-    if (factor != user)
-        qputenv("QT_SCALE_FACTOR", QByteArray::number(factor, 'g', 6));
-    return problem;
+    const DrawnScale drawn =
+        SplitScaleFactor(ProgramScaleFactor(screen, kLargestWindow, kEstimatedFrame, setting, user));
+    if (drawn.qtFactor != user)
+        qputenv("QT_SCALE_FACTOR", QByteArray::number(drawn.qtFactor, 'g', 6));
+    chosen.windowFactor = drawn.windowFactor;
+    return chosen;
+}
+
+double WindowScaleFactor(const ProgramScale &scale)
+{
+    if (!scale.fitToScreen)
+        return scale.windowFactor;
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+        return 1.0;
+    ScreenSpace screen = PrimaryScreenSpace();
+    if (screen.available.isEmpty())
+        return 1.0;
+    // The user's factor below 1 is the program's to draw: Qt runs at 1.
+    const double user = scale.windowFactor;
+    screen.pixelRatio *= user;
+    return SplitScaleFactor(ProgramScaleFactor(screen, kLargestWindow, kEstimatedFrame, ScaleSetting{}, user))
+        .windowFactor;
 }
 
 QPoint CentredFramePosition(const QRect &available, QSize client, QSize frame)

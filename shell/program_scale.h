@@ -13,10 +13,23 @@ class QWidget;
 // The client area of the largest window, the catalogue window's.
 inline constexpr QSize kLargestWindow(1023, 769);
 
+// The program's scale as chosen before the application object exists.
+struct ProgramScale {
+    double windowFactor = 1.0; // below 1: the program draws every window at it itself
+    bool fitToScreen = false;  // the factor is worked out on the screen once Qt is running
+    QString problem; // what went wrong with the setting, for the user once a window can say it
+                     // (the windows are then fitted as with "auto"); empty when nothing did
+};
+
 // Sets QT_SCALE_FACTOR for the application object still to be made (or leaves it as the
-// user set it). Returns what went wrong with the setting, for the user once a window can
-// say it (the windows are then fitted as with "auto"); empty when nothing did.
-QString ChooseProgramScale(int argc, char **argv);
+// user set it). The screen is measured before the application object only where the
+// factor Qt runs at depends on it: a user's factor above 1 that "auto" may reduce.
+ProgramScale ChooseProgramScale(int argc, char **argv);
+
+// Once the application object exists: the factor the program draws its windows at
+// (ScaledWindowDrawing), 1 when Qt's own factor does it all. The offscreen platform has no
+// screen anybody looks at, and is not fitted to.
+double WindowScaleFactor(const ProgramScale &scale);
 
 // Where a window of client size `client` goes (its frame's top-left, as QWidget::move
 // takes it) so that it and a frame of `frame` are centred in `available`; the top-left

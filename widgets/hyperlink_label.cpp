@@ -96,6 +96,16 @@ void HyperlinkLabel::paintEvent(QPaintEvent *)
         DrawFocusFrame(p, QRectF(rect()));
 }
 
+void HyperlinkLabel::mousePressEvent(QMouseEvent *e)
+{
+    // The press is taken so that its release comes here wherever the label is drawn: a
+    // window drawn scaled hands a release to whoever took the press.
+    if (e->button() == Qt::LeftButton)
+        e->accept();
+    else
+        QWidget::mousePressEvent(e);
+}
+
 void HyperlinkLabel::mouseReleaseEvent(QMouseEvent *e)
 {
     if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))

@@ -3,9 +3,10 @@
 # with a window manager (openbox), the program started with nothing but DISPLAY (and the
 # user's QT_SCALE_FACTOR) set, clicked with xdotool at the places the user sees, and read
 # back from the X server (xprop, xwininfo) and from screenshots (ImageMagick's import).
-#   small: 1366 x 768 with 40 px kept for a task bar. The windows' frames start within
-#          the available area, and a click on a make row selects it (it turns the
-#          selection's red).
+#   small: 1366 x 768 with 40 px kept for a task bar. The brand screen and the catalogue
+#          window, frames included, lie within the available area, drawn smaller as a
+#          whole at one factor, and a click on a make row's scaled place selects that
+#          row (it turns the selection's red).
 #   fit:   QT_SCALE_FACTOR=2 on 1920 x 1080 with a task bar. The brand screen and the
 #          catalogue window, frames included, lie within the available area at one
 #          factor, and a click on a make row's scaled place selects that row.
@@ -208,8 +209,8 @@ def click_make_row(screen, scratch, catalogue, scale, target):
 
 
 def small_screen(program, scratch, log, screenshot):
-    """1366 x 768 less a task bar: the windows keep their size (Qt draws nothing smaller)
-    and are placed so that their title bars, and with them the windows' tops, are on it."""
+    """1366 x 768 less a task bar: every window is drawn smaller as a whole, at the one
+    factor at which the catalogue window with its frame fits the available area."""
     screen = Screen(scratch, (1366, 768), 40, {})
     try:
         screen.start(program, log)
@@ -217,12 +218,19 @@ def small_screen(program, scratch, log, screenshot):
         check(area == (0, 0, 1366, 728), "the available area leaves the task bar out: %s" % (area,))
         brand = wait_for("the brand screen", lambda: screen.window(BRAND_TITLE))
         frame = settled_frame(screen, brand)
-        top = lambda f: f is not None and inside((f[0], f[1], f[2], 24), area)
-        check(top(frame), "brand screen's frame %s starts within %s" % (frame, area))
+        check(frame is not None and inside(frame, area), "brand screen with its frame %s lies within %s" % (frame, area))
+        _, _, w, h = screen.client(brand)
+        scale = w / BRAND_CLIENT[0]
+        check(0.8 < scale < 1 and abs(h - BRAND_CLIENT[1] * scale) <= 1,
+              "brand screen drawn smaller as a whole: %dx%d" % (w, h))
         catalogue = open_catalogue(screen, brand)
         frame = settled_frame(screen, catalogue)
-        check(top(frame), "catalogue window's frame %s starts within %s" % (frame, area))
-        shot = click_make_row(screen, scratch, catalogue, 1.0, 3)
+        check(frame is not None and inside(frame, area),
+              "catalogue window with its frame %s lies within %s" % (frame, area))
+        _, _, w, h = screen.client(catalogue)
+        check(abs(w / CATALOGUE_CLIENT[0] - scale) < 0.01 and abs(h - CATALOGUE_CLIENT[1] * scale) <= 1,
+              "catalogue window at the brand screen's factor: %dx%d" % (w, h))
+        shot = click_make_row(screen, scratch, catalogue, w / CATALOGUE_CLIENT[0], 3)
         if screenshot:
             shutil.copyfile(shot, screenshot)
     finally:

@@ -65,13 +65,18 @@ TEST(DisplayScale, TheFrameCountsAgainstTheScreen)
     EXPECT_NEAR(ProgramScaleFactor(screen, kWindow, QSize(2, 60), kAuto, 1.0), 0.920, 0.0015);
 }
 
-TEST(DisplayScale, FactorsBelowWhatQtDrawsAreRaisedToIt)
+TEST(DisplayScale, FactorsBelowOneAreDrawnByTheProgramOnQtAtOne)
 {
-    EXPECT_EQ(DrawableScaleFactor(0.889, 1.0), kSmallestDrawnScale);
-    EXPECT_EQ(DrawableScaleFactor(0.941, 1.5), kSmallestDrawnScale);
-    EXPECT_EQ(DrawableScaleFactor(1.347, 2.0), 1.347);
-    // A user who asked for a smaller factor keeps it.
-    EXPECT_EQ(DrawableScaleFactor(0.6, 0.7), 0.7);
+    const auto split = [](double f) {
+        const DrawnScale d = SplitScaleFactor(f);
+        return std::pair(d.qtFactor, d.windowFactor);
+    };
+    EXPECT_EQ(split(0.889), std::pair(1.0, 0.889));
+    EXPECT_EQ(split(1.0), std::pair(1.0, 1.0));
+    EXPECT_EQ(split(1.347), std::pair(1.347, 1.0));
+    // The product is always the factor chosen.
+    for (double f : {0.25, 0.5, 0.941, 1.5, 4.0})
+        EXPECT_DOUBLE_EQ(SplitScaleFactor(f).qtFactor * SplitScaleFactor(f).windowFactor, f);
 }
 
 TEST(DisplayScale, AChosenNumberIsUsedWhateverTheScreen)
@@ -122,6 +127,7 @@ TEST(DisplayScale, SettingTakesAutoOrANumber)
         {"[display]\nscale = AUTO\n", true, 1.0},
         {"[display]\nscale=1\n", false, 1.0},
         {"[display]\nscale=1.25\n", false, 1.25},
+        {"[display]\nscale=0.8\n", false, 0.8},
         {"[display]\nscale=\"1,5\"\n", false, 1.5},
         {"[shop]\nscale=2\n", true, 1.0}, // another group's key is not the display's
     };
@@ -137,12 +143,12 @@ TEST(DisplayScale, SettingTakesAutoOrANumber)
 
 TEST(DisplayScale, UnusableSettingNamesTheFileAndWhatItTakes)
 {
-    for (const char *value : {"big", "0", "-1", "0.9", "9", "nan"}) {
+    for (const char *value : {"big", "0", "-1", "0.4", "9", "nan"}) {
         SettingsFiles files(QByteArray("[display]\nscale=") + value + "\n");
         testsupport::expectThrowText<SettingsError>(
             [&] { ReadScaleSetting(files.settings()); },
             (files.user
-             + QStringLiteral(": [display] scale=%1: write auto, or a scale factor from 1 to 4")
+             + QStringLiteral(": [display] scale=%1: write auto, or a scale factor from 0.5 to 4")
                    .arg(QLatin1String(value)))
                 .toStdString());
     }
