@@ -85,8 +85,19 @@ protected:
     void focusInEvent(QFocusEvent *event) override
     {
         QGraphicsView::focusInEvent(event);
-        if (m_proxy && !m_scene.focusItem())
-            m_proxy->setFocus(Qt::ActiveWindowFocusReason);
+        focusDesigned();
+    }
+
+    bool event(QEvent *event) override
+    {
+        const bool done = QGraphicsView::event(event);
+        // A new window's first activation may come without a focus event for the view.
+        if (event->type() == QEvent::WindowActivate) {
+            if (!hasFocus())
+                setFocus(Qt::ActiveWindowFocusReason);
+            focusDesigned();
+        }
+        return done;
     }
 
 public:
@@ -102,6 +113,24 @@ public:
     }
 
 private:
+    void focusDesigned()
+    {
+        if (!m_window)
+            return;
+        if (!m_scene.focusItem())
+            m_proxy->setFocus(Qt::ActiveWindowFocusReason);
+        // Qt gives an activated window's focus to its first control only when that
+        // window is on the screen itself: a dialog drawn here would take no keys.
+        if (!m_window->focusWidget()) {
+            QWidget *first = m_window->nextInFocusChain();
+            while (first != m_window
+                   && !(first->isVisibleTo(m_window) && first->isEnabled() && (first->focusPolicy() & Qt::TabFocus)))
+                first = first->nextInFocusChain();
+            if (first != m_window)
+                first->setFocus(Qt::ActiveWindowFocusReason);
+        }
+    }
+
     void follow()
     {
         const QRectF shown = m_proxy->geometry();

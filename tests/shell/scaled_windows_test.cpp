@@ -121,6 +121,7 @@ TEST(ScaledWindows, FollowsItsWindowAndGivesItsDialogsTheirOwn)
 
     QDialog dialog(&designed->window);
     dialog.resize(200, 100);
+    auto *ok = new QPushButton(QStringLiteral("OK"), &dialog);
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.show();
     settle();
@@ -134,6 +135,10 @@ TEST(ScaledWindows, FollowsItsWindowAndGivesItsDialogsTheirOwn)
     EXPECT_EQ(dialogShown->windowModality(), Qt::ApplicationModal);
     ASSERT_NE(dialogShown->windowHandle(), nullptr);
     EXPECT_EQ(dialogShown->windowHandle()->transientParent(), shown->windowHandle());
+    // Activated, its first control takes the keys, as a dialog on the screen's would.
+    QApplication::setActiveWindow(dialogShown);
+    settle();
+    EXPECT_TRUE(ok->hasFocus());
     dialog.hide();
     settle();
     EXPECT_FALSE(dialogShown->isVisible());
