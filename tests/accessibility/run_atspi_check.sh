@@ -36,7 +36,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-exec 3< <(Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null)
+exec 3< <(Xvfb -displayfd 1 -screen 0 "${ATSPI_CHECK_SCREEN:-1280x1024x24}" -nolisten tcp 2>/dev/null)
 pids+=($!)
 read -r -t 30 display <&3 || { echo "Xvfb did not start"; exit 1; }
 export DISPLAY=":$display"
