@@ -1,7 +1,12 @@
 // The shop tests' engines and files.
 #include "tests/shop/shop_test_support.h"
 
+#include "shop/store_location.h"
+
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 
 namespace shoptest {
 
@@ -29,6 +34,28 @@ QString EngineTest::write(const QString &name, const QByteArray &bytes) const
     EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(bytes);
     return path;
+}
+
+QVariant rawSql(const QString &database, const QString &sql)
+{
+    const shop::StoreLocation where = shop::StoreLocation::parse(database);
+    QVariant result;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(where.isServer() ? "QPSQL" : "QSQLITE", "raw");
+        if (where.isServer()) {
+            db.setHostName(where.host);
+            db.setUserName(where.user);
+            db.setDatabaseName(where.database);
+        } else
+            db.setDatabaseName(where.path);
+        EXPECT_TRUE(db.open()) << db.lastError().text().toStdString();
+        QSqlQuery q(db);
+        EXPECT_TRUE(q.exec(sql)) << q.lastError().text().toStdString();
+        if (q.next())
+            result = q.value(0);
+    }
+    QSqlDatabase::removeDatabase("raw");
+    return result;
 }
 
 std::string engineName(const ::testing::TestParamInfo<Engine> &info)

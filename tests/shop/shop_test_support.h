@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+#include <QVariant>
 #include <gtest/gtest.h>
 
 namespace shoptest {
@@ -29,6 +30,10 @@ protected:
 private:
     int m_files = 0;
 };
+
+// Runs `sql` on the store `database` behind the store's back, as another program
+// or a damaged file would leave it; the first column of the first row, if any.
+QVariant rawSql(const QString &database, const QString &sql);
 
 std::string engineName(const ::testing::TestParamInfo<Engine> &info);
 
