@@ -165,7 +165,12 @@ StockLookup::~StockLookup()
     w->newest = ~quint64(0);
     // The connection is closed on the thread that opened it, as Qt SQL requires.
     QMetaObject::invokeMethod(
-        w->context, [w] { w->store.reset(); }, Qt::BlockingQueuedConnection);
+        w->context,
+        [w] {
+            w->retry->stop();
+            w->store.reset();
+        },
+        Qt::BlockingQueuedConnection);
     w->thread.quit();
     w->thread.wait();
     delete w->context;
