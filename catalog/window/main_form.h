@@ -38,6 +38,7 @@ class NewsPart;
 class QuickFindPart;
 class ReplacementPart;
 class SheetPart;
+class TechnologyPart;
 
 class Tfrm_main : public QDialog {
     Q_OBJECT
@@ -183,6 +184,9 @@ public:
     // report shown in frm_novita, made on the first click.
     void NoticeCatalogueNews();
     void ButtonNovitaClick(QObject *Sender);
+    // Technology guard (technology/): the strip's lines for the battery shown and the
+    // vehicle chosen, and what the finder and the sheet ask of the maker's tables.
+    TechnologyPart &TechnologyGuard() { return *m_technology; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -208,6 +212,7 @@ private:
     std::unique_ptr<ReplacementPart> m_replacement;
     std::unique_ptr<SheetPart> m_sheet;
     std::unique_ptr<NewsPart> m_news;
+    std::unique_ptr<TechnologyPart> m_technology;
 };
 
 // The catalogue window created last; the brand clicks show this one.
