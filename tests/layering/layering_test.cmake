@@ -1,5 +1,6 @@
-# Which folder may include what. The layers, lowest first: platform, db, report, widgets,
-# data, catalog, shell; a layer includes headers of the layers below it only, widgets/
+# Which folder may include what. The layers, lowest first: platform, db, report, shop,
+# widgets, data, catalog, shell; shop/ (the shop's own store) stands beside db/ and report/
+# and includes platform/ alone; a layer includes headers of the layers below it only, widgets/
 # never sees db/ (it reads results through its record interface), and report/ reads the
 # note markup's syntax (widgets/markup/, Qt Core only) but nothing else of widgets/. The engines are db/'s alone:
 # outside db/ and its tests nothing includes sqlite3.h or mdbtools.h, and no other folder
@@ -10,7 +11,7 @@
 
 cmake_policy(VERSION 3.25)
 
-set(layers platform db report widgets data catalog shell)
+set(layers platform db report shop widgets data catalog shell)
 
 # Appends to `out` one line per include in the tree at `root` that breaks a rule.
 function(layering_faults root out)
@@ -44,6 +45,9 @@ function(layering_faults root out)
       if(rank GREATER_EQUAL 0 AND target_rank GREATER rank)
         list(APPEND faults "${f}: includes ${header} from a layer above ${folder}/")
       endif()
+      if(folder STREQUAL "shop" AND target_rank GREATER_EQUAL 0 AND NOT target MATCHES "^(platform|shop)$")
+        list(APPEND faults "${f}: includes ${header}, but shop/ includes platform/ alone")
+      endif()
       if(folder STREQUAL "widgets" AND target STREQUAL "db")
         list(APPEND faults "${f}: includes ${header}, but widgets/ never sees the database")
       endif()
@@ -62,7 +66,11 @@ set(planted
     "db/e.cpp|#include \"widgets/data_grid.h\"|from a layer above db/"
     "platform/f.cpp|  #  include \"catalog/schema.h\"|from a layer above platform/"
     "report/i.cpp|#include \"catalog/catalog_error.h\"|from a layer above report/"
-    "report/j.cpp|#include \"widgets/data_grid.h\"|from a layer above report/")
+    "report/j.cpp|#include \"widgets/data_grid.h\"|from a layer above report/"
+    "shop/l.cpp|#include \"db/query.h\"|shop/ includes platform/ alone"
+    "shop/m.cpp|#include \"report/schema.h\"|shop/ includes platform/ alone"
+    "db/n.cpp|#include \"shop/stock_lookup.h\"|from a layer above db/"
+    "report/o.cpp|#include \"shop/shop_settings.h\"|from a layer above report/")
 foreach(p ${planted})
   string(REPLACE "|" ";" parts "${p}")
   list(GET parts 0 file)
@@ -71,6 +79,8 @@ foreach(p ${planted})
 endforeach()
 file(WRITE ${SCRATCH}/tests/db/g.cpp "#include <sqlite3.h>\n#include \"db/engine_p.h\"\n")
 file(WRITE ${SCRATCH}/catalog/h.cpp "#include \"data/data_module.h\"\n#include \"platform/files.h\"\n#include \"report/schema.h\"\n")
+file(WRITE ${SCRATCH}/shop/p.cpp "#include \"platform/user_settings.h\"\n#include \"shop/stock_lookup.h\"\n")
+file(WRITE ${SCRATCH}/catalog/q.cpp "#include \"shop/stock_lookup.h\"\n")
 file(WRITE ${SCRATCH}/report/k.cpp "#include \"widgets/markup/note_markup_syntax.h\"\n#include \"db/query.h\"\n")
 layering_faults(${SCRATCH} found)
 foreach(p ${planted})
@@ -90,7 +100,7 @@ foreach(p ${planted})
   endif()
 endforeach()
 foreach(line ${found})
-  if(line MATCHES "^(tests/db/g|catalog/h|report/k)\\.cpp")
+  if(line MATCHES "^(tests/db/g|catalog/h|report/k|shop/p|catalog/q)\\.cpp")
     message(FATAL_ERROR "layering test: an allowed include was reported: ${line}")
   endif()
 endforeach()
