@@ -75,7 +75,7 @@ InfoStrip::~InfoStrip() = default;
 const QStringList &InfoStrip::LineOrder()
 {
     static const QStringList order = {QStringLiteral("LabelGiacenza"), QStringLiteral("LabelSegnalazione"),
-                                      QStringLiteral("LabelTecnologia")};
+                                      QStringLiteral("LabelTecnologia"), QStringLiteral("LabelRegistrazione")};
     return order;
 }
 

@@ -21,7 +21,7 @@ public:
     ~InfoStrip() override;
 
     // The lines' object names, top to bottom: "LabelGiacenza" (stock), "LabelSegnalazione"
-    // (fit reports), "LabelTecnologia" (technology guard).
+    // (fit reports), "LabelTecnologia" and "LabelRegistrazione" (technology guard).
     static const QStringList &LineOrder();
 
     // The line named `objectName`, made (hidden, empty) on first use in its place of the

@@ -6,12 +6,12 @@
 // version handler and again from the battery handler and the make-list refill.
 #include "catalog/technology/technology_part.h"
 
+#include "catalog/info_strip/info_strip.h"
 #include "catalog/technology/technology_source.h"
 #include "catalog/window/main_form.h"
 #include "platform/messages.h"
 #include "platform/settings.h"
 #include "report/maker_tables.h"
-#include "widgets/image_view.h"
 
 #include <QFileInfo>
 #include <QLabel>
@@ -117,22 +117,14 @@ void TechnologyPart::Refresh()
     SetLine("LabelRegistrazione", vehicle.isEmpty() ? StripText{} : m_registration.For(m_makeKey));
 }
 
-// Until the window has its information strip, the two lines sit in the header band on
-// their own: two labels under one another, shown only while they hold text.
+// The strip lays itself out again on every change; a click's cascade sets the same lines
+// several times, so only a change goes to it.
 void TechnologyPart::SetLine(const char *name, const StripText &line)
 {
-    QWidget *band = m_form.ImageSfondo;
-    auto *label = band->findChild<QLabel *>(QLatin1String(name), Qt::FindDirectChildrenOnly);
-    if (!label) {
-        label = new QLabel(band);
-        label->setObjectName(QLatin1String(name));
-        const bool first = qstrcmp(name, "LabelTecnologia") == 0;
-        label->setGeometry(300, first ? 58 : 76, 370, 18);
-    }
-    label->setText(line.text);
-    label->setToolTip(line.text);
-    label->setAccessibleName(line.text);
-    label->setStyleSheet(line.warning ? QStringLiteral("color: #c80000; font-weight: bold")
-                                      : QStringLiteral("color: #1f2937; font-weight: bold"));
-    label->setVisible(!line.text.isEmpty());
+    // A line never set is not made, so hidden, as an empty one is.
+    StripText &shown = m_shown[QLatin1String(name)];
+    if (shown == line)
+        return;
+    shown = line;
+    m_form.StripInfo->setLine(QLatin1String(name), line.text, line.warning);
 }

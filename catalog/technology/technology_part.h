@@ -10,6 +10,7 @@
 
 #include "catalog/technology/technology.h"
 
+#include <QHash>
 #include <QString>
 #include <optional>
 
@@ -56,4 +57,5 @@ private:
     QString m_needKey;
     std::optional<catalog::Technology> m_need;
     bool m_needKnown = false;
+    QHash<QString, catalog::StripText> m_shown; // what each line was last given
 };
