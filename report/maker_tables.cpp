@@ -14,8 +14,9 @@ namespace catalog::report {
 
 namespace {
 
-// The line split at ';' outside quotes, each field trimmed and unquoted.
-QStringList splitFields(QStringView line)
+// The line split at ';' outside quotes, each field trimmed and unquoted; the last of
+// `most` fields (0: no limit) takes the rest of the line, its ';' included.
+QStringList splitFields(QStringView line, qsizetype most)
 {
     QStringList fields;
     QString field;
@@ -33,7 +34,7 @@ QStringList splitFields(QStringView line)
             }
         } else if (c == u'"') {
             quoted = true;
-        } else if (c == u';') {
+        } else if (c == u';' && (most == 0 || fields.size() + 1 < most)) {
             fields << field.trimmed();
             field.clear();
         } else {
@@ -56,9 +57,10 @@ bool headerIs(const QStringList &fields, const QStringList &names)
 }
 
 // Calls `take(lineNumber, fields)` for each data line of a table whose header is one of
-// `headers` (the number of the header's fields is handed on too); problems of decoding
-// and of the header are recorded in `problems`.
-void forEachLine(const QByteArray &bytes, const std::vector<QStringList> &headers, std::vector<TableProblem> &problems,
+// `headers` (the number of the header's fields is handed on too), split into at most
+// `most` fields; problems of decoding and of the header are recorded in `problems`.
+void forEachLine(const QByteArray &bytes, const std::vector<QStringList> &headers, qsizetype most,
+                 std::vector<TableProblem> &problems,
                  const std::function<void(int, qsizetype, const QStringList &)> &take)
 {
     QByteArrayView rest(bytes);
@@ -83,7 +85,7 @@ void forEachLine(const QByteArray &bytes, const std::vector<QStringList> &header
         }
         if (line.trimmed().isEmpty())
             continue;
-        const QStringList fields = splitFields(line);
+        const QStringList fields = splitFields(line, most);
         if (headerSize < 0) {
             for (const QStringList &header : headers) {
                 if (headerIs(fields, header))
@@ -139,7 +141,7 @@ TechnologyTable ParseTechnologyTable(const QByteArray &bytes, const QString &pat
     table.path = path;
     QHash<QString, int> firstLine; // range or code key -> its line
     forEachLine(
-        bytes, {{"GAMMA", "TECNOLOGIA"}, {"GAMMA", "TECNOLOGIA", "CODICE"}}, table.problems,
+        bytes, {{"GAMMA", "TECNOLOGIA"}, {"GAMMA", "TECNOLOGIA", "CODICE"}}, 0, table.problems,
         [&](int number, qsizetype columns, const QStringList &fields) {
             // A two-column table may still end its lines with an empty third field.
             if (fields.size() != columns && !(columns == 2 && fields.size() == 3 && fields[2].isEmpty())) {
@@ -173,12 +175,9 @@ RegistrationTable ParseRegistrationTable(const QByteArray &bytes, const QString 
     table.present = true;
     table.path = path;
     QHash<QString, int> firstLine;
-    forEachLine(bytes, {{"idMarca", "REGOLA", "TESTO"}}, table.problems,
-                [&](int number, qsizetype, QStringList fields) {
-                    // The text is the rest of the line: a ';' in it is the maker's, not a
-                    // fourth field.
-                    if (fields.size() > 3)
-                        fields[2] = fields.mid(2).join(u';');
+    // The text is the rest of the line: a ';' in it is the maker's, not a fourth field.
+    forEachLine(bytes, {{"idMarca", "REGOLA", "TESTO"}}, 3, table.problems,
+                [&](int number, qsizetype, const QStringList &fields) {
                     if (fields.size() < 3) {
                         table.problems.push_back({number, TableFault::Fields, QString::number(fields.size()), 0});
                         return;

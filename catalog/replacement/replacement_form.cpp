@@ -32,7 +32,6 @@ namespace {
 enum Column {
     kRange,
     kCode,
-    kTechnology,
     kCapacity,
     kDischarge,
     kPolarity,
@@ -40,12 +39,14 @@ enum Column {
     kWidth,
     kHeight,
     kHoldDown,
+    kTechnology,
     kColumns
 };
 
-const char *const kCaptions[kColumns] = {"Gamma",    "Codice",    "Tecnologia", "Capacità Ah", "Scarica A",
-                                         "Polarità", "Lungh. mm", "Largh. mm",  "Alt. mm",     "Attacchi"};
-const int kWidths[kColumns] = {125, 80, 95, 95, 95, 75, 85, 85, 85, 10};
+const char *const kCaptions[kColumns] = {"Gamma",     "Codice",    "Capacità Ah", "Scarica A", "Polarità",
+                                         "Lungh. mm", "Largh. mm", "Alt. mm",     "Attacchi",  "Tecnologia"};
+// The last column takes what the list's width leaves.
+const int kWidths[kColumns] = {125, 80, 95, 95, 75, 85, 85, 85, 80, 10};
 
 // The old battery's technology as the list offers it, lowest first.
 const catalog::Technology kTechnologyChoices[] = {catalog::Technology::Unknown, catalog::Technology::Flooded,
@@ -306,7 +307,6 @@ void Tfrm_sostituzione::FillGrid()
         const QString cells[kColumns] = {
             b.range.trimmed(),
             b.code.trimmed(),
-            catalog::TechnologyName(b.technology),
             catalog::withDifference(b.capacity.trimmed(), r.capacity, m_old.capacity),
             catalog::withDifference(b.discharge.trimmed(), r.discharge, m_old.discharge),
             differingMark(b.polarity, r.polarityDiffers),
@@ -314,6 +314,7 @@ void Tfrm_sostituzione::FillGrid()
             catalog::withDifference(b.width.trimmed(), r.width, m_old.width),
             catalog::withDifference(b.height.trimmed(), r.height, m_old.height),
             differingMark(b.holdDown, r.holdDownDiffers),
+            catalog::TechnologyName(b.technology),
         };
         for (int c = 0; c < kColumns; ++c)
             grid->setCells(c, i + 1, cells[c]);
@@ -342,7 +343,7 @@ void Tfrm_sostituzione::FitLastColumns()
     for (DataGrid *grid : {GridSostituzioneTitoli, GridSostituzione}) {
         for (int c = 0; c < kColumns; ++c)
             grid->setColWidths(c, kWidths[c]);
-        FitColumnToGrid(grid, kHoldDown);
+        FitColumnToGrid(grid, kColumns - 1);
     }
 }
 
