@@ -104,17 +104,22 @@ void forEachLine(const QByteArray &bytes, const std::vector<QStringList> &header
 // Keys compare as the catalogue's joins compare texts: without regard to letter case.
 QString keyOf(const QString &text) { return text.toCaseFolded(); }
 
-QByteArray readFile(const QString &path, bool &present, std::vector<TableProblem> &problems)
+// The table `name` in `folder`, parsed by `parse`: not present without the file, one
+// Unreadable problem when it cannot be read.
+template <class Table>
+Table readTable(const QString &folder, const char *name, Table (*parse)(const QByteArray &, const QString &))
 {
-    QFile file(path);
-    present = file.exists();
-    if (!present)
-        return {};
+    Table table;
+    table.path = QDir(folder).filePath(QLatin1String(name));
+    QFile file(table.path);
+    table.present = file.exists();
+    if (!table.present)
+        return table;
     if (!file.open(QIODevice::ReadOnly)) {
-        problems.push_back({0, TableFault::Unreadable, file.errorString(), 0});
-        return {};
+        table.problems.push_back({0, TableFault::Unreadable, file.errorString(), 0});
+        return table;
     }
-    return file.readAll();
+    return parse(file.readAll(), table.path);
 }
 
 } // namespace
@@ -208,26 +213,12 @@ RegistrationTable ParseRegistrationTable(const QByteArray &bytes, const QString 
 
 TechnologyTable ReadTechnologyTable(const QString &folder)
 {
-    const QString path = QDir(folder).filePath(QLatin1String(kTechnologyTableFile));
-    TechnologyTable table;
-    const QByteArray bytes = readFile(path, table.present, table.problems);
-    if (!table.present || !table.problems.empty()) {
-        table.path = path;
-        return table;
-    }
-    return ParseTechnologyTable(bytes, path);
+    return readTable<TechnologyTable>(folder, kTechnologyTableFile, ParseTechnologyTable);
 }
 
 RegistrationTable ReadRegistrationTable(const QString &folder)
 {
-    const QString path = QDir(folder).filePath(QLatin1String(kRegistrationTableFile));
-    RegistrationTable table;
-    const QByteArray bytes = readFile(path, table.present, table.problems);
-    if (!table.present || !table.problems.empty()) {
-        table.path = path;
-        return table;
-    }
-    return ParseRegistrationTable(bytes, path);
+    return readTable<RegistrationTable>(folder, kRegistrationTableFile, ParseRegistrationTable);
 }
 
 QString ProblemText(const QString &path, const TableProblem &p)

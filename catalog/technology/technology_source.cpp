@@ -23,15 +23,13 @@ std::optional<std::vector<std::pair<QString, QString>>> loadVehicleBatteries(con
 {
     if (ApriQRY(vehicleBatteriesStatement(vehicleKey)) < 0)
         return std::nullopt;
+    // Read by position, which cannot fail on the statement's own two fields.
     db::Query &q = DM->ADOQuery1;
-    struct Close {
-        db::Query &q;
-        ~Close() { q.Close(); }
-    } close{q};
     std::vector<std::pair<QString, QString>> rows;
     rows.reserve(std::size_t(q.RecordCount()));
     for (; !q.Eof(); q.Next())
         rows.emplace_back(q.AsString(0), q.AsString(1));
+    q.Close();
     return rows;
 }
 
