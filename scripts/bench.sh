@@ -13,7 +13,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${1:-$here/build-bench}")
 "$here/scripts/setup.sh"
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCATALOG_BENCH=ON >/dev/null
-cmake --build "$build" --target catalog_bench pictures catalogue-diff catalogue-check catalogue-demo catalogue-build \
+cmake --build "$build" --target catalog_bench pictures catalogue_demo_db catalogue-diff catalogue-check catalogue-demo catalogue-build \
   jet-query catalogue_huge dazozizizavuv bench-first-window -j"${BENCH_JOBS:-$(nproc)}" >/dev/null
 large=$(realpath "${CATALOG_BENCH_MDB:-$here/../shared/fixtures/catalogue-large/vc_korva.mdb}")
 huge="$build/huge-catalogue/vc_korva.mdb"
