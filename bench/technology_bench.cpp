@@ -37,7 +37,8 @@ std::vector<Shown> shownAfterMakeClicks(CatalogueWindow &w)
     return shown;
 }
 
-// Every sample is a vehicle other than the one before, so its need is read afresh.
+// Every sample is a vehicle other than the one before, so its need is read afresh (a
+// vehicle listed with no battery of the price list shows none, and asks for no need).
 void Figure_TechnologyLines(benchmark::State &state)
 {
     if (!ready(state))
