@@ -17,6 +17,7 @@ namespace {
 const QString kStock = QStringLiteral("LabelGiacenza");
 const QString kReports = QStringLiteral("LabelSegnalazione");
 const QString kTechnology = QStringLiteral("LabelTecnologia");
+const QString kRegistration = QStringLiteral("LabelRegistrazione");
 
 // The strip on its own, laid out at the size the window gives it.
 struct StandaloneStrip {
@@ -54,6 +55,7 @@ QString accessibleName(QWidget *w)
 TEST(InfoStrip, LinesKeepTheFixedOrderWhateverOrderTheyAreMadeIn)
 {
     StandaloneStrip s;
+    s.strip.setLine(kRegistration, QStringLiteral("registrazione"));
     s.strip.setLine(kTechnology, QStringLiteral("tecnologia"));
     s.strip.setLine(kStock, QStringLiteral("giacenza"));
     s.strip.setLine(kReports, QStringLiteral("segnalazioni"));
@@ -62,7 +64,7 @@ TEST(InfoStrip, LinesKeepTheFixedOrderWhateverOrderTheyAreMadeIn)
     // A line emptied leaves no gap: the others close up and stay in order, and the line
     // comes back in its own place.
     s.strip.setLine(kReports, QString());
-    EXPECT_EQ(shownTopToBottom(s.strip), (QStringList{kStock, kTechnology}));
+    EXPECT_EQ(shownTopToBottom(s.strip), (QStringList{kStock, kTechnology, kRegistration}));
     s.strip.setLine(kReports, QStringLiteral("di nuovo"));
     EXPECT_EQ(shownTopToBottom(s.strip), InfoStrip::LineOrder());
 }
