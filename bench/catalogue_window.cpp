@@ -27,6 +27,12 @@ CatalogueWindow::CatalogueWindow()
                           root.filePath(QStringLiteral("db/system.mdw")));
     if (!m_ok)
         return;
+    // The build's maker tables: the technology guard reads them as a maker's.
+    for (const char *table : {"tecnologie.csv", "registrazione.csv"}) {
+        const QString built = app + QStringLiteral("/db/") + QLatin1String(table);
+        if (QFileInfo(built).isFile())
+            QFile::link(built, root.filePath(QStringLiteral("db/") + QLatin1String(table)));
+    }
     for (const QFileInfo &photo : QDir(app + QStringLiteral("/foto")).entryInfoList(QDir::Files))
         QFile::link(photo.absoluteFilePath(), root.filePath(QStringLiteral("foto/") + photo.fileName()));
     qputenv("TEMP", QFile::encodeName(m_temp.path()));

@@ -3,6 +3,7 @@
 
 #include "platform/settings.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 
 namespace {
@@ -24,9 +25,16 @@ public:
         case kMbIconAsterisk: icon = QMessageBox::Information; break;
         default: break;
         }
+        if ((style & 0x0F) == kMbYesNo) {
+            QMessageBox box(icon, caption, text, QMessageBox::Yes | QMessageBox::No);
+            box.setDefaultButton(QMessageBox::No);
+            box.button(QMessageBox::Yes)->setText(QStringLiteral("&Sì"));
+            box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
+            return box.exec() == QMessageBox::Yes ? kIdYes : kIdNo;
+        }
         QMessageBox box(icon, caption, text, QMessageBox::Ok);
         box.exec();
-        return 1;
+        return kIdOk;
     }
     void ShowException(const QString &text) override
     {
@@ -54,7 +62,7 @@ void RecordingMessages::ShowMessage(const QString &text) { shown.push_back({"mes
 int RecordingMessages::MessageBox(const QString &text, const QString &caption, int style)
 {
     shown.push_back({"box", caption, text, style});
-    return 1;
+    return (style & 0x0F) == kMbYesNo ? kIdYes : kIdOk;
 }
 
 void RecordingMessages::ShowException(const QString &text) { shown.push_back({"error", kApplicationTitle, text, 0}); }

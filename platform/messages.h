@@ -11,18 +11,23 @@
 // Message box styles as the callers pass them (the Windows MB_* values).
 enum MessageStyle : int {
     kMbOk = 0,
+    kMbYesNo = 4, // a question: "Sì" and "No"
     kMbIconHand = 16,
     kMbIconQuestion = 32,
     kMbIconExclamation = 48,
     kMbIconAsterisk = 64,
 };
 
+// The button a message box was closed with (the Windows ID* values).
+enum MessageAnswer : int { kIdOk = 1, kIdYes = 6, kIdNo = 7 };
+
 class Messages {
 public:
     virtual ~Messages() = default;
     // Text, one OK button, the application title as caption.
     virtual void ShowMessage(const QString &text) = 0;
-    // Caller's caption and style; returns the button pressed (1 = OK).
+    // Caller's caption and style; returns the button pressed (kIdOk, or kIdYes / kIdNo
+    // for kMbYesNo).
     virtual int MessageBox(const QString &text, const QString &caption, int style) = 0;
     // The general error report for an error that ended a handler.
     virtual void ShowException(const QString &text) = 0;
@@ -41,7 +46,8 @@ struct RecordedMessage {
     int style = 0;
 };
 
-// Keeps every message instead of showing it; acknowledges each with OK.
+// Keeps every message instead of showing it; acknowledges each with OK, a question with
+// its first button (Yes), as a user who reads and goes on would.
 class RecordingMessages : public Messages {
 public:
     void ShowMessage(const QString &text) override;

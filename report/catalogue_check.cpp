@@ -8,6 +8,7 @@
 #include "widgets/markup/note_markup_syntax.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
 #include <QSet>
@@ -45,6 +46,10 @@ public:
         duplicateRows();
         unknownPriceList();
         noteMarkup();
+        if (m_options.technologies.present)
+            technologyTable();
+        if (m_options.registrations.present)
+            registrationTable();
         return std::move(m_findings);
     }
 
@@ -371,6 +376,83 @@ private:
         }
     }
 
+    // A maker's table is named by its file and each finding by its line.
+    void addLine(Severity s, const char *check, const QString &path, int line, const QString &detail)
+    {
+        m_findings.push_back({s, QString::fromLatin1(check), QFileInfo(path).fileName(),
+                              line > 0 ? QString::number(line) : QString(), detail});
+    }
+
+    template <class Table>
+    void tableProblems(const char *check, const Table &table)
+    {
+        for (const TableProblem &p : table.problems)
+            addLine(Severity::Error, check, table.path, p.line, problemDetail(p));
+    }
+
+    static QString problemDetail(const TableProblem &p)
+    {
+        switch (p.fault) {
+        case TableFault::Unreadable: return QStringLiteral("the file cannot be read: %1").arg(p.value);
+        case TableFault::NotUtf8: return QStringLiteral("the line is not UTF-8 text");
+        case TableFault::Header: return QStringLiteral("header \"%1\" not recognised: nothing was read").arg(p.value);
+        case TableFault::Fields: return QStringLiteral("%1 fields").arg(p.value);
+        case TableFault::NoRange: return QStringLiteral("neither GAMMA nor CODICE");
+        case TableFault::NoMake: return QStringLiteral("idMarca is empty");
+        case TableFault::NoText: return QStringLiteral("TESTO is empty");
+        case TableFault::Technology:
+            return QStringLiteral("TECNOLOGIA \"%1\" is none of AGM, EFB, GEL, TRADIZIONALE").arg(p.value);
+        case TableFault::Rule:
+            return QStringLiteral("REGOLA \"%1\" is none of autoapprendimento, diagnosi").arg(p.value);
+        case TableFault::Repeated:
+            return QStringLiteral("\"%1\" already on line %2, which holds").arg(p.value).arg(p.firstLine);
+        }
+        return {};
+    }
+
+    // Each line of the technology table names a range or a code the catalogue has: a
+    // misspelt one is silently of no use to the program.
+    void technologyTable()
+    {
+        const TechnologyTable &table = m_options.technologies;
+        tableProblems("technology-table", table);
+        const auto c = columns(m_c.batteries, {batteries::GAMMA, batteries::CODICE});
+        if (c.empty())
+            return;
+        QSet<QString> ranges, codes;
+        for (const Row &row : m_c.batteries.rows) {
+            if (IsOldCodeRow(m_c.batteries, row))
+                continue;
+            ranges.insert(folded(at(row, c[0])));
+            codes.insert(folded(at(row, c[1])));
+        }
+        for (const TechnologyEntry &e : table.entries) {
+            if (!e.code.isEmpty() && !codes.contains(e.code.toCaseFolded()))
+                addLine(Severity::Warning, "technology-unknown-code", table.path, e.line,
+                        QStringLiteral("CODICE \"%1\" is no battery of %2").arg(e.code, m_c.batteries.name));
+            else if (e.code.isEmpty() && !ranges.contains(e.range.toCaseFolded()))
+                addLine(Severity::Warning, "technology-unknown-range", table.path, e.line,
+                        QStringLiteral("GAMMA \"%1\" is no range of %2").arg(e.range, m_c.batteries.name));
+        }
+    }
+
+    void registrationTable()
+    {
+        const RegistrationTable &table = m_options.registrations;
+        tableProblems("registration-table", table);
+        const auto c = columns(m_c.vehicles, {vehicles::idMarca});
+        if (c.empty())
+            return;
+        QSet<QString> makes;
+        for (const Row &row : m_c.vehicles.rows)
+            makes.insert(folded(at(row, c[0])));
+        for (const RegistrationEntry &e : table.entries) {
+            if (!makes.contains(e.makeKey.toCaseFolded()))
+                addLine(Severity::Warning, "registration-unknown-make", table.path, e.line,
+                        QStringLiteral("idMarca \"%1\" is no make of %2").arg(e.makeKey, m_c.vehicles.name));
+        }
+    }
+
     const Catalogue &m_c;
     const CheckOptions &m_options;
     std::vector<Finding> m_findings;
@@ -393,7 +475,12 @@ std::vector<Finding> CheckCatalogue(const Catalogue &catalogue, const CheckOptio
                                       "old-code-loop",
                                       "duplicate-row",
                                       "unknown-price-list",
-                                      "note-markup"};
+                                      "note-markup",
+                                      "technology-table",
+                                      "technology-unknown-range",
+                                      "technology-unknown-code",
+                                      "registration-table",
+                                      "registration-unknown-make"};
     // What the order compares is worked out once per finding, not once per comparison.
     struct Place {
         qsizetype check;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "report/catalogue_tables.h"
+#include "report/maker_tables.h"
 
 #include <QString>
 #include <vector>
@@ -22,6 +23,10 @@ struct Finding {
 
 struct CheckOptions {
     QString photoFolder; // empty: photos are not checked
+    // The maker's tables shipped beside the catalogue (ReadTechnologyTable,
+    // ReadRegistrationTable); tables not present are not checked.
+    TechnologyTable technologies;
+    RegistrationTable registrations;
 };
 
 // Findings in the order of the checks, each check's in the order of its keys.

@@ -20,7 +20,8 @@ trap 'rm -rf "$work"' EXIT
 # The capacity search lists every 60 Ah battery and ends in applications mode; the mode is
 # then left and entered again for the first battery of the fifth make, which fits vehicles
 # of many makes. Last, with the mode left, the search box with its list open for a model
-# name, and the replacement finder on the battery shown.
+# name, and the replacement finder on the battery shown. Then the technology guard's lines
+# in the header band for a start-stop vehicle (Alvena Volano 2.0 D Start&Stop).
 cat >"$work/visit.txt" <<STEPS
 screenshot $work/brand-screen.png
 click ImageKorva
@@ -45,6 +46,10 @@ key gridMarca Ctrl+R
 key GridSostituzione Down
 screenshot $work/replacement.png
 click ButtonSostChiudi
+type EditTrova
+click-cell gridModello 3
+click-cell gridVersione 4
+screenshot $work/technology.png
 STEPS
 QT_QPA_PLATFORM=offscreen CATALOG_CACHE_DIR="$work/cache" \
   "$build/tools/catalogue-script/catalogue-script" "$build/app" "$work/visit.txt" >/dev/null

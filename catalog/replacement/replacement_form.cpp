@@ -12,6 +12,7 @@
 #include "widgets/design_pictures.h"
 #include "widgets/fonts.h"
 
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHelpEvent>
@@ -28,11 +29,29 @@ Tfrm_sostituzione *frm_sostituzione = nullptr;
 
 namespace {
 
-enum Column { kRange, kCode, kCapacity, kDischarge, kPolarity, kLength, kWidth, kHeight, kHoldDown, kColumns };
+enum Column {
+    kRange,
+    kCode,
+    kCapacity,
+    kDischarge,
+    kPolarity,
+    kLength,
+    kWidth,
+    kHeight,
+    kHoldDown,
+    kTechnology,
+    kColumns
+};
 
 const char *const kCaptions[kColumns] = {"Gamma",     "Codice",    "Capacità Ah", "Scarica A", "Polarità",
-                                         "Lungh. mm", "Largh. mm", "Alt. mm",     "Attacchi"};
-const int kWidths[kColumns] = {125, 80, 95, 95, 75, 85, 85, 85, 10};
+                                         "Lungh. mm", "Largh. mm", "Alt. mm",     "Attacchi",  "Tecnologia"};
+// The last column takes what the list's width leaves.
+const int kWidths[kColumns] = {125, 80, 95, 95, 75, 85, 85, 85, 80, 10};
+
+// The old battery's technology as the list offers it, lowest first.
+const catalog::Technology kTechnologyChoices[] = {catalog::Technology::Unknown, catalog::Technology::Flooded,
+                                                  catalog::Technology::Efb, catalog::Technology::Agm,
+                                                  catalog::Technology::Gel};
 
 const QColor kWeaker(200, 0, 0);
 const QColor kHeaderBrush(226, 230, 238);
@@ -40,6 +59,12 @@ const QColor kHeaderBrush(226, 230, 238);
 const QString &invertedPolarityHint()
 {
     static const QString hint = QStringLiteral("Polarità invertita: verificare la lunghezza dei cavi");
+    return hint;
+}
+
+const QString &lowerTechnologyHint()
+{
+    static const QString hint = QStringLiteral("Tecnologia inferiore: sconsigliata su veicoli Start&Stop");
     return hint;
 }
 
@@ -96,7 +121,8 @@ QString differingMark(const QString &shown, bool differs)
 
 Tfrm_sostituzione::Tfrm_sostituzione(QWidget *owner, const ReplacementStart &start, const QString &priceList)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_priceList(priceList)
+      m_priceList(priceList), m_vehicleNeed(start.vehicleNeed),
+      m_technologies(start.technologies ? start.technologies : &m_wordsOnly)
 {
     setObjectName(QStringLiteral("frm_sostituzione"));
     setWindowTitle(QStringLiteral("Batterie sostitutive"));
@@ -123,6 +149,24 @@ Tfrm_sostituzione::Tfrm_sostituzione(QWidget *owner, const ReplacementStart &sta
     EditSostCapacita = addField(fields, this, "EditSostCapacita", QStringLiteral("Capac&ità Ah"), 1, 2, start.capacity);
     EditSostScarica = addField(fields, this, "EditSostScarica", QStringLiteral("&Scarica A"), 1, 3, start.discharge);
     EditSostTolleranza->setToolTip(QStringLiteral("Millimetri di altezza ammessi oltre la vecchia batteria"));
+    auto *technologyCaption = new QLabel(QStringLiteral("T&ecnologia"), this);
+    EditSostTecnologia = new QComboBox(this);
+    EditSostTecnologia->setObjectName(QStringLiteral("EditSostTecnologia"));
+    EditSostTecnologia->setAccessibleName(QStringLiteral("Tecnologia"));
+    for (const catalog::Technology t : kTechnologyChoices)
+        EditSostTecnologia->addItem(catalog::TechnologyName(t), int(t));
+    EditSostTecnologia->setCurrentIndex(EditSostTecnologia->findData(int(start.technology)));
+    EditSostTecnologia->setToolTip(
+        QStringLiteral("Tecnologia della vecchia batteria: le batterie di tecnologia inferiore vanno in fondo"));
+    technologyCaption->setBuddy(EditSostTecnologia);
+    fields->addWidget(technologyCaption, 2, 0, Qt::AlignRight);
+    fields->addWidget(EditSostTecnologia, 2, 1);
+    LabelSostRichiesta = new QLabel(this);
+    LabelSostRichiesta->setObjectName(QStringLiteral("LabelSostRichiesta"));
+    LabelSostRichiesta->setFont(ProgramFont(11, true));
+    if (m_vehicleNeed)
+        LabelSostRichiesta->setText(QStringLiteral("Veicolo scelto: ") + catalog::NeedText(*m_vehicleNeed));
+    fields->addWidget(LabelSostRichiesta, 2, 2, 1, 6);
 
     VrBitmapButtonSostCerca = new BitmapButton(this);
     VrBitmapButtonSostCerca->setObjectName(QStringLiteral("VrBitmapButtonSostCerca"));
@@ -144,7 +188,7 @@ Tfrm_sostituzione::Tfrm_sostituzione(QWidget *owner, const ReplacementStart &sta
 
     GridSostituzione = makeGrid(this, "GridSostituzione", Qt::white);
     GridSostituzione->setAccessibleName(QStringLiteral("Batterie che entrano nello spazio"));
-    GridSostituzione->setMinimumSize(840, 300);
+    GridSostituzione->setMinimumSize(935, 300);
     GridSostituzione->setScrollBars(DataGrid::ssVertical);
     GridSostituzione->setOptions(GridSostituzione->Options() | DataGrid::goHorzLine);
     GridSostituzione->setSelectionColor(QColor(166, 202, 240));
@@ -191,6 +235,8 @@ Tfrm_sostituzione::Tfrm_sostituzione(QWidget *owner, const ReplacementStart &sta
                              EditSostPolarita, EditSostAttacchi, EditSostCapacita, EditSostScarica})
         connect(field, &QLineEdit::returnPressed, this,
                 [this] { Guarded([this] { VrBitmapButtonSostCercaClick(); }); });
+    connect(EditSostTecnologia, &QComboBox::activated, this,
+            [this] { Guarded([this] { VrBitmapButtonSostCercaClick(); }); });
     connect(VrBitmapButtonSostCerca, &BitmapButton::clicked, this,
             [this] { Guarded([this] { VrBitmapButtonSostCercaClick(); }); });
     connect(ButtonSostMostra, &QPushButton::clicked, this, [this] { Guarded([this] { ButtonSostMostraClick(); }); });
@@ -201,7 +247,7 @@ Tfrm_sostituzione::Tfrm_sostituzione(QWidget *owner, const ReplacementStart &sta
             return;
         const catalog::RankedReplacement &r = m_result.fits[std::size_t(row - 1)];
         if ((col == kCapacity && r.weakerCapacity) || (col == kDischarge && r.weakerDischarge)
-            || (col == kPolarity && r.polarityDiffers))
+            || (col == kPolarity && r.polarityDiffers) || (col == kTechnology && r.lowerTechnology))
             font.color = kWeaker;
     };
     GridSostituzione->installEventFilter(this);
@@ -222,6 +268,9 @@ void Tfrm_sostituzione::VrBitmapButtonSostCercaClick()
     old.discharge = readNumber(EditSostScarica, refused);
     old.polarity = EditSostPolarita->text();
     old.holdDown = EditSostAttacchi->text();
+    // The vehicle's need holds even when the old battery was lower than it should have been.
+    old.technology = catalog::HigherTechnology(catalog::Technology(EditSostTecnologia->currentData().toInt()),
+                                               m_vehicleNeed.value_or(catalog::Technology::Unknown));
     if (!refused.isEmpty()) {
         messages().MessageBox(refused.join(QLatin1Char('\r'))
                                   + QStringLiteral("\r\rScrivi solo cifre, con la virgola o il punto per i decimali "
@@ -230,9 +279,11 @@ void Tfrm_sostituzione::VrBitmapButtonSostCercaClick()
         return;
     }
     // A failed read has been reported by the query channel; the list stays as it was.
-    const auto candidates = catalog::loadReplacementCandidates(m_priceList);
+    auto candidates = catalog::loadReplacementCandidates(m_priceList);
     if (!candidates)
         return;
+    for (catalog::ReplacementCandidate &c : *candidates)
+        c.technology = m_technologies->Of(c.range, c.code);
     m_old = old;
     m_result = catalog::rankReplacements(*candidates, m_old);
     FillGrid();
@@ -263,6 +314,7 @@ void Tfrm_sostituzione::FillGrid()
             catalog::withDifference(b.width.trimmed(), r.width, m_old.width),
             catalog::withDifference(b.height.trimmed(), r.height, m_old.height),
             differingMark(b.holdDown, r.holdDownDiffers),
+            catalog::TechnologyName(b.technology),
         };
         for (int c = 0; c < kColumns; ++c)
             grid->setCells(c, i + 1, cells[c]);
@@ -291,27 +343,47 @@ void Tfrm_sostituzione::FitLastColumns()
     for (DataGrid *grid : {GridSostituzioneTitoli, GridSostituzione}) {
         for (int c = 0; c < kColumns; ++c)
             grid->setColWidths(c, kWidths[c]);
-        FitColumnToGrid(grid, kHoldDown);
+        FitColumnToGrid(grid, kColumns - 1);
     }
 }
 
 void Tfrm_sostituzione::ShowRowWarning()
 {
-    LabelSostAvviso->setText(CellHint(kPolarity, GridSostituzione->CurrentRow()));
+    const int row = GridSostituzione->CurrentRow();
+    QStringList warnings;
+    for (const int col : {kPolarity, kTechnology}) {
+        if (const QString hint = CellHint(col, row); !hint.isEmpty())
+            warnings << hint;
+    }
+    LabelSostAvviso->setText(warnings.join(QStringLiteral(" \u00b7 ")));
 }
 
 QString Tfrm_sostituzione::CellHint(int col, int row) const
 {
-    if (col != kPolarity || row < 1 || row > int(m_result.fits.size()))
+    if (row < 1 || row > int(m_result.fits.size()))
         return {};
-    return m_result.fits[std::size_t(row - 1)].polarityDiffers ? invertedPolarityHint() : QString();
+    const catalog::RankedReplacement &r = m_result.fits[std::size_t(row - 1)];
+    if (col == kPolarity && r.polarityDiffers)
+        return invertedPolarityHint();
+    if (col == kTechnology && r.lowerTechnology)
+        return lowerTechnologyHint();
+    return {};
 }
 
 void Tfrm_sostituzione::GridSostituzioneChoose(int ARow)
 {
     if (ARow < 1 || ARow > int(m_result.fits.size()))
         return;
-    const catalog::ReplacementCandidate &b = m_result.fits[std::size_t(ARow - 1)].battery;
+    const catalog::RankedReplacement &r = m_result.fits[std::size_t(ARow - 1)];
+    if (r.lowerTechnology
+        && messages().MessageBox(
+               QStringLiteral("Confermi una batteria di tecnologia inferiore?\r\r%1 è %2; serve almeno %3.")
+                   .arg(r.battery.code.trimmed(), catalog::TechnologyName(r.battery.technology),
+                        catalog::TechnologyName(m_old.technology)),
+               QStringLiteral("Batterie sostitutive"), kMbYesNo | kMbIconQuestion)
+               != kIdYes)
+        return;
+    const catalog::ReplacementCandidate &b = r.battery;
     m_chosen = ChosenReplacement{b.code, b.range};
     accept();
 }

@@ -12,6 +12,7 @@
 
 class BitmapButton;
 class DataGrid;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -26,6 +27,11 @@ struct ReplacementStart {
     QString holdDown{};
     QString capacity{};
     QString discharge{};
+    catalog::Technology technology = catalog::Technology::Unknown;
+    // What the vehicle chosen in the catalogue window needs, when it needs something.
+    std::optional<catalog::Technology> vehicleNeed{};
+    // How the batteries' technologies are told; range words only when none is given.
+    const catalog::TechnologyRule *technologies = nullptr;
 };
 
 // The battery chosen in the finder.
@@ -43,6 +49,7 @@ public:
     // "Attenzione" message naming every such field and leaves the list as it was.
     void VrBitmapButtonSostCercaClick();
     // Chooses the battery of grid row `ARow` (1-based) and closes; other rows do nothing.
+    // A battery of a lower technology is chosen only when the user confirms it, each time.
     void GridSostituzioneChoose(int ARow);
     void ButtonSostMostraClick(); // chooses the selected row
     void ButtonSostChiudiClick(); // closes without a choice
@@ -60,6 +67,8 @@ public:
     QLineEdit *EditSostAttacchi;
     QLineEdit *EditSostCapacita;
     QLineEdit *EditSostScarica;
+    QComboBox *EditSostTecnologia; // the old battery's technology; choosing one searches again
+    QLabel *LabelSostRichiesta;    // what the chosen vehicle needs, when it needs something
     BitmapButton *VrBitmapButtonSostCerca;
     DataGrid *GridSostituzioneTitoli; // the column captions over the list, which does not scroll
     DataGrid *GridSostituzione;       // row 0 the captions (hidden), the batteries from row 1
@@ -81,6 +90,9 @@ private:
     QString CellHint(int col, int row) const;
 
     QString m_priceList;
+    std::optional<catalog::Technology> m_vehicleNeed;
+    catalog::TechnologyRule m_wordsOnly;
+    const catalog::TechnologyRule *m_technologies;
     catalog::OldBattery m_old;
     catalog::ReplacementResult m_result;
     std::optional<ChosenReplacement> m_chosen;

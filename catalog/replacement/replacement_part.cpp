@@ -3,6 +3,7 @@
 #include "catalog/replacement/replacement_part.h"
 
 #include "catalog/replacement/replacement_form.h"
+#include "catalog/technology/technology_part.h"
 #include "catalog/window/main_form.h"
 #include "platform/error_guard.h"
 #include "report/schema.h"
@@ -61,6 +62,11 @@ void ReplacementPart::VrBitmapButtonSostituzioneClick(QObject *Sender)
         start.height = grid->Cells(kAltezza, row);
         start.holdDown = grid->Cells(kAttacchi, row);
     }
+    TechnologyPart &guard = form.TechnologyGuard();
+    start.technologies = &guard.Rule();
+    if (row > 0)
+        start.technology = guard.Rule().Of(grid->Cells(kGamma, row), start.code);
+    start.vehicleNeed = guard.ChosenVehicleNeed();
     const std::optional<ChosenReplacement> chosen = ShowReplacementFinder(&form, start, form.SelectedPriceList());
     if (!chosen)
         return;

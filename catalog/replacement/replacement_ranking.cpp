@@ -49,13 +49,15 @@ struct RankKey {
     bool otherPolarity;
     bool otherHoldDown;
     bool weaker; // not like for like or better
+    bool lowerTechnology;
     double spareSpace;
 };
 
 RankKey keyOf(const RankedReplacement &r, const OldBattery &old)
 {
     return {r.polarityDiffers, r.holdDownDiffers,
-            !(notBelow(r.capacity, old.capacity) && notBelow(r.discharge, old.discharge)), r.spareSpace};
+            !(notBelow(r.capacity, old.capacity) && notBelow(r.discharge, old.discharge)), r.lowerTechnology,
+            r.spareSpace};
 }
 
 } // namespace
@@ -116,6 +118,7 @@ ReplacementResult rankReplacements(const std::vector<ReplacementCandidate> &cand
         r.holdDownDiffers = !old.holdDown.trimmed().isEmpty() && !sameText(c.holdDown, old.holdDown);
         r.weakerCapacity = below(r.capacity, old.capacity);
         r.weakerDischarge = below(r.discharge, old.discharge);
+        r.lowerTechnology = IsLowerTechnology(c.technology, old.technology);
         for (const auto &[value, was] :
              {std::pair{r.length, old.length}, std::pair{r.width, old.width}, std::pair{r.height, old.height}}) {
             if (was)
@@ -132,6 +135,8 @@ ReplacementResult rankReplacements(const std::vector<ReplacementCandidate> &cand
                              return !ka.otherHoldDown;
                          if (ka.weaker != kb.weaker)
                              return !ka.weaker;
+                         if (ka.lowerTechnology != kb.lowerTechnology)
+                             return !ka.lowerTechnology;
                          if (ka.spareSpace != kb.spareSpace)
                              return ka.spareSpace < kb.spareSpace;
                          if (const int byOrder = compareOrder(a.battery.order, b.battery.order))

@@ -5,9 +5,12 @@
 // A battery fits when it is no longer, no wider and no taller (plus the tolerance) than
 // the old one; a measure of the old battery left empty does not restrict. The order puts
 // first the same polarity, then the same hold-down, then "like for like or better"
-// (capacity and discharge not below the old ones), then the least spare space, and last
-// the catalogue's own order (ORDINE, then CODICE).
+// (capacity and discharge not below the old ones), then not a lower technology than the
+// old one, then the least spare space, and last the catalogue's own order (ORDINE, then
+// CODICE).
 #pragma once
+
+#include "catalog/technology/technology.h"
 
 #include <QString>
 #include <QStringView>
@@ -29,6 +32,7 @@ struct ReplacementCandidate {
     QString holdDown{};  // ATTACCHI_BASE
     QString order{};     // ORDINE
     QString oldCode{};   // OLD_CODICE: filled on the rows that name a former code
+    Technology technology = Technology::Unknown; // by the maker's table or the range's name
 };
 
 // The battery to replace. An empty optional or an empty text does not restrict.
@@ -41,6 +45,9 @@ struct OldBattery {
     QString polarity{};
     QString holdDown{};
     double heightTolerance = 0; // millimetres the new one may stand above the old one
+    // The lowest technology a replacement should have: the old battery's, or what the
+    // vehicle needs when that is higher. Unknown does not restrict.
+    Technology technology = Technology::Unknown;
 };
 
 // A battery that fits, with what the ranking found out about it.
@@ -55,6 +62,7 @@ struct RankedReplacement {
     bool holdDownDiffers = false; // only when the old hold-down is known
     bool weakerCapacity = false;  // less capacity than the old battery
     bool weakerDischarge = false; // less discharge than the old battery
+    bool lowerTechnology = false; // a lower technology than the old battery's (both known)
     double spareSpace = 0;        // sum of old - new over the old battery's known measures
 };
 

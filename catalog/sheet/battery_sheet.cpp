@@ -85,6 +85,7 @@ BatterySheet MakeBatterySheet(const SheetState &state, int vehicleRows)
     sheet.data = {
         {QStringLiteral("Gamma"), orMissing(cell(kGamma))},
         {QStringLiteral("Codice"), orMissing(cell(kCodice))},
+        {QStringLiteral("Tecnologia"), orMissing(state.technology)},
         {QStringLiteral("Capacit\u00e0"), withUnit(cell(kCapacita), "Ah")},
         {QStringLiteral("Scarica (EN)"), withUnit(cell(kScarica), "A")},
         {QStringLiteral("Polarit\u00e0"), orMissing(cell(kPolarita))},
@@ -99,6 +100,10 @@ BatterySheet MakeBatterySheet(const SheetState &state, int vehicleRows)
     if (state.chosenVehicle) {
         sheet.vehicleTitle = QStringLiteral("Veicolo");
         sheet.vehicle = vehicleLines(*state.chosenVehicle);
+        if (!state.vehicleNeed.isEmpty())
+            sheet.vehicle.push_back({QStringLiteral("Tecnologia"), state.vehicleNeed});
+        sheet.registration = state.registration.trimmed();
+        sheet.registrationWarning = state.registrationWarning;
     } else {
         sheet.vehicleTitle = QStringLiteral("Veicoli compatibili");
         const std::size_t all = state.fittedVehicles.size();

@@ -34,6 +34,10 @@ struct SheetState {
     // `fittedVehicles` holds every vehicle the battery fits.
     std::optional<SheetVehicle> chosenVehicle;
     std::vector<SheetVehicle> fittedVehicles;
+    QString technology;               // the battery's technology, as the strip names it
+    QString vehicleNeed;              // "Richiede AGM" for the chosen vehicle; empty when it needs nothing
+    QString registration;             // the maker's registration text for the chosen vehicle's make
+    bool registrationWarning = false; // a diagnostic tool is needed
     QImage photo;            // the battery's photo, or the placeholder
     QDateTime catalogueDate; // when the catalogue file was made; invalid when unknown
     QDateTime printedAt;
@@ -53,12 +57,14 @@ struct BatterySheet {
     QString printedAt;     // "Stampato il 10/12/2026 alle 09:30"
     // The battery.
     QString title;               // range and code
-    std::vector<SheetLine> data; // range, code, ratings, polarity, measures, fittings, container
+    std::vector<SheetLine> data; // range, code, technology, ratings, polarity, measures, fittings, container
     QImage photo;
     QString noteMarkup; // the note label's markup, as the catalogue holds it
     // The vehicle.
     QString vehicleTitle;               // "Veicolo" or "Veicoli compatibili"
     std::vector<SheetLine> vehicle;     // the chosen vehicle, line by line
+    QString registration;               // under the chosen vehicle; empty for none
+    bool registrationWarning = false;   // printed red
     std::vector<SheetVehicle> vehicles; // the fitted vehicles that fit on the page
     QString moreVehicles;               // "… e altri N veicoli", or why the list is empty
     // Footer.

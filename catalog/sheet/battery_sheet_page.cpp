@@ -38,7 +38,7 @@ constexpr qreal kVehicleTitle = 22;
 constexpr qreal kListHeader = 16;
 constexpr qreal kRowPitch = 14; // one fitted vehicle
 constexpr qreal kFooter = 132;
-constexpr qreal kDataLine = 21;
+constexpr qreal kDataLine = 20; // nine lines within the battery's section
 constexpr qreal kVehicleLine = 17;
 constexpr qreal kRuledLine = 21;
 
@@ -192,6 +192,9 @@ void drawVehicles(Page &page, const BatterySheet &sheet, qreal left, qreal width
             page.text(left + 110, y, width - 110, kVehicleLine, l.value, Page::font(11, true), kInk);
             y += kVehicleLine;
         }
+        if (!sheet.registration.isEmpty())
+            page.text(left, y + 4, width, kVehicleLine, sheet.registration, Page::font(10.5, true),
+                      sheet.registrationWarning ? kNoteRed : kInk);
         return;
     }
     const qreal share[] = {0.22, 0.26, 0.36, 0.16};

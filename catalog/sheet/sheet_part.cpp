@@ -11,6 +11,7 @@
 
 #include "catalog/catalog_error.h"
 #include "catalog/sheet/battery_sheet_page.h"
+#include "catalog/technology/technology_part.h"
 #include "catalog/window/main_form.h"
 #include "catalog/window/statements.h"
 #include "data/data_module.h"
@@ -144,6 +145,18 @@ std::optional<catalog::SheetState> SheetPart::ShownSheetState()
         state.chosenVehicle = drilledVehicle(form, code);
     if (!state.chosenVehicle)
         state.fittedVehicles = fittedVehicles(code);
+    TechnologyPart &guard = form.TechnologyGuard();
+    state.technology = catalog::TechnologyName(guard.Rule().Of(grid->Cells(kGamma, row), code));
+    if (state.chosenVehicle) {
+        const DataGrid *versions = form.gridVersione;
+        if (const auto need =
+                guard.NeedOf(versions->Cells(catalog::kVersionKey, versions->SelectionRect().Top).trimmed()))
+            state.vehicleNeed = catalog::NeedText(*need);
+        const catalog::StripText registration =
+            guard.RegistrationOf(form.gridMarca->Cells(catalog::kMakeKey, form.gridMarca->SelectionRect().Top));
+        state.registration = registration.text;
+        state.registrationWarning = registration.warning;
+    }
     state.photo = form.BatteryPhoto(grid->Cells(kFoto, row));
     state.catalogueDate = DM ? DM->ADOConnection1.CreationDate() : QDateTime();
     state.printedAt = QDateTime::currentDateTime();

@@ -7,6 +7,7 @@
 #include "catalog/quick_find/quick_find_part.h"
 #include "catalog/replacement/replacement_part.h"
 #include "catalog/sheet/sheet_part.h"
+#include "catalog/technology/technology_part.h"
 #include "catalog/window/statements.h"
 #include "catalog/window/tab_order.h"
 #include "catalog/window/zoom_form.h"
@@ -37,6 +38,7 @@ Tfrm_main::Tfrm_main(QWidget *parent) : QDialog(parent)
     ApplyTabOrder(this);
     ApplyAccessibleNames(this);
     m_news = std::make_unique<NewsPart>(*this);
+    m_technology = std::make_unique<TechnologyPart>(*this);
     Guarded([this] { FormCreate(); });
 }
 
@@ -62,6 +64,7 @@ void Tfrm_main::FormCreate()
     if (ConnectDatabase(QStringLiteral("SQL"), QString(), QStringLiteral("vc_korva"), QString(), QString()))
         NoticeCatalogueNews();
     LoadComboFromQuery(ComboListino, catalog::priceListStatement(), QString());
+    m_technology->ReadMakerTables();
 }
 
 void Tfrm_main::FormShow(QObject *Sender)
@@ -88,6 +91,7 @@ void Tfrm_main::RefillMakeList(const QString &SqlText, QObject *Sender)
     FitColumnToGrid(gridMarca, catalog::kMakeName);
     gridMarca->setCurrentRow(1);
     gridMarcaClickCell(Sender, 1, 0);
+    m_technology->Refresh(); // the mode may have changed with the list
 }
 
 bool Tfrm_main::ApplicationsMode() const { return CheckBoxApplicazioni->isChecked(); }

@@ -25,6 +25,7 @@
 class BitmapButton;
 class ColumnComboBox;
 class ImageView;
+class InfoStrip;
 class NoteLabel;
 class QCheckBox;
 class QFrame;
@@ -38,6 +39,7 @@ class NewsPart;
 class QuickFindPart;
 class ReplacementPart;
 class SheetPart;
+class TechnologyPart;
 
 class Tfrm_main : public QDialog {
     Q_OBJECT
@@ -74,6 +76,9 @@ public:
     QLineEdit *EditAltezza = nullptr;
     QLineEdit *EditMonoblocco = nullptr;
     QLineEdit *EditAttacchi = nullptr;
+    // The header band's information strip, where the skin's subtitle stood: the shop's
+    // lines about the battery shown (stock, fit reports, technology guard).
+    InfoStrip *StripInfo = nullptr;
     // Children of Panel2, above the skin.
     DataGrid *gridMarca = nullptr;          // makes: marker, idMarca (hidden), name
     DataGrid *gridModello = nullptr;        // models: marker, name
@@ -183,6 +188,9 @@ public:
     // report shown in frm_novita, made on the first click.
     void NoticeCatalogueNews();
     void ButtonNovitaClick(QObject *Sender);
+    // Technology guard (technology/): the strip's lines for the battery shown and the
+    // vehicle chosen, and what the finder and the sheet ask of the maker's tables.
+    TechnologyPart &TechnologyGuard() { return *m_technology; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -208,6 +216,7 @@ private:
     std::unique_ptr<ReplacementPart> m_replacement;
     std::unique_ptr<SheetPart> m_sheet;
     std::unique_ptr<NewsPart> m_news;
+    std::unique_ptr<TechnologyPart> m_technology;
 };
 
 // The catalogue window created last; the brand clicks show this one.

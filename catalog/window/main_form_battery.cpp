@@ -4,6 +4,7 @@
 #include "catalog/window/main_form.h"
 
 #include "catalog/catalog_error.h"
+#include "catalog/technology/technology_part.h"
 #include "catalog/window/statements.h"
 #include "platform/files.h"
 #include "platform/settings.h"
@@ -50,6 +51,7 @@ void Tfrm_main::GridOutputClickCell(QObject *Sender, int ARow, int)
     }
     HTMLabelNote->clearHTMLText();
     HTMLabelNote->addHTMLLine(GridOutput->Cells(kNote, ARow));
+    m_technology->ShowBattery(GridOutput->Cells(kGamma, ARow), GridOutput->Cells(kCodice, ARow));
     if (photoError)
         std::rethrow_exception(photoError);
 

@@ -7,6 +7,7 @@
 // everything below it as it was.
 #include "catalog/window/main_form.h"
 
+#include "catalog/technology/technology_part.h"
 #include "catalog/window/statements.h"
 #include "data/grid_loading.h"
 #include "platform/settings.h"
@@ -92,6 +93,10 @@ void Tfrm_main::gridVersioneClickCell(QObject *Sender, int ARow, int)
 {
     if (ARow == 0 || ApplicationsMode())
         return;
+    // The vehicle is chosen even when its batteries cannot be listed: the battery shown
+    // may then stay from another vehicle, and the guard must say how it compares.
+    m_technology->ChooseVehicle(gridVersione->Cells(catalog::kVersionKey, ARow),
+                                gridMarca->Cells(catalog::kMakeKey, gridMarca->SelectionRect().Top));
     const QString priceList = SelectedPriceList();
     if (priceList.isEmpty())
         return;

@@ -162,6 +162,37 @@ TEST(CatalogueCheckTest, PhotosFoundInAnyCase)
     EXPECT_TRUE(text.out.endsWith("3 errors, 0 warnings\n")) << text.out.toStdString();
 }
 
+// The maker's tables beside the catalogue: faulty lines are errors (the program skips
+// them), names the catalogue does not have are warnings (the program finds no use for them).
+TEST(CatalogueCheckTest, TheMakersTablesBesideTheCatalogue)
+{
+    QTemporaryDir dir;
+    const QString mdb = build(cleanSources(), dir.path());
+    buildtest::writeFiles(dir.path(), {{"tecnologie.csv", "GAMMA;TECNOLOGIA;CODICE\r\n"
+                                                          "Korva Start;TRADIZIONALE;\r\n"
+                                                          "korva power;EFB;KP070\r\n"
+                                                          "Korva Turbo;EFB;\r\n"
+                                                          "Korva Start;AGM;KS777\r\n"
+                                                          "Korva AGM;LITIO;\r\n"
+                                                          "Korva Start;EFB;\r\n"},
+                                       {"registrazione.csv", "idMarca;REGOLA;TESTO\n"
+                                                             "aur;diagnosi;Con la diagnosi\n"
+                                                             "XYZ;autoapprendimento;Da sola\n"
+                                                             "BRE;manuale;Niente\n"}});
+    const auto r = runTool("catalogue-check", {mdb, "--format", "csv"});
+    EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+    EXPECT_EQ(
+        rows(r.out),
+        (QStringList{
+            kHeader,
+            R"(error,technology-table,tecnologie.csv,6,"TECNOLOGIA ""LITIO"" is none of AGM, EFB, GEL, TRADIZIONALE")",
+            R"(error,technology-table,tecnologie.csv,7,"""Korva Start"" already on line 2, which holds")",
+            R"(warning,technology-unknown-range,tecnologie.csv,4,"GAMMA ""Korva Turbo"" is no range of TabTechInfo")",
+            R"(warning,technology-unknown-code,tecnologie.csv,5,"CODICE ""KS777"" is no battery of TabTechInfo")",
+            R"(error,registration-table,registrazione.csv,4,"REGOLA ""manuale"" is none of autoapprendimento, diagnosi")",
+            R"(warning,registration-unknown-make,registrazione.csv,3,"idMarca ""XYZ"" is no make of CP_Veicoli")"}));
+}
+
 TEST(CatalogueCheckTest, UsageAndOpeningErrorsExitWithTwo)
 {
     QTemporaryDir dir;

@@ -188,6 +188,53 @@ TEST(CatalogueDemo, DemoSourcesAreDeterministicAndValid)
     EXPECT_EQ(makes.size(), 26u) << "25 listed makes and one without relation rows";
 }
 
+// The maker's tables the demo ships name only ranges, codes and makes it has, in the
+// words the program reads; every line is the same whatever the run.
+TEST(CatalogueDemo, MakerTablesNameWhatTheCatalogueHas)
+{
+    QTemporaryDir a, b;
+    generate({}, a.path());
+    generate({}, b.path());
+    const auto tables = readAll(a.path());
+    std::set<QString> ranges, codes, makes;
+    for (const Row &row : tables.at("TabTechInfo").rows) {
+        ranges.insert(row[1].value_or(""));
+        codes.insert(row[2].value_or(""));
+    }
+    for (const Row &v : tables.at("CP_Veicoli").rows)
+        makes.insert(*v[1]);
+    const auto lines = [&](const char *file) {
+        const QByteArray text = bytes(a.path() + "/maker-tables/" + file);
+        EXPECT_EQ(text, bytes(b.path() + "/maker-tables/" + file)) << file;
+        QStringList out = QString::fromUtf8(text).split("\r\n");
+        EXPECT_EQ(out.takeLast(), "") << file << " ends with CRLF";
+        return out;
+    };
+    QStringList technology = lines("tecnologie.csv");
+    ASSERT_FALSE(technology.isEmpty());
+    EXPECT_EQ(technology.takeFirst(), "GAMMA;TECNOLOGIA;CODICE");
+    std::set<QString> words;
+    for (const QString &line : technology) {
+        const QStringList f = line.split(';');
+        ASSERT_EQ(f.size(), 3) << line.toStdString();
+        EXPECT_TRUE(ranges.count(f[0])) << line.toStdString();
+        EXPECT_TRUE(f[2].isEmpty() || codes.count(f[2])) << line.toStdString();
+        words.insert(f[1]);
+    }
+    EXPECT_EQ(words, (std::set<QString>{"AGM", "EFB", "GEL", "TRADIZIONALE"})) << "every word shown";
+    QStringList registration = lines("registrazione.csv");
+    ASSERT_FALSE(registration.isEmpty());
+    EXPECT_EQ(registration.takeFirst(), "idMarca;REGOLA;TESTO");
+    std::set<QString> rules;
+    for (const QString &line : registration) {
+        const QStringList f = line.split(';');
+        ASSERT_EQ(f.size(), 3) << line.toStdString();
+        EXPECT_TRUE(makes.count(f[0])) << line.toStdString();
+        rules.insert(f[1]);
+    }
+    EXPECT_EQ(rules, (std::set<QString>{"autoapprendimento", "diagnosi"}));
+}
+
 TEST(CatalogueDemo, LargeScaleHasTheBenchmarkSizes)
 {
     QTemporaryDir dir;

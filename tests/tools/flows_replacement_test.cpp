@@ -66,11 +66,11 @@ TEST(FlowReplacement, OpensOnTheShownBatteryAndShowsTheChosenOneInApplicationsMo
         if (rows[r][1] == "KS060")
             self = r;
         else
-            EXPECT_EQ(rows[r].mid(2), identical)
+            EXPECT_EQ(rows[r].mid(2, identical.size()), identical)
                 << "row " << r << " before KS060: " << rows[r].join(" | ").toStdString();
     }
     ASSERT_GE(self, 0) << "KS060 is listed";
-    EXPECT_EQ(rows[self].mid(2), identical);
+    EXPECT_EQ(rows[self].mid(2, identical.size()), identical);
     // KS062 has the same measures but the other polarity: after every DX battery that
     // fits as well, marked.
     for (const QStringList &row : rows) {

@@ -20,7 +20,9 @@ QString help()
                           "Finds data faults: fitment-without-battery, not-a-number, vehicle-without-relation,\n"
                           "relation-without-vehicle, photo-missing (with --photos), old-code-missing-successor,\n"
                           "old-code-loop, duplicate-row, unknown-price-list, note-markup, missing-table,\n"
-                          "missing-column.\n"
+                          "missing-column; and in the maker's tables beside the catalogue (tecnologie.csv,\n"
+                          "registrazione.csv): technology-table, technology-unknown-range,\n"
+                          "technology-unknown-code, registration-table, registration-unknown-make.\n"
                           "  --photos DIR             check that every FOTO has its <FOTO>.JPG in DIR\n"
                           "  --format text|csv        text (default): one line per finding and a count; csv: the\n"
                           "                           header severity,check,table,key,detail, one row per finding\n")
@@ -55,6 +57,9 @@ int main(int argc, char **argv)
         // Kept until the process ends, which takes the memory back at once: freeing the
         // values of a large catalogue one by one would cost a tenth of the run.
         static const auto *catalogue = new Catalogue(ReadCatalogue(args->files[0], args->open));
+        const QString beside = QFileInfo(args->files[0]).absolutePath();
+        checks.technologies = ReadTechnologyTable(beside);
+        checks.registrations = ReadRegistrationTable(beside);
         const std::vector<Finding> findings = CheckCatalogue(*catalogue, checks);
         WriteReport(format == u"csv" ? CheckCsv(findings) : CheckText(findings), QString());
         const bool errors = std::any_of(findings.begin(), findings.end(),

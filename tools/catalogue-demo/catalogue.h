@@ -91,5 +91,8 @@ void numberDisplayOrders(Catalogue &catalogue);
 
 // Writes one CSV file per table into `folder`; throws std::runtime_error on failure.
 void writeCsvSources(const Catalogue &catalogue, const std::string &folder);
+// Writes the maker's tables that go beside the catalogue (tecnologie.csv and
+// registrazione.csv) into `folder`; throws std::runtime_error on failure.
+void writeMakerTables(const std::string &folder);
 
 } // namespace demo

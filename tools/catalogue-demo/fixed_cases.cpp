@@ -31,6 +31,17 @@
 //   Price lists that must not be listed: one row with LISTINO " " (blank), one with Null.
 //   Notes with markup: KS060 (<B>), KV012 (<FONT COLOR=clblue>), KP074 (<BR>, <B>),
 //   KA080 (<B>, <I>, &amp;); a double quote in the note of QC060. CAPACITA 62.5 on KS062.
+//   Technology (with the maker's tables, maker_tables.cpp): model "Volano", four versions.
+//   vehicle 12 "1.5 Start&Stop", ktypnr 90012: KE072 (EFB by its range's name), KA068
+//              (AGM) and ZP-60 (Zelkar Pro, EFB by the maker's table): needs EFB or better.
+//   vehicle 13 "2.0 D Start&Stop", ktypnr 90013: KA068, QA071 (AGM) and BM050 (Brask
+//              Marine, GEL by the table, which ranks as AGM): needs AGM. From KA068 the
+//              replacement finder ranks KE072, as big and earlier in the catalogue's
+//              order, below the AGM batteries: a lower technology.
+//   vehicle 14 "1.2", ktypnr 90014: KS060 (Korva Start, flooded by the table) and KA068,
+//              an upgrade: needs nothing.
+//   vehicle 15 "1.6 Hybrid", ktypnr 90015: KE072 and KV012 (Korva Service, whose name says
+//              nothing and which the table leaves out: unknown): needs nothing.
 #include "tools/catalogue-demo/brands.h"
 #include "tools/catalogue-demo/catalogue.h"
 
@@ -92,15 +103,22 @@ void addFixedCases(Catalogue &c)
         alvena(7, "Tarvo 5\"", "1.2 \"City\"", "Benzina", "200105", "200708", 1242, 60, 44),
         alvena(8, "Tarvo 5\"", "1.4 | Van", "Diesel", "200301", "200912", 1398, 68, 50),
         alvena(9, "Lesina", "1.1", "Benzina", "199205", "199812", 1108, 54, 40),
+        alvena(12, "Volano", "1.5 Start&Stop", "Benzina", "201603", none, 1498, 131, 96),
+        alvena(13, "Volano", "2.0 D Start&Stop", "Diesel", "201709", none, 1968, 150, 110),
+        alvena(14, "Volano", "1.2", "Benzina", "201201", "201512", 1242, 69, 51),
+        alvena(15, "Volano", "1.6 Hybrid", "Ibrida", "201905", none, 1598, 141, 104),
         Vehicle{10, "OMB", "Ombrina", "Brezza", "1.0", "Benzina", "198803", "199410", 998, 45, 33},
         Vehicle{11, "OMB", "Ombrina", "Brezza", "1.2", "Benzina", "199004", "199410", 1196, 57, 42},
     };
-    c.relations = {{1, 90001}, {2, 90002}, {2, 90003}, {3, 90004}, {5, 90005}, {6, 90006}, {7, 90007}, {8, 90008}};
+    c.relations = {{1, 90001}, {2, 90002}, {2, 90003},  {3, 90004},  {5, 90005},  {6, 90006},
+                   {7, 90007}, {8, 90008}, {12, 90012}, {13, 90013}, {14, 90014}, {15, 90015}};
     c.fitments = {
         {90001, "KS044"}, {90001, "KS060"}, {90001, "KS062"}, {90001, "KP074"},  {90001, "KP072"}, {90001, "QC060"},
         {90001, "QC045"}, {90001, "BS060"}, {90001, "FE060"}, {90001, "ZP-60"},  {90002, "KS060"}, {90002, "KV012"},
         {90003, "KS060"}, {90003, "KA080"}, {90004, "KV012"}, {90004, "KV035"},  {90004, "KS044"}, {90005, "KS060"},
         {90005, "QC060"}, {90005, "KX999"}, {90007, "KS044"}, {90007, "QM12\""}, {90008, "KS060"}, {90099, "KS044"},
+        {90012, "KE072"}, {90012, "KA068"}, {90012, "ZP-60"}, {90013, "KA068"},  {90013, "QA071"}, {90013, "BM050"},
+        {90014, "KS060"}, {90014, "KA068"}, {90015, "KE072"}, {90015, "KV012"},
     };
     c.batteries = {
         battery("KORVA", "Korva Start", "KS044", 44, 360, "DX", "207", "175", "175", "B13", "L1", "korva_start", none),
@@ -117,14 +135,21 @@ void addFixedCases(Catalogue &c)
                 "<FONT COLOR=clblue>Batteria ausiliaria</FONT>"),
         battery("KORVA", "Korva Service", "KV035", 35, 300, "DX", "187", "127", "175", "B0", "B19", "korva_service",
                 none),
+        battery("KORVA", "Korva EFB", "KE072", 72, 700, "DX", "278", "175", "190", "B13", "L3", "korva_efb",
+                "Per veicoli con <B>Start&amp;Stop</B>"),
+        battery("KORVA", "Korva AGM", "KA068", 68, 680, "DX", "278", "175", "190", "B13", "L3", "korva_agm",
+                "<B>AGM</B> per Start&amp;Stop"),
         oldCode("KORVA", "KP072", "KP074", "Korva Power"),
         oldCode("KORVA", "KS041", "ESAURIMENTO", "Korva Start"),
         battery("QUIB", "Quib Classic", "QC045", 45, 330, "DX", "207", "175", "175", "B13", "L1", "quib_classic", none),
         battery("QUIB", "Quib Classic", "QC060", 60, 510, "DX", "242", "175", "190", "B13", "L2", "quib_classic",
                 "<B>Nuovo</B> formato \"Classic\""),
         battery("QUIB", "Quib Moto", "QM12\"", 12, 180, "SX", "150", "87", "145", "B0", "B9", "quib_moto", none),
+        battery("QUIB", "Quib AGM", "QA071", 71, 710, "DX", "278", "175", "190", "B13", "L3", "quib_agm", none),
         oldCode("QUIB", "QC044", "QC045", "Quib Classic"),
         battery("BRASK", "Brask Silver", "BS060", 60, 560, "DX", "242", "175", "190", "B13", "L2", "brask_silver",
+                none),
+        battery("BRASK", "Brask Marine", "BM050", 50, 500, "DX", "242", "175", "190", "B13", "L2", "brask_marine",
                 none),
         oldCode("BRASK", "BS061", "BS060", "Brask Silver"),
         battery("FENU", "Fenu Eco", "FE060", 60, 480, "DX", "242", "175", "175", "B13", "L2", "fenu_eco", none),

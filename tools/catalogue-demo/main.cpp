@@ -1,6 +1,7 @@
 // catalogue-demo [--scale demo|large|huge] OUT_DIR: writes the CSV sources of the demo
 // catalogue (what the program runs on out of the box) or of the large or ten times larger
-// one (benchmarks) for catalogue-build. The same scale always gives the same files.
+// one (benchmarks) for catalogue-build, and in OUT_DIR/maker-tables/ the maker's tables
+// that go beside the catalogue file. The same scale always gives the same files.
 #include "tools/catalogue-demo/catalogue.h"
 
 #include <QCommandLineParser>
@@ -55,6 +56,9 @@ int main(int argc, char **argv)
         demo::addGeneratedRows(catalogue, scale);
         demo::numberDisplayOrders(catalogue);
         demo::writeCsvSources(catalogue, out);
+        // A folder of its own: catalogue-build takes every .csv of OUT_DIR for a table.
+        std::filesystem::create_directories(out + "/maker-tables");
+        demo::writeMakerTables(out + "/maker-tables");
     } catch (const std::exception &e) {
         std::fprintf(stderr, "catalogue-demo: %s\n", e.what());
         return 1;

@@ -17,8 +17,10 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QJsonDocument>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <cstdio>
 
@@ -76,16 +78,58 @@ void Key(const QString &name, const QString &keyName)
 
 void Press(const QString &keyName) { PressKeyWhereFocused(FrontWindow(), ParseKey(keyName)); }
 
+// Into a list box (a QComboBox without a text of its own), typing picks the first item
+// that starts with what was typed, as the keyboard does there.
+void TypeIntoList(QComboBox *list, const QString &name, const QString &text)
+{
+    TypeKeys(list, text);
+    if (!list->currentText().startsWith(text, Qt::CaseInsensitive))
+        Fail(QStringLiteral("%1 has no item starting with \"%2\"").arg(name, text));
+}
+
 void Type(const QString &name, const QString &text)
 {
+    QWidget *target = FindWidget(name);
+    if (auto *list = qobject_cast<QComboBox *>(target); list && !list->isEditable()) {
+        RequireVisible(list);
+        TypeIntoList(list, name, text);
+        return;
+    }
     auto *edit = FindWidgetAs<QLineEdit>(name, "field");
     RequireVisible(edit);
     TypeText(edit, text);
 }
 
+// The same for a Qt list box, whose list is its own view.
+void SelectInList(QComboBox *combo, const QString &name, const QString &text)
+{
+    const int index = combo->findText(text, Qt::MatchFixedString);
+    if (index < 0)
+        Fail(QStringLiteral("%1 has no item \"%2\"").arg(name, text));
+    ClickCentre(combo);
+    QAbstractItemView *list = combo->view();
+    if (!list->isVisible())
+        Fail(QStringLiteral("%1 did not open its list on a click").arg(name));
+    const QModelIndex item = list->model()->index(index, 0);
+    list->scrollTo(item);
+    const QPoint at = list->visualRect(item).center();
+    // The pointer comes over the item before the click, as a hand's does.
+    QMouseEvent move(QEvent::MouseMove, at, list->viewport()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &move);
+    ClickAt(list->viewport(), at);
+    if (combo->currentIndex() != index || list->isVisible())
+        Fail(QStringLiteral("%1 did not take the item \"%2\" clicked in its list").arg(name, text));
+}
+
 // Opens the box with a click and clicks the item in its list, as the mouse does it.
 void Select(const QString &name, const QString &text)
 {
+    if (auto *list = qobject_cast<QComboBox *>(FindWidget(name))) {
+        RequireVisible(list);
+        SelectInList(list, name, text);
+        return;
+    }
     auto *combo = FindWidgetAs<ColumnComboBox>(name, "list box");
     RequireVisible(combo);
     const int index = combo->IndexOfInColumn(0, text);

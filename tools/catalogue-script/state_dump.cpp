@@ -10,8 +10,10 @@
 #include "widgets/image_view.h"
 #include "widgets/note_label.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
@@ -71,6 +73,21 @@ QJsonObject ComboState(const ColumnComboBox &combo)
     };
 }
 
+// A Qt list box reads as the program's own: its items, the selected one and whether its
+// list is open.
+QJsonObject ComboState(const QComboBox &combo)
+{
+    QJsonArray items;
+    for (int i = 0; i < combo.count(); ++i)
+        items.append(combo.itemText(i));
+    return QJsonObject{
+        {"items", items},
+        {"ItemIndex", combo.currentIndex()},
+        {"selected", combo.currentText()},
+        {"DroppedDown", combo.view()->isVisible()},
+    };
+}
+
 QJsonObject ImageState(const ImageView &image)
 {
     QJsonObject state{{"width", image.Bitmap().width()}, {"height", image.Bitmap().height()}};
@@ -127,6 +144,8 @@ struct Collector {
                 Put(images, window, w, ImageState(*image));
             else if (auto *combo = qobject_cast<ColumnComboBox *>(w))
                 Put(combos, window, w, ComboState(*combo));
+            else if (auto *box = qobject_cast<QComboBox *>(w))
+                Put(combos, window, w, ComboState(*box));
             else if (auto *check = qobject_cast<QCheckBox *>(w))
                 Put(checks, window, w, check->isChecked());
             else if (auto *list = qobject_cast<QListWidget *>(w))

@@ -96,7 +96,7 @@ TEST_F(CatalogueNewsTest, OfferedOnceAfterASwap)
     EXPECT_EQ(lines[1], "Catalogo nuovo: " + catalogue());
     EXPECT_EQ(lines[2], "");
     EXPECT_EQ(lines[3], "1984 veicoli aggiunti, 0 tolti, 16 modificati; 16000 abbinamenti aggiunti, 42 tolti; "
-                        "754 batterie aggiunte, 4 tolte, 12 modificate; 19 vecchi codici aggiunti, 1 tolto, "
+                        "758 batterie aggiunte, 4 tolte, 12 modificate; 19 vecchi codici aggiunti, 1 tolto, "
                         "2 modificati.");
     QStringList titles;
     for (const QString &line : lines) {
@@ -118,9 +118,9 @@ TEST_F(CatalogueNewsTest, OfferedOnceAfterASwap)
                                 "  ZELKAR/ZP-90  sostituito da ZP-100\n"
                                 "\nVECCHI CODICI MODIFICATI\n"
                                 "  KORVA/KP072  sostituito da KP074\n"
-                                "      ORDINE: 70 -> 1620\n"
+                                "      ORDINE: 70 -> 1640\n"
                                 "  KORVA/KS041  in esaurimento\n"
-                                "      ORDINE: 40 -> 1590\n"))
+                                "      ORDINE: 40 -> 1610\n"))
         << report.right(400).toStdString();
     EXPECT_FALSE(QDir(previousFolder()).exists()) << "the previous catalogue is no longer needed";
 

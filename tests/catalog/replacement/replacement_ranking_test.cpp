@@ -127,6 +127,58 @@ TEST(ReplacementRanking, EachRuleDecidesWhenTheOnesBeforeItTie)
     }
 }
 
+ReplacementCandidate ofTechnology(ReplacementCandidate b, catalog::Technology t)
+{
+    b.technology = t;
+    return b;
+}
+
+OldBattery ofTechnology(catalog::Technology t)
+{
+    OldBattery old = customerBattery();
+    old.technology = t;
+    return old;
+}
+
+TEST(ReplacementRanking, ALowerTechnologyAfterLikeForLikeBeforeSpareSpace)
+{
+    using enum catalog::Technology;
+    // The EFB battery fills the space exactly; the AGM one leaves 12 mm.
+    const ReplacementCandidate efbExact = battery("efb", "242", "175", "190");
+    const ReplacementCandidate agmLoose = battery("agm", "230", "175", "190");
+    const RankCase cases[] = {
+        {"a lower technology after one like for like, however well it fits",
+         ofTechnology(Agm),
+         {ofTechnology(efbExact, Efb), ofTechnology(agmLoose, Agm)},
+         {"agm", "efb"}},
+        {"the ratings before the technology",
+         ofTechnology(Agm),
+         {ofTechnology(battery("agm", "242", "175", "190", "DX", "B13", "55", "540"), Agm),
+          ofTechnology(battery("efb", "230", "175", "190"), Efb)},
+         {"efb", "agm"}},
+        {"an unknown technology is no downgrade",
+         ofTechnology(Agm),
+         {ofTechnology(agmLoose, Agm), ofTechnology(battery("unknown", "242", "175", "190"), Unknown)},
+         {"unknown", "agm"}},
+        {"GEL is not lower than AGM",
+         ofTechnology(Agm),
+         {ofTechnology(agmLoose, Agm), ofTechnology(battery("gel", "242", "175", "190"), Gel)},
+         {"gel", "agm"}},
+        {"the old technology unknown: no technology rule",
+         ofTechnology(Unknown),
+         {ofTechnology(agmLoose, Agm), ofTechnology(efbExact, Efb)},
+         {"efb", "agm"}},
+    };
+    for (const RankCase &c : cases)
+        EXPECT_EQ(codesOf(catalog::rankReplacements(c.batteries, c.old)), c.expected) << c.name;
+
+    const auto result =
+        catalog::rankReplacements({ofTechnology(efbExact, Efb), ofTechnology(agmLoose, Agm)}, ofTechnology(Agm));
+    ASSERT_EQ(result.fits.size(), 2u);
+    EXPECT_FALSE(result.fits[0].lowerTechnology);
+    EXPECT_TRUE(result.fits[1].lowerTechnology);
+}
+
 TEST(ReplacementRanking, MarksWhatDiffersFromTheOldBattery)
 {
     const auto result =
