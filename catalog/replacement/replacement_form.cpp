@@ -4,15 +4,18 @@
 #include "catalog/replacement/replacement_form.h"
 
 #include "catalog/replacement/replacement_source.h"
+#include "catalog/stock/stock_text.h"
 #include "data/grid_loading.h"
 #include "platform/error_guard.h"
 #include "platform/messages.h"
+#include "shop/store.h"
 #include "widgets/bitmap_button.h"
 #include "widgets/data_grid.h"
 #include "widgets/design_pictures.h"
 #include "widgets/fonts.h"
 
 #include <QComboBox>
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHelpEvent>
@@ -29,6 +32,7 @@ Tfrm_sostituzione *frm_sostituzione = nullptr;
 
 namespace {
 
+// The newer columns come last, so the columns before them stay where the counter knows them.
 enum Column {
     kRange,
     kCode,
@@ -40,13 +44,14 @@ enum Column {
     kHeight,
     kHoldDown,
     kTechnology,
+    kStock,
     kColumns
 };
 
-const char *const kCaptions[kColumns] = {"Gamma",     "Codice",    "Capacità Ah", "Scarica A", "Polarità",
-                                         "Lungh. mm", "Largh. mm", "Alt. mm",     "Attacchi",  "Tecnologia"};
+const char *const kCaptions[kColumns] = {"Gamma",     "Codice",    "Capacità Ah", "Scarica A", "Polarità", "Lungh. mm",
+                                         "Largh. mm", "Alt. mm",   "Attacchi",    "Tecnologia", "Disp."};
 // The last column takes what the list's width leaves.
-const int kWidths[kColumns] = {125, 80, 95, 95, 75, 85, 85, 85, 80, 10};
+const int kWidths[kColumns] = {125, 80, 95, 95, 75, 85, 85, 85, 75, 95, 10};
 
 // The old battery's technology as the list offers it, lowest first.
 const catalog::Technology kTechnologyChoices[] = {catalog::Technology::Unknown, catalog::Technology::Flooded,
@@ -122,7 +127,7 @@ QString differingMark(const QString &shown, bool differs)
 Tfrm_sostituzione::Tfrm_sostituzione(QWidget *owner, const ReplacementStart &start, const QString &priceList)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_priceList(priceList), m_vehicleNeed(start.vehicleNeed),
-      m_technologies(start.technologies ? start.technologies : &m_wordsOnly)
+      m_technologies(start.technologies ? start.technologies : &m_wordsOnly), m_stock(start.stock)
 {
     setObjectName(QStringLiteral("frm_sostituzione"));
     setWindowTitle(QStringLiteral("Batterie sostitutive"));
@@ -176,6 +181,13 @@ Tfrm_sostituzione::Tfrm_sostituzione(QWidget *owner, const ReplacementStart &sta
     VrBitmapButtonSostCerca->setShowHint(true);
     fields->addWidget(VrBitmapButtonSostCerca, 0, 8, 2, 1, Qt::AlignCenter);
 
+    CheckSoloDisponibili = new QCheckBox(QStringLiteral("Solo &disponibili"), this);
+    CheckSoloDisponibili->setObjectName(QStringLiteral("CheckSoloDisponibili"));
+    CheckSoloDisponibili->setAccessibleName(QStringLiteral("Solo disponibili"));
+    CheckSoloDisponibili->setEnabled(m_stock.has_value());
+    CheckSoloDisponibili->setToolTip(m_stock ? QStringLiteral("Elenca solo le batterie che il negozio ha in giacenza")
+                                             : QStringLiteral("Le giacenze del negozio non sono note"));
+
     GridSostituzioneTitoli = makeGrid(this, "GridSostituzioneTitoli", kHeaderBrush);
     GridSostituzioneTitoli->setScrollBars(DataGrid::ssNone);
     GridSostituzioneTitoli->setFixedHeight(21);
@@ -220,8 +232,11 @@ Tfrm_sostituzione::Tfrm_sostituzione(QWidget *owner, const ReplacementStart &sta
     buttons->addWidget(LabelSostAvviso, 1);
     buttons->addWidget(ButtonSostMostra);
     buttons->addWidget(ButtonSostChiudi);
+    auto *title = new QHBoxLayout;
+    title->addWidget(LabelSostListino, 1);
+    title->addWidget(CheckSoloDisponibili);
     auto *column = new QVBoxLayout(this);
-    column->addWidget(LabelSostListino);
+    column->addLayout(title);
     column->addLayout(fields);
     auto *list = new QVBoxLayout;
     list->setSpacing(0);
@@ -238,6 +253,8 @@ Tfrm_sostituzione::Tfrm_sostituzione(QWidget *owner, const ReplacementStart &sta
     connect(EditSostTecnologia, &QComboBox::activated, this,
             [this] { Guarded([this] { VrBitmapButtonSostCercaClick(); }); });
     connect(VrBitmapButtonSostCerca, &BitmapButton::clicked, this,
+            [this] { Guarded([this] { VrBitmapButtonSostCercaClick(); }); });
+    connect(CheckSoloDisponibili, &QCheckBox::toggled, this,
             [this] { Guarded([this] { VrBitmapButtonSostCercaClick(); }); });
     connect(ButtonSostMostra, &QPushButton::clicked, this, [this] { Guarded([this] { ButtonSostMostraClick(); }); });
     connect(ButtonSostChiudi, &QPushButton::clicked, this, [this] { Guarded([this] { ButtonSostChiudiClick(); }); });
@@ -284,8 +301,14 @@ void Tfrm_sostituzione::VrBitmapButtonSostCercaClick()
         return;
     for (catalog::ReplacementCandidate &c : *candidates)
         c.technology = m_technologies->Of(c.range, c.code);
+    if (m_stock) {
+        for (catalog::ReplacementCandidate &c : *candidates)
+            c.stock = m_stock->value(shop::NormalCode(c.code), 0);
+    }
     m_old = old;
     m_result = catalog::rankReplacements(*candidates, m_old);
+    if (CheckSoloDisponibili->isChecked())
+        std::erase_if(m_result.fits, [](const catalog::RankedReplacement &r) { return !catalog::inStock(r.battery); });
     FillGrid();
 }
 
@@ -315,6 +338,7 @@ void Tfrm_sostituzione::FillGrid()
             catalog::withDifference(b.height.trimmed(), r.height, m_old.height),
             differingMark(b.holdDown, r.holdDownDiffers),
             catalog::TechnologyName(b.technology),
+            b.stock ? catalog::CountText(*b.stock) : QString(),
         };
         for (int c = 0; c < kColumns; ++c)
             grid->setCells(c, i + 1, cells[c]);

@@ -8,11 +8,13 @@
 #include "catalog/replacement/replacement_ranking.h"
 
 #include <QDialog>
+#include <QHash>
 #include <optional>
 
 class BitmapButton;
 class DataGrid;
 class QComboBox;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -32,6 +34,9 @@ struct ReplacementStart {
     std::optional<catalog::Technology> vehicleNeed{};
     // How the batteries' technologies are told; range words only when none is given.
     const catalog::TechnologyRule *technologies = nullptr;
+    // The shop's quantity of each code it has (the store's normal form of the code); none
+    // when the shop's stock is not known.
+    std::optional<QHash<QString, int>> stock{};
 };
 
 // The battery chosen in the finder.
@@ -70,6 +75,7 @@ public:
     QComboBox *EditSostTecnologia; // the old battery's technology; choosing one searches again
     QLabel *LabelSostRichiesta;    // what the chosen vehicle needs, when it needs something
     BitmapButton *VrBitmapButtonSostCerca;
+    QCheckBox *CheckSoloDisponibili;  // lists only what the shop has; off at first, off for good without stock
     DataGrid *GridSostituzioneTitoli; // the column captions over the list, which does not scroll
     DataGrid *GridSostituzione;       // row 0 the captions (hidden), the batteries from row 1
     QLabel *LabelSostListino;         // the price list searched and the battery the fields came from
@@ -93,6 +99,7 @@ private:
     std::optional<catalog::Technology> m_vehicleNeed;
     catalog::TechnologyRule m_wordsOnly;
     const catalog::TechnologyRule *m_technologies;
+    std::optional<QHash<QString, int>> m_stock;
     catalog::OldBattery m_old;
     catalog::ReplacementResult m_result;
     std::optional<ChosenReplacement> m_chosen;

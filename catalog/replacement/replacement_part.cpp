@@ -67,6 +67,7 @@ void ReplacementPart::VrBitmapButtonSostituzioneClick(QObject *Sender)
     if (row > 0)
         start.technology = guard.Rule().Of(grid->Cells(kGamma, row), start.code);
     start.vehicleNeed = guard.ChosenVehicleNeed();
+    start.stock = form.StockQuantities();
     const std::optional<ChosenReplacement> chosen = ShowReplacementFinder(&form, start, form.SelectedPriceList());
     if (!chosen)
         return;

@@ -50,6 +50,7 @@ struct RankKey {
     bool otherHoldDown;
     bool weaker; // not like for like or better
     bool lowerTechnology;
+    bool outOfStock;
     double spareSpace;
 };
 
@@ -57,7 +58,7 @@ RankKey keyOf(const RankedReplacement &r, const OldBattery &old)
 {
     return {r.polarityDiffers, r.holdDownDiffers,
             !(notBelow(r.capacity, old.capacity) && notBelow(r.discharge, old.discharge)), r.lowerTechnology,
-            r.spareSpace};
+            !inStock(r.battery), r.spareSpace};
 }
 
 } // namespace
@@ -137,6 +138,8 @@ ReplacementResult rankReplacements(const std::vector<ReplacementCandidate> &cand
                              return !ka.weaker;
                          if (ka.lowerTechnology != kb.lowerTechnology)
                              return !ka.lowerTechnology;
+                         if (ka.outOfStock != kb.outOfStock)
+                             return !ka.outOfStock;
                          if (ka.spareSpace != kb.spareSpace)
                              return ka.spareSpace < kb.spareSpace;
                          if (const int byOrder = compareOrder(a.battery.order, b.battery.order))
@@ -145,6 +148,8 @@ ReplacementResult rankReplacements(const std::vector<ReplacementCandidate> &cand
                      });
     return result;
 }
+
+bool inStock(const ReplacementCandidate &battery) { return battery.stock.value_or(0) > 0; }
 
 QString withDifference(const QString &shown, std::optional<double> value, std::optional<double> old)
 {

@@ -7,6 +7,7 @@
 #include "catalog/quick_find/quick_find_part.h"
 #include "catalog/replacement/replacement_part.h"
 #include "catalog/sheet/sheet_part.h"
+#include "catalog/stock/stock_part.h"
 #include "catalog/technology/technology_part.h"
 #include "catalog/window/statements.h"
 #include "catalog/window/tab_order.h"
@@ -35,6 +36,7 @@ Tfrm_main::Tfrm_main(QWidget *parent) : QDialog(parent)
     m_quickFind = std::make_unique<QuickFindPart>(*this);
     m_replacement = std::make_unique<ReplacementPart>(*this);
     m_sheet = std::make_unique<SheetPart>(*this);
+    m_stock = std::make_unique<StockPart>(*this);
     ApplyTabOrder(this);
     ApplyAccessibleNames(this);
     m_news = std::make_unique<NewsPart>(*this);

@@ -7,6 +7,7 @@
 #include "catalog/quick_find/quick_find_part.h"
 #include "catalog/replacement/replacement_part.h"
 #include "catalog/sheet/sheet_part.h"
+#include "catalog/stock/stock_part.h"
 
 void Tfrm_main::EditTrovaChange(QObject *Sender) { m_quickFind->EditTrovaChange(Sender); }
 
@@ -33,3 +34,11 @@ void Tfrm_main::SaveBatterySheetPdf(const QString &path) { m_sheet->SaveBatteryS
 void Tfrm_main::NoticeCatalogueNews() { m_news->NoticeCatalogueNews(); }
 
 void Tfrm_main::ButtonNovitaClick(QObject *Sender) { m_news->ButtonNovitaClick(Sender); }
+
+void Tfrm_main::ShowBatteryStock(const QString &code) { m_stock->BatteryShown(code); }
+
+std::optional<QHash<QString, int>> Tfrm_main::StockQuantities() const { return m_stock->Quantities(); }
+
+std::optional<qint64> Tfrm_main::ShownBatteryPrice() const { return m_stock->ShownPrice(); }
+
+bool Tfrm_main::SettleStockLookups(int ms) { return m_stock->Settle(ms); }

@@ -136,9 +136,6 @@ void Tfrm_main::BuildControls()
     // Between the wordmark and the search box, above the header's rule.
     StripInfo = place(new InfoStrip(skin), "StripInfo", 292, 8, 380, 60);
 
-    // Between the wordmark and the search box, above the header's rule.
-    StripInfo = place(new InfoStrip(skin), "StripInfo", 292, 8, 380, 60);
-
     CheckBoxApplicazioni =
         place(new QCheckBox(QStringLiteral("Applicazioni"), skin), "CheckBoxApplicazioni", 645, 257, 97, 17);
     CheckBoxApplicazioni->setVisible(false);

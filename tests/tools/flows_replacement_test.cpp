@@ -60,6 +60,7 @@ TEST(FlowReplacement, OpensOnTheShownBatteryAndShowsTheChosenOneInApplicationsMo
     const QList<QStringList> rows = Rows(d[0], "GridSostituzione");
     ASSERT_GE(rows.size(), 2) << "KS060 and at least one other";
     EXPECT_EQ(Rows(d[0], "GridSostituzioneTitoli").value(0).value(1), "Codice");
+    // The battery's values, from capacity to hold-down; the shop's stock comes after them.
     const QStringList identical = {"60 (=)", "540 (=)", "DX", "242 (=)", "175 (=)", "190 (=)", "B13"};
     qsizetype self = -1;
     for (qsizetype r = 0; r < rows.size() && self < 0; ++r) {

@@ -2,6 +2,7 @@
 // input events, except `brand`, which does what a brand click does.
 #include "tools/catalogue-script/actions.h"
 
+#include "catalog/window/main_form.h"
 #include "platform/error_guard.h"
 #include "platform/messages.h"
 #include "platform/settings.h"
@@ -161,8 +162,24 @@ void CloseWindow(const QString &name)
     window->close();
 }
 
+// The shop's stock answers come from a thread of the window's own: what the steps before
+// asked for is in before the state is read, so that what a dump or a picture shows never
+// depends on that thread's timing. The lookups answer within seconds even with the
+// server gone (as out of reach), so a longer wait is a fault.
+constexpr int kStockSettleMs = 5000;
+
+void SettleStockLookups()
+{
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        auto *form = qobject_cast<Tfrm_main *>(window);
+        if (form && !form->SettleStockLookups(kStockSettleMs))
+            Fail(QStringLiteral("the shop's stock lookups did not answer within %1 ms").arg(kStockSettleMs));
+    }
+}
+
 void Dump(int line, ScriptContext &context)
 {
+    SettleStockLookups();
     const auto &shown = context.messages->shown;
     const std::vector<RecordedMessage> fresh(shown.begin() + qMin(context.messagesDumped, shown.size()), shown.end());
     context.messagesDumped = shown.size();
@@ -174,6 +191,7 @@ void Dump(int line, ScriptContext &context)
 
 void Screenshot(const QString &file)
 {
+    SettleStockLookups();
     QWidget *window = FrontWindow();
     if (!window)
         Fail(QStringLiteral("no window is on screen to take a picture of"));
@@ -205,9 +223,10 @@ void RunStep(const ScriptStep &step, ScriptContext &context)
         Dump(step.line, context);
     else if (step.action == "screenshot")
         Screenshot(a[0]);
-    else if (step.action == "print")
+    else if (step.action == "print") {
+        SettleStockLookups();
         PrintSheet(a[0]);
-    else if (step.action == "close")
+    } else if (step.action == "close")
         CloseWindow(a[0]);
     else if (step.action != "wait") // the runner holds back the next step instead
         Fail(QStringLiteral("unknown action \"%1\"").arg(step.action));
