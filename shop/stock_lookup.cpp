@@ -37,6 +37,7 @@ struct StockLookup::Worker {
     // The thread's own.
     std::unique_ptr<Store> store;
     QElapsedTimer sinceFailure;
+    bool refusedUntried = false; // open() refused before the retry time, without trying
     QString lastFault;
     QDateTime quantitiesStamp;
     bool quantitiesKnown = false;
@@ -67,8 +68,11 @@ Store &StockLookup::Worker::open()
 {
     if (store)
         return *store;
-    if (sinceFailure.isValid() && sinceFailure.elapsed() < kRetryMs)
+    if (sinceFailure.isValid() && sinceFailure.elapsed() < kRetryMs) {
+        // Refused without trying: the time since the real failure keeps running.
+        refusedUntried = true;
         raiseShopError(ShopErrc::Open, lastFault);
+    }
     store = std::make_unique<Store>(settings.database);
     sinceFailure.invalidate();
     return *store;
@@ -78,7 +82,9 @@ void StockLookup::Worker::fault(const ShopError &e)
 {
     // A connection that failed once is not trusted again: the next use opens a new one.
     store.reset();
-    sinceFailure.start();
+    if (!refusedUntried)
+        sinceFailure.start();
+    refusedUntried = false;
     const QString text = QString::fromStdString(e.what());
     if (text != lastFault)
         qWarning("%s", qPrintable(text));
@@ -128,6 +134,8 @@ StockLookup::StockLookup(ShopSettings settings, QObject *parent) : QObject(paren
     w->context = new QObject;
     w->retry = new QTimer(w->context);
     w->retry->setSingleShot(true);
+    // A coarse timer may fire before the retry time, and its try would then be refused.
+    w->retry->setTimerType(Qt::PreciseTimer);
     w->context->moveToThread(&w->thread);
     // Back again: the newest code is answered anew, so the window recovers unasked.
     connect(w->retry, &QTimer::timeout, w->context, [this, w] {
