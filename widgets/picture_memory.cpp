@@ -1,13 +1,16 @@
-// The kept pixel blocks: the smallest that fits is given out, however much larger. A
-// catalogue's photos differ in size, and a block given only to pictures of about its own
-// size was seldom given at all; a block lent to a smaller picture stays as large as it was, within the limits. The
-// smallest are dropped first when more would be kept than the limits allow, as larger
-// blocks fit more of the pictures to come.
+// The kept pixel blocks. A picture takes the smallest kept block that holds it, else the
+// largest there is, and the block is made its size: a block is a mapping of its own,
+// which the system makes smaller or larger in place, the pages kept, so only a larger picture's extra part is fresh
+// (the program fixes the C library's threshold for such mappings at kSmallestKept, shell/startup.cpp). A block lent to
+// a smaller picture never holds more than that picture needs, so what the photos keep stays what their pixels take.
+// Blocks are dropped oldest first when more would be kept than the limits allow: what is kept is then what the last few
+// pictures gone left, and memory follows the day's last clicks instead of creeping towards its largest photos.
 #include "widgets/picture_memory_p.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace picture_memory {
@@ -21,7 +24,7 @@ struct Block {
 
 struct Kept {
     std::mutex lock;
-    std::vector<Block> blocks; // by size, smallest first
+    std::vector<Block> blocks; // the oldest first
     Limits limits;
 
     qsizetype total() const
@@ -31,13 +34,33 @@ struct Kept {
             n += b.bytes;
         return n;
     }
-    // Drops the smallest blocks until the limits hold; the lock is held.
+    // Drops the oldest blocks until the limits hold; the lock is held.
     void trim()
     {
         while (!blocks.empty() && (int(blocks.size()) > limits.blocks || total() > limits.bytes)) {
             std::free(blocks.front().data);
             blocks.erase(blocks.begin());
         }
+    }
+    // The block a picture of `bytes` takes, out of the kept ones: the smallest that holds
+    // it, else the largest; none when nothing is kept. The lock is held.
+    std::optional<Block> take(qsizetype bytes)
+    {
+        auto serves = [bytes](const Block &a, const Block &b) { // whether `a` serves better than `b`
+            const bool aHolds = a.bytes >= bytes, bHolds = b.bytes >= bytes;
+            if (aHolds != bHolds)
+                return aHolds;
+            return aHolds ? a.bytes < b.bytes : a.bytes > b.bytes;
+        };
+        auto best = blocks.end();
+        for (auto it = blocks.begin(); it != blocks.end(); ++it)
+            if (best == blocks.end() || serves(*it, *best))
+                best = it;
+        if (best == blocks.end())
+            return std::nullopt;
+        const Block b = *best;
+        blocks.erase(best);
+        return b;
     }
 };
 
@@ -56,9 +79,7 @@ void giveBack(void *info)
     {
         const std::lock_guard guard(k.lock);
         if (block->bytes <= k.limits.bytes && k.limits.blocks > 0) {
-            const auto at = std::lower_bound(k.blocks.begin(), k.blocks.end(), block->bytes,
-                                             [](const Block &b, qsizetype n) { return b.bytes < n; });
-            k.blocks.insert(at, *block);
+            k.blocks.push_back(*block);
             k.trim();
             delete block;
             return;
@@ -81,23 +102,23 @@ QImage newImage(QSize size, QImage::Format format)
     const qsizetype bytes = bytesPerLine * size.height();
     if (bytes / bytesPerLine != size.height() || bytes < kSmallestKept)
         return QImage(size, format);
-    auto *block = new Block{nullptr, bytes};
+    std::optional<Block> reused;
     {
         Kept &k = kept();
         const std::lock_guard guard(k.lock);
-        const auto fits = std::lower_bound(k.blocks.begin(), k.blocks.end(), bytes,
-                                           [](const Block &b, qsizetype n) { return b.bytes < n; });
-        if (fits != k.blocks.end()) {
-            *block = *fits;
-            k.blocks.erase(fits);
-        }
+        reused = k.take(bytes);
     }
-    if (!block->data)
-        block->data = std::malloc(size_t(bytes));
-    if (!block->data) {
-        delete block;
+    void *data = nullptr;
+    if (reused) {
+        data = std::realloc(reused->data, size_t(bytes));
+        if (!data)
+            std::free(reused->data);
+    }
+    if (!data)
+        data = std::malloc(size_t(bytes));
+    if (!data)
         return QImage();
-    }
+    auto *block = new Block{data, bytes};
     return QImage(static_cast<uchar *>(block->data), size.width(), size.height(), bytesPerLine, format, giveBack,
                   block);
 }

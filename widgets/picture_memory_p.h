@@ -12,18 +12,19 @@
 namespace picture_memory {
 
 // Pictures smaller than this take their pixels from the heap as any image does: its free
-// room already serves them again.
+// room already serves them again. The program gives blocks this large mappings of their
+// own (shell/startup.cpp), which the kept blocks rely on.
 inline constexpr qsizetype kSmallestKept = 128 * 1024;
 
 // Limits of what is kept between pictures.
 struct Limits {
-    int blocks = 3;
+    int blocks = 2;
     qsizetype bytes = 24 * 1024 * 1024;
 };
 
 // A new image of `size` in `format` (uninitialised pixels, as QImage's own constructor
-// gives them), its pixels in a kept block when one is large enough, else in a new one;
-// the block is kept again when the image and all its copies are gone. A null image when
+// gives them), its pixels in a kept block made its size when one is kept, else in a new
+// one; the block is kept again when the image and all its copies are gone. A null image when
 // the memory cannot be had. Safe from any thread.
 QImage newImage(QSize size, QImage::Format format);
 

@@ -62,7 +62,7 @@ TEST_F(PictureMemory, ABlockGoesToTheNextPictureItFitsOnlyOnceEveryCopyIsGone)
     EXPECT_EQ(picture_memory::keptBlocks(), 0);
 }
 
-TEST_F(PictureMemory, ThePictureAskingGetsTheSmallestBlockThatFits)
+TEST_F(PictureMemory, ThePictureAskingGetsTheSmallestBlockThatHoldsItElseTheLargest)
 {
     std::vector<QImage> held{picture(1, 0), picture(4, 0), picture(2, 0)};
     const uchar *twoMb = held[2].constBits();
@@ -70,24 +70,44 @@ TEST_F(PictureMemory, ThePictureAskingGetsTheSmallestBlockThatFits)
     ASSERT_EQ(picture_memory::keptBlocks(), 3);
     const QImage next = picture(2, 0);
     EXPECT_EQ(next.constBits(), twoMb);
-    const QImage larger = picture(5, 0);
-    EXPECT_EQ(picture_memory::keptBlocks(), 2) << "no kept block holds 5 MB: a new one is taken";
+    EXPECT_EQ(picture_memory::keptBytes(), qsizetype(5) << 20);
+    const QImage larger = picture(5, 0xff123456);
+    EXPECT_EQ(larger.pixel(511, 5 * 512 - 1), 0xff123456u) << "the block grown to the picture's size";
+    EXPECT_EQ(picture_memory::keptBytes(), qsizetype(1) << 20) << "the 4 MB block taken, the 1 MB one left";
 }
 
-TEST_F(PictureMemory, WhatIsKeptStaysWithinTheLimitsTheSmallestGoingFirst)
+TEST_F(PictureMemory, ABlockLentToASmallerPictureIsMadeItsSize)
+{
+    {
+        const QImage large = picture(4, 0);
+    }
+    {
+        const QImage small = picture(1, 0xff00ff00);
+        EXPECT_EQ(small.pixel(3, 3), 0xff00ff00u);
+    }
+    EXPECT_EQ(picture_memory::keptBytes(), qsizetype(1) << 20);
+}
+
+TEST_F(PictureMemory, WhatIsKeptStaysWithinTheLimitsTheOldestGoingFirst)
 {
     keep({2, 7 * 1024 * 1024});
     {
-        const std::vector<QImage> held{picture(1, 0), picture(2, 0), picture(3, 0), picture(4, 0)};
+        std::vector<QImage> held{picture(1, 0), picture(4, 0), picture(2, 0), picture(3, 0)};
+        for (QImage &image : held) // given back in this order
+            image = QImage();
     }
     EXPECT_EQ(picture_memory::keptBlocks(), 2);
-    EXPECT_EQ(picture_memory::keptBytes(), qsizetype(7) << 20) << "the 3 and 4 MB blocks";
+    EXPECT_EQ(picture_memory::keptBytes(), qsizetype(5) << 20) << "the 2 and 3 MB blocks, given back last";
     {
         const QImage tooLarge = picture(8, 0);
     }
-    EXPECT_EQ(picture_memory::keptBytes(), qsizetype(7) << 20) << "a block above the byte limit is never kept";
+    EXPECT_EQ(picture_memory::keptBytes(), qsizetype(2) << 20)
+        << "the 8 MB picture grew the 3 MB block, which went beyond the limit";
+    {
+        const std::vector<QImage> held{picture(2, 0), picture(3, 0)};
+    }
     keep({1, 64 * 1024 * 1024});
-    EXPECT_EQ(picture_memory::keptBytes(), qsizetype(4) << 20);
+    EXPECT_EQ(picture_memory::keptBlocks(), 1);
 }
 
 TEST_F(PictureMemory, SmallPicturesAndOddSizesAreOrdinaryImages)
