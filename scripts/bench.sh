@@ -7,7 +7,9 @@
 # CATALOG_BENCH_MDB names another large catalogue; the peer pipeline needs mdbtools and
 # the sqlite3 shell (scripts/setup.sh installs them). The peer pipeline, the two
 # catalogue tools and the start-up (bench/startup_figure.py) are timed on the large
-# catalogue only.
+# catalogue only. A second table (bench/cost_table.py) gives each figure's page faults and
+# processor time, and the first open and the new-photo click as ratios to their floors
+# (bench/floors/), measured in the same run.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${1:-$here/build-bench}")
