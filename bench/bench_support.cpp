@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <malloc.h>
@@ -55,19 +54,27 @@ double nowMs()
 
 void reportSamples(benchmark::State &state, std::vector<double> samples)
 {
+    std::vector<SampleCost> timed;
+    for (double ms : samples)
+        timed.push_back({ms});
+    if (samples.empty())
+        state.SkipWithError("no samples were taken");
+    // Only the time was measured: no faults or processor time are reported as none.
+    for (const auto &[name, value] : summarize(timed))
+        if (name.ends_with("_ms") && name != "cpu_ms")
+            state.counters[name] = value;
+    if (!samples.empty())
+        state.counters["samples"] = double(samples.size());
+}
+
+void reportSamples(benchmark::State &state, const std::vector<SampleCost> &samples)
+{
     if (samples.empty()) {
         state.SkipWithError("no samples were taken");
         return;
     }
-    std::sort(samples.begin(), samples.end());
-    auto at = [&](double q) {
-        return samples[std::min(samples.size() - 1, size_t(q * double(samples.size() - 1) + 0.5))];
-    };
-    state.counters["median_ms"] = at(0.5);
-    state.counters["p99_ms"] = at(0.99);
-    state.counters["min_ms"] = samples.front();
-    state.counters["max_ms"] = samples.back();
-    state.counters["samples"] = double(samples.size());
+    for (const auto &[name, value] : summarize(samples))
+        state.counters[name] = value;
 }
 
 double residentMb()

@@ -3,6 +3,8 @@
 // samples.
 #pragma once
 
+#include "bench/floors/sample_cost.h"
+
 #include <QString>
 #include <benchmark/benchmark.h>
 #include <vector>
@@ -45,6 +47,9 @@ double nowMs();
 // Reports `samples` (milliseconds) as the counters scripts/bench.sh reads: median, p99,
 // min, max and the sample count.
 void reportSamples(benchmark::State &state, std::vector<double> samples);
+// The same for samples measured with a CostMeter, with the medians of their page faults
+// and processor time beside (minor_faults, major_faults, cpu_ms).
+void reportSamples(benchmark::State &state, const std::vector<SampleCost> &samples);
 
 // The resident set of this process in megabytes.
 double residentMb();

@@ -41,14 +41,14 @@ void openAndAsk(const QString &mdb)
 void Figure_OpenFirstTime(benchmark::State &state)
 {
     const QString mdb = bench::catalogue();
-    std::vector<double> samples;
+    std::vector<bench::SampleCost> samples;
     bench::settleDisk();
     for (auto _ : state) {
         for (int i = 0; i < kOpenSamples; ++i) {
             const bench::FirstOpenCache cache;
-            const double t0 = bench::nowMs();
+            const bench::CostMeter meter;
             openAndAsk(mdb);
-            samples.push_back(bench::nowMs() - t0);
+            samples.push_back(meter.cost());
         }
     }
     bench::reportSamples(state, samples);
@@ -59,12 +59,12 @@ void Figure_OpenAgain(benchmark::State &state)
     const QString mdb = bench::catalogue();
     bench::freshCacheDir();
     openAndAsk(mdb); // the earlier start that left the copy
-    std::vector<double> samples;
+    std::vector<bench::SampleCost> samples;
     for (auto _ : state) {
         for (int i = 0; i < kOpenSamples * 3; ++i) {
-            const double t0 = bench::nowMs();
+            const bench::CostMeter meter;
             openAndAsk(mdb);
-            samples.push_back(bench::nowMs() - t0);
+            samples.push_back(meter.cost());
         }
     }
     bench::reportSamples(state, samples);
@@ -106,16 +106,16 @@ test "$(sqlite3 "$out" 'SELECT count(*) FROM TabDistintaBatterie')" -gt 0
     const QByteArray command = QStringLiteral("bash '%1' '%2' '%3' >/dev/null 2>&1")
                                    .arg(script, mdb, dir.filePath(QStringLiteral("peer.sqlite")))
                                    .toLocal8Bit();
-    std::vector<double> samples;
+    std::vector<bench::SampleCost> samples;
     bench::settleDisk();
     for (auto _ : state) {
         for (int i = 0; i < 3; ++i) {
-            const double t0 = bench::nowMs();
+            const bench::CostMeter meter;
             if (std::system(command.constData()) != 0) {
                 state.SkipWithError("the mdbtools pipeline failed");
                 return;
             }
-            samples.push_back(bench::nowMs() - t0);
+            samples.push_back(meter.cost());
         }
     }
     bench::reportSamples(state, samples);

@@ -59,7 +59,7 @@ void Figure_ReplacementSearch(benchmark::State &state)
     OverrideProgramFolder(folder.path() + QLatin1Char('/'));
     AppDir = ProgramFolder();
     ScopedRecordingMessages rec;
-    std::vector<double> samples;
+    std::vector<bench::SampleCost> samples;
     int listed = 0;
     {
         TDM dm;
@@ -71,10 +71,10 @@ void Figure_ReplacementSearch(benchmark::State &state)
             for (auto _ : state) {
                 for (const ReplacementStart &start : starts) {
                     Tfrm_sostituzione finder(nullptr, start, kPriceList);
-                    const double t0 = bench::nowMs();
+                    const bench::CostMeter meter;
                     finder.VrBitmapButtonSostCercaClick();
                     QApplication::processEvents();
-                    samples.push_back(bench::nowMs() - t0);
+                    samples.push_back(meter.cost());
                     listed += finder.GridSostituzione->RowCount() - 1;
                 }
             }

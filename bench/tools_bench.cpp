@@ -91,17 +91,17 @@ struct DiffCatalogues {
 
 void timeTool(benchmark::State &state, const QString &program, const QStringList &args, const QList<int> &goodExits)
 {
-    std::vector<double> samples;
+    std::vector<bench::SampleCost> samples;
     bench::settleDisk();
     for (auto _ : state) {
         for (int i = 0; i < kToolSamples; ++i) {
             const bench::FirstOpenCache cache;
-            const double t0 = bench::nowMs();
+            const bench::CostMeter meter;
             if (const QString error = run(program, args, goodExits); !error.isEmpty()) {
                 state.SkipWithError(error.toStdString().c_str());
                 return;
             }
-            samples.push_back(bench::nowMs() - t0);
+            samples.push_back(meter.cost());
         }
     }
     bench::reportSamples(state, samples);

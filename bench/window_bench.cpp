@@ -4,6 +4,7 @@
 // The window is the shared one of bench/catalogue_window.h.
 #include "bench/bench_support.h"
 #include "bench/catalogue_window.h"
+#include "bench/click_statements.h"
 #include "data/query_channel.h"
 #include "widgets/bitmap_button.h"
 
@@ -26,16 +27,20 @@ void Figure_MakeClickNewPhoto(benchmark::State &state)
     if (!ready(state))
         return;
     CatalogueWindow &w = window();
-    std::vector<double> samples;
+    std::vector<bench::SampleCost> samples;
+    bench::ClickStatements floorClicks;
     QStringList recent; // the photos shown last, the latest first
     for (auto _ : state) {
         for (int i = 0; samples.size() < 200 && i < 4000; ++i) {
-            const double t0 = bench::nowMs();
-            w.clickMake(1 + i % w.makeCount());
-            const double t = bench::nowMs() - t0;
+            const int make = 1 + i % w.makeCount();
+            const bench::CostMeter meter;
+            w.clickMake(make);
+            const bench::SampleCost cost = meter.cost();
             const QString shown = w.form->ShownPhotoPath();
-            if (!recent.contains(shown))
-                samples.push_back(t);
+            if (!recent.contains(shown)) {
+                samples.push_back(cost);
+                floorClicks.add(*w.form, make);
+            }
             recent.removeAll(shown);
             recent.prepend(shown);
             if (recent.size() > 32)
@@ -51,14 +56,14 @@ void Figure_MakeClickPhotoShown(benchmark::State &state)
     if (!ready(state))
         return;
     CatalogueWindow &w = window();
-    std::vector<double> samples;
+    std::vector<bench::SampleCost> samples;
     for (auto _ : state) {
         for (int make = 1; make <= std::min(20, w.makeCount()); ++make) {
             w.clickMake(make);
             for (int i = 0; i < 10; ++i) {
-                const double t0 = bench::nowMs();
+                const bench::CostMeter meter;
                 w.clickMake(make);
-                samples.push_back(bench::nowMs() - t0);
+                samples.push_back(meter.cost());
             }
         }
     }
@@ -108,7 +113,7 @@ void Figure_ApplicationsModeMostFitted(benchmark::State &state)
         state.SkipWithError("no battery of the price list fits any vehicle");
         return;
     }
-    std::vector<double> samples;
+    std::vector<bench::SampleCost> samples;
     for (auto _ : state) {
         for (int i = 0; i < 30; ++i) {
             leaveApplicationsMode(form);
@@ -121,10 +126,10 @@ void Figure_ApplicationsModeMostFitted(benchmark::State &state)
                 state.SkipWithError("the search did not show the most-fitted battery first");
                 return;
             }
-            const double t0 = bench::nowMs();
+            const bench::CostMeter meter;
             form.VrBitmapButtonApplicazioniClick(form.VrBitmapButtonApplicazioni);
             QApplication::processEvents();
-            samples.push_back(bench::nowMs() - t0);
+            samples.push_back(meter.cost());
         }
     }
     state.SetLabel(code.toStdString());
@@ -140,17 +145,17 @@ void Figure_SearchWholePriceList(benchmark::State &state)
     if (!ready(state))
         return;
     Tfrm_main &form = *window().form;
-    std::vector<double> samples;
+    std::vector<bench::SampleCost> samples;
     int listed = 0;
     for (auto _ : state) {
         for (int i = 0; i < 30; ++i) {
             leaveApplicationsMode(form);
             clearSearchFields(form);
             QApplication::processEvents();
-            const double t0 = bench::nowMs();
+            const bench::CostMeter meter;
             form.VrBitmapButton2Click(form.VrBitmapButton2);
             QApplication::processEvents();
-            samples.push_back(bench::nowMs() - t0);
+            samples.push_back(meter.cost());
             listed = form.GridOutput->RowCount() - 1;
         }
     }

@@ -16,13 +16,13 @@
 namespace {
 
 // One keystroke: the box's text as typing leaves it, its edit handler, the list painted.
-double keystroke(Tfrm_main &form, const QString &text)
+bench::SampleCost keystroke(Tfrm_main &form, const QString &text)
 {
-    const double t0 = bench::nowMs();
+    const bench::CostMeter meter;
     form.EditTrova->setText(text);
     form.EditTrovaChange(form.EditTrova);
     QApplication::processEvents();
-    return bench::nowMs() - t0;
+    return meter.cost();
 }
 
 void Figure_QuickFindKeystroke(benchmark::State &state)
@@ -40,7 +40,7 @@ void Figure_QuickFindKeystroke(benchmark::State &state)
     catalog::LoadQuickFinder(DM->ADOConnection1);
     load = bench::nowMs() - load;
     keystroke(form, QStringLiteral("a")); // the window's own read, when it has not run yet
-    std::vector<double> samples;
+    std::vector<bench::SampleCost> samples;
     int lastRows = 0;
     for (auto _ : state) {
         for (int round = 0; round < 5; ++round) {

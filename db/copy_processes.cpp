@@ -84,12 +84,18 @@ QStringList makeCopies(const QString &path, const SourceKey &key, const std::vec
 {
     const QString helper = copyHelper();
     // The helpers' heap goes in huge pages, which fault in far less often; the C library's
-    // malloc takes them only when told at start-up.
+    // malloc takes them only when told at start-up. It gives them only to its main heap:
+    // the threads working out index entries would each get a heap of their own in small
+    // pages, so they share the main one (their few large blocks hardly ever meet at its
+    // lock). A setting the user gave is kept.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    const QString tunables = environment.value(QStringLiteral("GLIBC_TUNABLES"));
-    if (!tunables.contains(QLatin1String("glibc.malloc.hugetlb")))
-        environment.insert(QStringLiteral("GLIBC_TUNABLES"), (tunables.isEmpty() ? QString() : tunables + u':')
-                                                                 + QStringLiteral("glibc.malloc.hugetlb=1"));
+    QString tunables = environment.value(QStringLiteral("GLIBC_TUNABLES"));
+    for (const char *setting : {"glibc.malloc.hugetlb=1", "glibc.malloc.arena_max=1"}) {
+        const QLatin1String text(setting);
+        if (!tunables.contains(text.left(text.indexOf(u'=') + 1)))
+            tunables += (tunables.isEmpty() ? QString() : QStringLiteral(":")) + text;
+    }
+    environment.insert(QStringLiteral("GLIBC_TUNABLES"), tunables);
     QDeadlineTimer deadline(qint64(timeoutSeconds) * 1000);
     std::vector<std::unique_ptr<QProcess>> helpers;
     auto endAll = [&] {

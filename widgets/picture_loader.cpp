@@ -4,6 +4,7 @@
 #include "widgets/picture_loader.h"
 
 #include "platform/files.h"
+#include "widgets/picture_memory_p.h"
 #include "widgets/widget_error.h"
 
 #include <QBuffer>
@@ -153,7 +154,8 @@ QImage decodeJpeg(const QByteArray &data)
     d->cinfo.scale_num = 1;
     d->cinfo.scale_denom = 1;
     jpeg_start_decompress(&d->cinfo);
-    d->image = QImage(int(d->cinfo.output_width), int(d->cinfo.output_height), QImage::Format_RGB32);
+    d->image =
+        picture_memory::newImage(QSize(int(d->cinfo.output_width), int(d->cinfo.output_height)), QImage::Format_RGB32);
     if (d->image.isNull())
         d->errors.pub.error_exit(reinterpret_cast<j_common_ptr>(&d->cinfo)); // out of memory
     while (d->cinfo.output_scanline < d->cinfo.output_height) {
