@@ -1,0 +1,44 @@
+// The open fit reports as the window needs them at every click, read off the GUI thread on
+// a store connection of its own, so that a slow or missing server never holds up a click.
+// Each refresh reads them again, so a report another counter filed shows at the next click.
+#pragma once
+
+#include "shop/fit_report.h"
+
+#include <QObject>
+#include <QString>
+#include <memory>
+#include <vector>
+
+namespace shop {
+
+class ReportWatch : public QObject {
+    Q_OBJECT
+public:
+    // `database`: the [shop] database= text (a file path or a postgresql:// URL).
+    explicit ReportWatch(const QString &database, QObject *parent = nullptr);
+    ~ReportWatch() override;
+
+    // Asks for the open reports again; `refreshed` comes on the caller's thread. Requests
+    // made while one is being read are each answered by a read of its own.
+    void refresh();
+    // The open reports as of the last answer, newest first.
+    const std::vector<FitReport> &openReports() const;
+    // Why the last read failed, in the store's words; empty after a good one.
+    QString problem() const;
+    // Waits (processing events) until every refresh asked so far is answered, at most
+    // `ms`; false on timeout. The UI script driver settles each step with it.
+    bool settle(int ms);
+
+signals:
+    void refreshed();
+
+private:
+    struct Worker;
+    std::unique_ptr<Worker> m_worker;
+    std::vector<FitReport> m_open;
+    QString m_problem;
+    int m_pending = 0;
+};
+
+} // namespace shop
