@@ -25,6 +25,7 @@
 class BitmapButton;
 class ColumnComboBox;
 class ImageView;
+class InfoStrip;
 class NoteLabel;
 class QCheckBox;
 class QFrame;
@@ -74,6 +75,9 @@ public:
     QLineEdit *EditAltezza = nullptr;
     QLineEdit *EditMonoblocco = nullptr;
     QLineEdit *EditAttacchi = nullptr;
+    // The header band's information strip, where the skin's subtitle stood: the shop's
+    // lines about the battery shown (stock, fit reports, technology guard).
+    InfoStrip *StripInfo = nullptr;
     // Children of Panel2, above the skin.
     DataGrid *gridMarca = nullptr;          // makes: marker, idMarca (hidden), name
     DataGrid *gridModello = nullptr;        // models: marker, name

@@ -2,6 +2,7 @@
 // each event of it runs. Positions are those of the window design, in pixels.
 #include "catalog/window/main_form.h"
 
+#include "catalog/info_strip/info_strip.h"
 #include "platform/error_guard.h"
 #include "platform/settings.h"
 #include "widgets/bitmap_button.h"
@@ -131,6 +132,12 @@ void Tfrm_main::BuildControls()
     VrBitmapButtonZoom = makeButton(ImageZoom, "VrBitmapButtonZoom", 200, 3, 35, 35, DesignPicture::MagnifierGlyph);
     // The free corner of the battery data block, right of the three values.
     VrBitmapButtonStampa = makeButton(skin, "VrBitmapButtonStampa", 452, 645, 35, 35, DesignPicture::PrintGlyph);
+
+    // Between the wordmark and the search box, above the header's rule.
+    StripInfo = place(new InfoStrip(skin), "StripInfo", 292, 8, 380, 60);
+
+    // Between the wordmark and the search box, above the header's rule.
+    StripInfo = place(new InfoStrip(skin), "StripInfo", 292, 8, 380, 60);
 
     CheckBoxApplicazioni =
         place(new QCheckBox(QStringLiteral("Applicazioni"), skin), "CheckBoxApplicazioni", 645, 257, 97, 17);

@@ -50,13 +50,10 @@ QImage DrawCatalogueSkin(int ratio)
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
 
-    // Header: wordmark, title, and a rule under it; exit and back sit on the surface at
-    // the top right.
+    // Header: wordmark and a rule under it; exit and back sit on the surface at the top
+    // right. The room between the wordmark and the search box is left bare: the window's
+    // information strip (stock, fit reports) lies there.
     DrawWordmark(p, QPointF(16, 18), 0.9);
-    p.setPen(kInkSoft);
-    p.setFont(PictureFont(13, false));
-    p.drawText(QRectF(300, 26, 500, 24), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Catalogo batterie  \u2022  applicazioni veicolo e dati tecnici"));
     p.setPen(QPen(kBlue, 2));
     p.drawLine(QPointF(14, 72), QPointF(1006, 72));
     fieldWell(p, 679, 23, 250, 26); // the search box of the header band
