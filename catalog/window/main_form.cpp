@@ -6,6 +6,7 @@
 #include "catalog/news/news_part.h"
 #include "catalog/quick_find/quick_find_part.h"
 #include "catalog/replacement/replacement_part.h"
+#include "catalog/reports/reports_part.h"
 #include "catalog/sheet/sheet_part.h"
 #include "catalog/window/statements.h"
 #include "catalog/window/tab_order.h"
@@ -34,6 +35,7 @@ Tfrm_main::Tfrm_main(QWidget *parent) : QDialog(parent)
     m_quickFind = std::make_unique<QuickFindPart>(*this);
     m_replacement = std::make_unique<ReplacementPart>(*this);
     m_sheet = std::make_unique<SheetPart>(*this);
+    m_reports = std::make_unique<ReportsPart>(*this);
     ApplyTabOrder(this);
     ApplyAccessibleNames(this);
     m_news = std::make_unique<NewsPart>(*this);

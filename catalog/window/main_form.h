@@ -37,6 +37,7 @@ class Tfrm_novita;
 // The features with a folder of their own; each holds its state and does its handlers' work.
 class NewsPart;
 class QuickFindPart;
+class ReportsPart;
 class ReplacementPart;
 class SheetPart;
 
@@ -88,6 +89,7 @@ public:
     QLineEdit *EditTrova = nullptr;    // quick find: vehicle words, a battery code, measures or ratings
     QListWidget *ListaTrova = nullptr; // quick find: the matches, in groups; hidden until typing
     BitmapButton *VrBitmapButtonSostituzione = nullptr; // opens the replacement finder
+    BitmapButton *VrBitmapButtonSegnala = nullptr;      // fit reports: opens frm_segnala (also F9)
     // "Novità del catalogo": shown only when the catalogue differs from the one opened
     // last time on this computer; opens frm_novita.
     QPushButton *ButtonNovita = nullptr;
@@ -187,6 +189,16 @@ public:
     // report shown in frm_novita, made on the first click.
     void NoticeCatalogueNews();
     void ButtonNovitaClick(QObject *Sender);
+    // Fit reports (reports/): the strip's button, also F9, files a report on the vehicle and
+    // battery shown; Shift+F9 (or a click on the strip's report line) lists them; every
+    // battery shown reads the open reports again for the line. ResolveFitReports checks
+    // the open reports against a catalogue that differs from the last one and returns the
+    // what's-new lines of those it resolved.
+    void VrBitmapButtonSegnalaClick(QObject *Sender);
+    void ShowReportList(QObject *Sender);
+    void NoticeShownBattery();
+    bool SettleReports(int ms);
+    QString ResolveFitReports();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -212,6 +224,7 @@ private:
     std::unique_ptr<ReplacementPart> m_replacement;
     std::unique_ptr<SheetPart> m_sheet;
     std::unique_ptr<NewsPart> m_news;
+    std::unique_ptr<ReportsPart> m_reports;
 };
 
 // The catalogue window created last; the brand clicks show this one.

@@ -6,6 +6,7 @@
 #include "catalog/news/news_part.h"
 #include "catalog/quick_find/quick_find_part.h"
 #include "catalog/replacement/replacement_part.h"
+#include "catalog/reports/reports_part.h"
 #include "catalog/sheet/sheet_part.h"
 
 void Tfrm_main::EditTrovaChange(QObject *Sender) { m_quickFind->EditTrovaChange(Sender); }
@@ -33,3 +34,17 @@ void Tfrm_main::SaveBatterySheetPdf(const QString &path) { m_sheet->SaveBatteryS
 void Tfrm_main::NoticeCatalogueNews() { m_news->NoticeCatalogueNews(); }
 
 void Tfrm_main::ButtonNovitaClick(QObject *Sender) { m_news->ButtonNovitaClick(Sender); }
+
+void Tfrm_main::VrBitmapButtonSegnalaClick(QObject *Sender) { m_reports->VrBitmapButtonSegnalaClick(Sender); }
+
+void Tfrm_main::ShowReportList(QObject *Sender) { m_reports->ShowReportList(Sender); }
+
+void Tfrm_main::NoticeShownBattery()
+{
+    if (m_reports)
+        m_reports->NoticeShownBattery();
+}
+
+bool Tfrm_main::SettleReports(int ms) { return !m_reports || m_reports->SettleReports(ms); }
+
+QString Tfrm_main::ResolveFitReports() { return m_reports ? m_reports->ResolveFitReports() : QString(); }

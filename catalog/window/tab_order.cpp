@@ -113,7 +113,7 @@ const GridColumns kGridColumns[] = {
 const QStringList &CatalogueTabOrder()
 {
     static const QStringList order = {
-        "EditTrova",       "gridMarca",          "gridModello",          "gridVersione",
+        "EditTrova",       "VrBitmapButtonSegnala", "gridMarca",          "gridModello",          "gridVersione",
         "GridOutput",      "VrBitmapButtonZoom", "VrBitmapButtonStampa", "VrBitmapButtonApplicazioni",
         "EditGamma",       "EditCodice",         "VrBitmapButton1",      "EditCapacita",
         "EditScarica",     "EditPolarita",       "VrBitmapButton2",      "EditLunghezza",
