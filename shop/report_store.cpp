@@ -28,6 +28,8 @@ const QString kColumns = QStringLiteral(
 QVariant ms(const QDateTime &t) { return t.isValid() ? QVariant(qlonglong(t.toMSecsSinceEpoch())) : QVariant(QMetaType::fromType<qlonglong>()); }
 QDateTime fromMs(const QVariant &v) { return v.isNull() ? QDateTime() : QDateTime::fromMSecsSinceEpoch(v.toLongLong(), Qt::UTC); }
 QVariant nullText() { return QVariant(QMetaType::fromType<QString>()); }
+// A text as a value that is never Null: Qt binds a null QString as Null.
+QVariant text(const QString &s) { return s.isNull() ? QVariant(QStringLiteral("")) : QVariant(s); }
 
 QString rowText(const QStringList &row)
 {
@@ -48,31 +50,31 @@ QVariantList values(const FitReport &r)
     const ReportedVehicle &v = r.vehicle ? *r.vehicle : none;
     return {qlonglong(r.id),
             ms(r.filedAt),
-            r.branch,
-            r.operatorName,
+            text(r.branch),
+            text(r.operatorName),
             ReasonKey(r.reason),
-            r.comment,
-            r.fittingCode,
-            r.vehicle ? QVariant(v.idVeicolo) : nullText(),
-            v.make,
-            v.model,
-            v.version,
-            v.fuel,
-            v.yearFrom,
-            v.yearTo,
+            text(r.comment),
+            text(r.fittingCode),
+            r.vehicle ? text(v.idVeicolo) : nullText(),
+            text(v.make),
+            text(v.model),
+            text(v.version),
+            text(v.fuel),
+            text(v.yearFrom),
+            text(v.yearTo),
             v.ktypnrs.join(u' '),
-            r.priceList,
-            r.code,
+            text(r.priceList),
+            text(r.code),
             rowText(r.batteryRow),
-            r.photoHash,
+            text(r.photoHash),
             ms(r.catalogue.created),
-            r.catalogue.contentHash,
+            text(r.catalogue.contentHash),
             StatusKey(r.status),
             ms(r.closedAt),
-            r.closedNote,
+            text(r.closedNote),
             ms(r.resolvedIn.created),
-            r.resolvedIn.contentHash,
-            r.resolution};
+            text(r.resolvedIn.contentHash),
+            text(r.resolution)};
 }
 
 FitReport reportFrom(const QSqlQuery &q)
@@ -120,7 +122,7 @@ void addEvent(SqlSession &s, qint64 id, const QDateTime &at, ReportStatus status
     s.each(QStringLiteral("SELECT COALESCE(MAX(seq), 0) + 1 FROM fit_report_event WHERE report_id = ?"),
            {qlonglong(id)}, [&](const QSqlQuery &q) { seq = q.value(0).toLongLong(); });
     s.run(QStringLiteral("INSERT INTO fit_report_event (report_id, seq, at, status, note) VALUES (?, ?, ?, ?, ?)"),
-          {qlonglong(id), seq, ms(at), StatusKey(status), note});
+          {qlonglong(id), seq, ms(at), StatusKey(status), text(note)});
 }
 
 } // namespace
@@ -213,9 +215,9 @@ bool ReportStore::changeState(qint64 id, bool fromOpen, ReportStatus to, const Q
     } else {
         s.run(QStringLiteral("UPDATE fit_report SET status = ?, closed_at = ?, closed_note = ?, resolved_created = ?, "
                              "resolved_hash = ?, resolution = ? WHERE id = ?"),
-              {StatusKey(to), ms(at), note, ms(resolved ? resolved->resolvedIn.created : QDateTime()),
-               resolved ? resolved->resolvedIn.contentHash : QString(), resolved ? resolved->resolution : QString(),
-               qlonglong(id)});
+              {StatusKey(to), ms(at), text(note), ms(resolved ? resolved->resolvedIn.created : QDateTime()),
+               text(resolved ? resolved->resolvedIn.contentHash : QString()),
+               text(resolved ? resolved->resolution : QString()), qlonglong(id)});
     }
     addEvent(s, id, at, to, resolved ? note + QStringLiteral(": ") + resolved->resolution : note);
     transaction.commit();

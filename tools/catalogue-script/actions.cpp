@@ -2,6 +2,7 @@
 // input events, except `brand`, which does what a brand click does.
 #include "tools/catalogue-script/actions.h"
 
+#include "catalog/window/main_form.h"
 #include "platform/error_guard.h"
 #include "platform/messages.h"
 #include "platform/settings.h"
@@ -17,6 +18,8 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QJsonDocument>
 #include <QLineEdit>
 #include <QPixmap>
@@ -83,9 +86,31 @@ void Type(const QString &name, const QString &text)
     TypeText(edit, text);
 }
 
+// A plain box (the fit reports' windows): opened with a click, its item clicked.
+void SelectPlain(QComboBox *combo, const QString &name, const QString &text)
+{
+    const int index = combo->findText(text);
+    if (index < 0)
+        Fail(QStringLiteral("%1 has no item \"%2\"").arg(name, text));
+    ClickCentre(combo);
+    auto *list = qobject_cast<QAbstractItemView *>(combo->view());
+    if (!list || !list->isVisible())
+        Fail(QStringLiteral("%1 did not open its list on a click").arg(name));
+    const QModelIndex item = list->model()->index(index, 0);
+    list->scrollTo(item);
+    ClickAt(list->viewport(), list->visualRect(item).center());
+    if (combo->currentIndex() != index)
+        Fail(QStringLiteral("%1 did not take the item \"%2\" clicked in its list").arg(name, text));
+}
+
 // Opens the box with a click and clicks the item in its list, as the mouse does it.
 void Select(const QString &name, const QString &text)
 {
+    if (auto *plain = qobject_cast<QComboBox *>(FindWidget(name))) {
+        RequireVisible(plain);
+        SelectPlain(plain, name, text);
+        return;
+    }
     auto *combo = FindWidgetAs<ColumnComboBox>(name, "list box");
     RequireVisible(combo);
     const int index = combo->IndexOfInColumn(0, text);
@@ -117,8 +142,16 @@ void CloseWindow(const QString &name)
     window->close();
 }
 
+// Lookups the window runs off its thread are answered before what they show is read.
+void SettleWindow()
+{
+    if (frm_main)
+        frm_main->SettleReports(5000);
+}
+
 void Dump(int line, ScriptContext &context)
 {
+    SettleWindow();
     const auto &shown = context.messages->shown;
     const std::vector<RecordedMessage> fresh(shown.begin() + qMin(context.messagesDumped, shown.size()), shown.end());
     context.messagesDumped = shown.size();
@@ -130,6 +163,7 @@ void Dump(int line, ScriptContext &context)
 
 void Screenshot(const QString &file)
 {
+    SettleWindow();
     QWidget *window = FrontWindow();
     if (!window)
         Fail(QStringLiteral("no window is on screen to take a picture of"));
@@ -165,6 +199,19 @@ void RunStep(const ScriptStep &step, ScriptContext &context)
         PrintSheet(a[0]);
     else if (step.action == "close")
         CloseWindow(a[0]);
+    else if (step.action == "save-as")
+        context.saveAs = a[0].trimmed();
     else if (step.action != "wait") // the runner holds back the next step instead
         Fail(QStringLiteral("unknown action \"%1\"").arg(step.action));
+}
+
+bool AnswerFileDialog(ScriptContext &context)
+{
+    auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+    if (!dialog || context.saveAs.isEmpty() || !dialog->isVisible())
+        return false;
+    dialog->selectFile(context.saveAs);
+    context.saveAs.clear();
+    static_cast<QDialog *>(dialog)->accept(); // the dialog's own checks, as its Save button
+    return true;
 }
