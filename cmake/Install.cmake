@@ -6,7 +6,8 @@
 #   <prefix>/bin/dazozizizavuv          launcher on the PATH (packaging/dazozizizavuv.sh)
 #   <prefix>/share/applications/        the desktop menu entry
 #   <prefix>/share/icons/hicolor/<n>x<n>/apps/dazozizizavuv.png   drawn by asset-maker
-#   <prefix>/bin/jet-query, catalogue-build, ...   the catalogue makers' tools
+#   <prefix>/bin/jet-query, catalogue-build, ...   the catalogue makers' tools, and shop-data, the
+#                                       shop's stock tool
 #   <prefix>/share/man/man1/*.1.gz      their manual pages, and the program's
 #   <prefix>/share/doc/dazozizizavuv/   copyright and changelog
 #
@@ -62,7 +63,7 @@ install(PROGRAMS ${CMAKE_SOURCE_DIR}/packaging/dazozizizavuv.sh DESTINATION ${CM
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/dazozizizavuv.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
 # The tools for people who build and check catalogues go on the PATH beside the launcher.
-foreach(tool jet-query catalogue-build catalogue-diff catalogue-check)
+foreach(tool jet-query catalogue-build catalogue-diff catalogue-check shop-data)
   if(TARGET ${tool})
     install(TARGETS ${tool} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()

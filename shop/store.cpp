@@ -40,6 +40,10 @@ void insertRows(SqlSession &s, const QString &table, const QStringList &columns,
     }
 }
 
+// A text column is NOT NULL: Qt binds an empty QString that was never given characters
+// as NULL.
+QString text(const QString &s) { return s.isNull() ? QStringLiteral("") : s; }
+
 QVariant optionalCents(const std::optional<qint64> &cents)
 {
     return cents ? QVariant(qlonglong(*cents)) : QVariant(QMetaType::fromType<qlonglong>());
@@ -91,7 +95,7 @@ bool Store::replaceStock(const StockImport &import, const std::vector<StockEntry
     rows.reserve(entries.size());
     for (const StockEntry &e : entries)
         rows.push_back(
-            {import.branch, e.code, e.quantity, optionalCents(e.priceCents), e.shelves.join(kShelfSeparator)});
+            {import.branch, e.code, e.quantity, optionalCents(e.priceCents), text(e.shelves.join(kShelfSeparator))});
     insertRows(*m_session, QStringLiteral("stock"), detail::DataTables()[1].columns, rows);
     m_session->run(
         QStringLiteral("INSERT INTO stock_import (branch, imported_at, as_of, source, content_hash, row_count)"

@@ -11,9 +11,24 @@ namespace shop {
 
 namespace {
 
+// The URL as a message may show it: whatever password it carries left out, since
+// messages end up on screens and in logs.
+QString shown(const QString &text)
+{
+    QUrl url(text);
+    if (!url.isValid())
+        return QStringLiteral("postgresql://...");
+    url.setPassword(QString());
+    QUrlQuery query(url);
+    query.removeAllQueryItems(QStringLiteral("password"));
+    url.setQuery(query);
+    return url.toString();
+}
+
 [[noreturn]] void refuse(const QString &text, const QString &why)
 {
-    raiseShopError(ShopErrc::Location, QStringLiteral("The shop store \"%1\" cannot be used: %2.").arg(text, why));
+    raiseShopError(ShopErrc::Location,
+                   QStringLiteral("The shop store \"%1\" cannot be used: %2.").arg(shown(text), why));
 }
 
 // libpq keywords a URL may carry besides host, port, user and dbname; anything else is

@@ -158,6 +158,19 @@ if(NOT photo MATCHES "^${appdir}/foto/")
   fail("the photo does not come from the installed foto/: ${photo}")
 endif()
 
+# --- shop-data on the PATH finds the installed program's catalogue by itself
+file(WRITE ${WORK_DIR}/stock.csv "codice;giacenza\nKP064;3\nNOT-A-BATTERY;1\n")
+execute_process(
+  COMMAND env HOME=${temp} XDG_CONFIG_HOME=${temp}/config CATALOG_CACHE_DIR=${cache}
+          ${prefix}/bin/shop-data --database ${WORK_DIR}/shop.sqlite import-stock ${WORK_DIR}/stock.csv --branch Centro
+  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0 OR NOT out MATCHES "^2 righe, 1 codice non in catalogo")
+  fail("the installed shop-data did not import against the installed catalogue (${rc}): ${out}${err}")
+endif()
+if(NOT EXISTS ${prefix}/share/man/man1/shop-data.1.gz)
+  fail("shop-data's manual page is not installed")
+endif()
+
 # Nothing was written into the program folder; the exchange file went to TEMP.
 folder_manifest(${appdir} after)
 if(NOT after STREQUAL installed)
