@@ -62,7 +62,7 @@ QVariantList values(const FitReport &r)
             text(v.fuel),
             text(v.yearFrom),
             text(v.yearTo),
-            v.ktypnrs.join(u' '),
+            text(v.ktypnrs.join(u' ')),
             text(r.priceList),
             text(r.code),
             rowText(r.batteryRow),
