@@ -14,7 +14,7 @@ build=$(realpath -m "${1:-$here/build-bench}")
 "$here/scripts/setup.sh"
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCATALOG_BENCH=ON >/dev/null
 cmake --build "$build" --target catalog_bench pictures catalogue-diff catalogue-check catalogue-demo catalogue-build \
-  jet-query catalogue_huge dazozizizavuv bench-first-window -j"${BENCH_JOBS:-$(nproc)}" >/dev/null
+  jet-query shop-data catalogue_huge dazozizizavuv bench-first-window -j"${BENCH_JOBS:-$(nproc)}" >/dev/null
 large=$(realpath "${CATALOG_BENCH_MDB:-$here/../shared/fixtures/catalogue-large/vc_korva.mdb}")
 huge="$build/huge-catalogue/vc_korva.mdb"
 out=$(mktemp -d)
@@ -186,6 +186,16 @@ timed("search box, each keystroke", "Figure_QuickFindKeystroke", "median < 30, p
       huge_goal=("median < 30, p99 < 60 ms", 30, 60))
 timed("replacement finder search", "Figure_ReplacementSearch", "median < 30 ms", 30, huge_goal=("median < 30 ms", 30, None))
 memory({"large": 200, "huge": 400})
+# The shop store: figures of its own, not of the catalogue's size, so on the large run only.
+for title, name, goal, limit, key in (
+        ("shop-data import-stock, 30,000 rows, embedded", "Figure_ShopImportEmbedded", "< 1 s", 1000, "median_ms"),
+        ("shop-data import-stock, 30,000 rows, PostgreSQL", "Figure_ShopImportServer", "< 2 s", 2000, "median_ms"),
+        ("stock line answered, 30,000 codes, embedded", "Figure_StockLineEmbedded", "median < 2 ms", 2, "median_ms"),
+        ("stock line answered, 30,000 codes, PostgreSQL", "Figure_StockLineServer", "median < 5 ms", 5, "median_ms"),
+        ("stock request, PostgreSQL stopped", "Figure_StockLineServerStopped", "slowest < 50 ms", 50, "max_ms")):
+    med = get("large", name, key)
+    row(title, "large", goal, not_measured("large", name) if med is None else f"{med:.2f} ms",
+        spread("large", name), med is not None and med < limit)
 for title, name in (("catalogue-diff, large vs 1% changed", "Figure_CatalogueDiff"),
                     ("catalogue-check, large catalogue", "Figure_CatalogueCheck")):
     med = get("large", name, "median_ms")

@@ -81,7 +81,8 @@ SqlSession::SqlSession(const StoreLocation &location) : m_location(location), m_
             QString mode;
             QSqlQuery query(m_db);
             if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
-                fail(QStringLiteral("to open"), query.lastError().text());
+                raiseShopError(ShopErrc::Open, QStringLiteral("The shop store \"%1\" cannot be opened: %2")
+                                                   .arg(location.path, query.lastError().databaseText()));
             if (query.next())
                 mode = query.value(0).toString();
             query.finish();
