@@ -15,6 +15,7 @@
 #include "catalog/catalog_error.h"
 #include "catalog/quick_find/quick_find.h"
 #include "catalog/quick_find/type_ahead.h"
+#include "catalog/stock/stock_text.h"
 #include "catalog/window/main_form.h"
 #include "catalog/window/statements.h"
 #include "data/data_module.h"
@@ -22,6 +23,7 @@
 #include "platform/error_guard.h"
 #include "platform/settings.h"
 #include "report/schema.h"
+#include "shop/store.h"
 #include "widgets/bitmap_button.h"
 #include "widgets/fonts.h"
 #include "widgets/image_view.h"
@@ -108,6 +110,18 @@ void ensureFinder(QuickFindState &state)
 {
     if (!state.finder)
         state.finder = catalog::LoadQuickFinder(DM->ADOConnection1);
+}
+
+// A battery-code row with what the shop has of it added at the end; the row's other
+// parts stay as the finder writes them. A row of the list holds about 80 characters, so
+// the note fits after the longest code, range, ratings and measures.
+QString withStock(const catalog::FindRow &row, const catalog::QuickFinder &finder,
+                  const std::optional<QHash<QString, int>> &stock)
+{
+    if (!stock)
+        return row.text;
+    const QString code = shop::NormalCode(finder.batteries().at(size_t(row.index)).codice);
+    return row.text + QStringLiteral(" \u00b7 ") + catalog::FindRowStockText(stock->value(code, 0));
 }
 
 // Keys of the box that belong to its list, the list's closing when the box loses the
@@ -278,6 +292,7 @@ void QuickFindPart::EditTrovaChange(QObject *)
         problem = QStringLiteral("Ricerca non disponibile: ") + QString::fromUtf8(e.what());
     }
 
+    const std::optional<QHash<QString, int>> stock = form.StockQuantities();
     QString caption;
     for (size_t i = 0; i < state.rows.size(); ++i) {
         const catalog::FindRow &row = state.rows[i];
@@ -285,9 +300,10 @@ void QuickFindPart::EditTrovaChange(QObject *)
             caption = catalog::FindGroupCaption(row.kind);
             addCaption(*list, caption);
         }
-        auto *item = new QListWidgetItem(row.text, list);
+        const QString shown = row.kind == FindKind::Code ? withStock(row, *state.finder, stock) : row.text;
+        auto *item = new QListWidgetItem(shown, list);
         item->setData(kRowRole, int(i));
-        item->setToolTip(row.text);
+        item->setToolTip(shown);
     }
     if (state.rows.empty()) {
         auto *item = new QListWidgetItem(

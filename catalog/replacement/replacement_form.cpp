@@ -4,14 +4,17 @@
 #include "catalog/replacement/replacement_form.h"
 
 #include "catalog/replacement/replacement_source.h"
+#include "catalog/stock/stock_text.h"
 #include "data/grid_loading.h"
 #include "platform/error_guard.h"
 #include "platform/messages.h"
+#include "shop/store.h"
 #include "widgets/bitmap_button.h"
 #include "widgets/data_grid.h"
 #include "widgets/design_pictures.h"
 #include "widgets/fonts.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHelpEvent>
@@ -28,11 +31,12 @@ Tfrm_sostituzione *frm_sostituzione = nullptr;
 
 namespace {
 
-enum Column { kRange, kCode, kCapacity, kDischarge, kPolarity, kLength, kWidth, kHeight, kHoldDown, kColumns };
+// The shop's quantity comes last, so the columns before it stay where the counter knows them.
+enum Column { kRange, kCode, kCapacity, kDischarge, kPolarity, kLength, kWidth, kHeight, kHoldDown, kStock, kColumns };
 
 const char *const kCaptions[kColumns] = {"Gamma",     "Codice",    "Capacità Ah", "Scarica A", "Polarità",
-                                         "Lungh. mm", "Largh. mm", "Alt. mm",     "Attacchi"};
-const int kWidths[kColumns] = {125, 80, 95, 95, 75, 85, 85, 85, 10};
+                                         "Lungh. mm", "Largh. mm", "Alt. mm",     "Attacchi",  "Disp."};
+const int kWidths[kColumns] = {125, 80, 95, 95, 75, 85, 85, 85, 75, 10};
 
 const QColor kWeaker(200, 0, 0);
 const QColor kHeaderBrush(226, 230, 238);
@@ -96,7 +100,7 @@ QString differingMark(const QString &shown, bool differs)
 
 Tfrm_sostituzione::Tfrm_sostituzione(QWidget *owner, const ReplacementStart &start, const QString &priceList)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_priceList(priceList)
+      m_priceList(priceList), m_stock(start.stock)
 {
     setObjectName(QStringLiteral("frm_sostituzione"));
     setWindowTitle(QStringLiteral("Batterie sostitutive"));
@@ -131,6 +135,13 @@ Tfrm_sostituzione::Tfrm_sostituzione(QWidget *owner, const ReplacementStart &sta
     VrBitmapButtonSostCerca->setHint(QStringLiteral("Cerca le batterie che entrano nello spazio indicato"));
     VrBitmapButtonSostCerca->setShowHint(true);
     fields->addWidget(VrBitmapButtonSostCerca, 0, 8, 2, 1, Qt::AlignCenter);
+
+    CheckSoloDisponibili = new QCheckBox(QStringLiteral("Solo &disponibili"), this);
+    CheckSoloDisponibili->setObjectName(QStringLiteral("CheckSoloDisponibili"));
+    CheckSoloDisponibili->setAccessibleName(QStringLiteral("Solo disponibili"));
+    CheckSoloDisponibili->setEnabled(m_stock.has_value());
+    CheckSoloDisponibili->setToolTip(m_stock ? QStringLiteral("Elenca solo le batterie che il negozio ha in giacenza")
+                                             : QStringLiteral("Le giacenze del negozio non sono note"));
 
     GridSostituzioneTitoli = makeGrid(this, "GridSostituzioneTitoli", kHeaderBrush);
     GridSostituzioneTitoli->setScrollBars(DataGrid::ssNone);
@@ -176,8 +187,11 @@ Tfrm_sostituzione::Tfrm_sostituzione(QWidget *owner, const ReplacementStart &sta
     buttons->addWidget(LabelSostAvviso, 1);
     buttons->addWidget(ButtonSostMostra);
     buttons->addWidget(ButtonSostChiudi);
+    auto *title = new QHBoxLayout;
+    title->addWidget(LabelSostListino, 1);
+    title->addWidget(CheckSoloDisponibili);
     auto *column = new QVBoxLayout(this);
-    column->addWidget(LabelSostListino);
+    column->addLayout(title);
     column->addLayout(fields);
     auto *list = new QVBoxLayout;
     list->setSpacing(0);
@@ -192,6 +206,8 @@ Tfrm_sostituzione::Tfrm_sostituzione(QWidget *owner, const ReplacementStart &sta
         connect(field, &QLineEdit::returnPressed, this,
                 [this] { Guarded([this] { VrBitmapButtonSostCercaClick(); }); });
     connect(VrBitmapButtonSostCerca, &BitmapButton::clicked, this,
+            [this] { Guarded([this] { VrBitmapButtonSostCercaClick(); }); });
+    connect(CheckSoloDisponibili, &QCheckBox::toggled, this,
             [this] { Guarded([this] { VrBitmapButtonSostCercaClick(); }); });
     connect(ButtonSostMostra, &QPushButton::clicked, this, [this] { Guarded([this] { ButtonSostMostraClick(); }); });
     connect(ButtonSostChiudi, &QPushButton::clicked, this, [this] { Guarded([this] { ButtonSostChiudiClick(); }); });
@@ -230,11 +246,17 @@ void Tfrm_sostituzione::VrBitmapButtonSostCercaClick()
         return;
     }
     // A failed read has been reported by the query channel; the list stays as it was.
-    const auto candidates = catalog::loadReplacementCandidates(m_priceList);
+    auto candidates = catalog::loadReplacementCandidates(m_priceList);
     if (!candidates)
         return;
+    if (m_stock) {
+        for (catalog::ReplacementCandidate &c : *candidates)
+            c.stock = m_stock->value(shop::NormalCode(c.code), 0);
+    }
     m_old = old;
     m_result = catalog::rankReplacements(*candidates, m_old);
+    if (CheckSoloDisponibili->isChecked())
+        std::erase_if(m_result.fits, [](const catalog::RankedReplacement &r) { return !catalog::inStock(r.battery); });
     FillGrid();
 }
 
@@ -263,6 +285,7 @@ void Tfrm_sostituzione::FillGrid()
             catalog::withDifference(b.width.trimmed(), r.width, m_old.width),
             catalog::withDifference(b.height.trimmed(), r.height, m_old.height),
             differingMark(b.holdDown, r.holdDownDiffers),
+            b.stock ? catalog::CountText(*b.stock) : QString(),
         };
         for (int c = 0; c < kColumns; ++c)
             grid->setCells(c, i + 1, cells[c]);
@@ -291,7 +314,7 @@ void Tfrm_sostituzione::FitLastColumns()
     for (DataGrid *grid : {GridSostituzioneTitoli, GridSostituzione}) {
         for (int c = 0; c < kColumns; ++c)
             grid->setColWidths(c, kWidths[c]);
-        FitColumnToGrid(grid, kHoldDown);
+        FitColumnToGrid(grid, kStock);
     }
 }
 

@@ -8,10 +8,12 @@
 #include "catalog/replacement/replacement_ranking.h"
 
 #include <QDialog>
+#include <QHash>
 #include <optional>
 
 class BitmapButton;
 class DataGrid;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -26,6 +28,9 @@ struct ReplacementStart {
     QString holdDown{};
     QString capacity{};
     QString discharge{};
+    // The shop's quantity of each code it has (the store's normal form of the code); none
+    // when the shop's stock is not known.
+    std::optional<QHash<QString, int>> stock{};
 };
 
 // The battery chosen in the finder.
@@ -61,6 +66,7 @@ public:
     QLineEdit *EditSostCapacita;
     QLineEdit *EditSostScarica;
     BitmapButton *VrBitmapButtonSostCerca;
+    QCheckBox *CheckSoloDisponibili;  // lists only what the shop has; off at first, off for good without stock
     DataGrid *GridSostituzioneTitoli; // the column captions over the list, which does not scroll
     DataGrid *GridSostituzione;       // row 0 the captions (hidden), the batteries from row 1
     QLabel *LabelSostListino;         // the price list searched and the battery the fields came from
@@ -81,6 +87,7 @@ private:
     QString CellHint(int col, int row) const;
 
     QString m_priceList;
+    std::optional<QHash<QString, int>> m_stock;
     catalog::OldBattery m_old;
     catalog::ReplacementResult m_result;
     std::optional<ChosenReplacement> m_chosen;

@@ -61,6 +61,7 @@ void ReplacementPart::VrBitmapButtonSostituzioneClick(QObject *Sender)
         start.height = grid->Cells(kAltezza, row);
         start.holdDown = grid->Cells(kAttacchi, row);
     }
+    start.stock = form.StockQuantities();
     const std::optional<ChosenReplacement> chosen = ShowReplacementFinder(&form, start, form.SelectedPriceList());
     if (!chosen)
         return;

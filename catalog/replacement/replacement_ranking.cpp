@@ -49,13 +49,15 @@ struct RankKey {
     bool otherPolarity;
     bool otherHoldDown;
     bool weaker; // not like for like or better
+    bool outOfStock;
     double spareSpace;
 };
 
 RankKey keyOf(const RankedReplacement &r, const OldBattery &old)
 {
     return {r.polarityDiffers, r.holdDownDiffers,
-            !(notBelow(r.capacity, old.capacity) && notBelow(r.discharge, old.discharge)), r.spareSpace};
+            !(notBelow(r.capacity, old.capacity) && notBelow(r.discharge, old.discharge)), !inStock(r.battery),
+            r.spareSpace};
 }
 
 } // namespace
@@ -132,6 +134,8 @@ ReplacementResult rankReplacements(const std::vector<ReplacementCandidate> &cand
                              return !ka.otherHoldDown;
                          if (ka.weaker != kb.weaker)
                              return !ka.weaker;
+                         if (ka.outOfStock != kb.outOfStock)
+                             return !ka.outOfStock;
                          if (ka.spareSpace != kb.spareSpace)
                              return ka.spareSpace < kb.spareSpace;
                          if (const int byOrder = compareOrder(a.battery.order, b.battery.order))
@@ -140,6 +144,8 @@ ReplacementResult rankReplacements(const std::vector<ReplacementCandidate> &cand
                      });
     return result;
 }
+
+bool inStock(const ReplacementCandidate &battery) { return battery.stock.value_or(0) > 0; }
 
 QString withDifference(const QString &shown, std::optional<double> value, std::optional<double> old)
 {

@@ -5,8 +5,8 @@
 // A battery fits when it is no longer, no wider and no taller (plus the tolerance) than
 // the old one; a measure of the old battery left empty does not restrict. The order puts
 // first the same polarity, then the same hold-down, then "like for like or better"
-// (capacity and discharge not below the old ones), then the least spare space, and last
-// the catalogue's own order (ORDINE, then CODICE).
+// (capacity and discharge not below the old ones), then what the shop has in stock, then
+// the least spare space, and last the catalogue's own order (ORDINE, then CODICE).
 #pragma once
 
 #include <QString>
@@ -29,6 +29,7 @@ struct ReplacementCandidate {
     QString holdDown{};  // ATTACCHI_BASE
     QString order{};     // ORDINE
     QString oldCode{};   // OLD_CODICE: filled on the rows that name a former code
+    std::optional<int> stock{}; // the shop's quantity here; empty when its stock is not known
 };
 
 // The battery to replace. An empty optional or an empty text does not restrict.
@@ -71,6 +72,9 @@ std::optional<double> parseNumber(QStringView text);
 // only point from a former code to its successor (OLD_CODICE filled, no measures) are not
 // batteries and are neither listed nor counted.
 ReplacementResult rankReplacements(const std::vector<ReplacementCandidate> &candidates, const OldBattery &old);
+
+// Whether the shop has the battery: a known quantity above none.
+bool inStock(const ReplacementCandidate &battery);
 
 // `shown` followed by the difference from the old value in brackets: "60 (+4)",
 // "240 (−2)", "242 (=)"; `shown` alone when either value is unknown.

@@ -1,6 +1,8 @@
 // The battery sheet's texts: captions, units and the formatting of dates, measures and
 // years, and how many fitted vehicles the page lists.
 #include "catalog/sheet/battery_sheet.h"
+
+#include "catalog/stock/stock_text.h"
 #include "report/schema.h"
 
 #include <QRegularExpression>
@@ -93,6 +95,9 @@ BatterySheet MakeBatterySheet(const SheetState &state, int vehicleRows)
         {QStringLiteral("Fissaggio (attacchi)"), orMissing(cell(kAttacchi))},
         {QStringLiteral("Monoblocco"), orMissing(cell(kMonoblocco))},
     };
+    // Whenever the shop has priced the battery: the customer asks "how much?" next.
+    if (state.priceCents)
+        sheet.data.push_back({QStringLiteral("Prezzo"), PriceText(*state.priceCents)});
     sheet.photo = state.photo;
     sheet.noteMarkup = cell(kNote);
 

@@ -37,6 +37,7 @@ struct SheetState {
     QImage photo;            // the battery's photo, or the placeholder
     QDateTime catalogueDate; // when the catalogue file was made; invalid when unknown
     QDateTime printedAt;
+    std::optional<qint64> priceCents; // the shop's price of the battery, in euro cents, when it has one
 };
 
 // A caption and its value, one line of the sheet.
@@ -53,7 +54,8 @@ struct BatterySheet {
     QString printedAt;     // "Stampato il 10/12/2026 alle 09:30"
     // The battery.
     QString title;               // range and code
-    std::vector<SheetLine> data; // range, code, ratings, polarity, measures, fittings, container
+    std::vector<SheetLine> data; // range, code, ratings, polarity, measures, fittings, container, and
+                                 // the shop's price when it has one
     QImage photo;
     QString noteMarkup; // the note label's markup, as the catalogue holds it
     // The vehicle.

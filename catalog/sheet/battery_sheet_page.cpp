@@ -23,6 +23,7 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QSaveFile>
+#include <algorithm>
 #include <cmath>
 
 namespace catalog {
@@ -153,11 +154,13 @@ void drawBattery(Page &page, const BatterySheet &sheet, qreal left, qreal width)
     y += kTitle;
     const qreal column = width * 0.47;
     qreal line = y;
+    // The lines close up a little when the shop's price makes one more than eight.
+    const qreal pitch = std::min(kDataLine, (kBattery - 6) / qreal(std::max<std::size_t>(1, sheet.data.size())));
     for (const SheetLine &l : sheet.data) {
-        page.text(left, line, column * 0.45, kDataLine - 3, l.caption, Page::font(9), kSoft);
-        page.text(left + column * 0.45, line, column * 0.55, kDataLine - 3, l.value, Page::font(11, true), kInk);
-        page.line(left, line + kDataLine - 2, left + column, line + kDataLine - 2, kRule, 0.5);
-        line += kDataLine;
+        page.text(left, line, column * 0.45, pitch - 3, l.caption, Page::font(9), kSoft);
+        page.text(left + column * 0.45, line, column * 0.55, pitch - 3, l.value, Page::font(11, true), kInk);
+        page.line(left, line + pitch - 2, left + column, line + pitch - 2, kRule, 0.5);
+        line += pitch;
     }
     drawPhoto(page, sheet.photo, QRectF(left + width * 0.52, y, width * 0.48, kBattery - 8));
 }

@@ -147,6 +147,7 @@ std::optional<catalog::SheetState> SheetPart::ShownSheetState()
     state.photo = form.BatteryPhoto(grid->Cells(kFoto, row));
     state.catalogueDate = DM ? DM->ADOConnection1.CreationDate() : QDateTime();
     state.printedAt = QDateTime::currentDateTime();
+    state.priceCents = form.ShownBatteryPrice();
     return state;
 }
 

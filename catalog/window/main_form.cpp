@@ -8,6 +8,7 @@
 #include "catalog/replacement/replacement_part.h"
 #include "catalog/reports/reports_part.h"
 #include "catalog/sheet/sheet_part.h"
+#include "catalog/stock/stock_part.h"
 #include "catalog/window/statements.h"
 #include "catalog/window/tab_order.h"
 #include "catalog/window/zoom_form.h"
@@ -36,6 +37,7 @@ Tfrm_main::Tfrm_main(QWidget *parent) : QDialog(parent)
     m_replacement = std::make_unique<ReplacementPart>(*this);
     m_sheet = std::make_unique<SheetPart>(*this);
     m_reports = std::make_unique<ReportsPart>(*this);
+    m_stock = std::make_unique<StockPart>(*this);
     ApplyTabOrder(this);
     ApplyAccessibleNames(this);
     m_news = std::make_unique<NewsPart>(*this);

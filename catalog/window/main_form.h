@@ -18,6 +18,7 @@
 
 #include <QBrush>
 #include <QDialog>
+#include <QHash>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -40,6 +41,7 @@ class QuickFindPart;
 class ReportsPart;
 class ReplacementPart;
 class SheetPart;
+class StockPart;
 
 class Tfrm_main : public QDialog {
     Q_OBJECT
@@ -199,6 +201,15 @@ public:
     void NoticeShownBattery();
     bool SettleReports(int ms);
     QString ResolveFitReports();
+    // The shop's stock (stock/): the information strip's line LabelGiacenza follows the
+    // battery shown, answered off the GUI thread; the branch's quantities (by the store's
+    // normal form of a code) for the replacement finder and the quick find, none while
+    // the shop's stock is not known; the shown battery's price as of its last answer;
+    // and a bounded wait for the answers asked for (false on timeout).
+    void ShowBatteryStock(const QString &code);
+    std::optional<QHash<QString, int>> StockQuantities() const;
+    std::optional<qint64> ShownBatteryPrice() const;
+    bool SettleStockLookups(int ms);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -225,6 +236,7 @@ private:
     std::unique_ptr<SheetPart> m_sheet;
     std::unique_ptr<NewsPart> m_news;
     std::unique_ptr<ReportsPart> m_reports;
+    std::unique_ptr<StockPart> m_stock;
 };
 
 // The catalogue window created last; the brand clicks show this one.

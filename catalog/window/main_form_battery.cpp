@@ -38,6 +38,7 @@ void Tfrm_main::GridOutputClickCell(QObject *Sender, int ARow, int)
     LabelCapacita->setText(GridOutput->Cells(kCapacita, ARow));
     LabelCodice->setText(GridOutput->Cells(kCodice, ARow));
     LabelScarica->setText(GridOutput->Cells(kScarica, ARow));
+    ShowBatteryStock(GridOutput->Cells(kCodice, ARow));
     ImageZoom->setAccessibleDescription(
         QStringLiteral("Gamma %1, codice %2").arg(GridOutput->Cells(kGamma, ARow), GridOutput->Cells(kCodice, ARow)));
 

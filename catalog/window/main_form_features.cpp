@@ -8,6 +8,7 @@
 #include "catalog/replacement/replacement_part.h"
 #include "catalog/reports/reports_part.h"
 #include "catalog/sheet/sheet_part.h"
+#include "catalog/stock/stock_part.h"
 
 void Tfrm_main::EditTrovaChange(QObject *Sender) { m_quickFind->EditTrovaChange(Sender); }
 
@@ -48,3 +49,11 @@ void Tfrm_main::NoticeShownBattery()
 bool Tfrm_main::SettleReports(int ms) { return !m_reports || m_reports->SettleReports(ms); }
 
 QString Tfrm_main::ResolveFitReports() { return m_reports ? m_reports->ResolveFitReports() : QString(); }
+
+void Tfrm_main::ShowBatteryStock(const QString &code) { m_stock->BatteryShown(code); }
+
+std::optional<QHash<QString, int>> Tfrm_main::StockQuantities() const { return m_stock->Quantities(); }
+
+std::optional<qint64> Tfrm_main::ShownBatteryPrice() const { return m_stock->ShownPrice(); }
+
+bool Tfrm_main::SettleStockLookups(int ms) { return m_stock->Settle(ms); }

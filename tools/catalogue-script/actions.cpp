@@ -143,16 +143,26 @@ void CloseWindow(const QString &name)
     window->close();
 }
 
-// Lookups the window runs off its thread are answered before what they show is read.
-void SettleWindow()
+// The shop's answers (stock, fit reports) come from threads of the window's own: what the
+// steps before asked for is in before the state is read, so that what a dump or a picture
+// shows never depends on those threads' timing. The lookups answer within seconds even
+// with the server gone (as out of reach), so a longer wait is a fault.
+constexpr int kStockSettleMs = 5000;
+
+void SettleStockLookups()
 {
-    if (frm_main)
-        frm_main->SettleReports(5000);
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        auto *form = qobject_cast<Tfrm_main *>(window);
+        if (form && !form->SettleStockLookups(kStockSettleMs))
+            Fail(QStringLiteral("the shop's stock lookups did not answer within %1 ms").arg(kStockSettleMs));
+        if (form && !form->SettleReports(kStockSettleMs))
+            Fail(QStringLiteral("the shop's fit reports were not read within %1 ms").arg(kStockSettleMs));
+    }
 }
 
 void Dump(int line, ScriptContext &context)
 {
-    SettleWindow();
+    SettleStockLookups();
     const auto &shown = context.messages->shown;
     const std::vector<RecordedMessage> fresh(shown.begin() + qMin(context.messagesDumped, shown.size()), shown.end());
     context.messagesDumped = shown.size();
@@ -164,7 +174,7 @@ void Dump(int line, ScriptContext &context)
 
 void Screenshot(const QString &file)
 {
-    SettleWindow();
+    SettleStockLookups();
     QWidget *window = FrontWindow();
     if (!window)
         Fail(QStringLiteral("no window is on screen to take a picture of"));
@@ -196,9 +206,10 @@ void RunStep(const ScriptStep &step, ScriptContext &context)
         Dump(step.line, context);
     else if (step.action == "screenshot")
         Screenshot(a[0]);
-    else if (step.action == "print")
+    else if (step.action == "print") {
+        SettleStockLookups();
         PrintSheet(a[0]);
-    else if (step.action == "close")
+    } else if (step.action == "close")
         CloseWindow(a[0]);
     else if (step.action == "save-as")
         context.saveAs = a[0].trimmed();

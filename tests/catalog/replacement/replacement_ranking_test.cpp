@@ -58,6 +58,13 @@ struct RankCase {
     QStringList expected;
 };
 
+// `b` with the shop's quantity of it.
+ReplacementCandidate stocked(ReplacementCandidate b, std::optional<int> quantity)
+{
+    b.stock = quantity;
+    return b;
+}
+
 OldBattery without(void (*change)(OldBattery &))
 {
     OldBattery old = customerBattery();
@@ -104,6 +111,23 @@ TEST(ReplacementRanking, EachRuleDecidesWhenTheOnesBeforeItTie)
          {battery("strong", "230", "175", "190", "DX", "B13", "90", "900"),
           battery("weak", "242", "175", "190", "DX", "B13", "40", "300")},
          {"weak", "strong"}},
+        {"like for like or better first, before the shop's stock",
+         customerBattery(),
+         {stocked(battery("weak", "242", "175", "190", "DX", "B13", "56", "540"), 4),
+          stocked(battery("equal", "230", "170", "180", "DX", "B13", "60", "540"), 0)},
+         {"equal", "weak"}},
+        {"in stock first, before spare space",
+         customerBattery(),
+         {stocked(battery("tight", "242", "175", "190"), 0), stocked(battery("roomy", "230", "170", "180"), 1)},
+         {"roomy", "tight"}},
+        {"a negative quantity is none",
+         customerBattery(),
+         {stocked(battery("owed", "242", "175", "190"), -2), stocked(battery("roomy", "230", "170", "180"), 2)},
+         {"roomy", "owed"}},
+        {"stock not known: no stock rule",
+         customerBattery(),
+         {battery("roomy", "230", "170", "180"), battery("tight", "242", "175", "190")},
+         {"tight", "roomy"}},
         {"least spare space first, before ORDINE",
          customerBattery(),
          {battery("spare3", "241", "174", "189", "DX", "B13", "60", "540", "1"),
