@@ -4,13 +4,21 @@
 #include "shop/report_watch.h"
 
 #include "shop/report_store.h"
+#include "shop/store_location.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QThread>
 
 namespace shop {
+
+bool StoreExists(const QString &database)
+{
+    const StoreLocation where = StoreLocation::parse(database);
+    return where.isServer() || QFileInfo::exists(where.path);
+}
 
 struct ReportWatch::Worker : QObject {
     QString database;
@@ -21,6 +29,9 @@ struct ReportWatch::Worker : QObject {
     std::pair<std::vector<FitReport>, QString> read()
     {
         try {
+            // An embedded store nobody made yet holds no report: reading never makes one.
+            if (!store && !StoreExists(database))
+                return {};
             if (!store)
                 store = std::make_unique<ReportStore>(database);
             return {store->reports(true), QString()};

@@ -12,6 +12,10 @@
 
 namespace shop {
 
+// Whether `database` names a store there is: a server (asked when used), or a file that
+// exists. Raises ShopError (ShopErrc::Location) for a text that names none.
+bool StoreExists(const QString &database);
+
 class ReportWatch : public QObject {
     Q_OBJECT
 public:

@@ -317,6 +317,8 @@ QString ReportsPart::ResolveFitReports()
     if (m_database.isEmpty())
         return QString();
     try {
+        if (!shop::StoreExists(m_database))
+            return QString(); // no report was ever filed here
         const shop::CatalogueIdentity now = openCatalogue();
         const catalog::ConnectionFacts catalogue = facts();
         const QDateTime at = QDateTime::currentDateTimeUtc();
