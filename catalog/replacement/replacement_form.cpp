@@ -100,7 +100,7 @@ QString differingMark(const QString &shown, bool differs)
 
 Tfrm_sostituzione::Tfrm_sostituzione(QWidget *owner, const ReplacementStart &start, const QString &priceList)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_priceList(priceList), m_stock(start.stock)
+      m_priceList(priceList), m_stock(start.stock), m_reported(start.reported)
 {
     setObjectName(QStringLiteral("frm_sostituzione"));
     setWindowTitle(QStringLiteral("Batterie sostitutive"));
@@ -277,7 +277,7 @@ void Tfrm_sostituzione::FillGrid()
         const catalog::ReplacementCandidate &b = r.battery;
         const QString cells[kColumns] = {
             b.range.trimmed(),
-            b.code.trimmed(),
+            m_reported.contains(b.code.trimmed().toUpper()) ? b.code.trimmed() + QStringLiteral(" !") : b.code.trimmed(),
             catalog::withDifference(b.capacity.trimmed(), r.capacity, m_old.capacity),
             catalog::withDifference(b.discharge.trimmed(), r.discharge, m_old.discharge),
             differingMark(b.polarity, r.polarityDiffers),
@@ -325,7 +325,11 @@ void Tfrm_sostituzione::ShowRowWarning()
 
 QString Tfrm_sostituzione::CellHint(int col, int row) const
 {
-    if (col != kPolarity || row < 1 || row > int(m_result.fits.size()))
+    if (row < 1 || row > int(m_result.fits.size()))
+        return {};
+    if (col == kCode && m_reported.contains(m_result.fits[std::size_t(row - 1)].battery.code.trimmed().toUpper()))
+        return QStringLiteral("Segnalata: c'è una segnalazione aperta su questa batteria (Maiusc+F9 per l'elenco)");
+    if (col != kPolarity)
         return {};
     return m_result.fits[std::size_t(row - 1)].polarityDiffers ? invertedPolarityHint() : QString();
 }

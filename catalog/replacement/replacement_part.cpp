@@ -62,6 +62,7 @@ void ReplacementPart::VrBitmapButtonSostituzioneClick(QObject *Sender)
         start.holdDown = grid->Cells(kAttacchi, row);
     }
     start.stock = form.StockQuantities();
+    start.reported = form.ReportedCodes();
     const std::optional<ChosenReplacement> chosen = ShowReplacementFinder(&form, start, form.SelectedPriceList());
     if (!chosen)
         return;

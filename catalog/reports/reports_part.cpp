@@ -187,15 +187,15 @@ void ReportsPart::refreshLine()
     m_form.StripInfo->setLine(QStringLiteral("LabelSegnalazione"), shop::ReportLine(matching), true);
 }
 
-QStringList ReportsPart::ReportedCodes() const
+QSet<QString> ReportsPart::ReportedCodes() const
 {
     QSet<QString> codes;
     if (m_watch) {
         for (const shop::FitReport &r : m_watch->openReports())
-            if (!r.code.isEmpty())
+            if (!r.code.isEmpty() && r.reason != shop::ReportReason::MissingBattery)
                 codes.insert(r.code.trimmed().toUpper());
     }
-    return codes.values();
+    return codes;
 }
 
 void ReportsPart::VrBitmapButtonSegnalaClick(QObject *)

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QString>
+#include <QSet>
 #include <QStringList>
 #include <memory>
 
@@ -41,7 +42,7 @@ public:
     QString ResolveFitReports();
     // The codes (upper case) of the batteries with an open report, for the finder and the
     // quick find to mark.
-    QStringList ReportedCodes() const;
+    QSet<QString> ReportedCodes() const;
 
 private:
     void refreshLine();

@@ -17,6 +17,7 @@
 #include "widgets/data_grid.h"
 
 #include <QBrush>
+#include <QSet>
 #include <QDialog>
 #include <QHash>
 #include <QString>
@@ -201,6 +202,9 @@ public:
     void NoticeShownBattery();
     bool SettleReports(int ms);
     QString ResolveFitReports();
+    // The codes (upper case) of the batteries with an open fit report, for the replacement
+    // finder and the quick find to mark.
+    QSet<QString> ReportedCodes() const;
     // The shop's stock (stock/): the information strip's line LabelGiacenza follows the
     // battery shown, answered off the GUI thread; the branch's quantities (by the store's
     // normal form of a code) for the replacement finder and the quick find, none while

@@ -57,3 +57,5 @@ std::optional<QHash<QString, int>> Tfrm_main::StockQuantities() const { return m
 std::optional<qint64> Tfrm_main::ShownBatteryPrice() const { return m_stock->ShownPrice(); }
 
 bool Tfrm_main::SettleStockLookups(int ms) { return m_stock->Settle(ms); }
+
+QSet<QString> Tfrm_main::ReportedCodes() const { return m_reports ? m_reports->ReportedCodes() : QSet<QString>(); }
