@@ -10,12 +10,25 @@ build=${CATALOG_BUILD_DIR:-$here/build}
 if [ "$build" = "$here/build" ] || [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCATALOG_TESTS=OFF >/dev/null
 fi
-cmake --build "$build" --target catalogue-script catalogue_demo_db pictures -j"$(nproc)"
+cmake --build "$build" --target catalogue-script catalogue_demo_db pictures shop-data -j"$(nproc)"
 
 out="$here/docs/screenshots"
 mkdir -p "$out"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+
+# A shop of two branches, Centro at this counter, with the till's stock imported, so the
+# information strip shows the battery's stock line; the driver's program reads these
+# settings and this store, never the user's.
+mkdir -p "$work/config/dazozizizavuv"
+printf '[shop]\ndatabase=%s\nbranch=Centro\n' "$work/shop.sqlite" >"$work/config/dazozizizavuv/dazozizizavuv.conf"
+export XDG_CONFIG_HOME="$work/config" XDG_CONFIG_DIRS="$work/none" XDG_DATA_HOME="$work/data"
+printf 'codice;giacenza;prezzo;ubicazione\nKS060;3;89,00;B4\nKS062;1;95,50;B5\nKP074;6;118,00;C2\n' >"$work/centro.csv"
+printf 'codice;giacenza\nKS060;2\nKS062;4\n' >"$work/nord.csv"
+CATALOG_CACHE_DIR="$work/cache" "$build/tools/shop-data/shop-data" import-stock "$work/centro.csv" \
+  --catalogue "$build/app/db/vc_korva.mdb" >/dev/null
+CATALOG_CACHE_DIR="$work/cache" "$build/tools/shop-data/shop-data" import-stock "$work/nord.csv" \
+  --branch "Filiale Nord" --catalogue "$build/app/db/vc_korva.mdb" >/dev/null
 
 # The capacity search lists every 60 Ah battery and ends in applications mode; the mode is
 # then left and entered again for the first battery of the fifth make, which fits vehicles
@@ -25,6 +38,7 @@ cat >"$work/visit.txt" <<STEPS
 screenshot $work/brand-screen.png
 click ImageKorva
 screenshot $work/catalogue.png
+screenshot $work/stock-window.png
 type EditCapacita 60
 type EditScarica
 type EditPolarita
@@ -48,6 +62,10 @@ click ButtonSostChiudi
 STEPS
 QT_QPA_PLATFORM=offscreen CATALOG_CACHE_DIR="$work/cache" \
   "$build/tools/catalogue-script/catalogue-script" "$build/app" "$work/visit.txt" >/dev/null
+
+# The header band and the battery list: the stock line of the battery shown.
+convert "$work/stock-window.png" -crop 1023x262+0+0 +repage "$work/stock.png"
+rm "$work/stock-window.png"
 
 # The battery sheet of the same battery, as a picture of its PDF page.
 pdftoppm -r 80 -png -singlefile "$work/battery-sheet.pdf" "$work/battery-sheet"
