@@ -123,7 +123,7 @@ ReportsPart::ReportsPart(Tfrm_main &form) : m_form(form)
     auto *button = new BitmapButton(form.StripInfo);
     form.VrBitmapButtonSegnala = button;
     button->setObjectName(QStringLiteral("VrBitmapButtonSegnala"));
-    button->resize(33, 33);
+    button->setFixedSize(33, 33); // the strip lays it out by its size
     button->setGlyph(DrawDesignPicture(DesignPicture::ReportGlyph));
     button->setTransparent(true);
     button->setTransparentMode(TransparentMode::tmPixel);
