@@ -107,6 +107,29 @@ TEST(FlowsReports, AReportIsFiledShownListedClosedAndExported)
     EXPECT_FALSE(report["ktypnr"].toArray().isEmpty());
 }
 
+TEST(FlowsReports, TheQuickFindAndTheFinderMarkAReportedBattery)
+{
+    ShopHome home;
+    const FlowResult r = RunFlow(DemoFolder(), "brand KORVA\ntype EditTrova KS06\ndump\n"
+                                               + fileReport("Dati tecnici errati", "capacità")
+                                               + "type EditTrova KS06\ndump\nkey gridMarca Ctrl+R\ndump\n");
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_EQ(r.dumps.size(), 3u);
+    const auto rows = [](const QJsonObject &dump) {
+        QStringList texts;
+        for (const QJsonValue &v : dump["lists"]["ListaTrova"]["rows"].toArray())
+            texts << v.toString();
+        return texts;
+    };
+    EXPECT_TRUE(rows(r.dumps[0]).filter("segnalata").isEmpty());
+    const QStringList marked = rows(r.dumps[1]).filter("segnalata");
+    ASSERT_EQ(marked.size(), 1) << rows(r.dumps[1]).join(" | ").toStdString();
+    EXPECT_TRUE(marked[0].startsWith("KS060 ")) << marked[0].toStdString();
+    const QStringList codes = Column(r.dumps[2], "GridSostituzione", 1);
+    EXPECT_TRUE(codes.contains("KS060 !")) << codes.join(" | ").toStdString();
+    EXPECT_EQ(codes.filter(" !").size(), 1);
+}
+
 // Counter 1 has its window open; counter 2 files a report on the vehicle and battery
 // counter 1 shows; counter 1's next click shows it.
 void secondCounterSeesTheReport(const QString &database)
