@@ -2,7 +2,6 @@
 // the store and the exports keep, so a reworded reason never changes what was filed.
 #include "shop/fit_report.h"
 
-
 namespace shop {
 
 namespace {
@@ -80,10 +79,10 @@ std::optional<ReportStatus> StatusFromKey(const QString &key)
 const QStringList &SnapshotColumns()
 {
     static const QStringList columns = {
-        QStringLiteral("GAMMA"),     QStringLiteral("CAPACITA"),      QStringLiteral("SCARICA"),
-        QStringLiteral("POLO_POSITIVO"), QStringLiteral("LUNGHEZZA"), QStringLiteral("LARGHEZZA"),
-        QStringLiteral("ALTEZZA"),   QStringLiteral("ATTACCHI_BASE"), QStringLiteral("MONOBLOCCO"),
-        QStringLiteral("FOTO"),      QStringLiteral("NOTE"),          QStringLiteral("ORDINE"),
+        QStringLiteral("GAMMA"),         QStringLiteral("CAPACITA"),      QStringLiteral("SCARICA"),
+        QStringLiteral("POLO_POSITIVO"), QStringLiteral("LUNGHEZZA"),     QStringLiteral("LARGHEZZA"),
+        QStringLiteral("ALTEZZA"),       QStringLiteral("ATTACCHI_BASE"), QStringLiteral("MONOBLOCCO"),
+        QStringLiteral("FOTO"),          QStringLiteral("NOTE"),          QStringLiteral("ORDINE"),
     };
     return columns;
 }
@@ -142,7 +141,8 @@ QString ReportLine(const std::vector<FitReport> &newestFirst)
     if (newestFirst.empty())
         return QString();
     const FitReport &newest = newestFirst.front();
-    QString line = QStringLiteral("Segnalato il ") + newest.filedAt.toLocalTime().toString(QStringLiteral("dd/MM/yyyy"));
+    QString line =
+        QStringLiteral("Segnalato il ") + newest.filedAt.toLocalTime().toString(QStringLiteral("dd/MM/yyyy"));
     if (!newest.operatorName.trimmed().isEmpty())
         line += QStringLiteral(" (") + newest.operatorName.trimmed() + u')';
     line += QStringLiteral(": ") + ReasonShortText(newest.reason) + QStringLiteral(" \u2013 ")

@@ -72,8 +72,8 @@ struct FitReport {
     QString comment;     // plain text, never markup
     QString fittingCode; // "Manca una batteria adatta": the code that does fit
     std::optional<ReportedVehicle> vehicle;
-    QString priceList; // the battery's LISTINO; empty when no battery was shown
-    QString code;      // its CODICE
+    QString priceList;      // the battery's LISTINO; empty when no battery was shown
+    QString code;           // its CODICE
     QStringList batteryRow; // SnapshotColumns() in order; empty when no battery was shown
     QString photoHash;      // of the photo file shown; empty when the battery had none
     CatalogueIdentity catalogue;

@@ -32,7 +32,10 @@ QString timeText(const QDateTime &t)
     return t.timeSpec() == Qt::LocalTime ? t.toString(Qt::ISODateWithMs) : t.toUTC().toString(Qt::ISODateWithMs);
 }
 
-QDateTime timeFrom(const QString &text) { return text.isEmpty() ? QDateTime() : QDateTime::fromString(text, Qt::ISODateWithMs); }
+QDateTime timeFrom(const QString &text)
+{
+    return text.isEmpty() ? QDateTime() : QDateTime::fromString(text, Qt::ISODateWithMs);
+}
 
 ReportedVehicle &vehicleOf(FitReport &r)
 {
@@ -206,7 +209,8 @@ FitReport reportFromJson(const QJsonObject &o, const QString &where)
     if (!o.contains(QStringLiteral("reason")) || !o.contains(QStringLiteral("status")))
         badFile(where, QStringLiteral("a report without its reason or status"));
     // A battery row of nothing but blanks is one that was never shown.
-    if (r.code.isEmpty() && std::all_of(r.batteryRow.begin(), r.batteryRow.end(), [](const QString &v) { return v.isEmpty(); }))
+    if (r.code.isEmpty()
+        && std::all_of(r.batteryRow.begin(), r.batteryRow.end(), [](const QString &v) { return v.isEmpty(); }))
         r.batteryRow.clear();
     return r;
 }
@@ -264,7 +268,8 @@ void WriteExportFile(const std::vector<FitReport> &reports, ExportFormat format,
     const QByteArray bytes = ExportText(reports, format);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        raiseShopError(ShopErrc::File, QStringLiteral("The reports cannot be written to %1: %2").arg(path, file.errorString()));
+        raiseShopError(ShopErrc::File,
+                       QStringLiteral("The reports cannot be written to %1: %2").arg(path, file.errorString()));
 }
 
 std::vector<FitReport> ReadExportJson(const QByteArray &bytes, const QString &source)
@@ -279,9 +284,9 @@ std::vector<FitReport> ReadExportJson(const QByteArray &bytes, const QString &so
                             .arg(QLatin1String(kExportFormatName)));
     const int version = file.value(QStringLiteral("version")).toInt(-1);
     if (version < 1 || version > kExportFormatVersion)
-        badFile(source, QStringLiteral("format version %1, this program reads up to %2")
-                            .arg(version)
-                            .arg(kExportFormatVersion));
+        badFile(
+            source,
+            QStringLiteral("format version %1, this program reads up to %2").arg(version).arg(kExportFormatVersion));
     std::vector<FitReport> reports;
     const QJsonArray list = file.value(QStringLiteral("reports")).toArray();
     for (qsizetype i = 0; i < list.size(); ++i) {

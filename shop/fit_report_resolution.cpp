@@ -54,7 +54,8 @@ std::optional<QString> Resolution(const FitReport &report, const CatalogueFacts 
 
     const std::optional<QStringList> row = facts.batteryRow(report.priceList, report.code);
     if (!row)
-        return QStringLiteral("Batteria %1 tolta dal listino %2").arg(report.code.trimmed(), report.priceList.trimmed());
+        return QStringLiteral("Batteria %1 tolta dal listino %2")
+            .arg(report.code.trimmed(), report.priceList.trimmed());
     if (report.reason == ReportReason::TechnicalData) {
         const QString changed = firstDifference(report, *row, TechnicalColumns());
         if (!changed.isEmpty())

@@ -25,8 +25,14 @@ const QString kColumns = QStringLiteral(
     "year_from, year_to, ktypnrs, price_list, code, battery_row, photo_hash, catalogue_created, catalogue_hash, "
     "status, closed_at, closed_note, resolved_created, resolved_hash, resolution");
 
-QVariant ms(const QDateTime &t) { return t.isValid() ? QVariant(qlonglong(t.toMSecsSinceEpoch())) : QVariant(QMetaType::fromType<qlonglong>()); }
-QDateTime fromMs(const QVariant &v) { return v.isNull() ? QDateTime() : QDateTime::fromMSecsSinceEpoch(v.toLongLong(), Qt::UTC); }
+QVariant ms(const QDateTime &t)
+{
+    return t.isValid() ? QVariant(qlonglong(t.toMSecsSinceEpoch())) : QVariant(QMetaType::fromType<qlonglong>());
+}
+QDateTime fromMs(const QVariant &v)
+{
+    return v.isNull() ? QDateTime() : QDateTime::fromMSecsSinceEpoch(v.toLongLong(), Qt::UTC);
+}
 QVariant nullText() { return QVariant(QMetaType::fromType<QString>()); }
 // A text as a value that is never Null: Qt binds a null QString as Null.
 QVariant text(const QString &s) { return s.isNull() ? QVariant(QStringLiteral("")) : QVariant(s); }

@@ -7,8 +7,8 @@
 #include "shop/store_location.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QPointer>
 #include <QThread>
 
@@ -42,7 +42,8 @@ struct ReportWatch::Worker : QObject {
     }
 };
 
-ReportWatch::ReportWatch(const QString &database, QObject *parent) : QObject(parent), m_worker(std::make_unique<Worker>())
+ReportWatch::ReportWatch(const QString &database, QObject *parent)
+    : QObject(parent), m_worker(std::make_unique<Worker>())
 {
     m_worker->database = database;
     m_worker->moveToThread(&m_worker->thread);
@@ -53,7 +54,8 @@ ReportWatch::ReportWatch(const QString &database, QObject *parent) : QObject(par
 ReportWatch::~ReportWatch()
 {
     // The store's connection is closed on the thread that opened it.
-    QMetaObject::invokeMethod(m_worker.get(), [w = m_worker.get()] { w->store.reset(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        m_worker.get(), [w = m_worker.get()] { w->store.reset(); }, Qt::BlockingQueuedConnection);
     m_worker->thread.quit();
     m_worker->thread.wait();
 }

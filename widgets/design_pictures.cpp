@@ -73,8 +73,8 @@ QImage roundGlyph(DesignPicture which, int ratio)
     QImage img = canvas(33, 33, kSurface, ratio);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
-    const bool red = which == DesignPicture::ExitGlyph || which == DesignPicture::CloseGlyph
-                     || which == DesignPicture::ReportGlyph;
+    const bool red =
+        which == DesignPicture::ExitGlyph || which == DesignPicture::CloseGlyph || which == DesignPicture::ReportGlyph;
     if (red)
         drawRoundFace(p, kRedLight, kRed, kRedDark);
     else

@@ -29,5 +29,6 @@ public:
 private:
     Tfrm_main &m_form;
     std::unique_ptr<catalog::CatalogueNews> m_news; // set while a report is due
-    QString m_resolved; // the fit reports this catalogue resolved, the report's first lines
+    // The fit reports this catalogue resolved: the report's first lines.
+    QString m_resolved;
 };

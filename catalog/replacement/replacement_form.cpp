@@ -277,7 +277,8 @@ void Tfrm_sostituzione::FillGrid()
         const catalog::ReplacementCandidate &b = r.battery;
         const QString cells[kColumns] = {
             b.range.trimmed(),
-            m_reported.contains(b.code.trimmed().toUpper()) ? b.code.trimmed() + QStringLiteral(" !") : b.code.trimmed(),
+            m_reported.contains(b.code.trimmed().toUpper()) ? b.code.trimmed() + QStringLiteral(" !")
+                                                            : b.code.trimmed(),
             catalog::withDifference(b.capacity.trimmed(), r.capacity, m_old.capacity),
             catalog::withDifference(b.discharge.trimmed(), r.discharge, m_old.discharge),
             differingMark(b.polarity, r.polarityDiffers),

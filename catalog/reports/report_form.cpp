@@ -23,7 +23,8 @@ QLabel *readOnlyLine(const QString &name, const QString &text, QWidget *parent)
     label->setWordWrap(true);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     label->setFocusPolicy(Qt::StrongFocus);
-    label->setAccessibleName(name == QLatin1String("LabelVeicolo") ? QStringLiteral("Veicolo") : QStringLiteral("Batteria"));
+    label->setAccessibleName(name == QLatin1String("LabelVeicolo") ? QStringLiteral("Veicolo")
+                                                                   : QStringLiteral("Batteria"));
     label->setAccessibleDescription(text);
     return label;
 }
@@ -42,8 +43,8 @@ QString vehicleText(const shop::FitReport &r)
         years += QStringLiteral("\u2013") + v.yearTo.trimmed();
     if (!years.isEmpty())
         parts << years;
-    return parts.join(QStringLiteral(" \u00b7 ")) + QStringLiteral(" (idVeicolo %1; ktypnr %2)")
-                                                        .arg(v.idVeicolo, v.ktypnrs.join(QStringLiteral(", ")));
+    return parts.join(QStringLiteral(" \u00b7 "))
+           + QStringLiteral(" (idVeicolo %1; ktypnr %2)").arg(v.idVeicolo, v.ktypnrs.join(QStringLiteral(", ")));
 }
 
 QString batteryText(const shop::FitReport &r)
@@ -164,7 +165,8 @@ void Tfrm_segnala::commentChanged()
     QPalette palette = LabelCaratteri->palette();
     palette.setColor(QPalette::WindowText, used > shop::kMaxCommentLength ? Qt::red : QColor(Qt::black));
     LabelCaratteri->setPalette(palette);
-    LabelCaratteri->setAccessibleName(QStringLiteral("Caratteri del commento: %1 di %2").arg(used).arg(shop::kMaxCommentLength));
+    LabelCaratteri->setAccessibleName(
+        QStringLiteral("Caratteri del commento: %1 di %2").arg(used).arg(shop::kMaxCommentLength));
 }
 
 void Tfrm_segnala::ButtonInviaClick()

@@ -29,7 +29,7 @@ public:
 
     QLabel *LabelVeicolo = nullptr;
     QLabel *LabelBatteria = nullptr;
-    QComboBox *ComboMotivo = nullptr; // the reasons' texts
+    QComboBox *ComboMotivo = nullptr;      // the reasons' texts
     QLineEdit *EditCodiceAdatto = nullptr; // "Manca una batteria adatta": the code that fits
     QLineEdit *EditCommento = nullptr;
     QLabel *LabelCaratteri = nullptr; // characters used of the comment's 300

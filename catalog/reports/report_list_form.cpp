@@ -24,9 +24,9 @@
 namespace {
 
 const QStringList kFilters = {QStringLiteral("Aperte"), QStringLiteral("Risolte"), QStringLiteral("Tutte")};
-const QStringList kColumns = {QStringLiteral("Data"),    QStringLiteral("Stato"),     QStringLiteral("Motivo"),
-                              QStringLiteral("Veicolo"), QStringLiteral("Batteria"),  QStringLiteral("Commento"),
-                              QStringLiteral("Operatore"), QStringLiteral("Filiale"), QStringLiteral("Esito")};
+const QStringList kColumns = {QStringLiteral("Data"),      QStringLiteral("Stato"),    QStringLiteral("Motivo"),
+                              QStringLiteral("Veicolo"),   QStringLiteral("Batteria"), QStringLiteral("Commento"),
+                              QStringLiteral("Operatore"), QStringLiteral("Filiale"),  QStringLiteral("Esito")};
 
 QString statusText(shop::ReportStatus status)
 {
@@ -45,7 +45,8 @@ QStringList cells(const shop::FitReport &r)
         vehicle = QStringList{r.vehicle->make, r.vehicle->model, r.vehicle->version}.join(u' ').simplified();
     QString battery = r.code.trimmed();
     if (!r.fittingCode.isEmpty())
-        battery += (battery.isEmpty() ? QString() : QStringLiteral(" ")) + QStringLiteral("(adatta: %1)").arg(r.fittingCode);
+        battery +=
+            (battery.isEmpty() ? QString() : QStringLiteral(" ")) + QStringLiteral("(adatta: %1)").arg(r.fittingCode);
     QString outcome = r.closedNote;
     if (!r.resolution.isEmpty())
         outcome += QStringLiteral(" \u2013 ") + r.resolution;
@@ -106,7 +107,8 @@ Tfrm_segnalazioni::Tfrm_segnalazioni(Store store, QWidget *parent) : QDialog(par
     ButtonEsporta = new QPushButton(QStringLiteral("&Esporta\u2026"), this);
     ButtonEsporta->setObjectName(QStringLiteral("ButtonEsporta"));
     ButtonEsporta->setAccessibleName(QStringLiteral("Esporta"));
-    ButtonEsporta->setToolTip(QStringLiteral("Scrive le segnalazioni mostrate in un file CSV o JSON per il produttore"));
+    ButtonEsporta->setToolTip(
+        QStringLiteral("Scrive le segnalazioni mostrate in un file CSV o JSON per il produttore"));
     ButtonChiudi = new QPushButton(QStringLiteral("Chiudi"), this);
     ButtonChiudi->setObjectName(QStringLiteral("ButtonChiudi"));
     ButtonChiudi->setAccessibleName(QStringLiteral("Chiudi la finestra"));
@@ -195,7 +197,8 @@ void Tfrm_segnalazioni::selectionChanged()
     const bool open = !r || r->status == shop::ReportStatus::Open;
     ButtonChiudiSegnalazione->setEnabled(r != nullptr);
     ButtonChiudiSegnalazione->setText(open ? QStringLiteral("C&hiudi segnalazione") : QStringLiteral("&Riapri"));
-    ButtonChiudiSegnalazione->setAccessibleName(open ? QStringLiteral("Chiudi segnalazione") : QStringLiteral("Riapri"));
+    ButtonChiudiSegnalazione->setAccessibleName(open ? QStringLiteral("Chiudi segnalazione")
+                                                     : QStringLiteral("Riapri"));
 }
 
 void Tfrm_segnalazioni::ButtonChiudiSegnalazioneClick()

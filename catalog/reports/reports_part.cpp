@@ -34,8 +34,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QShortcut>
 #include <QSet>
+#include <QShortcut>
 
 namespace {
 
@@ -159,8 +159,9 @@ ReportsPart::~ReportsPart() = default;
 shop::ReportStore &ReportsPart::store()
 {
     if (m_database.isEmpty())
-        catalog::raiseCatalogError(catalog::CatalogErrc::NotOpen,
-                                   QStringLiteral("il negozio non ha un archivio utilizzabile (vedi [shop] database=)"));
+        catalog::raiseCatalogError(
+            catalog::CatalogErrc::NotOpen,
+            QStringLiteral("il negozio non ha un archivio utilizzabile (vedi [shop] database=)"));
     if (!m_store)
         m_store = std::make_unique<shop::ReportStore>(m_database);
     return *m_store;

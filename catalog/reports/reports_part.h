@@ -6,8 +6,8 @@
 // names hand on to it.
 #pragma once
 
-#include <QString>
 #include <QSet>
+#include <QString>
 #include <QStringList>
 #include <memory>
 

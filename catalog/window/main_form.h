@@ -17,9 +17,9 @@
 #include "widgets/data_grid.h"
 
 #include <QBrush>
-#include <QSet>
 #include <QDialog>
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <memory>
 #include <optional>

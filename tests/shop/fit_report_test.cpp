@@ -28,7 +28,8 @@ QString emoji(int n)
 // The battery row of KS060 as the catalogue keeps it, SnapshotColumns() in order.
 QStringList ks060Row()
 {
-    return {"Korva Start", "60", "540", "DX", "242", "175", "190", "B13", "L2", "korva_start", "<B>Più venduta</B>", "20"};
+    return {"Korva Start",        "60", "540", "DX", "242", "175", "190", "B13", "L2", "korva_start",
+            "<B>Più venduta</B>", "20"};
 }
 
 FitReport filed(ReportReason reason)
@@ -40,7 +41,8 @@ FitReport filed(ReportReason reason)
     r.operatorName = "Marco";
     r.reason = reason;
     r.comment = "il cofano non chiude";
-    r.vehicle = ReportedVehicle{"1001", "Aurelia Motori", "Vesta", "1.2 8V", "Benzina", "1995", "2001", {"20001", "20017"}};
+    r.vehicle =
+        ReportedVehicle{"1001", "Aurelia Motori", "Vesta", "1.2 8V", "Benzina", "1995", "2001", {"20001", "20017"}};
     r.priceList = "KORVA";
     r.code = "KS060";
     r.batteryRow = ks060Row();
@@ -184,8 +186,8 @@ TEST(FitReportResolution, EachReasonAgainstAChangedCatalogue)
              t.fitments.insert("20017", "KS060");
          },
          nullptr},
-        {"missing, still missing", ReportReason::MissingBattery, [](TableFacts &, FitReport &r) { r.fittingCode = "kp070"; },
-         nullptr},
+        {"missing, still missing", ReportReason::MissingBattery,
+         [](TableFacts &, FitReport &r) { r.fittingCode = "kp070"; }, nullptr},
         {"missing, now fits", ReportReason::MissingBattery,
          [](TableFacts &t, FitReport &r) {
              r.fittingCode = "kp070";
@@ -196,8 +198,8 @@ TEST(FitReportResolution, EachReasonAgainstAChangedCatalogue)
          [](TableFacts &t, FitReport &) { t.setValue("CAPACITA", "62"); }, "Dati tecnici cambiati: CAPACITA 60 → 62"},
         {"data, only the note changed", ReportReason::TechnicalData,
          [](TableFacts &t, FitReport &) { t.setValue("NOTE", "altro"); }, nullptr},
-        {"data, battery gone", ReportReason::TechnicalData,
-         [](TableFacts &t, FitReport &) { t.batteries.clear(); }, "Batteria KS060 tolta dal listino KORVA"},
+        {"data, battery gone", ReportReason::TechnicalData, [](TableFacts &t, FitReport &) { t.batteries.clear(); },
+         "Batteria KS060 tolta dal listino KORVA"},
         {"photo, unchanged", ReportReason::Photo, [](TableFacts &, FitReport &) {}, nullptr},
         {"photo, FOTO changed", ReportReason::Photo,
          [](TableFacts &t, FitReport &) { t.setValue("FOTO", "korva_start2"); }, "Foto cambiata: korva_start2"},
@@ -353,7 +355,9 @@ TEST(FitReportExport, AFileOfAnotherKindOrANewerVersionIsRefused)
     testsupport::expectThrowCode<ShopError>([] { ReadExportJson("{\"format\": \"x\"}", "r.json"); }, ShopErrc::File,
                                             "r.json: not a fit reports export");
     testsupport::expectThrowCode<ShopError>(
-        [] { ReadExportJson("{\"format\": \"dazozizizavuv-fit-reports\", \"version\": 2, \"reports\": []}", "r.json"); },
+        [] {
+            ReadExportJson("{\"format\": \"dazozizizavuv-fit-reports\", \"version\": 2, \"reports\": []}", "r.json");
+        },
         ShopErrc::File, "format version 2, this program reads up to 1");
     testsupport::expectThrowCode<ShopError>([] { ReadExportJson("reports,1\n", "r.json"); }, ShopErrc::File,
                                             "r.json: not a JSON file");

@@ -29,7 +29,8 @@ FitReport draft(const QString &comment, shop::ReportReason reason = shop::Report
     r.operatorName = "Marco";
     r.reason = reason;
     r.comment = comment;
-    r.vehicle = shop::ReportedVehicle{"1001", "Aurelia Motori", "Vesta", "1.2 8V", "Benzina", "1995", "2001", {"20001"}};
+    r.vehicle =
+        shop::ReportedVehicle{"1001", "Aurelia Motori", "Vesta", "1.2 8V", "Benzina", "1995", "2001", {"20001"}};
     r.priceList = "KORVA";
     r.code = "KS060";
     r.batteryRow = QStringList(shop::SnapshotColumns().size(), "v");

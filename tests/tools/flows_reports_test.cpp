@@ -65,8 +65,10 @@ TEST(FlowsReports, AReportIsFiledShownListedClosedAndExported)
                                                "key gridMarca Shift+F9\ndump\n"
                                                "type EditNotaChiusura montata con staffa\n"
                                                "click ButtonChiudiSegnalazione\nselect ComboFiltro Tutte\ndump\n"
-                                               "save-as " + exported + "\nclick ButtonEsporta\n"
-                                               "close frm_segnalazioni\ndump\n");
+                                               "save-as "
+                                                   + exported
+                                                   + "\nclick ButtonEsporta\n"
+                                                     "close frm_segnalazioni\ndump\n");
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     ASSERT_EQ(r.dumps.size(), 5u);
 
@@ -110,9 +112,9 @@ TEST(FlowsReports, AReportIsFiledShownListedClosedAndExported)
 TEST(FlowsReports, TheQuickFindAndTheFinderMarkAReportedBattery)
 {
     ShopHome home;
-    const FlowResult r = RunFlow(DemoFolder(), "brand KORVA\ntype EditTrova KS06\ndump\n"
-                                               + fileReport("Dati tecnici errati", "capacità")
-                                               + "type EditTrova KS06\ndump\nkey gridMarca Ctrl+R\ndump\n");
+    const FlowResult r =
+        RunFlow(DemoFolder(), "brand KORVA\ntype EditTrova KS06\ndump\n" + fileReport("Dati tecnici errati", "capacità")
+                                  + "type EditTrova KS06\ndump\nkey gridMarca Ctrl+R\ndump\n");
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     ASSERT_EQ(r.dumps.size(), 3u);
     const auto rows = [](const QJsonObject &dump) {
@@ -140,8 +142,8 @@ void secondCounterSeesTheReport(const QString &database)
     Flow first(DemoFolder(), "brand KORVA\ndump\n" + wait.Line() + "click-cell GridOutput 1\ndump\n");
     const QJsonObject before = first.NextDump();
     EXPECT_EQ(label(before, "LabelSegnalazione"), QString());
-    const FlowResult second = RunFlow(DemoFolder(), "brand KORVA\n" + fileReport("Non monta su questo veicolo",
-                                                                                 "dal banco 2"));
+    const FlowResult second =
+        RunFlow(DemoFolder(), "brand KORVA\n" + fileReport("Non monta su questo veicolo", "dal banco 2"));
     ASSERT_EQ(second.exitCode, 0) << second.err.toStdString();
     wait.Release(first);
     const QJsonObject after = first.NextDump();
@@ -190,14 +192,16 @@ void buildCataloguePair(const QTemporaryDir &dir, QString &oldMdb, QString &newM
     for (const QString &name : QDir(sources).entryList({"*.csv"})) {
         QByteArray bytes = buildtest::readFile(sources + "/" + name).replace("\r\n", "\n");
         if (name == "CP_Veicoli.csv")
-            bytes.replace("1002,\"AUR\",\"Aurelia Motori\",\"Vesta\",\"1.9 JTD\",\"Diesel\",\"199801\",\"200112\",1910,80,59\n",
-                          "");
+            bytes.replace(
+                "1002,\"AUR\",\"Aurelia Motori\",\"Vesta\",\"1.9 JTD\",\"Diesel\",\"199801\",\"200112\",1910,80,59\n",
+                "");
         if (name == "CP_Veicoli_Rel_Korva_Master.csv")
             bytes.replace("1002,20002\n", "");
         if (name == "TabDistintaBatterie.csv")
             bytes.replace("20001,\"KS062\"\n", "20001,\"KP070\"\n");
         if (name == "TabTechInfo.csv")
-            bytes.replace("\"KS060\",,60,540", "\"KS060\",,61,540").replace("\"<B>Più venduta</B>\"", "\"<B>Nuova</B>\"");
+            bytes.replace("\"KS060\",,60,540", "\"KS060\",,61,540")
+                .replace("\"<B>Più venduta</B>\"", "\"<B>Nuova</B>\"");
         QFile f(changed + "/" + name);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(bytes);
@@ -229,15 +233,15 @@ TEST(FlowsReports, AnUpdatedCatalogueResolvesWhatItFixedAndLeavesTheRestOpen)
 
     // On vehicle 1001 (KS060 first, then KS062) and on vehicle 1002 (KP074).
     const QString vesta = "type EditTrova vesta 1.2\nkey EditTrova Enter\n";
-    const FlowResult filing = RunFlow(
-        folder, "brand KORVA\n" + vesta + fileReport("Non monta su questo veicolo", "resta aperta")
-                    + fileReport("Dati tecnici errati", "capacità") + fileReport("Nota errata", "nota")
-                    + fileReport("Foto errata", "foto") + fileReport("Altro", "altro")
-                    + fileReport("Manca una batteria adatta", "manca KP070", "KP070")
-                    + "click-cell GridOutput 2\n" + fileReport("Non monta su questo veicolo", "KS062 no")
-                    + "type EditTrova vesta jtd\nkey EditTrova Enter\n"
-                    + fileReport("Non monta su questo veicolo", "KP074 no") + "key gridMarca Shift+F9\n"
-                    + "save-as " + exported + "\nclick ButtonEsporta\ndump\n");
+    const FlowResult filing =
+        RunFlow(folder, "brand KORVA\n" + vesta + fileReport("Non monta su questo veicolo", "resta aperta")
+                            + fileReport("Dati tecnici errati", "capacità") + fileReport("Nota errata", "nota")
+                            + fileReport("Foto errata", "foto") + fileReport("Altro", "altro")
+                            + fileReport("Manca una batteria adatta", "manca KP070", "KP070")
+                            + "click-cell GridOutput 2\n" + fileReport("Non monta su questo veicolo", "KS062 no")
+                            + "type EditTrova vesta jtd\nkey EditTrova Enter\n"
+                            + fileReport("Non monta su questo veicolo", "KP074 no") + "key gridMarca Shift+F9\n"
+                            + "save-as " + exported + "\nclick ButtonEsporta\ndump\n");
     ASSERT_EQ(filing.exitCode, 0) << filing.err.toStdString();
     ASSERT_EQ(filing.dumps.size(), 1u);
     EXPECT_EQ(MessageTexts(filing.dumps[0]), QStringList({"8 segnalazioni esportate in " + exported}));
@@ -257,8 +261,8 @@ TEST(FlowsReports, AnUpdatedCatalogueResolvesWhatItFixedAndLeavesTheRestOpen)
                              "(non monta, KORVA/KP074, vehicle 1002): resolved: Veicolo tolto dal catalogo"})
         EXPECT_TRUE(check.out.contains(QString::fromUtf8(line))) << line << "\n" << check.out.toStdString();
     const buildtest::RunResult unchanged = buildtest::runTool("catalogue-check", {"--reports", exported, oldMdb});
-    EXPECT_TRUE(unchanged.out.contains("0 resolved, 8 still open")) << "the catalogue they were filed on: "
-                                                                     << unchanged.out.toStdString();
+    EXPECT_TRUE(unchanged.out.contains("0 resolved, 8 still open"))
+        << "the catalogue they were filed on: " << unchanged.out.toStdString();
 
     // The counter's program opens the update.
     ASSERT_TRUE(QFile::remove(folder + "/db/vc_korva.mdb"));
@@ -269,7 +273,8 @@ TEST(FlowsReports, AnUpdatedCatalogueResolvesWhatItFixedAndLeavesTheRestOpen)
     ASSERT_EQ(update.dumps.size(), 2u);
     const QString news = update.dumps[0]["texts"]["MemoNovita"].toString();
     EXPECT_TRUE(news.startsWith("Segnalazioni risolte: 5\n")) << news.left(600).toStdString();
-    EXPECT_TRUE(news.contains("KP074 non monta: KP074 no \u2013 Veicolo tolto dal catalogo")) << news.left(600).toStdString();
+    EXPECT_TRUE(news.contains("KP074 non monta: KP074 no \u2013 Veicolo tolto dal catalogo"))
+        << news.left(600).toStdString();
     const QJsonArray resolved = tableRows(update.dumps[1], "GridSegnalazioni");
     ASSERT_EQ(resolved.size(), 5);
     for (const QJsonValue &row : resolved) {

@@ -21,18 +21,19 @@ namespace {
 
 QString help()
 {
-    return QStringLiteral("usage: catalogue-check [options] DB.mdb [--photos DIR] [--format text|csv]\n"
-                          "       catalogue-check [options] --reports REPORTS.json NEW.mdb [--photos DIR] [--format text|csv]\n"
-                          "Finds data faults: fitment-without-battery, not-a-number, vehicle-without-relation,\n"
-                          "relation-without-vehicle, photo-missing (with --photos), old-code-missing-successor,\n"
-                          "old-code-loop, duplicate-row, unknown-price-list, note-markup, missing-table,\n"
-                          "missing-column.\n"
-                          "  --photos DIR             check that every FOTO has its <FOTO>.JPG in DIR\n"
-                          "  --reports FILE           instead: each open fit report of a shop's JSON export (shop-data\n"
-                          "                           export-reports --format json) as resolved or still open in the\n"
-                          "                           catalogue; with --photos, a changed photo file resolves a photo report\n"
-                          "  --format text|csv        text (default): one line per finding and a count; csv: the\n"
-                          "                           header severity,check,table,key,detail, one row per finding\n")
+    return QStringLiteral(
+               "usage: catalogue-check [options] DB.mdb [--photos DIR] [--format text|csv]\n"
+               "       catalogue-check [options] --reports REPORTS.json NEW.mdb [--photos DIR] [--format text|csv]\n"
+               "Finds data faults: fitment-without-battery, not-a-number, vehicle-without-relation,\n"
+               "relation-without-vehicle, photo-missing (with --photos), old-code-missing-successor,\n"
+               "old-code-loop, duplicate-row, unknown-price-list, note-markup, missing-table,\n"
+               "missing-column.\n"
+               "  --photos DIR             check that every FOTO has its <FOTO>.JPG in DIR\n"
+               "  --reports FILE           instead: each open fit report of a shop's JSON export (shop-data\n"
+               "                           export-reports --format json) as resolved or still open in the\n"
+               "                           catalogue; with --photos, a changed photo file resolves a photo report\n"
+               "  --format text|csv        text (default): one line per finding and a count; csv: the\n"
+               "                           header severity,check,table,key,detail, one row per finding\n")
            + OpenOptionsHelp()
            + QStringLiteral("Exit status: 1 when an error is found, 0 otherwise, 2 on a usage or opening error.\n"
                             "See catalogue-check(1).\n");
@@ -53,9 +54,9 @@ QString reportsCheck(const std::vector<shop::FitReport> &reports, const Catalogu
         QString detail;
         if (r.status != shop::ReportStatus::Open) {
             result = QStringLiteral("not-checked");
-            detail = QStringLiteral("already %1 at the shop").arg(r.status == shop::ReportStatus::Closed
-                                                                       ? QStringLiteral("closed")
-                                                                       : QStringLiteral("resolved"));
+            detail = QStringLiteral("already %1 at the shop")
+                         .arg(r.status == shop::ReportStatus::Closed ? QStringLiteral("closed")
+                                                                     : QStringLiteral("resolved"));
         } else if (const std::optional<QString> why = shop::Resolution(r, facts)) {
             result = QStringLiteral("resolved");
             detail = *why;
@@ -69,7 +70,8 @@ QString reportsCheck(const std::vector<shop::FitReport> &reports, const Catalogu
         const QString vehicle = r.vehicle ? r.vehicle->idVeicolo : QString();
         const QString code = r.code.isEmpty() ? r.fittingCode : r.code;
         if (csv) {
-            out += CsvRecord({QString::number(r.id), shop::ReasonKey(r.reason), r.priceList, code, vehicle, result, detail});
+            out += CsvRecord(
+                {QString::number(r.id), shop::ReasonKey(r.reason), r.priceList, code, vehicle, result, detail});
         } else {
             out += QStringLiteral("report %1 (%2, %3/%4%5): %6: %7\n")
                        .arg(r.id)
@@ -78,7 +80,8 @@ QString reportsCheck(const std::vector<shop::FitReport> &reports, const Catalogu
         }
     }
     if (!csv)
-        out += QStringLiteral("%1 resolved, %2 still open, %3 reports read\n").arg(resolved).arg(open).arg(reports.size());
+        out +=
+            QStringLiteral("%1 resolved, %2 still open, %3 reports read\n").arg(resolved).arg(open).arg(reports.size());
     return out;
 }
 

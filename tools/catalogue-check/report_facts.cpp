@@ -10,7 +10,10 @@ namespace {
 
 using namespace catalog::report;
 
-QString text(const Row &row, int column) { return column >= 0 && row[size_t(column)] ? *row[size_t(column)] : QString(); }
+QString text(const Row &row, int column)
+{
+    return column >= 0 && row[size_t(column)] ? *row[size_t(column)] : QString();
+}
 
 QString batteryKey(const QString &priceList, const QString &code)
 {
@@ -49,7 +52,10 @@ CatalogueReportFacts::CatalogueReportFacts(const Catalogue &catalogue, const QSt
     }
 }
 
-bool CatalogueReportFacts::hasVehicle(const QString &idVeicolo) const { return m_vehicles.contains(idVeicolo.trimmed()); }
+bool CatalogueReportFacts::hasVehicle(const QString &idVeicolo) const
+{
+    return m_vehicles.contains(idVeicolo.trimmed());
+}
 
 QSet<QString> CatalogueReportFacts::codesFitting(const QStringList &ktypnrs) const
 {

@@ -20,7 +20,7 @@ public:
 
 private:
     QSet<QString> m_vehicles;
-    QMultiHash<QString, QString> m_fitments;     // ktypnr → code, upper case
-    QHash<QString, QStringList> m_batteries;     // "LISTINO\nCODICE", upper case → SnapshotColumns() values
+    QMultiHash<QString, QString> m_fitments; // ktypnr → code, upper case
+    QHash<QString, QStringList> m_batteries; // "LISTINO\nCODICE", upper case → SnapshotColumns() values
     QString m_photoFolder;
 };

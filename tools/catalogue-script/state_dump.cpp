@@ -12,12 +12,12 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QComboBox>
 #include <QPushButton>
 #include <QTableWidget>
 
@@ -167,7 +167,8 @@ struct Collector {
                 Put(lists, window, w, ListState(*list));
             else if (auto *button = qobject_cast<QPushButton *>(w))
                 Put(buttons, window, w,
-                    QJsonObject{{"text", button->text()}, {"visible", button->isVisible()}, {"enabled", button->isEnabled()}});
+                    QJsonObject{
+                        {"text", button->text()}, {"visible", button->isVisible()}, {"enabled", button->isEnabled()}});
             else if (auto *text = qobject_cast<QPlainTextEdit *>(w))
                 Put(texts, window, w, text->toPlainText());
         }
