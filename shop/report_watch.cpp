@@ -80,6 +80,8 @@ void ReportWatch::refresh()
     });
 }
 
+void ReportWatch::add(const FitReport &report) { m_open.insert(m_open.begin(), report); }
+
 const std::vector<FitReport> &ReportWatch::openReports() const { return m_open; }
 
 QString ReportWatch::problem() const { return m_problem; }

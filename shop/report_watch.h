@@ -26,6 +26,9 @@ public:
     // Asks for the open reports again; `refreshed` comes on the caller's thread. Requests
     // made while one is being read are each answered by a read of its own.
     void refresh();
+    // Takes a report this counter just filed among the open ones at once, before the next
+    // answer brings it from the store.
+    void add(const FitReport &report);
     // The open reports as of the last answer, newest first.
     const std::vector<FitReport> &openReports() const;
     // Why the last read failed, in the store's words; empty after a good one.

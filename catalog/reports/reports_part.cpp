@@ -258,6 +258,10 @@ void ReportsPart::VrBitmapButtonSegnalaClick(QObject *)
     window.exec();
     if (window.filed()) {
         m_lastOperator = window.filed()->operatorName;
+        if (m_watch) {
+            m_watch->add(*window.filed());
+            refreshLine();
+        }
         NoticeShownBattery();
     }
 }

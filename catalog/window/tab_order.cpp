@@ -114,7 +114,6 @@ const QStringList &CatalogueTabOrder()
 {
     static const QStringList order = {
         "EditTrova",
-        "VrBitmapButtonSegnala",
         "gridMarca",
         "gridModello",
         "gridVersione",
@@ -138,6 +137,7 @@ const QStringList &CatalogueTabOrder()
         "EditMonoblocco",
         "VrBitmapButton4",
         "VrBitmapButtonSostituzione",
+        "VrBitmapButtonSegnala",
         "VrBitmapButton6",
         "VrBitmapButton5",
     };
