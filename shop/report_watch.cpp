@@ -62,7 +62,16 @@ ReportWatch::~ReportWatch()
 
 void ReportWatch::refresh()
 {
-    ++m_pending;
+    if (m_reading) {
+        m_again = true;
+        return;
+    }
+    startRead();
+}
+
+void ReportWatch::startRead()
+{
+    m_reading = true;
     QPointer<ReportWatch> self(this);
     QMetaObject::invokeMethod(m_worker.get(), [self, w = m_worker.get()] {
         auto answer = w->read();
@@ -71,9 +80,15 @@ void ReportWatch::refresh()
             [self, answer = std::move(answer)]() mutable {
                 if (!self)
                     return;
-                --self->m_pending;
-                self->m_open = std::move(answer.first);
+                self->m_reading = false;
+                // A store out of reach keeps the reports last read: they still hold.
+                if (answer.second.isEmpty())
+                    self->m_open = std::move(answer.first);
                 self->m_problem = answer.second;
+                if (self->m_again) {
+                    self->m_again = false;
+                    self->startRead();
+                }
                 emit self->refreshed();
             },
             Qt::QueuedConnection);
@@ -90,9 +105,9 @@ bool ReportWatch::settle(int ms)
 {
     QElapsedTimer timer;
     timer.start();
-    while (m_pending > 0 && timer.elapsed() < ms)
+    while ((m_reading || m_again) && timer.elapsed() < ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    return m_pending == 0;
+    return !m_reading && !m_again;
 }
 
 } // namespace shop

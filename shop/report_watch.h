@@ -24,12 +24,14 @@ public:
     ~ReportWatch() override;
 
     // Asks for the open reports again; `refreshed` comes on the caller's thread. Requests
-    // made while one is being read are each answered by a read of its own.
+    // made while one is being read are answered by one more read after it, so a server
+    // that is slow to answer never gathers a queue of them.
     void refresh();
     // Takes a report this counter just filed among the open ones at once, before the next
     // answer brings it from the store.
     void add(const FitReport &report);
-    // The open reports as of the last answer, newest first.
+    // The open reports as of the last good answer, newest first: a store out of reach
+    // leaves them as they were.
     const std::vector<FitReport> &openReports() const;
     // Why the last read failed, in the store's words; empty after a good one.
     QString problem() const;
@@ -41,11 +43,13 @@ signals:
     void refreshed();
 
 private:
+    void startRead();
     struct Worker;
     std::unique_ptr<Worker> m_worker;
     std::vector<FitReport> m_open;
     QString m_problem;
-    int m_pending = 0;
+    bool m_reading = false; // a read is on its way
+    bool m_again = false;   // another was asked for meanwhile
 };
 
 } // namespace shop

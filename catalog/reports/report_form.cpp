@@ -114,7 +114,7 @@ Tfrm_segnala::Tfrm_segnala(const shop::FitReport &shown, CodeCheck checkCode, Fi
     auto *commentRow = new QHBoxLayout;
     commentRow->addWidget(EditCommento, 1);
     commentRow->addWidget(LabelCaratteri);
-    form->addRow(caption(QStringLiteral("Co&mmento:"), EditCommento), commentRow);
+    form->addRow(caption(QStringLiteral("Commen&to:"), EditCommento), commentRow);
     form->addRow(caption(QStringLiteral("&Operatore:"), EditOperatore), EditOperatore);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);

@@ -244,10 +244,14 @@ void ReportsPart::VrBitmapButtonSegnalaClick(QObject *)
         }
     }
     const QString listPriceList = form.SelectedPriceList();
-    auto checkCode = [catalogue, listPriceList](const QString &code) -> std::optional<QString> {
-        if (catalogue.hasBattery(listPriceList, code))
-            return std::nullopt;
-        return QStringLiteral("Il codice \"%1\" non è nel listino %2.").arg(code, listPriceList);
+    const QStringList ktypnrs = shown.vehicle ? shown.vehicle->ktypnrs : QStringList();
+    auto checkCode = [catalogue, listPriceList, ktypnrs](const QString &code) -> std::optional<QString> {
+        if (!catalogue.hasBattery(listPriceList, code))
+            return QStringLiteral("Il codice \"%1\" non è nel listino %2.").arg(code, listPriceList);
+        // Such a report would say nothing the catalogue does not already say.
+        if (catalogue.codesFitting(ktypnrs).contains(code.trimmed().toUpper()))
+            return QStringLiteral("Il codice \"%1\" è già indicato per questo veicolo.").arg(code);
+        return std::nullopt;
     };
     auto file = [this](const shop::FitReport &report) {
         shop::FitReport r = report;

@@ -153,3 +153,33 @@ TEST_P(ReportStoreTest, AReportThatCannotBeWrittenLeavesNothing)
 SHOP_ENGINES(ReportStoreTest);
 
 } // namespace
+
+namespace {
+
+TEST(ReportWatchServerGone, TheReportsLastReadStayAndComeBackWithTheServer)
+{
+    SHOP_PG_SERVER(server);
+    const QString database = server->newDatabase();
+    ReportStore(database).file(draft("prima del guasto"));
+    shop::ReportWatch watch(database);
+    watch.refresh();
+    ASSERT_TRUE(watch.settle(10000));
+    ASSERT_EQ(watch.openReports().size(), 1u);
+
+    ASSERT_TRUE(server->stop());
+    watch.refresh();
+    watch.refresh();
+    watch.refresh(); // one more read after the one on its way, not three
+    ASSERT_TRUE(watch.settle(15000));
+    EXPECT_FALSE(watch.problem().isEmpty());
+    ASSERT_EQ(watch.openReports().size(), 1u) << "what was read before still holds";
+
+    ASSERT_TRUE(server->start());
+    ReportStore(database).file(draft("dopo"));
+    watch.refresh();
+    ASSERT_TRUE(watch.settle(15000));
+    EXPECT_EQ(watch.problem(), QString());
+    EXPECT_EQ(watch.openReports().size(), 2u) << "the watch opened the store again by itself";
+}
+
+} // namespace

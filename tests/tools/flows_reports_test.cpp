@@ -132,6 +132,35 @@ TEST(FlowsReports, TheQuickFindAndTheFinderMarkAReportedBattery)
     EXPECT_EQ(codes.filter(" !").size(), 1);
 }
 
+TEST(FlowsReports, TheCodeThatFitsIsCheckedAndAChosenReportLeadsToItsVehicle)
+{
+    ShopHome home;
+    const FlowResult r = RunFlow(DemoFolder(), "brand KORVA\nkey gridMarca F9\n"
+                                               "select ComboMotivo Manca una batteria adatta\n"
+                                               "type EditCodiceAdatto NOPE\ntype EditCommento manca la 35\n"
+                                               "click ButtonInvia\ndump\n"
+                                               "type EditCodiceAdatto KS060\nclick ButtonInvia\ndump\n"
+                                               "type EditCodiceAdatto ks035\nclick ButtonInvia\ndump\n"
+                                               "click-cell gridMarca 3\ndump\n"
+                                               "key gridMarca Shift+F9\nkey GridSegnalazioni Enter\ndump\n");
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_EQ(r.dumps.size(), 5u);
+    EXPECT_EQ(MessageTexts(r.dumps[0]), QStringList({"Il codice \"NOPE\" non è nel listino KORVA."}));
+    EXPECT_EQ(MessageTexts(r.dumps[1]), QStringList({"Il codice \"KS060\" è già indicato per questo veicolo."}));
+    EXPECT_TRUE(WindowNames(r.dumps[1]).contains("frm_segnala")) << "the window stays for another code";
+    EXPECT_FALSE(WindowNames(r.dumps[2]).contains("frm_segnala"));
+    EXPECT_TRUE(label(r.dumps[2], "LabelSegnalazione").contains("manca una batteria adatta \u2013 manca la 35"));
+
+    // Elsewhere in the catalogue, the report chosen in the list brings its vehicle back.
+    const QString vehicle = Current(r.dumps[2], "gridVersione", 0);
+    EXPECT_NE(Current(r.dumps[3], "gridVersione", 0), vehicle);
+    EXPECT_EQ(label(r.dumps[3], "LabelSegnalazione"), QString());
+    EXPECT_FALSE(WindowNames(r.dumps[4]).contains("frm_segnalazioni"));
+    EXPECT_EQ(Current(r.dumps[4], "gridVersione", 0), vehicle);
+    EXPECT_EQ(Current(r.dumps[4], "GridOutput", 3), Current(r.dumps[2], "GridOutput", 3));
+    EXPECT_TRUE(label(r.dumps[4], "LabelSegnalazione").contains("manca la 35"));
+}
+
 // Counter 1 has its window open; counter 2 files a report on the vehicle and battery
 // counter 1 shows; counter 1's next click shows it.
 void secondCounterSeesTheReport(const QString &database)
