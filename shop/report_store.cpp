@@ -203,11 +203,29 @@ bool ReportStore::markResolved(const FitReport &resolved)
     return changeState(resolved.id, true, ReportStatus::Resolved, resolved.closedAt, resolved.closedNote, &resolved);
 }
 
+int ReportStore::markResolved(const std::vector<FitReport> &resolved)
+{
+    SqlSession::Transaction transaction(*m_session);
+    int marked = 0;
+    for (const FitReport &r : resolved)
+        marked += changeStateIn(r.id, true, ReportStatus::Resolved, r.closedAt, r.closedNote, &r) ? 1 : 0;
+    transaction.commit();
+    return marked;
+}
+
 bool ReportStore::changeState(qint64 id, bool fromOpen, ReportStatus to, const QDateTime &at, const QString &note,
                               const FitReport *resolved)
 {
+    SqlSession::Transaction transaction(*m_session);
+    const bool changed = changeStateIn(id, fromOpen, to, at, note, resolved);
+    transaction.commit();
+    return changed;
+}
+
+bool ReportStore::changeStateIn(qint64 id, bool fromOpen, ReportStatus to, const QDateTime &at, const QString &note,
+                                const FitReport *resolved)
+{
     SqlSession &s = *m_session;
-    SqlSession::Transaction transaction(s);
     std::optional<ReportStatus> now;
     s.each(QStringLiteral("SELECT status FROM fit_report WHERE id = ?"), {qlonglong(id)},
            [&](const QSqlQuery &q) { now = StatusFromKey(q.value(0).toString()); });
@@ -226,7 +244,6 @@ bool ReportStore::changeState(qint64 id, bool fromOpen, ReportStatus to, const Q
                text(resolved ? resolved->resolution : QString()), qlonglong(id)});
     }
     addEvent(s, id, at, to, resolved ? note + QStringLiteral(": ") + resolved->resolution : note);
-    transaction.commit();
     return true;
 }
 

@@ -51,10 +51,15 @@ public:
     // when another counter opening the same catalogue recorded it first; true when this
     // call did.
     bool markResolved(const FitReport &resolved);
+    // The same for many reports in one transaction; how many this call recorded.
+    int markResolved(const std::vector<FitReport> &resolved);
 
 private:
     bool changeState(qint64 id, bool fromOpen, ReportStatus to, const QDateTime &at, const QString &note,
                      const FitReport *resolved);
+    // changeState's statements, inside a transaction the caller holds.
+    bool changeStateIn(qint64 id, bool fromOpen, ReportStatus to, const QDateTime &at, const QString &note,
+                       const FitReport *resolved);
     std::unique_ptr<detail::SqlSession> m_session;
 };
 

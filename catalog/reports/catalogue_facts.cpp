@@ -38,9 +38,12 @@ bool ConnectionFacts::hasVehicle(const QString &idVeicolo) const
     const std::optional<QString> key = bareNumber(idVeicolo.trimmed());
     if (!key)
         return false;
+    if (const auto it = m_vehicles.constFind(*key); it != m_vehicles.cend())
+        return *it;
     bool found = false;
     forEachRecord(QStringLiteral("SELECT idVeicolo FROM CP_Veicoli WHERE idVeicolo = %1").arg(*key),
                   [&](const db::Query &) { found = true; });
+    m_vehicles.insert(*key, found);
     return found;
 }
 
@@ -54,13 +57,20 @@ QSet<QString> ConnectionFacts::codesFitting(const QStringList &ktypnrs) const
     QSet<QString> codes;
     if (numbers.isEmpty())
         return codes;
+    const QString key = numbers.join(u',');
+    if (const auto it = m_fitting.constFind(key); it != m_fitting.cend())
+        return *it;
     forEachRecord(QStringLiteral("SELECT codice FROM TabDistintaBatterie WHERE ktypnr IN (%1)").arg(numbers.join(u',')),
                   [&](const db::Query &q) { codes.insert(q.AsString(0).trimmed().toUpper()); });
+    m_fitting.insert(key, codes);
     return codes;
 }
 
 std::optional<QStringList> ConnectionFacts::batteryRow(const QString &priceList, const QString &code) const
 {
+    const QString key = priceList.trimmed().toUpper() + u'\n' + code.trimmed().toUpper();
+    if (const auto it = m_rows.constFind(key); it != m_rows.cend())
+        return *it;
     std::optional<QStringList> row;
     forEachRecord(QString::fromLatin1(kBatteryRowSql)
                       .arg(shop::SnapshotColumns().join(QStringLiteral(", ")), textLiteral(priceList.trimmed()),
@@ -73,6 +83,7 @@ std::optional<QStringList> ConnectionFacts::batteryRow(const QString &priceList,
                           values << q.AsString(i);
                       row = values;
                   });
+    m_rows.insert(key, row);
     return row;
 }
 

@@ -6,6 +6,8 @@
 
 #include "shop/fit_report_resolution.h"
 
+#include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -28,6 +30,11 @@ public:
 
 private:
     QString m_photoFolder;
+    // Answers kept for the life of the object: the open reports of a shop ask about the
+    // same few vehicles and batteries again and again.
+    mutable QHash<QString, bool> m_vehicles;
+    mutable QHash<QString, QSet<QString>> m_fitting;
+    mutable QHash<QString, std::optional<QStringList>> m_rows;
 };
 
 } // namespace catalog

@@ -331,12 +331,15 @@ QString ReportsPart::ResolveFitReports()
         const shop::CatalogueIdentity now = openCatalogue();
         const catalog::ConnectionFacts catalogue = facts();
         const QDateTime at = QDateTime::currentDateTimeUtc();
+        std::vector<shop::FitReport> resolved;
         for (const shop::FitReport &r : store().reports(true)) {
             if (r.catalogue.contentHash == now.contentHash)
                 continue; // made on this very catalogue
             if (const std::optional<QString> why = shop::Resolution(r, catalogue))
-                store().markResolved(shop::MarkedResolved(r, now, *why, at));
+                resolved.push_back(shop::MarkedResolved(r, now, *why, at));
         }
+        if (!resolved.empty())
+            store().markResolved(resolved);
         // Every counter lists the same reports, whichever of them marked them.
         QStringList lines;
         for (const shop::FitReport &r : store().reports()) {
