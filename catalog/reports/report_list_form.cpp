@@ -236,7 +236,9 @@ void Tfrm_segnalazioni::ButtonEsportaClick()
                                           ? shop::ExportFormat::Json
                                           : shop::ExportFormat::Csv;
     shop::WriteExportFile(m_shown, format, path);
-    messages().ShowMessage(QStringLiteral("%1 segnalazioni esportate in %2").arg(m_shown.size()).arg(path));
+    const QString count = m_shown.size() == 1 ? QStringLiteral("1 segnalazione esportata")
+                                              : QStringLiteral("%1 segnalazioni esportate").arg(m_shown.size());
+    messages().ShowMessage(count + QStringLiteral(" in ") + path);
 }
 
 void Tfrm_segnalazioni::GridSegnalazioniChoose(int row)

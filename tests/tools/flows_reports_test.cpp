@@ -96,7 +96,7 @@ TEST(FlowsReports, AReportIsFiledShownListedClosedAndExported)
     EXPECT_EQ(all[0].toArray()[8].toString(), "montata con staffa");
     EXPECT_EQ(r.dumps[3]["buttons"]["ButtonChiudiSegnalazione"]["text"].toString(), "&Riapri");
 
-    EXPECT_EQ(MessageTexts(r.dumps[4]), QStringList({"1 segnalazioni esportate in " + exported}));
+    EXPECT_EQ(MessageTexts(r.dumps[4]), QStringList({"1 segnalazione esportata in " + exported}));
     EXPECT_EQ(label(r.dumps[4], "LabelSegnalazione"), QString()) << "a closed report is not shown";
     QFile file(exported);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
