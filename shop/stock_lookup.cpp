@@ -165,7 +165,12 @@ StockLookup::~StockLookup()
     w->newest = ~quint64(0);
     // The connection is closed on the thread that opened it, as Qt SQL requires.
     QMetaObject::invokeMethod(
-        w->context, [w] { w->store.reset(); }, Qt::BlockingQueuedConnection);
+        w->context,
+        [w] {
+            w->retry->stop();
+            w->store.reset();
+        },
+        Qt::BlockingQueuedConnection);
     w->thread.quit();
     w->thread.wait();
     delete w->context;
@@ -237,21 +242,20 @@ void StockLookup::checkStockFile()
     QMetaObject::invokeMethod(
         w->context,
         [this, w] {
-            bool changed = false;
             if (!w->closing) {
                 try {
                     Store &s = w->open();
-                    changed =
-                        detail::ImportStockFileIfNew(s, w->settings.branch, w->settings.stockFile, w->stockFileSeen);
-                    if (changed) {
-                        std::optional<StockImport> own;
-                        for (const StockImport &i : s.imports())
-                            if (i.branch == w->settings.branch)
-                                own = i;
-                        w->refreshQuantities(own);
-                        QMutexLocker lock(&w->mutex);
-                        w->everImported = true;
-                    }
+                    detail::ImportStockFileIfNew(s, w->settings.branch, w->settings.stockFile, w->stockFileSeen);
+                    // Also when this counter imported nothing: another one may have
+                    // imported the same file first, and the counts are then its.
+                    const std::vector<StockImport> imports = s.imports();
+                    std::optional<StockImport> own;
+                    for (const StockImport &i : imports)
+                        if (i.branch == w->settings.branch)
+                            own = i;
+                    w->refreshQuantities(own);
+                    QMutexLocker lock(&w->mutex);
+                    w->everImported = !imports.empty();
                 } catch (const ShopError &e) {
                     if (e.code() == ShopErrc::File) {
                         const QString text = QString::fromStdString(e.what());
