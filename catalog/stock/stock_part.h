@@ -25,9 +25,9 @@ public:
     StockPart(const StockPart &) = delete;
     StockPart &operator=(const StockPart &) = delete;
 
-    // The battery `code` is shown now (empty: none is): its line is asked for, and the
-    // one shown until the answer comes is emptied, so it never stands beside another
-    // battery.
+    // The battery `code` is shown now (empty: none is): its line is asked for. The line
+    // shown before stays until the answer comes, and is emptied when none has come within
+    // a quarter of a second, so it never stands beside another battery for longer.
     void BatteryShown(const QString &code);
 
     // This branch's quantity of every code it has (codes in the store's normal form, see

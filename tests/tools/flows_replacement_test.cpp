@@ -60,17 +60,18 @@ TEST(FlowReplacement, OpensOnTheShownBatteryAndShowsTheChosenOneInApplicationsMo
     const QList<QStringList> rows = Rows(d[0], "GridSostituzione");
     ASSERT_GE(rows.size(), 2) << "KS060 and at least one other";
     EXPECT_EQ(Rows(d[0], "GridSostituzioneTitoli").value(0).value(1), "Codice");
+    // The battery's values, from capacity to hold-down; the shop's stock comes after them.
     const QStringList identical = {"60 (=)", "540 (=)", "DX", "242 (=)", "175 (=)", "190 (=)", "B13"};
     qsizetype self = -1;
     for (qsizetype r = 0; r < rows.size() && self < 0; ++r) {
         if (rows[r][1] == "KS060")
             self = r;
         else
-            EXPECT_EQ(rows[r].mid(2), identical)
+            EXPECT_EQ(rows[r].mid(2, identical.size()), identical)
                 << "row " << r << " before KS060: " << rows[r].join(" | ").toStdString();
     }
     ASSERT_GE(self, 0) << "KS060 is listed";
-    EXPECT_EQ(rows[self].mid(2), identical);
+    EXPECT_EQ(rows[self].mid(2, identical.size()), identical);
     // KS062 has the same measures but the other polarity: after every DX battery that
     // fits as well, marked.
     for (const QStringList &row : rows) {

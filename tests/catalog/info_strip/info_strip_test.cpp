@@ -67,15 +67,6 @@ TEST(InfoStrip, LinesKeepTheFixedOrderWhateverOrderTheyAreMadeIn)
     EXPECT_EQ(shownTopToBottom(s.strip), InfoStrip::LineOrder());
 }
 
-TEST(InfoStrip, OneLineAloneStandsInTheMiddleOfTheBand)
-{
-    StandaloneStrip s;
-    s.strip.setLine(kTechnology, QStringLiteral("tecnologia"));
-    QLabel *line = s.strip.line(kTechnology);
-    const int middle = line->geometry().center().y();
-    EXPECT_NEAR(middle, s.strip.height() / 2, 2);
-}
-
 TEST(InfoStrip, AnEmptyTextHidesTheLineAndAWarningIsRed)
 {
     StandaloneStrip s;
@@ -128,15 +119,6 @@ TEST(InfoStrip, ALongLineIsElidedItsWholeTextInItsHintAndAccessibleName)
     // Shortened again, the hint goes.
     s.strip.setLine(kStock, shortText);
     EXPECT_TRUE(stock->toolTip().isEmpty());
-}
-
-TEST(InfoStrip, AnAmpersandOrMarkupReadsAsWritten)
-{
-    StandaloneStrip s;
-    const QString text = QStringLiteral("Scaffale <b>A&B</b>");
-    s.strip.setLine(kStock, text);
-    EXPECT_EQ(accessibleName(s.strip.line(kStock)), text);
-    EXPECT_EQ(s.strip.line(kStock)->textFormat(), Qt::PlainText);
 }
 
 TEST(InfoStrip, ANameOutsideTheOrderIsAFaultNamed)
