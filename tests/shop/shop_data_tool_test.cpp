@@ -193,9 +193,9 @@ TEST_F(ShopDataTool, ExportReportsChoosesFormatsAndWritesTheFileWhole)
     EXPECT_EQ(back[0].comment, "nota <b>sbagliata</b>");
     EXPECT_EQ(QDir(scratch.path()).entryList({"aperte*"}), QStringList({"aperte.json"})) << "no temporary left";
 
-    for (const QStringList &bad : {QStringList{"export-reports", "--since", "3/12/2026"},
-                                   QStringList{"export-reports", "--format", "xml"},
-                                   QStringList{"export-reports", "x.csv"}, QStringList{"stock", "--open"}}) {
+    for (const QStringList &bad :
+         {QStringList{"export-reports", "--since", "3/12/2026"}, QStringList{"export-reports", "--format", "xml"},
+          QStringList{"export-reports", "x.csv"}, QStringList{"stock", "--open"}}) {
         const ToolRun r = run(QStringList{"--database", store()} + bad);
         EXPECT_EQ(r.status, 2) << bad.join(' ').toStdString();
         EXPECT_TRUE(r.out.isEmpty());
