@@ -67,6 +67,17 @@ TEST(InfoStrip, LinesKeepTheFixedOrderWhateverOrderTheyAreMadeIn)
     EXPECT_EQ(shownTopToBottom(s.strip), (QStringList{kStock, kTechnology, kRegistration}));
     s.strip.setLine(kReports, QStringLiteral("di nuovo"));
     EXPECT_EQ(shownTopToBottom(s.strip), InfoStrip::LineOrder());
+
+    // All four at once fit the strip whole, none over another, each as tall as its text.
+    int below = 0;
+    for (const QString &name : InfoStrip::LineOrder()) {
+        const QLabel *line = s.strip.findChild<QLabel *>(name);
+        ASSERT_NE(line, nullptr);
+        EXPECT_GE(line->y(), below) << name.toStdString();
+        EXPECT_LE(line->geometry().bottom(), s.strip.height() - 1) << name.toStdString();
+        EXPECT_GE(line->height(), line->fontMetrics().ascent() + line->fontMetrics().descent()) << name.toStdString();
+        below = line->geometry().bottom() + 1;
+    }
 }
 
 TEST(InfoStrip, AnEmptyTextHidesTheLineAndAWarningIsRed)
