@@ -20,7 +20,7 @@ trap 'rm -rf "$work"' EXIT
 
 # --- what the package holds
 dpkg-deb -x "$deb" "$work/root"
-for f in usr/bin/dazozizizavuv usr/bin/jet-query usr/bin/catalogue-build \
+for f in usr/bin/dazozizizavuv usr/bin/jet-query usr/bin/catalogue-build usr/bin/shop-data \
          usr/lib/dazozizizavuv/dazozizizavuv usr/share/dazozizizavuv/img/intro.jpg \
          usr/share/dazozizizavuv/demo/db/vc_korva.mdb usr/share/dazozizizavuv/demo/db/system.mdw \
          usr/share/dazozizizavuv/demo/foto/vuoto.JPG \
@@ -48,7 +48,8 @@ if file "$work"/root/usr/bin/jet-query "$work"/root/usr/lib/dazozizizavuv/dazozi
 fi
 # Depends comes from the binaries (libc6 is only there when computed) plus the plugins.
 depends=$(dpkg-deb --field "$deb" Depends)
-for p in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libmdb3 libsqlite3-0 libjpeg62-turbo qt6-qpa-plugins; do
+for p in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libmdb3 libsqlite3-0 libjpeg62-turbo qt6-qpa-plugins \
+         libqt6sql6-sqlite libqt6sql6-psql; do
   grep -q "\b$p\b" <<<"$depends" || fail "Depends lacks $p: $depends"
 done
 echo "package test: contents, manual pages and Depends are right"
