@@ -68,6 +68,14 @@ var=/var/lib/dazozizizavuv
   fail "the demo catalogue was not put under $var"
 cmp -s "$var/db/vc_korva.mdb" /usr/share/dazozizizavuv/demo/db/vc_korva.mdb || fail "the first install did not put the demo in place"
 
+# The shop's stock tool on the PATH opens an embedded store through Qt's SQLite driver,
+# which only the package's Depends brings, and checks codes against the installed catalogue.
+printf 'codice;giacenza;prezzo\nKS060;3;89,50\n' > "$work/giacenze.csv"
+HOME=$work/home shop-data --database "$work/shop.sqlite" import-stock "$work/giacenze.csv" --branch banco >/dev/null ||
+  fail "the installed shop-data cannot import a till's stock"
+HOME=$work/home shop-data --database "$work/shop.sqlite" stock KS060 | grep -q '^banco|KS060|3|89,50' ||
+  fail "the installed shop-data does not list the stock it imported"
+
 vehicles() { HOME=$work/home jet-query "$lib/db/vc_korva.mdb" "SELECT COUNT(*) AS n FROM CP_Veicoli" | tail -1; }
 demo_vehicles=$(vehicles)
 
