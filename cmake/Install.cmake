@@ -130,7 +130,8 @@ photo and note.
 The catalogue is an Access 2000 database kept in /var/lib/dazozizizavuv,
 where a maker's catalogue replaces the demo catalogue the package ships and
 stays across upgrades. The package also installs the command-line tools
-that build, query and check catalogues.")
+that build, query and check catalogues, and the one that imports a till's
+stock into the shop's own store.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
