@@ -71,6 +71,9 @@ function(catalog_layer_test name)
       CATALOG_APPDIR=${CATALOG_APPDIR}
       CATALOG_BINDIR=${CMAKE_BINARY_DIR}
       CATALOG_TESTS_DIR=${CMAKE_SOURCE_DIR}/tests
+      # The shop's store and the settings file of the tests' own, never the user's.
+      XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-data/${name}
+      XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config/${name}
       LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0
       ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
       UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1)

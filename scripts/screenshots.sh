@@ -68,6 +68,27 @@ STEPS
 QT_QPA_PLATFORM=offscreen CATALOG_CACHE_DIR="$work/cache" \
   "$build/tools/catalogue-script/catalogue-script" "$build/app" "$work/visit.txt" >/dev/null
 
+# A fit report filed on the first vehicle's first battery: the report window as the
+# counter sends it, the strip's line it leaves, and the list of reports. The store is the
+# scratch one above.
+cat >"$work/reports.txt" <<STEPS
+click ImageKorva
+key gridMarca F9
+select ComboMotivo Non monta su questo veicolo
+type EditCommento il cofano non chiude: la staffa tocca il filtro dell'aria
+type EditOperatore Marco
+screenshot $work/report-window.png
+click ButtonInvia
+screenshot $work/report-line-window.png
+key gridMarca Shift+F9
+screenshot $work/report-list.png
+click ButtonChiudi
+STEPS
+QT_QPA_PLATFORM=offscreen CATALOG_CACHE_DIR="$work/cache" \
+  "$build/tools/catalogue-script/catalogue-script" "$build/app" "$work/reports.txt" >/dev/null
+convert "$work/report-line-window.png" -crop 1023x262+0+0 +repage "$work/report-line.png"
+rm "$work/report-line-window.png"
+
 # The header band and the battery list: the stock line of the battery shown.
 convert "$work/stock-window.png" -crop 1023x262+0+0 +repage "$work/stock.png"
 rm "$work/stock-window.png"

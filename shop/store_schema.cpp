@@ -37,8 +37,26 @@ void version1(SqlSession &s)
     s.run(QStringLiteral("CREATE INDEX stock_by_code ON stock (code)"));
 }
 
+// Version 2: the fit reports (shop/report_store.cpp), and each one's history of changes.
+void version2(SqlSession &s)
+{
+    s.run(QStringLiteral("CREATE TABLE fit_report ("
+                         " id BIGINT NOT NULL PRIMARY KEY, filed_at BIGINT NOT NULL, branch TEXT NOT NULL,"
+                         " operator TEXT NOT NULL, reason TEXT NOT NULL, comment TEXT NOT NULL,"
+                         " fitting_code TEXT NOT NULL, vehicle_id TEXT, make TEXT NOT NULL, model TEXT NOT NULL,"
+                         " version TEXT NOT NULL, fuel TEXT NOT NULL, year_from TEXT NOT NULL, year_to TEXT NOT NULL,"
+                         " ktypnrs TEXT NOT NULL, price_list TEXT NOT NULL, code TEXT NOT NULL,"
+                         " battery_row TEXT NOT NULL, photo_hash TEXT NOT NULL, catalogue_created BIGINT,"
+                         " catalogue_hash TEXT NOT NULL, status TEXT NOT NULL, closed_at BIGINT,"
+                         " closed_note TEXT NOT NULL, resolved_created BIGINT, resolved_hash TEXT NOT NULL,"
+                         " resolution TEXT NOT NULL)"));
+    s.run(QStringLiteral("CREATE INDEX fit_report_by_status ON fit_report (status, filed_at)"));
+    s.run(QStringLiteral("CREATE TABLE fit_report_event (report_id BIGINT NOT NULL, seq INTEGER NOT NULL,"
+                         " at BIGINT, status TEXT NOT NULL, note TEXT NOT NULL, PRIMARY KEY (report_id, seq))"));
+}
+
 using Step = void (*)(SqlSession &);
-const Step kSteps[] = {version1};
+const Step kSteps[] = {version1, version2};
 
 int storedVersion(SqlSession &s)
 {
@@ -108,6 +126,14 @@ const std::vector<DataTable> &DataTables()
         {QStringLiteral("stock"),
          {QStringLiteral("branch"), QStringLiteral("code"), QStringLiteral("quantity"), QStringLiteral("price_cents"),
           QStringLiteral("shelves")}},
+        {QStringLiteral("fit_report"),
+         QStringLiteral("id,filed_at,branch,operator,reason,comment,fitting_code,vehicle_id,make,model,version,fuel,"
+                        "year_from,year_to,ktypnrs,price_list,code,battery_row,photo_hash,catalogue_created,"
+                        "catalogue_hash,status,closed_at,closed_note,resolved_created,resolved_hash,resolution")
+             .split(u',')},
+        {QStringLiteral("fit_report_event"),
+         {QStringLiteral("report_id"), QStringLiteral("seq"), QStringLiteral("at"), QStringLiteral("status"),
+          QStringLiteral("note")}},
     };
     return tables;
 }

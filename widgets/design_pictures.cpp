@@ -73,7 +73,8 @@ QImage roundGlyph(DesignPicture which, int ratio)
     QImage img = canvas(33, 33, kSurface, ratio);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
-    const bool red = which == DesignPicture::ExitGlyph || which == DesignPicture::CloseGlyph;
+    const bool red =
+        which == DesignPicture::ExitGlyph || which == DesignPicture::CloseGlyph || which == DesignPicture::ReportGlyph;
     if (red)
         drawRoundFace(p, kRedLight, kRed, kRedDark);
     else
@@ -112,6 +113,14 @@ QImage roundGlyph(DesignPicture which, int ratio)
         p.drawLine(QPointF(13.5, 23.5), QPointF(18.0, 23.5));
         break;
     }
+    case DesignPicture::ReportGlyph:
+        // A flag on its pole: the counter flags the listing.
+        p.setPen(symbolPen(2.4));
+        p.drawLine(QPointF(11.0, 8.5), QPointF(11.0, 25.0));
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::white);
+        p.drawPolygon(QPolygonF({QPointF(12.0, 9.0), QPointF(24.0, 12.5), QPointF(12.0, 17.5)}));
+        break;
     default: // CloseGlyph: the cross inside a thin white ring
         p.setPen(QPen(QColor(255, 255, 255, 200), 1.4));
         p.drawEllipse(QRectF(4.2, 4.2, 24.6, 24.6));
@@ -227,7 +236,8 @@ QImage DrawDesignPicture(DesignPicture which, int ratio)
     case DesignPicture::ExitGlyph:
     case DesignPicture::BackGlyph:
     case DesignPicture::CloseGlyph:
-    case DesignPicture::PrintGlyph: return roundGlyph(which, ratio);
+    case DesignPicture::PrintGlyph:
+    case DesignPicture::ReportGlyph: return roundGlyph(which, ratio);
     case DesignPicture::ApplicationsBarOff: return applicationsBar(false, ratio);
     case DesignPicture::ApplicationsBarOn: return applicationsBar(true, ratio);
     case DesignPicture::ZoomLinkBackground: return zoomLinkBackground(ratio);

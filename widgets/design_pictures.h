@@ -21,6 +21,7 @@ enum class DesignPicture {
     BatteryGridBackground, // 516 x 136 faint grid lines, pale rays, a bullet per 21 px row
     GridMarker,            // 15 x 15 ball of the make and model grids
     ReplacementBar,        // 146 x 30 blue pill "BATTERIE SOSTITUTIVE" (replacement finder)
+    ReportGlyph,           // 33 x 33 red round button with a white flag (fit reports)
 };
 
 // The picture, Format_RGB32, drawn with `ratio` pixels to each design pixel (its device

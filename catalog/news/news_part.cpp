@@ -43,6 +43,8 @@ void NewsPart::NoticeCatalogueNews()
     if (!news->Notice())
         return;
     m_news = std::move(news);
+    // The open fit reports are checked against the catalogue that differs, once, here.
+    m_resolved = m_form.ResolveFitReports();
     m_form.ButtonNovita->setVisible(true);
 }
 
@@ -60,7 +62,7 @@ void NewsPart::ButtonNovitaClick(QObject *)
             throw;
         }
         QGuiApplication::restoreOverrideCursor();
-        form.frm_novita = new Tfrm_novita(report, &form);
+        form.frm_novita = new Tfrm_novita(m_resolved.isEmpty() ? report : m_resolved + u'\n' + report, &form);
     }
     form.frm_novita->show();
     form.frm_novita->raise();

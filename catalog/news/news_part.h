@@ -4,6 +4,7 @@
 // names hand on to it.
 #pragma once
 
+#include <QString>
 #include <memory>
 
 class QObject;
@@ -28,4 +29,6 @@ public:
 private:
     Tfrm_main &m_form;
     std::unique_ptr<catalog::CatalogueNews> m_news; // set while a report is due
+    // The fit reports this catalogue resolved: the report's first lines.
+    QString m_resolved;
 };

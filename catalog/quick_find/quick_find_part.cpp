@@ -116,12 +116,16 @@ void ensureFinder(QuickFindState &state)
 // parts stay as the finder writes them. A row of the list holds about 80 characters, so
 // the note fits after the longest code, range, ratings and measures.
 QString withStock(const catalog::FindRow &row, const catalog::QuickFinder &finder,
-                  const std::optional<QHash<QString, int>> &stock)
+                  const std::optional<QHash<QString, int>> &stock, const QSet<QString> &reported)
 {
-    if (!stock)
-        return row.text;
     const QString code = shop::NormalCode(finder.batteries().at(size_t(row.index)).codice);
-    return row.text + QStringLiteral(" \u00b7 ") + catalog::FindRowStockText(stock->value(code, 0));
+    QString text = row.text;
+    if (stock)
+        text += QStringLiteral(" \u00b7 ") + catalog::FindRowStockText(stock->value(code, 0));
+    // An open fit report on the battery: the counter looks before choosing it.
+    if (reported.contains(code))
+        text += QStringLiteral(" \u00b7 segnalata");
+    return text;
 }
 
 // Keys of the box that belong to its list, the list's closing when the box loses the
@@ -293,6 +297,7 @@ void QuickFindPart::EditTrovaChange(QObject *)
     }
 
     const std::optional<QHash<QString, int>> stock = form.StockQuantities();
+    const QSet<QString> reported = form.ReportedCodes();
     QString caption;
     for (size_t i = 0; i < state.rows.size(); ++i) {
         const catalog::FindRow &row = state.rows[i];
@@ -300,7 +305,7 @@ void QuickFindPart::EditTrovaChange(QObject *)
             caption = catalog::FindGroupCaption(row.kind);
             addCaption(*list, caption);
         }
-        const QString shown = row.kind == FindKind::Code ? withStock(row, *state.finder, stock) : row.text;
+        const QString shown = row.kind == FindKind::Code ? withStock(row, *state.finder, stock, reported) : row.text;
         auto *item = new QListWidgetItem(shown, list);
         item->setData(kRowRole, int(i));
         item->setToolTip(shown);

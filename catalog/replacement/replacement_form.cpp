@@ -127,7 +127,8 @@ QString differingMark(const QString &shown, bool differs)
 Tfrm_sostituzione::Tfrm_sostituzione(QWidget *owner, const ReplacementStart &start, const QString &priceList)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_priceList(priceList), m_vehicleNeed(start.vehicleNeed),
-      m_technologies(start.technologies ? start.technologies : &m_wordsOnly), m_stock(start.stock)
+      m_technologies(start.technologies ? start.technologies : &m_wordsOnly), m_stock(start.stock),
+      m_reported(start.reported)
 {
     setObjectName(QStringLiteral("frm_sostituzione"));
     setWindowTitle(QStringLiteral("Batterie sostitutive"));
@@ -329,7 +330,8 @@ void Tfrm_sostituzione::FillGrid()
         const catalog::ReplacementCandidate &b = r.battery;
         const QString cells[kColumns] = {
             b.range.trimmed(),
-            b.code.trimmed(),
+            m_reported.contains(b.code.trimmed().toUpper()) ? b.code.trimmed() + QStringLiteral(" !")
+                                                            : b.code.trimmed(),
             catalog::withDifference(b.capacity.trimmed(), r.capacity, m_old.capacity),
             catalog::withDifference(b.discharge.trimmed(), r.discharge, m_old.discharge),
             differingMark(b.polarity, r.polarityDiffers),
@@ -387,6 +389,8 @@ QString Tfrm_sostituzione::CellHint(int col, int row) const
     if (row < 1 || row > int(m_result.fits.size()))
         return {};
     const catalog::RankedReplacement &r = m_result.fits[std::size_t(row - 1)];
+    if (col == kCode && m_reported.contains(r.battery.code.trimmed().toUpper()))
+        return QStringLiteral("Segnalata: c'è una segnalazione aperta su questa batteria (Maiusc+F9 per l'elenco)");
     if (col == kPolarity && r.polarityDiffers)
         return invertedPolarityHint();
     if (col == kTechnology && r.lowerTechnology)

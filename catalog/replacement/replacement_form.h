@@ -9,6 +9,7 @@
 
 #include <QDialog>
 #include <QHash>
+#include <QSet>
 #include <optional>
 
 class BitmapButton;
@@ -37,6 +38,8 @@ struct ReplacementStart {
     // The shop's quantity of each code it has (the store's normal form of the code); none
     // when the shop's stock is not known.
     std::optional<QHash<QString, int>> stock{};
+    // The codes (upper case) with an open fit report, marked in the list.
+    QSet<QString> reported{};
 };
 
 // The battery chosen in the finder.
@@ -100,6 +103,7 @@ private:
     catalog::TechnologyRule m_wordsOnly;
     const catalog::TechnologyRule *m_technologies;
     std::optional<QHash<QString, int>> m_stock;
+    QSet<QString> m_reported;
     catalog::OldBattery m_old;
     catalog::ReplacementResult m_result;
     std::optional<ChosenReplacement> m_chosen;

@@ -68,6 +68,7 @@ void ReplacementPart::VrBitmapButtonSostituzioneClick(QObject *Sender)
         start.technology = guard.Rule().Of(grid->Cells(kGamma, row), start.code);
     start.vehicleNeed = guard.ChosenVehicleNeed();
     start.stock = form.StockQuantities();
+    start.reported = form.ReportedCodes();
     const std::optional<ChosenReplacement> chosen = ShowReplacementFinder(&form, start, form.SelectedPriceList());
     if (!chosen)
         return;

@@ -6,6 +6,7 @@
 #include "catalog/news/news_part.h"
 #include "catalog/quick_find/quick_find_part.h"
 #include "catalog/replacement/replacement_part.h"
+#include "catalog/reports/reports_part.h"
 #include "catalog/sheet/sheet_part.h"
 #include "catalog/stock/stock_part.h"
 #include "catalog/technology/technology_part.h"
@@ -36,6 +37,7 @@ Tfrm_main::Tfrm_main(QWidget *parent) : QDialog(parent)
     m_quickFind = std::make_unique<QuickFindPart>(*this);
     m_replacement = std::make_unique<ReplacementPart>(*this);
     m_sheet = std::make_unique<SheetPart>(*this);
+    m_reports = std::make_unique<ReportsPart>(*this);
     m_stock = std::make_unique<StockPart>(*this);
     ApplyTabOrder(this);
     ApplyAccessibleNames(this);

@@ -19,6 +19,7 @@
 #include <QBrush>
 #include <QDialog>
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -38,6 +39,7 @@ class Tfrm_novita;
 // The features with a folder of their own; each holds its state and does its handlers' work.
 class NewsPart;
 class QuickFindPart;
+class ReportsPart;
 class ReplacementPart;
 class SheetPart;
 class TechnologyPart;
@@ -91,6 +93,7 @@ public:
     QLineEdit *EditTrova = nullptr;    // quick find: vehicle words, a battery code, measures or ratings
     QListWidget *ListaTrova = nullptr; // quick find: the matches, in groups; hidden until typing
     BitmapButton *VrBitmapButtonSostituzione = nullptr; // opens the replacement finder
+    BitmapButton *VrBitmapButtonSegnala = nullptr;      // fit reports: opens frm_segnala (also F9)
     // "Novità del catalogo": shown only when the catalogue differs from the one opened
     // last time on this computer; opens frm_novita.
     QPushButton *ButtonNovita = nullptr;
@@ -193,6 +196,19 @@ public:
     // Technology guard (technology/): the strip's lines for the battery shown and the
     // vehicle chosen, and what the finder and the sheet ask of the maker's tables.
     TechnologyPart &TechnologyGuard() { return *m_technology; }
+    // Fit reports (reports/): the strip's button, also F9, files a report on the vehicle and
+    // battery shown; Shift+F9 (or a click on the strip's report line) lists them; every
+    // battery shown reads the open reports again for the line. ResolveFitReports checks
+    // the open reports against a catalogue that differs from the last one and returns the
+    // what's-new lines of those it resolved.
+    void VrBitmapButtonSegnalaClick(QObject *Sender);
+    void ShowReportList(QObject *Sender);
+    void NoticeShownBattery();
+    bool SettleReports(int ms);
+    QString ResolveFitReports();
+    // The codes (upper case) of the batteries with an open fit report, for the replacement
+    // finder and the quick find to mark.
+    QSet<QString> ReportedCodes() const;
     // The shop's stock (stock/): the information strip's line LabelGiacenza follows the
     // battery shown, answered off the GUI thread; the branch's quantities (by the store's
     // normal form of a code) for the replacement finder and the quick find, none while
@@ -228,6 +244,7 @@ private:
     std::unique_ptr<SheetPart> m_sheet;
     std::unique_ptr<NewsPart> m_news;
     std::unique_ptr<TechnologyPart> m_technology;
+    std::unique_ptr<ReportsPart> m_reports;
     std::unique_ptr<StockPart> m_stock;
 };
 

@@ -27,6 +27,7 @@ void Tfrm_main::GridOutputClickCell(QObject *Sender, int ARow, int)
 {
     if (ARow == 0)
         return;
+    NoticeShownBattery();
     const std::pair<QLineEdit *, int> fields[] = {
         {EditGamma, kGamma},         {EditCodice, kCodice},     {EditCapacita, kCapacita},
         {EditScarica, kScarica},     {EditPolarita, kPolarita}, {EditLunghezza, kLunghezza},

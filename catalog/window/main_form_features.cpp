@@ -6,6 +6,7 @@
 #include "catalog/news/news_part.h"
 #include "catalog/quick_find/quick_find_part.h"
 #include "catalog/replacement/replacement_part.h"
+#include "catalog/reports/reports_part.h"
 #include "catalog/sheet/sheet_part.h"
 #include "catalog/stock/stock_part.h"
 
@@ -35,6 +36,20 @@ void Tfrm_main::NoticeCatalogueNews() { m_news->NoticeCatalogueNews(); }
 
 void Tfrm_main::ButtonNovitaClick(QObject *Sender) { m_news->ButtonNovitaClick(Sender); }
 
+void Tfrm_main::VrBitmapButtonSegnalaClick(QObject *Sender) { m_reports->VrBitmapButtonSegnalaClick(Sender); }
+
+void Tfrm_main::ShowReportList(QObject *Sender) { m_reports->ShowReportList(Sender); }
+
+void Tfrm_main::NoticeShownBattery()
+{
+    if (m_reports)
+        m_reports->NoticeShownBattery();
+}
+
+bool Tfrm_main::SettleReports(int ms) { return !m_reports || m_reports->SettleReports(ms); }
+
+QString Tfrm_main::ResolveFitReports() { return m_reports ? m_reports->ResolveFitReports() : QString(); }
+
 void Tfrm_main::ShowBatteryStock(const QString &code) { m_stock->BatteryShown(code); }
 
 std::optional<QHash<QString, int>> Tfrm_main::StockQuantities() const { return m_stock->Quantities(); }
@@ -42,3 +57,5 @@ std::optional<QHash<QString, int>> Tfrm_main::StockQuantities() const { return m
 std::optional<qint64> Tfrm_main::ShownBatteryPrice() const { return m_stock->ShownPrice(); }
 
 bool Tfrm_main::SettleStockLookups(int ms) { return m_stock->Settle(ms); }
+
+QSet<QString> Tfrm_main::ReportedCodes() const { return m_reports ? m_reports->ReportedCodes() : QSet<QString>(); }

@@ -1,8 +1,8 @@
 // Keyboard and screen-reader access to the catalogue window. Tab starts at the search box,
 // then follows the drill-down (makes, models, versions, batteries), then the chosen
 // battery's photo and print buttons and the applications button, then the search rows
-// left to right with each row's search button after its fields, and last the back and
-// exit buttons.
+// left to right with each row's search button after its fields, the replacement finder's
+// and the fit report's buttons, and last the back and exit buttons.
 #pragma once
 
 #include <QStringList>

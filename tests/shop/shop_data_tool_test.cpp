@@ -1,8 +1,11 @@
 // shop-data as a shop runs it: what it prints, in Italian numbers, and its exit status
 // for a good file, a bad file, a bad command line and a store it cannot use.
+#include "shop/fit_report_export.h"
+#include "shop/report_store.h"
 #include "tests/common/test_support.h"
 #include "tests/shop/shop_test_support.h"
 
+#include <QDir>
 #include <QProcess>
 
 using namespace shoptest;
@@ -142,6 +145,61 @@ TEST_F(ShopDataTool, CopiesAnEmbeddedStoreIntoAnEmptyServerStoreOnly)
     const ToolRun again = run({"--database", store(), "copy-to", url});
     EXPECT_EQ(again.status, 2);
     EXPECT_TRUE(again.err.contains("already holds data")) << again.err.toStdString();
+}
+
+} // namespace
+
+namespace {
+
+// Two reports of a shop, the older closed, for the export's choices.
+void fileTwoReports(const QString &database)
+{
+    shop::ReportStore reports(database);
+    shop::FitReport older;
+    older.filedAt = QDateTime(QDate(2026, 11, 2), QTime(9, 0), Qt::UTC);
+    older.reason = shop::ReportReason::Photo;
+    older.comment = "foto di un'altra, \"vecchia\"";
+    older.priceList = "KORVA";
+    older.code = "KS060";
+    const qint64 id = reports.file(older).id;
+    reports.close(id, "foto giusta", QDateTime(QDate(2026, 11, 3), QTime(9, 0), Qt::UTC));
+    shop::FitReport newer = older;
+    newer.filedAt = QDateTime(QDate(2026, 12, 3), QTime(9, 0), Qt::UTC);
+    newer.reason = shop::ReportReason::Note;
+    newer.comment = "nota <b>sbagliata</b>";
+    reports.file(newer);
+}
+
+TEST_F(ShopDataTool, ExportReportsChoosesFormatsAndWritesTheFileWhole)
+{
+    fileTwoReports(store());
+    const ToolRun csv = run({"--database", store(), "export-reports"});
+    EXPECT_EQ(csv.status, 0) << csv.err.toStdString();
+    const QStringList lines = csv.out.split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[0].startsWith("id,status,filed_at,branch,operator,reason,")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].startsWith("2,aperta,2026-12-03T09:00:00.000Z,")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].contains(",\"foto di un'altra, \"\"vecchia\"\"\",")) << lines[2].toStdString();
+
+    const QString file = scratch.filePath("aperte.json");
+    const ToolRun json = run({"--database", store(), "export-reports", "--open", "--since", "2026-12-01", "--format",
+                              "json", "--output", file});
+    EXPECT_EQ(json.status, 0) << json.err.toStdString();
+    EXPECT_EQ(json.out, "1 segnalazione esportata in " + file + "\n");
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const std::vector<shop::FitReport> back = shop::ReadExportJson(f.readAll(), file);
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0].comment, "nota <b>sbagliata</b>");
+    EXPECT_EQ(QDir(scratch.path()).entryList({"aperte*"}), QStringList({"aperte.json"})) << "no temporary left";
+
+    for (const QStringList &bad :
+         {QStringList{"export-reports", "--since", "3/12/2026"}, QStringList{"export-reports", "--format", "xml"},
+          QStringList{"export-reports", "x.csv"}, QStringList{"stock", "--open"}}) {
+        const ToolRun r = run(QStringList{"--database", store()} + bad);
+        EXPECT_EQ(r.status, 2) << bad.join(' ').toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
 }
 
 } // namespace

@@ -164,7 +164,7 @@ TEST_P(StoreTest, TheSchemaIsMadeOnFirstUseAndANewerOneIsRefusedUntouched)
         EXPECT_TRUE(store.isEmpty());
         shop::ImportStock(store, write("t.csv", tillExport(5)), into("Centro"));
     }
-    EXPECT_EQ(rawSql(database, "SELECT version FROM shop_schema").toInt(), 1);
+    EXPECT_EQ(rawSql(database, "SELECT version FROM shop_schema").toInt(), 2);
     rawSql(database, "UPDATE shop_schema SET version = 7");
     rawSql(database, "CREATE TABLE fit_report_later (x INTEGER)");
     testsupport::expectThrowCode<ShopError>([&] { Store again(database); }, ShopErrc::Schema,

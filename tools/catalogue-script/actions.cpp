@@ -19,9 +19,9 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QJsonDocument>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPixmap>
 #include <cstdio>
 
@@ -101,25 +101,21 @@ void Type(const QString &name, const QString &text)
     TypeText(edit, text);
 }
 
-// The same for a Qt list box, whose list is its own view.
+// A Qt list box, whose list is its own view: opened with a click, its item chosen in the list.
 void SelectInList(QComboBox *combo, const QString &name, const QString &text)
 {
     const int index = combo->findText(text, Qt::MatchFixedString);
     if (index < 0)
         Fail(QStringLiteral("%1 has no item \"%2\"").arg(name, text));
     ClickCentre(combo);
-    QAbstractItemView *list = combo->view();
-    if (!list->isVisible())
+    auto *list = qobject_cast<QAbstractItemView *>(combo->view());
+    if (!list || !list->isVisible())
         Fail(QStringLiteral("%1 did not open its list on a click").arg(name));
-    const QModelIndex item = list->model()->index(index, 0);
-    list->scrollTo(item);
-    const QPoint at = list->visualRect(item).center();
-    // The pointer comes over the item before the click, as a hand's does.
-    QMouseEvent move(QEvent::MouseMove, at, list->viewport()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(list->viewport(), &move);
-    ClickAt(list->viewport(), at);
-    if (combo->currentIndex() != index || list->isVisible())
+    // The open list takes no click just after it opened (a box's guard against the
+    // opening click going through), so the item is reached as the arrow keys reach it.
+    list->setCurrentIndex(list->model()->index(index, 0));
+    PressKey(list, ParseKey(QStringLiteral("Return")));
+    if (combo->currentIndex() != index)
         Fail(QStringLiteral("%1 did not take the item \"%2\" clicked in its list").arg(name, text));
 }
 
@@ -162,10 +158,10 @@ void CloseWindow(const QString &name)
     window->close();
 }
 
-// The shop's stock answers come from a thread of the window's own: what the steps before
-// asked for is in before the state is read, so that what a dump or a picture shows never
-// depends on that thread's timing. The lookups answer within seconds even with the
-// server gone (as out of reach), so a longer wait is a fault.
+// The shop's answers (stock, fit reports) come from threads of the window's own: what the
+// steps before asked for is in before the state is read, so that what a dump or a picture
+// shows never depends on those threads' timing. The lookups answer within seconds even
+// with the server gone (as out of reach), so a longer wait is a fault.
 constexpr int kStockSettleMs = 5000;
 
 void SettleStockLookups()
@@ -174,6 +170,8 @@ void SettleStockLookups()
         auto *form = qobject_cast<Tfrm_main *>(window);
         if (form && !form->SettleStockLookups(kStockSettleMs))
             Fail(QStringLiteral("the shop's stock lookups did not answer within %1 ms").arg(kStockSettleMs));
+        if (form && !form->SettleReports(kStockSettleMs))
+            Fail(QStringLiteral("the shop's fit reports were not read within %1 ms").arg(kStockSettleMs));
     }
 }
 
@@ -228,6 +226,19 @@ void RunStep(const ScriptStep &step, ScriptContext &context)
         PrintSheet(a[0]);
     } else if (step.action == "close")
         CloseWindow(a[0]);
+    else if (step.action == "save-as")
+        context.saveAs = a[0].trimmed();
     else if (step.action != "wait") // the runner holds back the next step instead
         Fail(QStringLiteral("unknown action \"%1\"").arg(step.action));
+}
+
+bool AnswerFileDialog(ScriptContext &context)
+{
+    auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+    if (!dialog || context.saveAs.isEmpty() || !dialog->isVisible())
+        return false;
+    dialog->selectFile(context.saveAs);
+    context.saveAs.clear();
+    static_cast<QDialog *>(dialog)->accept(); // the dialog's own checks, as its Save button
+    return true;
 }

@@ -32,6 +32,7 @@ const std::map<QString, ArgumentShape> &Actions()
         {"print", {0, true, false, "print FILE.pdf"}},
         {"wait", {1, false, false, "wait MS"}},
         {"close", {1, false, false, "close WINDOW"}},
+        {"save-as", {0, true, false, "save-as FILE"}},
     };
     return actions;
 }

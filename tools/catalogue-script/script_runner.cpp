@@ -51,6 +51,10 @@ int ScriptRunner::Result()
 
 bool ScriptRunner::Settled()
 {
+    // A file dialog a step opened is answered before anything else runs: the step then
+    // returns once the program has written the file.
+    if (AnswerFileDialog(m_context))
+        return false;
     if (m_running.empty())
         return true;
     RunningStep &inner = m_running.back();

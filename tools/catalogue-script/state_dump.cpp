@@ -20,6 +20,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableWidget>
 
 namespace {
 
@@ -85,6 +86,7 @@ QJsonObject ComboState(const QComboBox &combo)
         {"ItemIndex", combo.currentIndex()},
         {"selected", combo.currentText()},
         {"DroppedDown", combo.view()->isVisible()},
+        {"enabled", combo.isEnabled()},
     };
 }
 
@@ -107,6 +109,23 @@ QJsonObject ListState(const QListWidget &list)
     return QJsonObject{{"visible", list.isVisible()}, {"rows", rows}, {"currentRow", list.currentRow()}};
 }
 
+// A plain box of choices: its items, the one chosen, whether it can be used.
+// A table's header and rows in order, and the current row (-1 for none).
+QJsonObject TableState(const QTableWidget &table)
+{
+    QJsonArray header;
+    for (int c = 0; c < table.columnCount(); ++c)
+        header.append(table.horizontalHeaderItem(c) ? table.horizontalHeaderItem(c)->text() : QString());
+    QJsonArray rows;
+    for (int r = 0; r < table.rowCount(); ++r) {
+        QJsonArray cells;
+        for (int c = 0; c < table.columnCount(); ++c)
+            cells.append(table.item(r, c) ? table.item(r, c)->text() : QString());
+        rows.append(cells);
+    }
+    return QJsonObject{{"header", header}, {"rows", rows}, {"currentRow", table.currentRow()}};
+}
+
 QJsonObject MessageState(const RecordedMessage &m)
 {
     return QJsonObject{{"kind", m.kind}, {"caption", m.caption}, {"text", m.text}, {"style", m.style}};
@@ -115,7 +134,7 @@ QJsonObject MessageState(const RecordedMessage &m)
 // Collects the named controls of every visible window into one object per kind. A name
 // already taken by a window further back is prefixed with the window's name.
 struct Collector {
-    QJsonObject grids, edits, labels, notes, images, combos, checks, lists, buttons, texts;
+    QJsonObject grids, edits, labels, notes, images, combos, checks, lists, buttons, texts, tables;
 
     static void Put(QJsonObject &into, QWidget *window, QWidget *control, const QJsonValue &value)
     {
@@ -146,12 +165,16 @@ struct Collector {
                 Put(combos, window, w, ComboState(*combo));
             else if (auto *box = qobject_cast<QComboBox *>(w))
                 Put(combos, window, w, ComboState(*box));
+            else if (auto *table = qobject_cast<QTableWidget *>(w))
+                Put(tables, window, w, TableState(*table));
             else if (auto *check = qobject_cast<QCheckBox *>(w))
                 Put(checks, window, w, check->isChecked());
             else if (auto *list = qobject_cast<QListWidget *>(w))
                 Put(lists, window, w, ListState(*list));
             else if (auto *button = qobject_cast<QPushButton *>(w))
-                Put(buttons, window, w, QJsonObject{{"text", button->text()}, {"visible", button->isVisible()}});
+                Put(buttons, window, w,
+                    QJsonObject{
+                        {"text", button->text()}, {"visible", button->isVisible()}, {"enabled", button->isEnabled()}});
             else if (auto *text = qobject_cast<QPlainTextEdit *>(w))
                 Put(texts, window, w, text->toPlainText());
         }
@@ -185,6 +208,7 @@ QJsonObject DumpState(int line, const std::vector<RecordedMessage> &messages)
         {"lists", collector.lists},
         {"buttons", collector.buttons},
         {"texts", collector.texts},
+        {"tables", collector.tables},
         {"messages", shown},
         // The control a key would go to.
         {"focus", QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString()},

@@ -122,7 +122,14 @@ void TypeText(QWidget *target, const QString &text)
 
 void TypeKeys(QWidget *target, const QString &text)
 {
-    for (const QChar c : text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        // A character beyond the first plane (an emoji) is one key typing both its halves.
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            PressKey(target, {Qt::Key_unknown, Qt::NoModifier, text.mid(i, 2)});
+            ++i;
+            continue;
+        }
         // Keys are named by their unshifted face; ASCII letters and digits are their codes.
         const Qt::Key key = c.unicode() < 128 ? Qt::Key(c.toUpper().unicode()) : Qt::Key_unknown;
         const Qt::KeyboardModifiers modifiers = c.isUpper() ? Qt::ShiftModifier : Qt::NoModifier;

@@ -1,14 +1,16 @@
 // shop-data: the shop's own store from the command line: a till's stock file imported
 // into this branch, the stock listed as the program sees it, and an embedded store
-// copied onto a shop's PostgreSQL server.
+// copied onto a shop's PostgreSQL server; the fit reports exported for the maker.
 #include "db/db_error.h"
 #include "platform/command_line.h"
 #include "platform/user_settings.h"
+#include "shop/report_store.h"
 #include "shop/shop_error.h"
 #include "shop/shop_settings.h"
 #include "shop/stock_import.h"
 #include "shop/store.h"
 #include "tools/shop-data/catalogue_codes.h"
+#include "tools/shop-data/report_export.h"
 #include "tools/shop-data/stock_listing.h"
 
 #include <QCommandLineParser>
@@ -26,9 +28,15 @@ QString help()
         "                 [--catalogue DB.mdb] [--branch NAME]\n"
         "       shop-data [--database DB] stock [CODE...]\n"
         "       shop-data [--database DB] copy-to postgresql://user@host:port/dbname\n"
+        "       shop-data [--database DB] export-reports [--open] [--since YYYY-MM-DD] [--format csv|json]\n"
+        "                 [--output FILE]\n"
         "  import-stock FILE     replace this branch's stock with a till's CSV export\n"
         "  stock [CODE...]       list the stock of every branch (of the codes given, or all)\n"
         "  copy-to URL           copy the embedded store into an empty PostgreSQL store\n"
+        "  export-reports        write the fit reports, newest first, for the catalogue's maker: only the\n"
+        "                        open ones with --open, those filed on or after a day with --since; CSV\n"
+        "                        (the default) or JSON (which catalogue-check --reports reads); into FILE\n"
+        "                        (written whole, then renamed into place) or to standard output\n"
         "  --database DB         the store: a file or a postgresql:// URL (default: [shop] database=,\n"
         "                        else ~/.local/share/dazozizizavuv/shop.sqlite)\n"
         "  --branch NAME         the branch imported into (default: [shop] branch=, else the machine name)\n"
@@ -120,8 +128,10 @@ int main(int argc, char **argv)
     QCommandLineParser parser;
     const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")}, QString());
     parser.addOption(helpOption);
-    for (const char *name : {"database", "branch", "columns", "catalogue"})
+    for (const char *name : {"database", "branch", "columns", "catalogue", "since", "format", "output"})
         parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value")));
+    const QCommandLineOption openOption(QStringLiteral("open"), QString());
+    parser.addOption(openOption);
     if (const auto fault = platform::ParseCommandLine(parser, app.arguments().mid(1)))
         return usage(fault->message);
     if (parser.isSet(helpOption)) {
@@ -131,11 +141,16 @@ int main(int argc, char **argv)
     const QStringList args = parser.positionalArguments();
     const QString command = args.value(0);
     const bool known = command == QLatin1String("import-stock") || command == QLatin1String("stock")
-                       || command == QLatin1String("copy-to");
+                       || command == QLatin1String("copy-to") || command == QLatin1String("export-reports");
     if (!known)
         return usage(command.isEmpty() ? QStringLiteral("a command is needed")
                                        : QStringLiteral("unknown command %1").arg(command));
-    if ((command != QLatin1String("stock") && args.size() != 2))
+    if (command == QLatin1String("export-reports") && args.size() != 1)
+        return usage(QStringLiteral("export-reports takes no file: name it with --output"));
+    for (const char *only : {"open", "since", "format", "output"})
+        if (parser.isSet(QString::fromLatin1(only)) && command != QLatin1String("export-reports"))
+            return usage(QStringLiteral("--%1 goes with export-reports only").arg(QString::fromLatin1(only)));
+    if (command != QLatin1String("stock") && command != QLatin1String("export-reports") && args.size() != 2)
         return usage(
             QStringLiteral("%1 takes one %2")
                 .arg(command, command == QLatin1String("copy-to") ? QStringLiteral("URL") : QStringLiteral("file")));
@@ -150,6 +165,19 @@ int main(int argc, char **argv)
             return importStock(args[1], parser, settings);
         if (command == QLatin1String("copy-to"))
             return copyTo(args[1], settings);
+        if (command == QLatin1String("export-reports")) {
+            const shopdata::ReportExportRequest request = shopdata::ReadReportExportRequest(
+                parser.isSet(openOption), parser.value(QStringLiteral("since")), parser.value(QStringLiteral("format")),
+                parser.value(QStringLiteral("output")));
+            shop::ReportStore reports(settings.database);
+            int count = 0;
+            const QByteArray bytes = shopdata::ExportReports(reports, request, count);
+            std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+            if (!request.output.isEmpty())
+                out(plural(count, "segnalazione esportata", "segnalazioni esportate") + QStringLiteral(" in ")
+                    + request.output + u'\n');
+            return 0;
+        }
         shop::Store store(settings.database);
         out(shopdata::StockListing(store, args.mid(1)));
         return 0;

@@ -61,7 +61,7 @@ TEST_F(TabOrderTest, TabVisitsGridsFieldsAndButtonsInOrder)
     openActive();
 
     const QStringList &order = CatalogueTabOrder();
-    ASSERT_EQ(order.size(), 26);
+    ASSERT_EQ(order.size(), 27);
     EXPECT_EQ(focusedName(), "EditTrova") << "the search box has the first focus";
 
     QStringList forward{focusedName()};
@@ -77,7 +77,7 @@ TEST_F(TabOrderTest, TabVisitsGridsFieldsAndButtonsInOrder)
         pressTab(Qt::ShiftModifier);
         backward << focusedName();
     }
-    EXPECT_EQ(backward, (QStringList{"VrBitmapButton5", "VrBitmapButton6", "VrBitmapButtonSostituzione"}));
+    EXPECT_EQ(backward, (QStringList{"VrBitmapButton5", "VrBitmapButton6", "VrBitmapButtonSegnala"}));
     EXPECT_EQ(errorCount(), 0);
 }
 
