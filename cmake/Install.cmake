@@ -111,7 +111,9 @@ install(DIRECTORY ${catalog_icon_dir} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons
 # CATALOG_DEBIAN_LAYOUT (scripts/package.sh, which also runs lintian on it).
 # Depends is computed from the binaries by dpkg-shlibdeps; what Qt loads at run time
 # without linking it is added by hand: the platform plugins that open a window on a
-# desktop (the printing plugin comes with libqt6printsupport6, which the program links).
+# desktop (the printing plugin comes with libqt6printsupport6, which the program links),
+# and the SQL drivers of the shop's store, embedded (SQLite) or on a server (PostgreSQL),
+# which the program and shop-data open by name.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME dazozizizavuv)
 set(CPACK_PACKAGE_VENDOR "Dazozizizavuv")
@@ -128,13 +130,14 @@ photo and note.
 The catalogue is an Access 2000 database kept in /var/lib/dazozizizavuv,
 where a maker's catalogue replaces the demo catalogue the package ships and
 stays across upgrades. The package also installs the command-line tools
-that build, query and check catalogues.")
+that build, query and check catalogues, and the one that imports a till's
+stock into the shop's own store.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite, libqt6sql6-psql")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wine")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA

@@ -20,7 +20,7 @@ trap 'rm -rf "$work"' EXIT
 
 # --- what the package holds
 dpkg-deb -x "$deb" "$work/root"
-for f in usr/bin/dazozizizavuv usr/bin/jet-query usr/bin/catalogue-build \
+for f in usr/bin/dazozizizavuv usr/bin/jet-query usr/bin/catalogue-build usr/bin/shop-data \
          usr/lib/dazozizizavuv/dazozizizavuv usr/share/dazozizizavuv/img/intro.jpg \
          usr/share/dazozizizavuv/demo/db/vc_korva.mdb usr/share/dazozizizavuv/demo/db/system.mdw \
          usr/share/dazozizizavuv/demo/foto/vuoto.JPG \
@@ -48,7 +48,8 @@ if file "$work"/root/usr/bin/jet-query "$work"/root/usr/lib/dazozizizavuv/dazozi
 fi
 # Depends comes from the binaries (libc6 is only there when computed) plus the plugins.
 depends=$(dpkg-deb --field "$deb" Depends)
-for p in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libmdb3 libsqlite3-0 libjpeg62-turbo qt6-qpa-plugins; do
+for p in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libmdb3 libsqlite3-0 libjpeg62-turbo qt6-qpa-plugins \
+         libqt6sql6-sqlite libqt6sql6-psql; do
   grep -q "\b$p\b" <<<"$depends" || fail "Depends lacks $p: $depends"
 done
 echo "package test: contents, manual pages and Depends are right"
@@ -66,6 +67,14 @@ var=/var/lib/dazozizizavuv
 [ -f "$var/db/vc_korva.mdb" ] && [ -f "$var/db/system.mdw" ] && [ -f "$var/foto/vuoto.JPG" ] ||
   fail "the demo catalogue was not put under $var"
 cmp -s "$var/db/vc_korva.mdb" /usr/share/dazozizizavuv/demo/db/vc_korva.mdb || fail "the first install did not put the demo in place"
+
+# The shop's stock tool on the PATH opens an embedded store through Qt's SQLite driver,
+# which only the package's Depends brings, and checks codes against the installed catalogue.
+printf 'codice;giacenza;prezzo\nKS060;3;89,50\n' > "$work/giacenze.csv"
+HOME=$work/home shop-data --database "$work/shop.sqlite" import-stock "$work/giacenze.csv" --branch banco >/dev/null ||
+  fail "the installed shop-data cannot import a till's stock"
+HOME=$work/home shop-data --database "$work/shop.sqlite" stock KS060 | grep -q '^banco|KS060|3|89,50' ||
+  fail "the installed shop-data does not list the stock it imported"
 
 vehicles() { HOME=$work/home jet-query "$lib/db/vc_korva.mdb" "SELECT COUNT(*) AS n FROM CP_Veicoli" | tail -1; }
 demo_vehicles=$(vehicles)
