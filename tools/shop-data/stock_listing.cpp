@@ -34,9 +34,10 @@ QString StockListing(shop::Store &store, const QStringList &codes)
         return QStringLiteral("nessuna giacenza importata\n");
     QString out;
     for (const shop::StockImport &i : imports)
-        out += QStringLiteral("%1: giacenze del %2, %3 righe da %4\n")
+        out += QStringLiteral("%1: giacenze del %2, %3 %4 da %5\n")
                    .arg(i.branch, i.asOf.toLocalTime().toString(QStringLiteral("dd/MM/yyyy HH:mm")),
-                        ItalianNumber(i.rowCount), i.source);
+                        ItalianNumber(i.rowCount), i.rowCount == 1 ? QStringLiteral("riga") : QStringLiteral("righe"),
+                        i.source);
     out += QStringLiteral("filiale|codice|disponibili|prezzo|scaffali\n");
     if (codes.isEmpty()) {
         for (const shop::BranchEntry &e : store.allStock())
