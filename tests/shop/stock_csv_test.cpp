@@ -179,9 +179,10 @@ TEST(StockCsv, TenMegabytesOfJunkAreRefused)
     random.fillRange(reinterpret_cast<quint32 *>(binary.data()), binary.size() / 4);
     testsupport::expectThrowCode<ShopError>([&] { ReadStockCsv(binary, "junk"); }, ShopErrc::File, "junk");
     // Printable junk with separators and quotes in it, but no header a till writes.
+    static constexpr char kJunk[] = " ;,\t\"\nabcXYZ019";
     QByteArray text(10 * 1024 * 1024, ' ');
     for (char &c : text)
-        c = " ;,\t\"\nabcXYZ019"[random.bounded(17)];
+        c = kJunk[random.bounded(int(sizeof kJunk) - 1)];
     testsupport::expectThrowCode<ShopError>([&] { ReadStockCsv(text, "junk"); }, ShopErrc::File, "junk");
 }
 

@@ -5,10 +5,34 @@
 #include "widgets/picture_memory_p.h"
 
 #include <QTemporaryDir>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <vector>
 
 namespace {
+
+// Whether this C library resizes a block in its place. AddressSanitizer's allocator moves
+// every block it resizes, so there a kept block's reuse cannot show in its address; the
+// counts of kept blocks still show it.
+bool resizedBlocksKeepTheirPlace()
+{
+    static const bool inPlace = [] {
+        void *block = std::malloc(4 << 20);
+        void *same = std::realloc(block, 4 << 20);
+        void *smaller = same ? std::realloc(same, 2 << 20) : nullptr;
+        const bool kept = block == same && same == smaller;
+        std::free(smaller ? smaller : same);
+        return kept;
+    }();
+    return inPlace;
+}
+
+// The pixels of `image` are those of the block `pixels` was, where the address can tell.
+#define EXPECT_SAME_BLOCK(image, pixels)                                                       \
+    do {                                                                                       \
+        if (resizedBlocksKeepTheirPlace())                                                     \
+            EXPECT_EQ((image).constBits(), (pixels));                                          \
+    } while (false)
 
 // Every test starts with nothing kept and the limits as given, and leaves the default ones.
 class PictureMemory : public ::testing::Test {
@@ -57,7 +81,7 @@ TEST_F(PictureMemory, ABlockGoesToTheNextPictureItFitsOnlyOnceEveryCopyIsGone)
     copy = QImage();
     ASSERT_EQ(picture_memory::keptBlocks(), 1);
     const QImage smaller = picture(1, 0xff778899);
-    EXPECT_EQ(smaller.constBits(), pixels) << "the kept block fits a smaller picture";
+    EXPECT_SAME_BLOCK(smaller, pixels); // the kept block fits a smaller picture
     EXPECT_EQ(smaller.pixel(511, 511), 0xff778899u);
     EXPECT_EQ(picture_memory::keptBlocks(), 0);
 }
@@ -69,7 +93,7 @@ TEST_F(PictureMemory, ThePictureAskingGetsTheSmallestBlockThatHoldsItElseTheLarg
     held.clear();
     ASSERT_EQ(picture_memory::keptBlocks(), 3);
     const QImage next = picture(2, 0);
-    EXPECT_EQ(next.constBits(), twoMb);
+    EXPECT_SAME_BLOCK(next, twoMb);
     EXPECT_EQ(picture_memory::keptBytes(), qsizetype(5) << 20);
     const QImage larger = picture(5, 0xff123456);
     EXPECT_EQ(larger.pixel(511, 5 * 512 - 1), 0xff123456u) << "the block grown to the picture's size";
@@ -136,7 +160,7 @@ TEST_F(PictureMemory, PhotosDecodedOneAfterAnotherWriteOverTheSameBlock)
     ASSERT_EQ(picture_memory::keptBlocks(), 1) << "the photo's pixels are kept once it is gone";
     const QImage again = LoadPictureFile(path);
     EXPECT_EQ(picture_memory::keptBlocks(), 0);
-    EXPECT_EQ(again.constBits(), pixels);
+    EXPECT_SAME_BLOCK(again, pixels);
     ASSERT_EQ(again.size(), QSize(800, 600));
     EXPECT_NEAR(qGreen(again.pixel(400, 300)), 200, 6);
     EXPECT_EQ(again.format(), QImage::Format_RGB32);
