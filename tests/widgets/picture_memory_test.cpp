@@ -30,8 +30,9 @@ bool resizedBlocksKeepTheirPlace()
 // The pixels of `image` are those of the block `pixels` was, where the address can tell.
 #define EXPECT_SAME_BLOCK(image, pixels)                                                       \
     do {                                                                                       \
-        if (resizedBlocksKeepTheirPlace())                                                     \
+        if (resizedBlocksKeepTheirPlace()) {                                                   \
             EXPECT_EQ((image).constBits(), (pixels));                                          \
+        }                                                                                      \
     } while (false)
 
 // Every test starts with nothing kept and the limits as given, and leaves the default ones.
