@@ -37,7 +37,7 @@ struct StockLookup::Worker {
     // The thread's own.
     std::unique_ptr<Store> store;
     QElapsedTimer sinceFailure;
-    bool refusedUntried = false; // open() refused before the retry time, without trying
+    bool refusedUntried = false; // openStore() refused before the retry time, without trying
     QString lastFault;
     QDateTime quantitiesStamp;
     bool quantitiesKnown = false;
@@ -58,13 +58,13 @@ struct StockLookup::Worker {
     QString newestCodeAsked;
     QTimer overdue;
 
-    Store &open();
+    Store &openStore();
     void fault(const ShopError &e);
     void refreshQuantities(const std::optional<StockImport> &own);
     StockLine answer(const QString &code);
 };
 
-Store &StockLookup::Worker::open()
+Store &StockLookup::Worker::openStore()
 {
     if (store)
         return *store;
@@ -110,7 +110,7 @@ StockLine StockLookup::Worker::answer(const QString &code)
 {
     newestCode = code;
     try {
-        Store &s = open();
+        Store &s = openStore();
         std::optional<StockImport> own;
         StockLine line = detail::LineOf(s, settings.branch, code, &own);
         refreshQuantities(own);
@@ -252,7 +252,7 @@ void StockLookup::checkStockFile()
         [this, w] {
             if (!w->closing) {
                 try {
-                    Store &s = w->open();
+                    Store &s = w->openStore();
                     detail::ImportStockFileIfNew(s, w->settings.branch, w->settings.stockFile, w->stockFileSeen);
                     // Also when this counter imported nothing: another one may have
                     // imported the same file first, and the counts are then its.
