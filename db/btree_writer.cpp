@@ -77,12 +77,8 @@ size_t varintLength(uint64_t v)
 
 // SQLite's variable-length integer: seven bits a byte, high bit set on all but the last;
 // a ninth byte, when needed, carries eight. Writes at `p`, returns the end.
-uint8_t *putVarint(uint8_t *p, uint64_t v)
+[[gnu::noinline]] uint8_t *putLongVarint(uint8_t *p, uint64_t v)
 {
-    if (v < 0x80) { // serial types and sizes are nearly always this short
-        *p = uint8_t(v);
-        return p + 1;
-    }
     if (varintLength(v) == 9) {
         p[8] = uint8_t(v);
         v >>= 8;
@@ -101,11 +97,22 @@ uint8_t *putVarint(uint8_t *p, uint64_t v)
     return p + n;
 }
 
+// Serial types and sizes are nearly always one byte: that case is kept where it is used.
+inline uint8_t *putVarint(uint8_t *p, uint64_t v)
+{
+    if (v < 0x80) {
+        *p = uint8_t(v);
+        return p + 1;
+    }
+    return putLongVarint(p, v);
+}
+
 // A growing run of bytes whose new room is not cleared: records and cells are made a
 // million at a time, and std::vector zeroes every byte it adds before it is written.
 class Bytes {
 public:
     const uint8_t *data() const { return m_data.get(); }
+    uint8_t *data() { return m_data.get(); }
     size_t size() const { return m_size; }
     void clear() { m_size = 0; }
     void reserve(size_t n)
@@ -337,7 +344,8 @@ struct BtreeWriter::Impl {
     // The pages from imageFirst on, written out a megabyte at a time: the room is kept
     // and reused, as growing one image of the whole copy would fault in fresh memory for
     // every page several times over.
-    std::vector<uint8_t> image;
+    // Its pages are not zeroed as they are added: most are copied over whole.
+    Bytes image;
     uint32_t imageFirst = 0;
     std::vector<std::pair<uint32_t, std::vector<uint8_t>>> roots;
     RecordEncoder encoder;
@@ -349,14 +357,19 @@ struct BtreeWriter::Impl {
                  .arg(QLatin1String(what), path, platform::os::errorText(file.error())));
     }
 
-    uint32_t allocate()
+    // A new page, zeroed unless `whole` says the caller writes all of it.
+    uint32_t allocate(bool whole = false)
     {
         uint32_t p = next++;
-        if (p == lockPage)
+        if (p == lockPage) {
+            std::memset(image.grow(pageSize), 0, pageSize);
             p = next++;
+        }
         if (next == 0 || next > 0x7FFFFFFF)
             fail(QStringLiteral("the copy would be larger than SQLite allows"));
-        image.resize(size_t(next - imageFirst) * pageSize);
+        uint8_t *bytes = image.grow(pageSize);
+        if (!whole)
+            std::memset(bytes, 0, pageSize);
         return p;
     }
     uint8_t *page(uint32_t p)
@@ -374,7 +387,7 @@ struct BtreeWriter::Impl {
     }
     uint32_t place(const std::vector<uint8_t> &bytes)
     {
-        const uint32_t p = allocate();
+        const uint32_t p = allocate(true);
         std::memcpy(page(p), bytes.data(), pageSize);
         if (image.size() >= (1u << 20))
             flush();
