@@ -1,4 +1,4 @@
-# Precompiled headers for the builds CI makes from scratch (CATALOG_PCH): most of a
+# Precompiled headers (CATALOG_PCH, on everywhere but in the dev preset): most of a
 # source file's compile time here is spent parsing the same Qt and standard headers
 # again, so every C++ library and executable of the tree gets the headers most files
 # include, parsed once per target. Off in the dev preset, so that a file that forgot an

@@ -14,7 +14,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${1:-$here/build-bench}")
 "$here/scripts/setup.sh"
-cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCATALOG_BENCH=ON -DCATALOG_PCH=ON >/dev/null
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCATALOG_BENCH=ON >/dev/null
 cmake --build "$build" --target catalog_bench pictures catalogue_demo_db catalogue-diff catalogue-check catalogue-demo catalogue-build \
   jet-query shop-data catalogue_huge dazozizizavuv bench-first-window bench-floor-open bench-floor-click bench-fresh-pages \
   -j"${BENCH_JOBS:-$(nproc)}" >/dev/null

@@ -16,7 +16,7 @@ fixtures=${CATALOG_FIXTURES:-$here/../shared/fixtures}
 jobs=${FUZZ_JOBS:-2}
 
 CC=clang CXX=clang++ cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCATALOG_FUZZ=ON -DCATALOG_TESTS=OFF -DCATALOG_PCH=ON -DCATALOG_FIXTURES="$fixtures" >/dev/null
+  -DCATALOG_FUZZ=ON -DCATALOG_TESTS=OFF -DCATALOG_FIXTURES="$fixtures" >/dev/null
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   for src in "$here"/fuzz/*_fuzz.cpp; do
