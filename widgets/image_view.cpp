@@ -4,6 +4,7 @@
 #include "widgets/picture_loader.h"
 
 #include <QPainter>
+#include <QtMath>
 
 namespace {
 
@@ -45,21 +46,34 @@ ImageView::ImageView(QWidget *parent) : QWidget(parent) {}
 
 void ImageView::setBitmap(const QImage &image)
 {
-    m_bitmap = image.hasAlphaChannel() ? image.convertToFormat(QImage::Format_ARGB32)
-                                       : image.convertToFormat(QImage::Format_RGB32);
+    setPicture(Picture(image.hasAlphaChannel() ? image.convertToFormat(QImage::Format_ARGB32)
+                                               : image.convertToFormat(QImage::Format_RGB32)));
+}
+
+void ImageView::setPicture(const Picture &picture)
+{
+    m_picture = picture;
     m_scaled = QImage();
     update();
 }
 
 void ImageView::LoadPictureFile(const QString &path)
 {
-    setBitmap(::LoadPictureFile(path)); // assigns only after a complete decode
+    setPicture(LoadPicture(path, PixelBox())); // assigns only after a complete decode
 }
 
 void ImageView::AssignBitmap(const ImageView &source)
 {
     m_resampler = source.m_resampler;
-    setBitmap(source.m_bitmap);
+    setPicture(source.m_picture);
+}
+
+QSize ImageView::PixelBox() const
+{
+    if (m_mode != ScaleMode::smResize && m_mode != ScaleMode::smOptimalScaled)
+        return QSize();
+    const qreal ratio = devicePixelRatioF();
+    return QSize(qCeil(width() * ratio), qCeil(height() * ratio));
 }
 
 void ImageView::setBitmapAlign(BitmapAlign a)
@@ -93,7 +107,7 @@ void ImageView::setColor(const QColor &c)
     update();
 }
 
-QSize ImageView::PictureSize() const { return m_bitmap.deviceIndependentSize().toSize(); }
+QSize ImageView::PictureSize() const { return m_picture.windowSize(); }
 
 QRect ImageView::PictureRect() const { return PlacePicture(size(), PictureSize(), m_align, m_mode, m_scale); }
 
@@ -106,13 +120,15 @@ void ImageView::paintEvent(QPaintEvent *)
     if (target.isEmpty())
         return;
     // The picture is resampled to the screen's pixels once per drawn size, from the
-    // bitmap itself (a photo's full resolution), so the painter only copies it: photos are
-    // large and repaint often under children, and a painter scaling at a fractional
-    // device pixel ratio would pick pixels instead of blending them.
+    // picture's own pixels (a reduced decode where that has enough, else the full
+    // resolution), so the painter only copies it: photos are large and repaint often
+    // under children, and a painter scaling at a fractional device pixel ratio would pick
+    // pixels instead of blending them.
     const qreal ratio = devicePixelRatioF();
     const QSize pixels(qRound(target.width() * ratio), qRound(target.height() * ratio));
-    if (pixels == m_bitmap.size()) {
-        QImage same = m_bitmap; // shared, not copied
+    const QImage &source = m_picture.pixelsFor(pixels);
+    if (pixels == source.size()) {
+        QImage same = source; // shared, not copied
         same.setDevicePixelRatio(ratio);
         p.drawImage(target.topLeft(), same);
         return;
@@ -123,7 +139,7 @@ void ImageView::paintEvent(QPaintEvent *)
         const bool designResized = target.size() != PictureSize();
         const bool nearest = designResized && m_resampler == Resampler::Nearest;
         m_scaled =
-            m_bitmap.scaled(pixels, Qt::IgnoreAspectRatio, nearest ? Qt::FastTransformation : Qt::SmoothTransformation);
+            source.scaled(pixels, Qt::IgnoreAspectRatio, nearest ? Qt::FastTransformation : Qt::SmoothTransformation);
         m_scaled.setDevicePixelRatio(ratio);
     }
     p.drawImage(target.topLeft(), m_scaled);

@@ -4,6 +4,8 @@
 // on a scaled or HiDPI screen the picture is resampled to the screen's pixels.
 #pragma once
 
+#include "widgets/picture.h"
+
 #include <QColor>
 #include <QImage>
 #include <QRect>
@@ -24,14 +26,22 @@ class ImageView : public QWidget {
 public:
     explicit ImageView(QWidget *parent = nullptr);
 
-    // The picture (empty at creation). setBitmap converts to Format_RGB32/ARGB32 as needed.
-    const QImage &Bitmap() const { return m_bitmap; }
+    // The picture at full resolution (empty at creation); a picture held reduced is decoded
+    // whole on the first call (see Picture::full). setBitmap converts to Format_RGB32/ARGB32
+    // as needed.
+    const QImage &Bitmap() const { return m_picture.full(); }
     void setBitmap(const QImage &image);
-    // Loads a file into Bitmap (see picture_loader.h); on failure raises WidgetError (Picture) and
-    // keeps the previous picture.
+    // A picture that may be held reduced: drawn from its reduced pixels while they suffice.
+    void setPicture(const Picture &picture);
+    // Loads a file (see picture_loader.h), reduced to what this view draws; on failure
+    // raises WidgetError (Picture) and keeps the previous picture.
     void LoadPictureFile(const QString &path);
     // Takes a copy of another view's picture and its resampler.
     void AssignBitmap(const ImageView &source);
+    // The most device pixels a picture is drawn at in this view at its current size: its
+    // size for the modes that fit the picture inside it, empty where a picture is drawn at
+    // its own size whatever the view's (LoadPicture's box).
+    QSize PixelBox() const;
 
     BitmapAlign bitmapAlign() const { return m_align; }
     void setBitmapAlign(BitmapAlign a);
@@ -59,8 +69,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *) override;
 
 private:
-    QImage m_bitmap;
-    QImage m_scaled; // m_bitmap resampled to the screen pixels of the last drawn size
+    Picture m_picture;
+    QImage m_scaled; // the picture resampled to the screen pixels of the last drawn size
     BitmapAlign m_align = BitmapAlign::baTopLeft;
     ScaleMode m_mode = ScaleMode::smNormal;
     double m_scale = 1.0;

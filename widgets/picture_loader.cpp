@@ -1,9 +1,9 @@
-// Picture files into images. JPEG goes through libjpeg directly so that every decoder
-// complaint, warnings about corrupt or truncated data included, becomes a picture error
-// carrying libjpeg's message number instead of ending the process or leaving grey bands.
+// Picture files into images: the path made usable, the format chosen by the extension,
+// bitmaps and icons through Qt's readers, JPEG through libjpeg (jpeg_decode_p.h).
 #include "widgets/picture_loader.h"
 
 #include "platform/files.h"
+#include "widgets/jpeg_decode_p.h"
 #include "widgets/picture_memory_p.h"
 #include "widgets/widget_error.h"
 
@@ -13,19 +13,10 @@
 #include <QGuiApplication>
 #include <QImageReader>
 
-#include <algorithm>
-#include <csetjmp>
-#include <cstdio>
-#include <memory>
+#include <utility>
 
-#include <jpeglib.h>
 
 namespace {
-
-// The largest picture the screens are given: a battery photo is a few thousand pixels
-// wide. Anything beyond is a damaged header, not a picture.
-constexpr qint64 kMaxPictureSide = 20000;
-constexpr qint64 kMaxPicturePixels = 100'000'000;
 
 [[noreturn]] void raise(const QString &text) { raiseWidgetError(WidgetErrc::Picture, text); }
 
@@ -80,8 +71,8 @@ QImage decodeBitmap(const QByteArray &data)
             const qint64 width = qint32(u32(18));
             const qint64 height = qint32(u32(22));
             const qint64 bits = quint16(quint8(data[28]) | quint8(data[29]) << 8);
-            if (width <= 0 || width > kMaxPictureSide || height == 0 || height > kMaxPictureSide
-                || height < -kMaxPictureSide || bits == 0 || bits > 64)
+            if (width <= 0 || width > picture_memory::kMaxPictureSide || height == 0 || height > picture_memory::kMaxPictureSide
+                || height < -picture_memory::kMaxPictureSide || bits == 0 || bits > 64)
                 raise(QStringLiteral("Bitmap image is not valid"));
             const qint64 rowBytes = ((width * bits + 31) / 32) * 4;
             const qint64 needed = qint64(u32(10)) + rowBytes * (height < 0 ? -height : height);
@@ -92,133 +83,70 @@ QImage decodeBitmap(const QByteArray &data)
     return decodeWithQt(data, "bmp", "Bitmap image is not valid").convertToFormat(QImage::Format_RGB32);
 }
 
-// libjpeg's error manager with a way out: the default one prints and exits.
-struct JpegErrors {
-    jpeg_error_mgr pub;
-    std::jmp_buf jump;
-    int code;
-};
-
-extern "C" void jpegFail(j_common_ptr cinfo)
+bool isJpeg(const QString &lowerSuffix)
 {
-    auto *errors = reinterpret_cast<JpegErrors *>(cinfo->err);
-    errors->code = errors->pub.msg_code;
-    std::longjmp(errors->jump, 1);
+    return lowerSuffix == QLatin1String("jpg") || lowerSuffix == QLatin1String("jpeg");
 }
 
-// Warnings (level -1) mean corrupt or missing data that libjpeg would paper over.
-extern "C" void jpegMessage(j_common_ptr cinfo, int level)
-{
-    if (level < 0)
-        jpegFail(cinfo);
-}
-
-// Everything the decoder touches after setjmp lives here, behind a pointer that does not
-// change, so the jump back leaves no local in an undefined state.
-struct JpegDecode {
-    jpeg_decompress_struct cinfo;
-    JpegErrors errors;
-    QImage image;
-    bool created = false;
-};
-
-QImage decodeJpeg(const QByteArray &data)
-{
-    const auto d = std::make_unique<JpegDecode>();
-    d->cinfo.err = jpeg_std_error(&d->errors.pub);
-    d->errors.pub.error_exit = jpegFail;
-    d->errors.pub.emit_message = jpegMessage;
-    d->errors.code = 0;
-    if (setjmp(d->errors.jump)) {
-        const int code = d->errors.code;
-        if (d->created)
-            jpeg_destroy_decompress(&d->cinfo);
-        raise(QStringLiteral("JPEG error #%1").arg(code));
-    }
-    jpeg_create_decompress(&d->cinfo);
-    d->created = true;
-    jpeg_mem_src(&d->cinfo, reinterpret_cast<const unsigned char *>(data.constData()),
-                 static_cast<unsigned long>(data.size()));
-    jpeg_read_header(&d->cinfo, TRUE);
-    // A damaged or hostile header can declare a picture of many gigabytes: refuse it
-    // before any memory is taken for it.
-    const qint64 side = std::max<qint64>(d->cinfo.image_width, d->cinfo.image_height);
-    if (side > kMaxPictureSide || qint64(d->cinfo.image_width) * d->cinfo.image_height > kMaxPicturePixels) {
-        const QString size = QStringLiteral("%1 x %2").arg(d->cinfo.image_width).arg(d->cinfo.image_height);
-        jpeg_destroy_decompress(&d->cinfo);
-        d->created = false;
-        raise(QStringLiteral("Picture too large to show (%1 pixels)").arg(size));
-    }
-    // Straight into Qt's 0xffRRGGBB layout: full size, 24-bit colour.
-    d->cinfo.out_color_space = JCS_EXT_BGRX;
-    d->cinfo.scale_num = 1;
-    d->cinfo.scale_denom = 1;
-    jpeg_start_decompress(&d->cinfo);
-    d->image =
-        picture_memory::newImage(QSize(int(d->cinfo.output_width), int(d->cinfo.output_height)), QImage::Format_RGB32);
-    if (d->image.isNull())
-        d->errors.pub.error_exit(reinterpret_cast<j_common_ptr>(&d->cinfo)); // out of memory
-    while (d->cinfo.output_scanline < d->cinfo.output_height) {
-        JSAMPROW row = d->image.scanLine(int(d->cinfo.output_scanline));
-        jpeg_read_scanlines(&d->cinfo, &row, 1);
-    }
-    jpeg_finish_decompress(&d->cinfo);
-    jpeg_destroy_decompress(&d->cinfo);
-    d->created = false;
-    return d->image;
-}
-
-QImage loadPicture(const QString &path)
+// The file at `path`, drawn at device pixel ratio `ratio`, for views that draw it inside
+// `box` device pixels (empty: at any size).
+Picture loadPicture(const QString &path, qreal ratio, QSize box)
 {
     const QString ext = QFileInfo(path).suffix();
     const QString lower = ext.toLower();
-    const bool known = lower == QLatin1String("bmp") || lower == QLatin1String("ico") || lower == QLatin1String("jpg")
-                       || lower == QLatin1String("jpeg") || lower == QLatin1String("emf")
-                       || lower == QLatin1String("wmf");
+    const bool known = lower == QLatin1String("bmp") || lower == QLatin1String("ico") || isJpeg(lower)
+                       || lower == QLatin1String("emf") || lower == QLatin1String("wmf");
     if (!known)
         raise(QStringLiteral("Unknown picture file extension (.%1)").arg(ext));
     const QByteArray data = readWholeFile(path);
-    if (lower == QLatin1String("bmp"))
-        return decodeBitmap(data);
-    if (lower == QLatin1String("ico"))
-        return decodeWithQt(data, "ico", "Icon image is not valid").convertToFormat(QImage::Format_ARGB32);
-    if (lower == QLatin1String("jpg") || lower == QLatin1String("jpeg"))
-        return decodeJpeg(data);
-    raise(QStringLiteral("Metafile pictures (.%1) cannot be shown on this system: \"%2\"").arg(ext, path));
+    QImage image;
+    if (lower == QLatin1String("bmp")) {
+        image = decodeBitmap(data);
+    } else if (lower == QLatin1String("ico")) {
+        image = decodeWithQt(data, "ico", "Icon image is not valid").convertToFormat(QImage::Format_ARGB32);
+    } else if (isJpeg(lower)) {
+        jpeg_decode::Decoded decoded = jpeg_decode::decode(data, box);
+        if (decoded.pixels.size() != decoded.full)
+            return Picture(decoded.pixels, decoded.full, ratio, data);
+        image = decoded.pixels;
+    } else {
+        raise(QStringLiteral("Metafile pictures (.%1) cannot be shown on this system: \"%2\"").arg(ext, path));
+    }
+    image.setDevicePixelRatio(ratio);
+    return Picture(image);
 }
 
-// The file drawn at twice the resolution beside `path` (`name@2x.ext`), when the screens
-// want such pictures and it exists; empty otherwise. Only the exact name is tried: the
-// asset maker writes both, and a folder of photos is not listed again for every photo.
-QString doubleResolutionFile(const QString &path)
+// The file to read for `given` and the device pixel ratio it is drawn at: on a screen
+// that wants double-resolution pictures, `name@2x.ext` beside it when that exists (ratio
+// 2), else the file itself. Only the exact name is tried: the asset maker writes both,
+// and a folder of photos is not listed again for every photo.
+std::pair<QString, qreal> fileForScreen(const QString &given)
 {
+    const QString path = normalisePath(given);
     if (PictureRatio() < 2)
-        return QString();
+        return {path, 1};
     const QFileInfo info(path);
-    const QString candidate =
+    const QString sharp =
         info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral("@2x.") + info.suffix();
-    return QFileInfo::exists(candidate) ? candidate : QString();
-}
-
-// `load` of the double-resolution file when there is one, marked as such, else of `path`.
-template <class Load>
-QImage loadForScreen(const QString &path, Load load)
-{
-    const QString sharp = doubleResolutionFile(path);
-    if (sharp.isEmpty())
-        return load(path);
-    QImage image = load(sharp);
-    image.setDevicePixelRatio(2);
-    return image;
+    return QFileInfo::exists(sharp) ? std::pair<QString, qreal>(sharp, 2) : std::pair<QString, qreal>(path, 1);
 }
 
 } // namespace
 
 int PictureRatio() { return qGuiApp && qGuiApp->devicePixelRatio() > 1.01 ? 2 : 1; }
 
-QImage LoadPictureFile(const QString &given) { return loadForScreen(normalisePath(given), loadPicture); }
+Picture LoadPicture(const QString &given, QSize box)
+{
+    const auto [path, ratio] = fileForScreen(given);
+    return loadPicture(path, ratio, box);
+}
+
+QImage LoadPictureFile(const QString &given) { return LoadPicture(given).full(); }
 
 QImage LoadBitmapFile(const QString &given)
 {
-    return loadForScreen(normalisePath(given), [](const QString &path) { return decodeBitmap(readWholeFile(path)); });
+    const auto [path, ratio] = fileForScreen(given);
+    QImage image = decodeBitmap(readWholeFile(path));
+    image.setDevicePixelRatio(ratio);
+    return image;
 }

@@ -3,7 +3,10 @@
 // the grid's marker cells all load through here, so the messages are the same everywhere.
 #pragma once
 
+#include "widgets/picture.h"
+
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 // Loads a picture, the format chosen by the extension ignoring case: bmp, ico, jpg, jpeg
@@ -19,6 +22,12 @@
 // beside the file is read instead when it exists, with a device pixel ratio of 2 (its
 // size in window pixels stays the file's).
 QImage LoadPictureFile(const QString &path);
+
+// The same picture for views that draw it fitted inside `box` device pixels at most: a
+// JPEG larger than that is held decoded at a reduced scale (see Picture), which is faster
+// to decode and to resample; its full resolution is decoded only when asked for. An empty
+// box, and every other format, give the picture whole. Same errors as LoadPictureFile.
+Picture LoadPicture(const QString &path, QSize box = QSize());
 
 // Loads a Windows bitmap only, whatever the extension (button glyphs). Same open error;
 // anything that is not a readable bitmap gives "Bitmap image is not valid".

@@ -16,6 +16,12 @@ namespace picture_memory {
 // own (shell/startup.cpp), which the kept blocks rely on.
 inline constexpr qsizetype kSmallestKept = 128 * 1024;
 
+// The largest picture the screens are given: a battery photo is a few thousand pixels
+// wide. Anything beyond is a damaged header, not a picture, and is refused before any
+// memory is taken for it.
+inline constexpr qint64 kMaxPictureSide = 20000;
+inline constexpr qint64 kMaxPicturePixels = 100'000'000;
+
 // Limits of what is kept between pictures.
 struct Limits {
     int blocks = 2;

@@ -96,7 +96,7 @@ void Tfrm_main::LoadPhotoBox(const QString &path, bool cached)
     // which file it came from; the report should.
     try {
         if (cached)
-            ImageZoom->setBitmap(m_photos.load(path));
+            ImageZoom->setPicture(m_photos.load(path, ImageZoom->PixelBox()));
         else
             ImageZoom->LoadPictureFile(path);
     } catch (const WidgetError &e) {
@@ -108,4 +108,4 @@ void Tfrm_main::LoadPhotoBox(const QString &path, bool cached)
     m_shownPhotoPath = path;
 }
 
-QImage Tfrm_main::BatteryPhoto(const QString &photoName) { return m_photos.load(PhotoFileFor(photoName)); }
+QImage Tfrm_main::BatteryPhoto(const QString &photoName) { return m_photos.load(PhotoFileFor(photoName)).full(); }

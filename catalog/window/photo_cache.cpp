@@ -21,7 +21,7 @@ bool PhotoCache::identify(const QString &path, Entry &into) const
     return true;
 }
 
-QImage PhotoCache::load(const QString &path)
+Picture PhotoCache::load(const QString &path, QSize box)
 {
     Entry now;
     const bool known = identify(path, now);
@@ -30,17 +30,17 @@ QImage PhotoCache::load(const QString &path)
             continue;
         if (it->device == now.device && it->inode == now.inode && it->size == now.size && it->mtimeNs == now.mtimeNs) {
             m_entries.splice(m_entries.begin(), m_entries, it);
-            return m_entries.front().image;
+            return m_entries.front().picture;
         }
         m_entries.erase(it); // changed since: read again below
         break;
     }
-    now.image = LoadPictureFile(path);
+    now.picture = LoadPicture(path, box);
     if (known) {
         m_entries.push_front(now);
         trim();
     }
-    return now.image;
+    return now.picture;
 }
 
 void PhotoCache::trim()
@@ -48,7 +48,7 @@ void PhotoCache::trim()
     qint64 bytes = 0;
     int kept = 0;
     for (auto it = m_entries.begin(); it != m_entries.end();) {
-        bytes += it->image.sizeInBytes();
+        bytes += it->picture.sizeInBytes();
         // The photo just read always stays, however large.
         if (it != m_entries.begin() && (++kept >= m_maxPhotos || bytes > m_maxBytes))
             it = m_entries.erase(it);

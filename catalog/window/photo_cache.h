@@ -4,7 +4,9 @@
 // same file, unchanged.
 #pragma once
 
-#include <QImage>
+#include "widgets/picture.h"
+
+#include <QSize>
 #include <QString>
 #include <list>
 
@@ -15,14 +17,16 @@ public:
     explicit PhotoCache(int maxPhotos = 8, qint64 maxBytes = 48LL * 1024 * 1024);
 
     // The picture of the file at `path`: kept from an earlier load when the file is the
-    // same and unchanged, else read with LoadPictureFile (which raises WidgetError).
-    QImage load(const QString &path);
+    // same and unchanged, else read with LoadPicture for drawing inside `box` (which raises
+    // WidgetError). A photo kept reduced for a smaller box still serves a larger one: its
+    // full resolution is decoded from it.
+    Picture load(const QString &path, QSize box = QSize());
 
 private:
     struct Entry {
         QString path;
         qint64 device = 0, inode = 0, size = 0, mtimeNs = 0;
-        QImage image;
+        Picture picture;
     };
     bool identify(const QString &path, Entry &into) const;
     void trim();
