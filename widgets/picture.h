@@ -1,7 +1,8 @@
 // A picture as the screens hold it: the pixels it is drawn from, which for a photo shown
 // small may be a reduced decode of its file, and the picture at full resolution, decoded
 // from the file's bytes only when something asks for it (the zoom window, the printed
-// sheet, a larger view). Copies share both, as QImage's copies share pixels.
+// sheet, a larger view). Copies share both, as QImage's copies share pixels, so a picture
+// and its copies belong to one thread (the screens').
 #pragma once
 
 #include <QByteArray>

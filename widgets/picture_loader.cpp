@@ -15,8 +15,9 @@
 
 #include <utility>
 
-
 namespace {
+
+using picture_memory::kMaxPictureSide;
 
 [[noreturn]] void raise(const QString &text) { raiseWidgetError(WidgetErrc::Picture, text); }
 
@@ -71,8 +72,8 @@ QImage decodeBitmap(const QByteArray &data)
             const qint64 width = qint32(u32(18));
             const qint64 height = qint32(u32(22));
             const qint64 bits = quint16(quint8(data[28]) | quint8(data[29]) << 8);
-            if (width <= 0 || width > picture_memory::kMaxPictureSide || height == 0 || height > picture_memory::kMaxPictureSide
-                || height < -picture_memory::kMaxPictureSide || bits == 0 || bits > 64)
+            if (width <= 0 || width > kMaxPictureSide || height == 0 || height > kMaxPictureSide
+                || height < -kMaxPictureSide || bits == 0 || bits > 64)
                 raise(QStringLiteral("Bitmap image is not valid"));
             const qint64 rowBytes = ((width * bits + 31) / 32) * 4;
             const qint64 needed = qint64(u32(10)) + rowBytes * (height < 0 ? -height : height);
